@@ -1,0 +1,32 @@
+cmake_policy(SET CMP0057 NEW)
+# Fails when a Windows binary under DIR imports anything but system DLLs:
+# the kit must run on a bare Windows without a MinGW runtime beside it.
+set(allowed
+  kernel32.dll user32.dll gdi32.dll ole32.dll oleaut32.dll comdlg32.dll
+  advapi32.dll msvcrt.dll shell32.dll comctl32.dll uuid.dll winmm.dll
+  shlwapi.dll version.dll msvfw32.dll avifil32.dll ws2_32.dll)
+file(GLOB_RECURSE binaries ${DIR}/*.exe ${DIR}/*.dll ${DIR}/*.ocx)
+if(NOT binaries)
+  message(FATAL_ERROR "no Windows binaries found under ${DIR}")
+endif()
+set(bad "")
+foreach(bin IN LISTS binaries)
+  execute_process(COMMAND ${OBJDUMP} -p ${bin} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    string(APPEND bad "${bin}: objdump failed\n")
+    continue()
+  endif()
+  string(REGEX MATCHALL "DLL Name: [^\r\n]+" names "${dump}")
+  foreach(line IN LISTS names)
+    string(REPLACE "DLL Name: " "" dll "${line}")
+    string(TOLOWER "${dll}" dll)
+    if(NOT dll IN_LIST allowed)
+      string(APPEND bad "${bin}: imports ${dll}\n")
+    endif()
+  endforeach()
+endforeach()
+list(LENGTH binaries count)
+if(bad)
+  message(FATAL_ERROR "non-system imports found:\n${bad}")
+endif()
+message(STATUS "${count} binaries import only system DLLs")

@@ -1,0 +1,92 @@
+#include "variant_read.h"
+
+#include <oleauto.h>
+
+#include "number_to_text.h"
+#include "runtime_error.h"
+#include "value_read.h"
+
+namespace convert {
+namespace {
+
+const VARIANT& Deref(const VARIANT& v) {
+  if (V_VT(&v) == (VT_BYREF | VT_VARIANT) && V_VARIANTREF(&v) != nullptr) return *V_VARIANTREF(&v);
+  return v;
+}
+
+// A string is read by the platform's own locale-aware parser, as any variant
+// conversion of text to a number is.
+double NumberFromString(BSTR text) {
+  double value = 0;
+  HRESULT hr = VarR8FromStr(text ? text : const_cast<wchar_t*>(L""), LOCALE_USER_DEFAULT, 0, &value);
+  if (hr == DISP_E_OVERFLOW) throw RuntimeError::Overflow();
+  if (FAILED(hr)) throw RuntimeError::TypeMismatch();
+  return value;
+}
+
+// The numeric value of any scalar variant; strings parsed; Null refused.
+double NumberOf(const VARIANT& in) {
+  const VARIANT& v = Deref(in);
+  switch (V_VT(&v)) {
+    case VT_EMPTY: return 0;
+    case VT_NULL: throw RuntimeError::InvalidUseOfNull();
+    case VT_I1: return V_I1(&v);
+    case VT_UI1: return V_UI1(&v);
+    case VT_I2: return V_I2(&v);
+    case VT_UI2: return V_UI2(&v);
+    case VT_I4: return V_I4(&v);
+    case VT_UI4: return V_UI4(&v);
+    case VT_INT: return V_INT(&v);
+    case VT_UINT: return V_UINT(&v);
+    case VT_I8: return static_cast<double>(V_I8(&v));
+    case VT_UI8: return static_cast<double>(V_UI8(&v));
+    case VT_R4: return V_R4(&v);
+    case VT_R8: return V_R8(&v);
+    case VT_BOOL: return V_BOOL(&v) ? -1 : 0;
+    case VT_BSTR: return NumberFromString(V_BSTR(&v));
+    case VT_I2 | VT_BYREF: return *V_I2REF(&v);
+    case VT_I4 | VT_BYREF: return *V_I4REF(&v);
+    case VT_R4 | VT_BYREF: return *V_R4REF(&v);
+    case VT_R8 | VT_BYREF: return *V_R8REF(&v);
+    case VT_BOOL | VT_BYREF: return *V_BOOLREF(&v) ? -1 : 0;
+    case VT_BSTR | VT_BYREF: return NumberFromString(*V_BSTRREF(&v));
+    default: throw RuntimeError::TypeMismatch();
+  }
+}
+
+}  // namespace
+
+bool ReadBoolean(const VARIANT& in) {
+  const VARIANT& v = Deref(in);
+  if (V_VT(&v) == VT_BSTR) {
+    VARIANT_BOOL b = VARIANT_FALSE;
+    if (SUCCEEDED(VarBoolFromStr(V_BSTR(&v), LOCALE_USER_DEFAULT, 0, &b))) return b != VARIANT_FALSE;
+  }
+  return NumberOf(v) != 0;
+}
+
+std::int16_t ReadInteger(const VARIANT& value) { return ToInteger16(NumberOf(value)); }
+
+float ReadSingle(const VARIANT& value) { return ToSingle(NumberOf(value)); }
+
+std::wstring ReadText(const VARIANT& in) {
+  const VARIANT& v = Deref(in);
+  switch (V_VT(&v)) {
+    case VT_EMPTY: return L"";
+    case VT_NULL: throw RuntimeError::InvalidUseOfNull();
+    case VT_BSTR: return V_BSTR(&v) ? std::wstring(V_BSTR(&v), SysStringLen(V_BSTR(&v))) : L"";
+    case VT_BSTR | VT_BYREF: {
+      BSTR s = *V_BSTRREF(&v);
+      return s ? std::wstring(s, SysStringLen(s)) : L"";
+    }
+    case VT_BOOL: return V_BOOL(&v) ? L"True" : L"False";
+    case VT_R4: return NumberToText(V_R4(&v));
+    case VT_R8: return NumberToText(V_R8(&v));
+    default: {
+      double n = NumberOf(v);  // integers: exact in a double
+      return NumberToText(static_cast<std::int64_t>(n));
+    }
+  }
+}
+
+}  // namespace convert

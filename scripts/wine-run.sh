@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Runs one Windows program in a build tree's private Wine test bed:
+#   wine-run.sh STATE_DIR PROGRAM [ARGS...]
+# This is CTest's emulator for the Windows tests.
+set -uo pipefail
+export KIT_WINE_STATE="$1"; shift
+source "$(dirname "$0")/wine-env.sh"
+kit_ensure_display || exit 1
+kit_ensure_prefix || { echo "Wine prefix could not be prepared; see $KIT_WINE_STATE/logs/wineboot.log" >&2; exit 1; }
+
+# Output goes through files, not straight to our caller: Wine's helper
+# processes would keep a pipe open and a caller waiting for end of file hangs.
+out=$(mktemp "$KIT_WINE_STATE/logs/run.XXXXXX")
+"$KIT_WINE" "$@" </dev/null >"$out.out" 2>"$out.err"
+rc=$?
+cat "$out.out"
+cat "$out.err" >&2
+rm -f "$out" "$out.out" "$out.err"
+exit $rc
