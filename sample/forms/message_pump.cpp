@@ -1,0 +1,52 @@
+#include "message_pump.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace forms {
+namespace {
+
+// The thread's filters. Only the window thread touches them.
+std::vector<MessageFilter*>& Filters() {
+  static std::vector<MessageFilter*> filters;
+  return filters;
+}
+
+void Dispatch(MSG& msg) {
+  // Copy: a filter may remove itself (its window closing) while it runs.
+  std::vector<MessageFilter*> filters = Filters();
+  for (MessageFilter* f : filters) {
+    if (f->PreTranslateMessage(msg)) return;
+  }
+  TranslateMessage(&msg);
+  DispatchMessageW(&msg);
+}
+
+}  // namespace
+
+void AddMessageFilter(MessageFilter* filter) { Filters().push_back(filter); }
+
+void RemoveMessageFilter(MessageFilter* filter) {
+  auto& f = Filters();
+  f.erase(std::remove(f.begin(), f.end(), filter), f.end());
+}
+
+bool PumpWaitingMessages() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return false;
+    }
+    Dispatch(msg);
+  }
+  return true;
+}
+
+int RunMessageLoop() {
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) Dispatch(msg);
+  return static_cast<int>(msg.wParam);
+}
+
+}  // namespace forms
