@@ -1,0 +1,127 @@
+// Writes an uncompressed capture file: one video stream of 24-bit DIB frames
+// and optionally one PCM audio stream. Files longer than riff_limit go on in
+// extension segments with two-level indexes, so long captures stay readable;
+// the first segment also carries the classic index for older readers.
+//
+// Memory stays bounded: index entries are kept in fixed blocks that are
+// written to the file as they fill, and only the classic index of the first
+// segment grows with the number of chunks in it (reserved up front for the
+// frames that segment can hold, so a steady capture does not allocate).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "audio_tone.h"
+#include "file_sink.h"
+#include "frame_format.h"
+
+namespace morvane {
+
+struct AviVideoFormat {
+  FrameFormat frame;
+  std::uint32_t microseconds_per_frame = 66667;
+};
+
+using AviAudioFormat = AudioFormat;
+
+// Just under 1 GiB: where the first segment is closed.
+constexpr std::uint64_t kDefaultRiffLimit = (1ull << 30) - (16ull << 20);
+// Smallest and largest riff_limit accepted: a segment must hold at least its
+// headers, and its size field is 32 bits.
+constexpr std::uint64_t kMinRiffLimit = 64 * 1024;
+constexpr std::uint64_t kMaxRiffLimit = 0xF0000000ull;
+
+class AviWriter {
+ public:
+  // Creates the file and writes provisional headers that claim no frames.
+  // Throws CaptureError for a bad path, format or riff_limit, or when the
+  // file cannot be created.
+  AviWriter(const std::filesystem::path& path, const AviVideoFormat& video,
+            const std::optional<AviAudioFormat>& audio,
+            std::uint64_t riff_limit = kDefaultRiffLimit);
+  // The same onto any sink (tests use an in-memory one).
+  AviWriter(std::unique_ptr<FileSink> sink, const AviVideoFormat& video,
+            const std::optional<AviAudioFormat>& audio,
+            std::uint64_t riff_limit = kDefaultRiffLimit);
+  AviWriter(const AviWriter&) = delete;
+  AviWriter& operator=(const AviWriter&) = delete;
+  // Closes if Close() was not called; errors are swallowed here, so call
+  // Close() to learn of them.
+  ~AviWriter();
+
+  // One frame of video.frame.ImageSize() bytes ('00db'). Throws CaptureError;
+  // after a failure the writer accepts no more data, and Close() keeps the
+  // chunks that were completely written.
+  void WriteVideoFrame(const std::uint8_t* bits, std::size_t size);
+  // A run of PCM bytes ('01wb'), a whole number of sample frames. Only when
+  // the writer was opened with audio.
+  void WriteAudio(const std::uint8_t* data, std::size_t size);
+  // Writes the indexes and the final headers. Throws CaptureError if that
+  // fails; the headers then still claim no more than what the file holds
+  // (at worst nothing). Calling it again does nothing.
+  void Close();
+
+  std::uint32_t frames_written() const { return video_.chunks; }
+  std::uint64_t audio_bytes_written() const { return audio_.bytes; }
+  // How many RIFF segments the file has so far (1 until the limit is hit).
+  std::uint32_t segments() const { return segment_count_; }
+  bool closed() const { return closed_; }
+
+ private:
+  struct StreamState {
+    std::uint32_t chunk_id = 0;            // '00db' or '01wb'
+    std::uint32_t chunks = 0;              // chunks in the whole file
+    std::uint32_t chunks_first_riff = 0;   // chunks in the first segment
+    std::uint64_t bytes = 0;               // payload bytes in the whole file
+    std::uint32_t max_chunk = 0;           // for the suggested buffer size
+    // The open standard-index block: fixed capacity, written out when full
+    // or when the segment ends.
+    std::vector<std::uint8_t> block;       // 8 bytes per entry
+    std::uint32_t block_entries = 0;
+    std::uint64_t block_base = 0;          // absolute offset entries count from
+    std::uint64_t block_duration = 0;      // frames (video) or samples (audio)
+    // Super-index entries already written: offset, size, duration.
+    std::vector<std::uint8_t> super;       // 16 bytes per entry
+    std::uint32_t super_entries = 0;
+  };
+
+  void Start(const AviVideoFormat& video, const std::optional<AviAudioFormat>& audio,
+             std::uint64_t riff_limit);
+  void WriteChunk(StreamState& stream, const std::uint8_t* data, std::size_t size,
+                  std::uint64_t duration);
+  void EnsureRoom(std::uint64_t chunk_bytes);
+  void FlushIndexBlock(StreamState& stream);
+  void EndSegment();
+  void BeginExtensionSegment();
+  void Finish();
+  std::vector<std::uint8_t> BuildHeaders() const;
+  void CheckUsable() const;
+
+  std::unique_ptr<FileSink> sink_;
+  AviVideoFormat video_format_;
+  std::optional<AviAudioFormat> audio_format_;
+  std::uint64_t riff_limit_ = kDefaultRiffLimit;
+
+  StreamState video_;
+  StreamState audio_;
+  std::vector<std::uint8_t> idx1_;  // classic index of the first segment, 16 bytes per entry
+  std::uint8_t scratch_[32] = {};   // chunk headers and padding
+
+  std::uint64_t header_size_ = 0;     // bytes before the first movi list
+  std::uint64_t riff_start_ = 0;      // offset of the open segment's RIFF header
+  std::uint64_t movi_start_ = 0;      // offset of the open segment's LIST movi header
+  std::uint64_t first_riff_size_ = 0; // filled when the first segment closes
+  std::uint64_t first_movi_size_ = 0;
+  std::uint64_t end_ = 0;             // end of the last complete chunk
+  std::uint32_t segment_count_ = 1;
+  bool in_first_segment_ = true;
+  bool failed_ = false;
+  bool closed_ = false;
+};
+
+}  // namespace morvane

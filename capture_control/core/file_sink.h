@@ -1,0 +1,35 @@
+// Where the writers put their bytes. The real one is a file with 64-bit
+// offsets (a Win32 HANDLE on Windows, a POSIX descriptor elsewhere) and a
+// small write-combining buffer so that chunk headers do not cost a system call
+// each; tests substitute an in-memory sink that can fail on demand.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+
+namespace morvane {
+
+class FileSink {
+ public:
+  virtual ~FileSink() = default;
+  // Every method throws CaptureError on failure.
+  virtual void Write(const void* data, std::size_t size) = 0;
+  // Moves the write position (absolute, from the start).
+  virtual void Seek(std::uint64_t offset) = 0;
+  virtual std::uint64_t Position() const = 0;
+  // Cuts the file at size (used to drop a partly written chunk).
+  virtual void Truncate(std::uint64_t size) = 0;
+  // Flushes and closes; further calls fail. Safe to call twice.
+  virtual void Close() = 0;
+};
+
+// Creates (or replaces) the file. An empty path or a folder is refused
+// with a clear message; so is any failure to create it.
+std::unique_ptr<FileSink> CreateFileSink(const std::filesystem::path& path);
+
+// Refuses an empty path or a path naming a folder (CaptureError).
+void CheckOutputPath(const std::filesystem::path& path);
+
+}  // namespace morvane

@@ -1,0 +1,31 @@
+// Synthetic picture sources for the control's simulated devices. A pattern
+// renders frame n into a buffer the caller owns; it never allocates while
+// rendering, so a capture loop can run at full speed without touching the
+// heap.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "frame_format.h"
+
+namespace morvane {
+
+class Pattern {
+ public:
+  virtual ~Pattern() = default;
+  // Fills format.ImageSize() bytes at bits (a bottom-up 24-bit DIB). The
+  // same frame_number and seconds always give the same picture. Row padding
+  // bytes are written as zero. format must satisfy IsValidFrameFormat.
+  virtual void Render(const FrameFormat& format, std::uint8_t* bits, std::int64_t frame_number,
+                      double seconds) = 0;
+};
+
+// Seven colour bars, a marker moving across the bottom band, and the frame
+// counter and time (HH:MM:SS.hh, hundredths) burnt in with a built-in font.
+std::unique_ptr<Pattern> MakeColourBars();
+// A checkerboard scrolling diagonally under a grey ramp, with the same
+// counter and time: easy to tell apart from the bars at a glance.
+std::unique_ptr<Pattern> MakeMovingCheckerboard();
+
+}  // namespace morvane
