@@ -3,31 +3,46 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace convert {
 namespace {
 
 // Writes value with `digits` significant digits, switching to exponent form
-// outside [1E-04, 1E+digits). The digits come from printf's correctly rounded
-// %e; the layout is built here so that it is the same on every C runtime
+// outside [1E-04, 1E+digits). A tie in the last digit rounds away from zero,
+// as OLE's conversion does (589164.25 as a single is 589164.3), so the digits
+// are taken from the exact decimal expansion of the value and rounded here;
+// the layout is built here too so that it is the same on every C runtime
 // (msvcrt writes three exponent digits where glibc writes two).
 std::wstring FormatSignificant(double value, int digits) {
   if (std::isnan(value)) return L"NaN";
   if (std::isinf(value)) return value < 0 ? L"-Infinity" : L"Infinity";
   if (value == 0) return L"0";
 
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.*e", digits - 1, value);
-  // buf: [-]d.ddddde[+-]xx
-  std::string text(buf);
-  bool negative = text[0] == '-';
-  if (negative) text.erase(0, 1);
-  size_t e = text.find('e');
-  int exponent = std::atoi(text.c_str() + e + 1);
-  std::string mantissa;
-  for (size_t i = 0; i < e; ++i) {
-    if (text[i] != '.') mantissa += text[i];
+  // 767 significant digits hold the exact expansion of any double.
+  static thread_local char exact[1100];
+  std::snprintf(exact, sizeof exact, "%.766e", value);
+  const char* p = exact;
+  bool negative = *p == '-';
+  if (negative) ++p;
+  const char* e = std::strchr(p, 'e');
+  int exponent = std::atoi(e + 1);
+  std::string all;  // every significant digit, without the period
+  for (const char* q = p; q < e; ++q) {
+    if (*q != '.') all += *q;
+  }
+  std::string mantissa = all.substr(0, static_cast<size_t>(digits));
+  if (all[static_cast<size_t>(digits)] >= '5') {
+    int i = digits - 1;
+    for (; i >= 0 && mantissa[static_cast<size_t>(i)] == '9'; --i) mantissa[static_cast<size_t>(i)] = '0';
+    if (i >= 0) {
+      ++mantissa[static_cast<size_t>(i)];
+    } else {
+      mantissa.insert(mantissa.begin(), '1');
+      mantissa.pop_back();
+      ++exponent;
+    }
   }
   while (mantissa.size() > 1 && mantissa.back() == '0') mantissa.pop_back();
 
