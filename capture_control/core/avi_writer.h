@@ -36,6 +36,14 @@ constexpr std::uint64_t kDefaultRiffLimit = (1ull << 30) - (16ull << 20);
 constexpr std::uint64_t kMinRiffLimit = 64 * 1024;
 constexpr std::uint64_t kMaxRiffLimit = 0xF0000000ull;
 
+// How the two-level index is laid out. The defaults hold 512 index blocks a
+// stream of up to 4096 chunks each (at 30 fps about 19 hours, or 512 segments
+// of 1 GiB, whichever comes first); tests shrink them to reach the limits.
+struct AviIndexLimits {
+  std::uint32_t entries_per_block = 4096;  // one standard index chunk, 32 KiB in memory
+  std::uint32_t blocks_per_stream = 512;   // super-index entries reserved in the header
+};
+
 class AviWriter {
  public:
   // Creates the file and writes provisional headers that claim no frames.
@@ -43,11 +51,11 @@ class AviWriter {
   // file cannot be created.
   AviWriter(const std::filesystem::path& path, const AviVideoFormat& video,
             const std::optional<AviAudioFormat>& audio,
-            std::uint64_t riff_limit = kDefaultRiffLimit);
+            std::uint64_t riff_limit = kDefaultRiffLimit, const AviIndexLimits& limits = {});
   // The same onto any sink (tests use an in-memory one).
   AviWriter(std::unique_ptr<FileSink> sink, const AviVideoFormat& video,
             const std::optional<AviAudioFormat>& audio,
-            std::uint64_t riff_limit = kDefaultRiffLimit);
+            std::uint64_t riff_limit = kDefaultRiffLimit, const AviIndexLimits& limits = {});
   AviWriter(const AviWriter&) = delete;
   AviWriter& operator=(const AviWriter&) = delete;
   // Closes if Close() was not called; errors are swallowed here, so call
@@ -78,10 +86,11 @@ class AviWriter {
     std::uint32_t chunks = 0;              // chunks in the whole file
     std::uint32_t chunks_first_riff = 0;   // chunks in the first segment
     std::uint64_t bytes = 0;               // payload bytes in the whole file
+    std::uint64_t bytes_first_riff = 0;    // payload bytes in the first segment
     std::uint32_t max_chunk = 0;           // for the suggested buffer size
     // The open standard-index block: fixed capacity, written out when full
     // or when the segment ends.
-    std::vector<std::uint8_t> block;       // 8 bytes per entry
+    std::vector<std::uint8_t> block;       // chunk header room, then 8 bytes per entry
     std::uint32_t block_entries = 0;
     std::uint64_t block_base = 0;          // absolute offset entries count from
     std::uint64_t block_duration = 0;      // frames (video) or samples (audio)
@@ -90,27 +99,35 @@ class AviWriter {
     std::uint32_t super_entries = 0;
   };
 
-  void Start(const AviVideoFormat& video, const std::optional<AviAudioFormat>& audio,
-             std::uint64_t riff_limit);
+  void Start();
   void WriteChunk(StreamState& stream, const std::uint8_t* data, std::size_t size,
                   std::uint64_t duration);
   void EnsureRoom(std::uint64_t chunk_bytes);
   void FlushIndexBlock(StreamState& stream);
   void EndSegment();
+  void WriteIdx1();
+  void PatchSegmentSizes();
   void BeginExtensionSegment();
   void Finish();
-  std::vector<std::uint8_t> BuildHeaders() const;
+  void FinishAfterFailure();
+  // The headers and the first movi list header, the same size every time.
+  // Complete: counts and indexes of the whole file. Otherwise only what the
+  // first segment is known to hold, without the super indexes.
+  std::vector<std::uint8_t> BuildHeaders(bool complete) const;
   void CheckUsable() const;
 
+  std::filesystem::path path_;  // for messages; empty for a caller's sink
   std::unique_ptr<FileSink> sink_;
   AviVideoFormat video_format_;
   std::optional<AviAudioFormat> audio_format_;
   std::uint64_t riff_limit_ = kDefaultRiffLimit;
+  AviIndexLimits limits_;
 
   StreamState video_;
   StreamState audio_;
   std::vector<std::uint8_t> idx1_;  // classic index of the first segment, 16 bytes per entry
   std::uint8_t scratch_[32] = {};   // chunk headers and padding
+  std::vector<std::uint8_t> staging_;  // small chunks go out header and all in one write
 
   std::uint64_t header_size_ = 0;     // bytes before the first movi list
   std::uint64_t riff_start_ = 0;      // offset of the open segment's RIFF header
@@ -119,7 +136,9 @@ class AviWriter {
   std::uint64_t first_movi_size_ = 0;
   std::uint64_t end_ = 0;             // end of the last complete chunk
   std::uint32_t segment_count_ = 1;
+  std::uint32_t segment_chunks_ = 0;  // chunks in the open segment
   bool in_first_segment_ = true;
+  bool idx1_written_ = false;
   bool failed_ = false;
   bool closed_ = false;
 };

@@ -1,7 +1,10 @@
 // Where the writers put their bytes. The real one is a file with 64-bit
-// offsets (a Win32 HANDLE on Windows, a POSIX descriptor elsewhere) and a
-// small write-combining buffer so that chunk headers do not cost a system call
-// each; tests substitute an in-memory sink that can fail on demand.
+// offsets (a Win32 HANDLE on Windows, a POSIX descriptor elsewhere); tests
+// substitute an in-memory sink that can fail on demand.
+//
+// Writes are not buffered here: when Write() returns, the bytes are with the
+// system. The AVI writer relies on that to know which chunks are complete
+// when a later write fails; it gathers small pieces itself.
 #pragma once
 
 #include <cstddef>
@@ -14,14 +17,15 @@ namespace morvane {
 class FileSink {
  public:
   virtual ~FileSink() = default;
-  // Every method throws CaptureError on failure.
+  // Every method throws CaptureError on failure. A failed Write() may have
+  // written part of the data, but leaves Position() where it was.
   virtual void Write(const void* data, std::size_t size) = 0;
   // Moves the write position (absolute, from the start).
   virtual void Seek(std::uint64_t offset) = 0;
   virtual std::uint64_t Position() const = 0;
   // Cuts the file at size (used to drop a partly written chunk).
   virtual void Truncate(std::uint64_t size) = 0;
-  // Flushes and closes; further calls fail. Safe to call twice.
+  // Closes; further calls fail. Safe to call twice.
   virtual void Close() = 0;
 };
 

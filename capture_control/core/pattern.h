@@ -24,7 +24,7 @@ class Pattern {
 // Seven colour bars, a marker moving across the bottom band, and the frame
 // counter and time (HH:MM:SS.hh, hundredths) burnt in with a built-in font.
 std::unique_ptr<Pattern> MakeColourBars();
-// A checkerboard scrolling diagonally under a grey ramp, with the same
+// A grey ramp over a checkerboard scrolling diagonally, with the same
 // counter and time: easy to tell apart from the bars at a glance.
 std::unique_ptr<Pattern> MakeMovingCheckerboard();
 
