@@ -1,0 +1,317 @@
+// The Morvane capture control: one COM object with one reference count that
+// answers for every interface a container uses. Its members are spread over
+// one file per interface or concern:
+//   control.cpp              creation, IUnknown, shared helpers
+//   control_dispatch.cpp     IDispatch and the member table
+//   control_properties.cpp   property getters and setters
+//   control_methods.cpp      still frames, saving, device names
+//   control_capture.cpp      the capture loop
+//   control_preview.cpp      preview and overlay drawing
+//   control_ole_object.cpp   IOleObject
+//   control_in_place.cpp     IOleInPlaceObject, IOleInPlaceActiveObject, IOleControl
+//   control_view.cpp         IViewObject2
+//   control_persist.cpp      IPersistStreamInit, IPersistPropertyBag
+//   control_events.cpp       IConnectionPointContainer, IProvideClassInfo2, firing events
+//   control_window.cpp       the control's child window and its message routing
+//   control_dialogs.cpp      the device dialogs
+#pragma once
+
+#include <ocidl.h>
+#include <olectl.h>
+#include <windows.h>
+#include <wrl/client.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "connection_point.h"
+#include "core/frame_format.h"
+#include "messages.h"
+#include "settings.h"
+#include "video_device.h"
+
+namespace morvane {
+
+using Microsoft::WRL::ComPtr;
+
+// DISPIDs of the event interface, in the order it declares them (a container
+// binds them by that position).
+enum EventId : DISPID {
+  kEventStatusChanged = 1,
+  kEventError = 2,
+  kEventCaptureStarted = 3,
+  kEventDeviceChanged = 4,
+  kEventFrameDropped = 5,
+  kEventClick = 6,
+  kEventDblClick = 7,
+  kEventPreviewChanged = 8,
+  kEventCaptureStopped = 9,
+  kEventCaptureComplete = 10,
+  kEventStreamFrame = 11,
+};
+
+// Why a capture ended, as CaptureStopped reports it.
+enum class StopReason : SHORT {
+  kTimeLimit = 1,
+  kUserKeyOrClick = 2,
+  kStopFlag = 3,
+  kError = 4,
+  kClosed = 5,
+};
+
+class Control final : public IDispatch,
+                      public IOleObject,
+                      public IOleInPlaceObject,
+                      public IOleInPlaceActiveObject,
+                      public IOleControl,
+                      public IViewObject2,
+                      public IPersistStreamInit,
+                      public IPersistPropertyBag,
+                      public IConnectionPointContainer,
+                      public IProvideClassInfo2 {
+ public:
+  static HRESULT Create(REFIID iid, void** object);
+
+  // IUnknown
+  STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
+  STDMETHODIMP_(ULONG) AddRef() override;
+  STDMETHODIMP_(ULONG) Release() override;
+
+  // IDispatch
+  STDMETHODIMP GetTypeInfoCount(UINT* count) override;
+  STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
+  STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override;
+  STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                      EXCEPINFO* exception, UINT* arg_error) override;
+
+  // IOleObject
+  STDMETHODIMP SetClientSite(IOleClientSite* site) override;
+  STDMETHODIMP GetClientSite(IOleClientSite** site) override;
+  STDMETHODIMP SetHostNames(LPCOLESTR app, LPCOLESTR object) override;
+  STDMETHODIMP Close(DWORD save_option) override;
+  STDMETHODIMP SetMoniker(DWORD which, IMoniker* moniker) override;
+  STDMETHODIMP GetMoniker(DWORD assign, DWORD which, IMoniker** moniker) override;
+  STDMETHODIMP InitFromData(IDataObject* data, BOOL creation, DWORD reserved) override;
+  STDMETHODIMP GetClipboardData(DWORD reserved, IDataObject** data) override;
+  STDMETHODIMP DoVerb(LONG verb, LPMSG msg, IOleClientSite* site, LONG index, HWND parent,
+                      LPCRECT position) override;
+  STDMETHODIMP EnumVerbs(IEnumOLEVERB** verbs) override;
+  STDMETHODIMP Update() override;
+  STDMETHODIMP IsUpToDate() override;
+  STDMETHODIMP GetUserClassID(CLSID* clsid) override;
+  STDMETHODIMP GetUserType(DWORD form, LPOLESTR* type) override;
+  STDMETHODIMP SetExtent(DWORD aspect, SIZEL* size) override;
+  STDMETHODIMP GetExtent(DWORD aspect, SIZEL* size) override;
+  STDMETHODIMP Advise(IAdviseSink* sink, DWORD* connection) override;
+  STDMETHODIMP Unadvise(DWORD connection) override;
+  STDMETHODIMP EnumAdvise(IEnumSTATDATA** advise) override;
+  STDMETHODIMP GetMiscStatus(DWORD aspect, DWORD* status) override;
+  STDMETHODIMP SetColorScheme(LOGPALETTE* palette) override;
+
+  // IOleWindow (through IOleInPlaceObject and IOleInPlaceActiveObject)
+  STDMETHODIMP GetWindow(HWND* window) override;
+  STDMETHODIMP ContextSensitiveHelp(BOOL enter) override;
+  // IOleInPlaceObject
+  STDMETHODIMP InPlaceDeactivate() override;
+  STDMETHODIMP UIDeactivate() override;
+  STDMETHODIMP SetObjectRects(LPCRECT position, LPCRECT clip) override;
+  STDMETHODIMP ReactivateAndUndo() override;
+  // IOleInPlaceActiveObject
+  STDMETHODIMP TranslateAccelerator(LPMSG msg) override;
+  STDMETHODIMP OnFrameWindowActivate(BOOL activate) override;
+  STDMETHODIMP OnDocWindowActivate(BOOL activate) override;
+  STDMETHODIMP ResizeBorder(LPCRECT border, IOleInPlaceUIWindow* window, BOOL frame_window) override;
+  STDMETHODIMP EnableModeless(BOOL enable) override;
+  // IOleControl
+  STDMETHODIMP GetControlInfo(CONTROLINFO* info) override;
+  STDMETHODIMP OnMnemonic(MSG* msg) override;
+  STDMETHODIMP OnAmbientPropertyChange(DISPID id) override;
+  STDMETHODIMP FreezeEvents(BOOL freeze) override;
+
+  // IViewObject2
+  STDMETHODIMP Draw(DWORD aspect, LONG index, void* aspect_info, DVTARGETDEVICE* target, HDC target_dc,
+                    HDC draw_dc, LPCRECTL bounds, LPCRECTL window_bounds, BOOL(STDMETHODCALLTYPE* cont)(ULONG_PTR),
+                    ULONG_PTR cont_arg) override;
+  STDMETHODIMP GetColorSet(DWORD aspect, LONG index, void* aspect_info, DVTARGETDEVICE* target, HDC target_dc,
+                           LOGPALETTE** palette) override;
+  STDMETHODIMP Freeze(DWORD aspect, LONG index, void* aspect_info, DWORD* freeze) override;
+  STDMETHODIMP Unfreeze(DWORD freeze) override;
+  STDMETHODIMP SetAdvise(DWORD aspects, DWORD flags, IAdviseSink* sink) override;
+  STDMETHODIMP GetAdvise(DWORD* aspects, DWORD* flags, IAdviseSink** sink) override;
+  STDMETHODIMP GetExtent(DWORD aspect, LONG index, DVTARGETDEVICE* target, LPSIZEL size) override;
+
+  // IPersist (through both persistence interfaces)
+  STDMETHODIMP GetClassID(CLSID* clsid) override;
+  // IPersistStreamInit
+  STDMETHODIMP IsDirty() override;
+  STDMETHODIMP Load(LPSTREAM stream) override;
+  STDMETHODIMP Save(LPSTREAM stream, BOOL clear_dirty) override;
+  STDMETHODIMP GetSizeMax(ULARGE_INTEGER* size) override;
+  STDMETHODIMP InitNew() override;
+  // IPersistPropertyBag (InitNew is shared with IPersistStreamInit)
+  STDMETHODIMP Load(IPropertyBag* bag, IErrorLog* log) override;
+  STDMETHODIMP Save(IPropertyBag* bag, BOOL clear_dirty, BOOL save_all) override;
+
+  // IConnectionPointContainer
+  STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints** points) override;
+  STDMETHODIMP FindConnectionPoint(REFIID iid, IConnectionPoint** point) override;
+
+  // IProvideClassInfo2
+  STDMETHODIMP GetClassInfo(ITypeInfo** info) override;
+  STDMETHODIMP GetGUID(DWORD kind, GUID* guid) override;
+
+  // Dispatch members, one per row of the member table. Property values
+  // arrive already converted to the member's type.
+  HRESULT GetCaptureFileName(VARIANT* result);
+  HRESULT PutCaptureFileName(const VARIANT& value);
+  HRESULT GetPreview(VARIANT* result);
+  HRESULT PutPreview(const VARIANT& value);
+  HRESULT GetAudioRecording(VARIANT* result);
+  HRESULT PutAudioRecording(const VARIANT& value);
+  HRESULT GetCaptureRate(VARIANT* result);
+  HRESULT PutCaptureRate(const VARIANT& value);
+  HRESULT GetStatusWindow(VARIANT* result);
+  HRESULT PutStatusWindow(const VARIANT& value);
+  HRESULT GetConfirmBeforeCapture(VARIANT* result);
+  HRESULT PutConfirmBeforeCapture(const VARIANT& value);
+  HRESULT GetTimeLimitEnabled(VARIANT* result);
+  HRESULT PutTimeLimitEnabled(const VARIANT& value);
+  HRESULT GetTimeLimit(VARIANT* result);
+  HRESULT PutTimeLimit(const VARIANT& value);
+  HRESULT GetOverlay(VARIANT* result);
+  HRESULT PutOverlay(const VARIANT& value);
+  HRESULT GetPreviewRate(VARIANT* result);
+  HRESULT PutPreviewRate(const VARIANT& value);
+  HRESULT GetDeviceIndex(VARIANT* result);
+  HRESULT PutDeviceIndex(const VARIANT& value);
+  HRESULT GetStopOnLeftClick(VARIANT* result);
+  HRESULT PutStopOnLeftClick(const VARIANT& value);
+  HRESULT GetStopOnRightClick(VARIANT* result);
+  HRESULT PutStopOnRightClick(const VARIANT& value);
+  HRESULT GetVersion(VARIANT* result);
+  HRESULT GetCapturedFrames(VARIANT* result);
+  HRESULT GetDroppedFrames(VARIANT* result);
+  HRESULT GetCallbackEnabled(VARIANT* result);
+  HRESULT PutCallbackEnabled(const VARIANT& value);
+  HRESULT GetHasFormatDialog(VARIANT* result);
+  HRESULT GetHasSourceDialog(VARIANT* result);
+  HRESULT GetCapturing(VARIANT* result);
+  HRESULT GetHasOverlay(VARIANT* result);
+  HRESULT GetCaptureWidth(VARIANT* result);
+  HRESULT PutCaptureWidth(const VARIANT& value);
+  HRESULT GetCaptureHeight(VARIANT* result);
+  HRESULT PutCaptureHeight(const VARIANT& value);
+  HRESULT GetDeviceCount(VARIANT* result);
+  HRESULT SaveCaptureFile(const VARIANT* args, VARIANT* result);
+  HRESULT StartCapture(const VARIANT* args, VARIANT* result);
+  HRESULT ShowFormatDialog(const VARIANT* args, VARIANT* result);
+  HRESULT ShowSourceDialog(const VARIANT* args, VARIANT* result);
+  HRESULT ShowAudioDialog(const VARIANT* args, VARIANT* result);
+  HRESULT AboutBox(const VARIANT* args, VARIANT* result);
+  HRESULT SaveBitmap(const VARIANT* args, VARIANT* result);
+  HRESULT CopyToClipboard(const VARIANT* args, VARIANT* result);
+  HRESULT CopyFrameToDC(const VARIANT* args, VARIANT* result);
+  HRESULT ShowCompressionDialog(const VARIANT* args, VARIANT* result);
+  HRESULT StartStreamCapture(const VARIANT* args, VARIANT* result);
+  HRESULT DeviceName(const VARIANT* args, VARIANT* result);
+
+  // Window messages, routed by control_window.cpp.
+  void OnTimer();
+  void OnPaint();
+  void OnLeftButtonDown();
+  void OnRightButtonDown();
+  void OnLeftButtonDoubleClick();
+  void OnWindowDestroyed();
+
+ private:
+  Control();
+  ~Control();
+  Control(const Control&) = delete;
+  Control& operator=(const Control&) = delete;
+
+  // Records the error for Invoke's EXCEPINFO and returns DISP_E_EXCEPTION.
+  HRESULT Fail(MessageId id);
+  HRESULT FailWith(HRESULT scode, const std::wstring& text);
+  HRESULT EnsureTypeInfo();
+
+  VideoDevice* CurrentDevice() const;
+  FrameFormat CaptureFormat() const;
+  void PersistSettings();
+  void SetStatus(const wchar_t* text);
+
+  // Preview: renders a frame into the still buffer and draws it.
+  void UpdatePreviewTimer();
+  // Status line and PreviewChanged after Preview or Overlay changed.
+  void AnnouncePreviewState();
+  void RenderPreviewFrame();
+  void DrawFrame(HDC dc, const RECT& target, const FrameFormat& format, const std::uint8_t* bits,
+                 bool overlay_mark) const;
+  // The frame stills are made from: the capture's live buffer while one
+  // runs, else the last preview frame (rendered on demand).
+  bool CurrentFrame(FrameFormat& format, const std::uint8_t*& bits);
+
+  HRESULT RunCapture(bool to_file);
+
+  HRESULT ActivateInPlace(IOleClientSite* site, HWND parent, LPCRECT position);
+  HRESULT CreateControlWindow(HWND parent, const RECT& position);
+  void DestroyControlWindow();
+
+  // Events
+  void FireEvent(DISPID id, VARIANTARG* args, UINT count);
+  void FireStatusChanged(const wchar_t* text);
+  void FireError(HRESULT code, const std::wstring& text);
+  void FireWithoutArguments(EventId id);
+  void FireCaptureStarted(long width, long height);
+  void FireCaptureStopped(StopReason reason);
+  void FirePreviewChanged();
+  void FireCaptureComplete(long captured, long dropped);
+  bool FireStreamFrame(long width, long height, const void* info, const void* bits);
+
+  LONG references_ = 1;
+  EventConnectionPoint events_;
+
+  ComPtr<ITypeLib> type_library_;
+  ComPtr<ITypeInfo> dispatch_info_;
+  ComPtr<ITypeInfo> class_info_;
+
+  ComPtr<IOleClientSite> client_site_;
+  ComPtr<IOleInPlaceSite> in_place_site_;
+  ComPtr<IOleAdviseHolder> advise_holder_;
+  ComPtr<IAdviseSink> view_sink_;
+  DWORD view_aspects_ = 0;
+  DWORD view_flags_ = 0;
+  HWND window_ = nullptr;
+  bool in_place_active_ = false;
+  SIZEL extent_{8467, 6350};  // 320 x 240 pixels at 96 dpi, in HIMETRIC
+  LONG freeze_count_ = 0;
+
+  Settings settings_;
+  std::wstring settings_key_;
+  std::vector<std::unique_ptr<VideoDevice>> devices_;
+  HWND status_window_ = nullptr;
+  bool preview_ = false;
+  bool overlay_ = false;
+  bool callback_enabled_ = false;
+
+  // Still and preview frame.
+  FrameFormat still_format_;
+  std::vector<std::uint8_t> still_bits_;
+  std::int64_t preview_frame_ = 0;
+  DWORD preview_started_ = 0;
+
+  // The running capture, if any.
+  bool capturing_ = false;
+  bool stop_requested_ = false;
+  FrameFormat live_format_;
+  const std::uint8_t* live_bits_ = nullptr;
+  long captured_frames_ = 0;
+  long dropped_frames_ = 0;
+  bool capture_file_written_ = false;
+
+  HRESULT error_scode_ = S_OK;
+  std::wstring error_text_;
+};
+
+}  // namespace morvane

@@ -1,0 +1,259 @@
+// The capture loop. It runs inside StartCapture / StartStreamCapture and
+// returns when the capture ends, keeping the thread's messages flowing in
+// between frames so the host stays usable (and can stop us).
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <optional>
+
+#include "control.h"
+#include "control_window.h"
+#include "core/audio_tone.h"
+#include "core/avi_writer.h"
+#include "core/bmp_writer.h"
+#include "core/capture_error.h"
+#include "frame_clock.h"
+#include "handles.h"
+#include "low_memory.h"
+
+namespace morvane {
+namespace {
+
+// Where the bits start in the block that also holds the BITMAPINFOHEADER.
+constexpr size_t kBitsOffset = 64;
+// How often the status line is rewritten during a capture.
+constexpr std::int64_t kStatusIntervalMs = 250;
+
+const wchar_t kConfirmText[] = L"ｷｬﾌﾟﾁｬを開始します。よろしいですか?";
+const wchar_t kConfirmCaption[] = L"Morvane";
+
+std::int64_t Now() {
+  LARGE_INTEGER value;
+  ::QueryPerformanceCounter(&value);
+  return value.QuadPart;
+}
+
+std::int64_t Frequency() {
+  LARGE_INTEGER value;
+  ::QueryPerformanceFrequency(&value);
+  return value.QuadPart;
+}
+
+// Clears the running state however the loop ends.
+class CaptureScope {
+ public:
+  CaptureScope(bool& capturing, const std::uint8_t*& live_bits) : capturing_(capturing), live_bits_(live_bits) {
+    capturing_ = true;
+  }
+  ~CaptureScope() {
+    capturing_ = false;
+    live_bits_ = nullptr;
+  }
+  CaptureScope(const CaptureScope&) = delete;
+  CaptureScope& operator=(const CaptureScope&) = delete;
+
+ private:
+  bool& capturing_;
+  const std::uint8_t*& live_bits_;
+};
+
+}  // namespace
+
+HRESULT Control::StartCapture(const VARIANT*, VARIANT*) { return RunCapture(true); }
+HRESULT Control::StartStreamCapture(const VARIANT*, VARIANT*) { return RunCapture(false); }
+
+HRESULT Control::RunCapture(bool to_file) {
+  if (capturing_) return Fail(MessageId::kCaptureRunning);
+  VideoDevice* device = CurrentDevice();
+  if (!device) return Fail(MessageId::kNoDevice);
+  const FrameFormat format = CaptureFormat();
+  if (!IsValidFrameFormat(format)) return Fail(MessageId::kFrameSizeOutOfRange);
+  if (to_file && settings_.capture_file.find_first_not_of(L" \t") == std::wstring::npos) {
+    return Fail(MessageId::kEmptyFileName);
+  }
+  if (settings_.confirm_before_capture) {
+    HWND owner = window_ ? ::GetAncestor(window_, GA_ROOT) : ::GetActiveWindow();
+    if (::MessageBoxW(owner, kConfirmText, kConfirmCaption, MB_OKCANCEL | MB_ICONQUESTION) != IDOK) return S_OK;
+  }
+  const double rate = settings_.capture_rate;
+
+  // Everything the loop needs is set up before the first frame, so the
+  // steady state allocates nothing.
+  LowMemoryBuffer block(kBitsOffset + format.ImageSize());
+  const auto header = MakeBitmapInfoHeader(format);
+  std::memcpy(block.data(), header.data(), header.size());
+  std::uint8_t* bits = block.data() + kBitsOffset;
+
+  std::optional<AudioFormat> audio_format;
+  if (to_file && settings_.audio_recording) {
+    AudioFormat audio;
+    audio.samples_per_second = static_cast<std::uint32_t>(settings_.audio_samples_per_second);
+    audio.bits_per_sample = static_cast<std::uint16_t>(settings_.audio_bits_per_sample);
+    audio.channels = static_cast<std::uint16_t>(settings_.audio_channels);
+    audio_format = audio;
+  }
+  std::optional<AviWriter> writer;
+  if (to_file) {
+    AviVideoFormat video;
+    video.frame = format;
+    video.microseconds_per_frame = static_cast<std::uint32_t>(std::llround(1000000.0 / rate));
+    // A file that cannot be created throws here, before anything is raised.
+    writer.emplace(settings_.capture_file, video, audio_format);
+  }
+  std::optional<ToneGenerator> tone;
+  std::vector<std::uint8_t> audio_buffer;
+  if (audio_format) {
+    tone.emplace(*audio_format);
+    // One second of sound per write at most; a late loop catches up in
+    // several writes.
+    audio_buffer.resize(static_cast<size_t>(audio_format->BytesPerSecond()));
+  }
+
+  CaptureScope scope(capturing_, live_bits_);
+  live_format_ = format;
+  live_bits_ = bits;
+  stop_requested_ = false;
+  captured_frames_ = 0;
+  dropped_frames_ = 0;
+  if (to_file) capture_file_written_ = false;
+  if (window_) ::KillTimer(window_, kPreviewTimer);
+
+  ComPtr<IDispatch> self(this);
+  FireCaptureStarted(format.width, format.height);
+  wchar_t status[96];
+  FormatCaptureStatus(status, 96, !to_file, 0, 0);
+  SetStatus(status);
+
+  const std::int64_t limit = settings_.time_limit_enabled && settings_.time_limit > 0
+                                 ? FramesForTimeLimit(settings_.time_limit, rate)
+                                 : std::numeric_limits<std::int64_t>::max();
+  const std::int64_t frequency = Frequency();
+  FrameClock clock(frequency, Now(), rate);
+  std::int64_t next_slot = 0;
+  std::int64_t audio_written = 0;
+  std::int64_t last_status = Now();
+  StopReason reason = StopReason::kUserKeyOrClick;
+  std::optional<CaptureError> failure;
+
+  for (;;) {
+    MSG msg;
+    bool quit = false;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) {
+        // Not ours to swallow: the host's own loop must still see it.
+        ::PostQuitMessage(static_cast<int>(msg.wParam));
+        quit = true;
+        break;
+      }
+      if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
+        stop_requested_ = true;
+        continue;
+      }
+      if ((msg.message == WM_LBUTTONDOWN || msg.message == WM_NCLBUTTONDOWN) && settings_.stop_on_left_click) {
+        stop_requested_ = true;
+      }
+      if ((msg.message == WM_RBUTTONDOWN || msg.message == WM_NCRBUTTONDOWN) && settings_.stop_on_right_click) {
+        stop_requested_ = true;
+      }
+      ::TranslateMessage(&msg);
+      ::DispatchMessageW(&msg);
+    }
+    if (quit) {
+      reason = StopReason::kClosed;
+      break;
+    }
+    if (stop_requested_) break;
+    if (next_slot >= limit) {
+      reason = StopReason::kTimeLimit;
+      break;
+    }
+    const std::int64_t now = Now();
+    std::int64_t slot = clock.SlotAt(now);
+    if (slot < next_slot) {
+      DWORD wait = clock.MillisecondsUntil(next_slot, now);
+      if (wait > 0) ::MsgWaitForMultipleObjectsEx(0, nullptr, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+      continue;
+    }
+    if (slot > next_slot) {
+      // Slots that passed while we were busy: their frames are lost.
+      const std::int64_t missed = std::min(slot, limit) - next_slot;
+      dropped_frames_ += static_cast<long>(missed);
+      VARIANTARG argument;
+      argument.vt = VT_I4;
+      argument.lVal = static_cast<LONG>(next_slot);
+      FireEvent(kEventFrameDropped, &argument, 1);
+      next_slot = std::min(slot, limit);
+      if (next_slot >= limit) {
+        reason = StopReason::kTimeLimit;
+        break;
+      }
+    }
+
+    device->Render(format, bits, next_slot, static_cast<double>(next_slot) / rate);
+    if (writer) {
+      try {
+        writer->WriteVideoFrame(bits, format.ImageSize());
+        if (tone) {
+          const std::int64_t audio_due = AudioSamplesBefore(next_slot + 1, tone->format().samples_per_second, rate);
+          const size_t block_align = tone->format().BlockAlign();
+          const std::int64_t per_write = static_cast<std::int64_t>(audio_buffer.size() / block_align);
+          while (audio_written < audio_due) {
+            const std::int64_t count = std::min(audio_due - audio_written, per_write);
+            tone->Generate(audio_buffer.data(), static_cast<size_t>(count));
+            writer->WriteAudio(audio_buffer.data(), static_cast<size_t>(count) * block_align);
+            audio_written += count;
+          }
+        }
+      } catch (const CaptureError& error) {
+        failure = error;
+        reason = StopReason::kError;
+        break;
+      }
+    }
+    ++captured_frames_;
+    ++next_slot;
+    if (callback_enabled_ && FireStreamFrame(format.width, format.height, block.data(), bits)) {
+      reason = StopReason::kStopFlag;
+      break;
+    }
+    if (preview_ && window_) {
+      WindowDc dc(window_);
+      RECT client{};
+      ::GetClientRect(window_, &client);
+      if (dc.get()) DrawFrame(dc.get(), client, format, bits, false);
+    }
+    const std::int64_t after = Now();
+    if ((after - last_status) * 1000 >= kStatusIntervalMs * frequency) {
+      last_status = after;
+      FormatCaptureStatus(status, 96, !to_file, captured_frames_, dropped_frames_);
+      SetStatus(status);
+    }
+  }
+
+  if (writer) {
+    try {
+      writer->Close();
+    } catch (const CaptureError& error) {
+      if (!failure) failure = error;
+    }
+    capture_file_written_ = writer->frames_written() > 0;
+  }
+  // The last frame stays the current one for the still commands.
+  still_format_ = format;
+  still_bits_.assign(bits, bits + format.ImageSize());
+
+  live_bits_ = nullptr;
+  capturing_ = false;
+  SetStatus(StatusCaptureEnded());
+  if (failure) FireError(failure->system_code() ? HRESULT_FROM_WIN32(failure->system_code()) : E_FAIL, failure->message());
+  FireCaptureStopped(reason);
+  FireCaptureComplete(captured_frames_, dropped_frames_);
+  UpdatePreviewTimer();
+  if (failure) {
+    return FailWith(failure->system_code() ? HRESULT_FROM_WIN32(failure->system_code()) : E_FAIL, failure->message());
+  }
+  return S_OK;
+}
+
+}  // namespace morvane

@@ -1,0 +1,239 @@
+// Property getters and setters of the control. Values arrive converted to
+// the member's VARIANT type by Invoke; range checks live here.
+#include <windows.h>
+#include <oleauto.h>
+
+#include "control.h"
+#include "core/frame_format.h"
+
+namespace morvane {
+namespace {
+
+HRESULT ReturnBool(VARIANT* result, bool value) {
+  result->vt = VT_BOOL;
+  result->boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
+  return S_OK;
+}
+
+HRESULT ReturnDouble(VARIANT* result, double value) {
+  result->vt = VT_R8;
+  result->dblVal = value;
+  return S_OK;
+}
+
+HRESULT ReturnShort(VARIANT* result, int value) {
+  result->vt = VT_I2;
+  result->iVal = static_cast<SHORT>(value);
+  return S_OK;
+}
+
+HRESULT ReturnLong(VARIANT* result, long value) {
+  result->vt = VT_I4;
+  result->lVal = value;
+  return S_OK;
+}
+
+HRESULT ReturnText(VARIANT* result, const std::wstring& text) {
+  result->bstrVal = ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+  if (!result->bstrVal) return E_OUTOFMEMORY;
+  result->vt = VT_BSTR;
+  return S_OK;
+}
+
+}  // namespace
+
+HRESULT Control::GetCaptureFileName(VARIANT* result) { return ReturnText(result, settings_.capture_file); }
+
+HRESULT Control::PutCaptureFileName(const VARIANT& value) {
+  std::wstring name(value.bstrVal ? value.bstrVal : L"", ::SysStringLen(value.bstrVal));
+  if (name.find_first_not_of(L" \t") == std::wstring::npos) return Fail(MessageId::kEmptyFileName);
+  if (name.find(L'\0') != std::wstring::npos) return Fail(MessageId::kSaveFailed);
+  // The name takes effect with the next capture; a capture in progress
+  // keeps writing the file it opened.
+  settings_.capture_file = name;
+  PersistSettings();
+  return S_OK;
+}
+
+HRESULT Control::GetPreview(VARIANT* result) { return ReturnBool(result, preview_); }
+
+HRESULT Control::PutPreview(const VARIANT& value) {
+  preview_ = value.boolVal != VARIANT_FALSE;
+  // Preview and overlay exclude each other: the later choice wins.
+  if (preview_) overlay_ = false;
+  UpdatePreviewTimer();
+  AnnouncePreviewState();
+  return S_OK;
+}
+
+HRESULT Control::GetAudioRecording(VARIANT* result) { return ReturnBool(result, settings_.audio_recording); }
+
+HRESULT Control::PutAudioRecording(const VARIANT& value) {
+  settings_.audio_recording = value.boolVal != VARIANT_FALSE;
+  PersistSettings();
+  return S_OK;
+}
+
+HRESULT Control::GetCaptureRate(VARIANT* result) { return ReturnDouble(result, settings_.capture_rate); }
+
+HRESULT Control::PutCaptureRate(const VARIANT& value) {
+  if (!IsValidCaptureRate(value.dblVal)) return Fail(MessageId::kCaptureRateOutOfRange);
+  settings_.capture_rate = value.dblVal;
+  PersistSettings();
+  return S_OK;
+}
+
+HRESULT Control::GetStatusWindow(VARIANT* result) {
+  return ReturnLong(result, static_cast<LONG>(reinterpret_cast<LONG_PTR>(status_window_)));
+}
+
+HRESULT Control::PutStatusWindow(const VARIANT& value) {
+  HWND window = reinterpret_cast<HWND>(static_cast<LONG_PTR>(value.lVal));
+  // 0 switches the status line off; anything else must be a window.
+  if (window && !::IsWindow(window)) return Fail(MessageId::kStatusWindowInvalid);
+  status_window_ = window;
+  return S_OK;
+}
+
+HRESULT Control::GetConfirmBeforeCapture(VARIANT* result) {
+  return ReturnBool(result, settings_.confirm_before_capture);
+}
+
+HRESULT Control::PutConfirmBeforeCapture(const VARIANT& value) {
+  settings_.confirm_before_capture = value.boolVal != VARIANT_FALSE;
+  PersistSettings();
+  return S_OK;
+}
+
+HRESULT Control::GetTimeLimitEnabled(VARIANT* result) { return ReturnBool(result, settings_.time_limit_enabled); }
+
+HRESULT Control::PutTimeLimitEnabled(const VARIANT& value) {
+  settings_.time_limit_enabled = value.boolVal != VARIANT_FALSE;
+  PersistSettings();
+  return S_OK;
+}
+
+HRESULT Control::GetTimeLimit(VARIANT* result) { return ReturnDouble(result, settings_.time_limit); }
+
+HRESULT Control::PutTimeLimit(const VARIANT& value) {
+  if (!IsValidTimeLimit(value.dblVal)) return Fail(MessageId::kTimeLimitOutOfRange);
+  settings_.time_limit = value.dblVal;
+  PersistSettings();
+  return S_OK;
+}
+
+HRESULT Control::GetOverlay(VARIANT* result) { return ReturnBool(result, overlay_); }
+
+HRESULT Control::PutOverlay(const VARIANT& value) {
+  bool on = value.boolVal != VARIANT_FALSE;
+  VideoDevice* device = CurrentDevice();
+  if (on && (!device || !device->HasOverlay())) return Fail(MessageId::kOverlayUnsupported);
+  overlay_ = on;
+  if (overlay_) preview_ = false;
+  UpdatePreviewTimer();
+  AnnouncePreviewState();
+  return S_OK;
+}
+
+HRESULT Control::GetPreviewRate(VARIANT* result) { return ReturnDouble(result, settings_.preview_rate); }
+
+HRESULT Control::PutPreviewRate(const VARIANT& value) {
+  if (!IsValidPreviewRate(value.dblVal)) return Fail(MessageId::kPreviewRateOutOfRange);
+  settings_.preview_rate = value.dblVal;
+  PersistSettings();
+  UpdatePreviewTimer();
+  return S_OK;
+}
+
+HRESULT Control::GetDeviceIndex(VARIANT* result) { return ReturnShort(result, settings_.device_index); }
+
+HRESULT Control::PutDeviceIndex(const VARIANT& value) {
+  if (devices_.empty()) return Fail(MessageId::kNoDevice);
+  if (value.iVal < 0 || value.iVal >= static_cast<int>(devices_.size())) {
+    return Fail(MessageId::kDeviceIndexOutOfRange);
+  }
+  // Switching the source under a running capture would change the picture
+  // mid-file; the switch waits until the capture is over.
+  if (capturing_ && value.iVal != settings_.device_index) return Fail(MessageId::kCaptureRunning);
+  settings_.device_index = value.iVal;
+  VideoDevice* device = CurrentDevice();
+  if (overlay_ && !device->HasOverlay()) {
+    overlay_ = false;
+    UpdatePreviewTimer();
+    AnnouncePreviewState();
+  }
+  PersistSettings();
+  VARIANTARG argument;
+  argument.vt = VT_I2;
+  argument.iVal = value.iVal;
+  FireEvent(kEventDeviceChanged, &argument, 1);
+  if (window_) ::InvalidateRect(window_, nullptr, FALSE);
+  return S_OK;
+}
+
+HRESULT Control::GetStopOnLeftClick(VARIANT* result) { return ReturnBool(result, settings_.stop_on_left_click); }
+
+HRESULT Control::PutStopOnLeftClick(const VARIANT& value) {
+  settings_.stop_on_left_click = value.boolVal != VARIANT_FALSE;
+  PersistSettings();
+  return S_OK;
+}
+
+HRESULT Control::GetStopOnRightClick(VARIANT* result) { return ReturnBool(result, settings_.stop_on_right_click); }
+
+HRESULT Control::PutStopOnRightClick(const VARIANT& value) {
+  settings_.stop_on_right_click = value.boolVal != VARIANT_FALSE;
+  PersistSettings();
+  return S_OK;
+}
+
+HRESULT Control::GetVersion(VARIANT* result) { return ReturnText(result, L"1.0"); }
+HRESULT Control::GetCapturedFrames(VARIANT* result) { return ReturnLong(result, captured_frames_); }
+HRESULT Control::GetDroppedFrames(VARIANT* result) { return ReturnLong(result, dropped_frames_); }
+HRESULT Control::GetCallbackEnabled(VARIANT* result) { return ReturnBool(result, callback_enabled_); }
+
+HRESULT Control::PutCallbackEnabled(const VARIANT& value) {
+  callback_enabled_ = value.boolVal != VARIANT_FALSE;
+  return S_OK;
+}
+
+HRESULT Control::GetHasFormatDialog(VARIANT* result) {
+  VideoDevice* device = CurrentDevice();
+  return ReturnBool(result, device && device->HasFormatDialog());
+}
+
+HRESULT Control::GetHasSourceDialog(VARIANT* result) {
+  VideoDevice* device = CurrentDevice();
+  return ReturnBool(result, device && device->HasSourceDialog());
+}
+
+HRESULT Control::GetCapturing(VARIANT* result) { return ReturnBool(result, capturing_); }
+
+HRESULT Control::GetHasOverlay(VARIANT* result) {
+  VideoDevice* device = CurrentDevice();
+  return ReturnBool(result, device && device->HasOverlay());
+}
+
+HRESULT Control::GetCaptureWidth(VARIANT* result) { return ReturnShort(result, settings_.capture_width); }
+
+HRESULT Control::PutCaptureWidth(const VARIANT& value) {
+  if (value.iVal < kMinFrameSide || value.iVal > kMaxFrameSide) return Fail(MessageId::kFrameSizeOutOfRange);
+  if (capturing_ && value.iVal != settings_.capture_width) return Fail(MessageId::kCaptureRunning);
+  settings_.capture_width = value.iVal;
+  PersistSettings();
+  return S_OK;
+}
+
+HRESULT Control::GetCaptureHeight(VARIANT* result) { return ReturnShort(result, settings_.capture_height); }
+
+HRESULT Control::PutCaptureHeight(const VARIANT& value) {
+  if (value.iVal < kMinFrameSide || value.iVal > kMaxFrameSide) return Fail(MessageId::kFrameSizeOutOfRange);
+  if (capturing_ && value.iVal != settings_.capture_height) return Fail(MessageId::kCaptureRunning);
+  settings_.capture_height = value.iVal;
+  PersistSettings();
+  return S_OK;
+}
+
+HRESULT Control::GetDeviceCount(VARIANT* result) { return ReturnShort(result, static_cast<int>(devices_.size())); }
+
+}  // namespace morvane

@@ -1,0 +1,62 @@
+#include "messages.h"
+
+#include <olectl.h>
+
+#include <cwchar>
+#include <iterator>
+
+namespace morvane {
+namespace {
+
+const MessageRow kMessages[] = {
+    {MessageId::kCaptureRateOutOfRange, CTL_E_INVALIDPROPERTYVALUE,
+     L"ｷｬﾌﾟﾁｬﾚｰﾄは 0.1 から 100 (ﾌﾚｰﾑ/秒) の範囲で指定してください。"},
+    {MessageId::kPreviewRateOutOfRange, CTL_E_INVALIDPROPERTYVALUE,
+     L"ﾌﾟﾚﾋﾞｭｰﾚｰﾄは 1 から 100 (ﾌﾚｰﾑ/秒) の範囲で指定してください。"},
+    {MessageId::kTimeLimitOutOfRange, CTL_E_INVALIDPROPERTYVALUE,
+     L"制限時間は 0 から 86400 秒の範囲で指定してください。"},
+    {MessageId::kFrameSizeOutOfRange, CTL_E_INVALIDPROPERTYVALUE,
+     L"ｷｬﾌﾟﾁｬｻｲｽﾞは幅・高さとも 16 から 4096 ﾋﾟｸｾﾙの範囲で指定してください。"},
+    {MessageId::kDeviceIndexOutOfRange, CTL_E_INVALIDPROPERTYARRAYINDEX,
+     L"ﾃﾞﾊﾞｲｽ番号が範囲外です。"},
+    {MessageId::kNoDevice, CTL_E_DEVICEUNAVAILABLE, L"ｷｬﾌﾟﾁｬﾃﾞﾊﾞｲｽがありません。"},
+    {MessageId::kEmptyFileName, CTL_E_BADFILENAME, L"ﾌｧｲﾙ名が指定されていません。"},
+    {MessageId::kCaptureRunning, CTL_E_PERMISSIONDENIED,
+     L"ｷｬﾌﾟﾁｬ中のため実行できません。ｷｬﾌﾟﾁｬが終わってから実行してください。"},
+    {MessageId::kNothingCaptured, CTL_E_FILENOTFOUND,
+     L"保存するｷｬﾌﾟﾁｬﾌｧｲﾙがありません。先にｷｬﾌﾟﾁｬしてください。"},
+    {MessageId::kSaveFailed, CTL_E_PATHFILEACCESSERROR, L"ﾌｧｲﾙを保存できませんでした。"},
+    {MessageId::kClipboardFailed, E_FAIL, L"ｸﾘｯﾌﾟﾎﾞｰﾄﾞにｺﾋﾟｰできませんでした。"},
+    {MessageId::kOutOfMemory, E_OUTOFMEMORY, L"ﾒﾓﾘが不足しています。"},
+    {MessageId::kNotAValue, DISP_E_TYPEMISMATCH, L"値の型が正しくありません。"},
+    {MessageId::kNoFormatDialog, CTL_E_DEVICEUNAVAILABLE, L"このﾃﾞﾊﾞｲｽにはﾌｫｰﾏｯﾄﾀﾞｲｱﾛｸﾞがありません。"},
+    {MessageId::kNoSourceDialog, CTL_E_DEVICEUNAVAILABLE, L"このﾃﾞﾊﾞｲｽにはｿｰｽﾀﾞｲｱﾛｸﾞがありません。"},
+    {MessageId::kOverlayUnsupported, CTL_E_DEVICEUNAVAILABLE, L"このﾃﾞﾊﾞｲｽはｵｰﾊﾞｰﾚｲ表示に対応していません。"},
+    {MessageId::kWrongArgumentCount, DISP_E_BADPARAMCOUNT, L"引数の数が正しくありません。"},
+    {MessageId::kReadOnly, CTL_E_SETNOTSUPPORTED, L"このﾌﾟﾛﾊﾟﾃｨは読み取り専用です。"},
+    {MessageId::kWriteOnly, CTL_E_GETNOTSUPPORTED, L"このﾌﾟﾛﾊﾟﾃｨは読み取れません。"},
+    {MessageId::kStatusWindowInvalid, CTL_E_INVALIDPROPERTYVALUE, L"ｽﾃｰﾀｽ表示先のｳｨﾝﾄﾞｳが無効です。"},
+    {MessageId::kInternal, E_UNEXPECTED, L"内部ｴﾗｰが発生しました。"},
+};
+
+}  // namespace
+
+const MessageRow& Message(MessageId id) {
+  for (const MessageRow& row : kMessages) {
+    if (row.id == id) return row;
+  }
+  return kMessages[std::size(kMessages) - 1];
+}
+
+const wchar_t* StatusIdle() { return L"停止中"; }
+const wchar_t* StatusPreview() { return L"ﾌﾟﾚﾋﾞｭｰ中"; }
+const wchar_t* StatusOverlay() { return L"ｵｰﾊﾞｰﾚｲ中"; }
+const wchar_t* StatusCaptureEnded() { return L"ｷｬﾌﾟﾁｬ終了"; }
+
+void FormatCaptureStatus(wchar_t* out, size_t capacity, bool streaming, long captured, long dropped) {
+  if (!out || capacity == 0) return;
+  std::swprintf(out, capacity, L"%ls: %ld ﾌﾚｰﾑ (ﾄﾞﾛｯﾌﾟ %ld)", streaming ? L"ｽﾄﾘｰﾑｷｬﾌﾟﾁｬ中" : L"ｷｬﾌﾟﾁｬ中",
+                captured, dropped);
+}
+
+}  // namespace morvane

@@ -1,0 +1,134 @@
+#include "registration.h"
+
+#include <oleauto.h>
+
+#include <iterator>
+
+#include "handles.h"
+#include "module.h"
+#include "morvane_guids.h"
+
+namespace morvane {
+namespace {
+
+const RegistryRow kRows[] = {
+    {L"CLSID\\{clsid}", nullptr, L"Morvane Control"},
+    {L"CLSID\\{clsid}\\InprocServer32", nullptr, L"{path}"},
+    {L"CLSID\\{clsid}\\InprocServer32", L"ThreadingModel", L"Apartment"},
+    {L"CLSID\\{clsid}\\ProgID", nullptr, L"MORVANELib.Morvane.1"},
+    {L"CLSID\\{clsid}\\VersionIndependentProgID", nullptr, L"MORVANELib.Morvane"},
+    {L"CLSID\\{clsid}\\Control", nullptr, L""},
+    // Activate when visible, inside-out, set the client site first, recompose on resize.
+    {L"CLSID\\{clsid}\\MiscStatus", nullptr, L"0"},
+    {L"CLSID\\{clsid}\\MiscStatus\\1", nullptr, L"131473"},
+    {L"CLSID\\{clsid}\\ToolboxBitmap32", nullptr, L"{path}, 1"},
+    {L"CLSID\\{clsid}\\TypeLib", nullptr, L"{libid}"},
+    {L"CLSID\\{clsid}\\Version", nullptr, L"1.0"},
+    {L"MORVANELib.Morvane", nullptr, L"Morvane Control"},
+    {L"MORVANELib.Morvane\\CLSID", nullptr, L"{clsid}"},
+    {L"MORVANELib.Morvane\\CurVer", nullptr, L"MORVANELib.Morvane.1"},
+    {L"MORVANELib.Morvane.1", nullptr, L"Morvane Control"},
+    {L"MORVANELib.Morvane.1\\CLSID", nullptr, L"{clsid}"},
+};
+
+// The trees that are ours alone; removing them removes every row above.
+const wchar_t* const kOwnedTrees[] = {
+    L"CLSID\\{clsid}",
+    L"MORVANELib.Morvane",
+    L"MORVANELib.Morvane.1",
+};
+
+std::wstring GuidText(REFGUID guid) {
+  wchar_t text[40] = {};
+  ::StringFromGUID2(guid, text, static_cast<int>(std::size(text)));
+  return text;
+}
+
+HRESULT WriteRow(const RegistryRow& row, const std::wstring& clsid, const std::wstring& libid,
+                 const std::wstring& path) {
+  std::wstring key_name = ExpandRegistryText(row.key, clsid, libid, path);
+  std::wstring data = ExpandRegistryText(row.data, clsid, libid, path);
+  HKEY raw = nullptr;
+  LONG status = ::RegCreateKeyExW(HKEY_CLASSES_ROOT, key_name.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                  KEY_SET_VALUE, nullptr, &raw, nullptr);
+  if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
+  UniqueHkey key(raw);
+  status = ::RegSetValueExW(key.get(), row.value_name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                            static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+  return status == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(status);
+}
+
+bool IsMissing(LONG status) { return status == ERROR_FILE_NOT_FOUND || status == ERROR_PATH_NOT_FOUND; }
+
+HRESULT RemoveTypeLibrary() {
+  const SYSKIND kind = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
+  HRESULT hr = ::UnRegisterTypeLib(LIBID_MORVANELib, 1, 0, LOCALE_NEUTRAL, kind);
+  // A library that is not registered is already in the state we want.
+  if (hr == TYPE_E_REGISTRYACCESS || hr == TYPE_E_LIBNOTREGISTERED || hr == TYPE_E_INVALIDSTATE ||
+      hr == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)) {
+    return S_OK;
+  }
+  return hr;
+}
+
+}  // namespace
+
+std::wstring ExpandRegistryText(const wchar_t* text, const std::wstring& clsid, const std::wstring& libid,
+                                const std::wstring& path) {
+  struct Placeholder {
+    const wchar_t* name;
+    const std::wstring* value;
+  };
+  const Placeholder placeholders[] = {{L"{clsid}", &clsid}, {L"{libid}", &libid}, {L"{path}", &path}};
+  std::wstring result = text ? text : L"";
+  for (const Placeholder& placeholder : placeholders) {
+    const std::wstring name = placeholder.name;
+    for (size_t at = result.find(name); at != std::wstring::npos;
+         at = result.find(name, at + placeholder.value->size())) {
+      result.replace(at, name.size(), *placeholder.value);
+    }
+  }
+  return result;
+}
+
+HRESULT RegisterServer(const std::wstring& module_path) {
+  if (module_path.empty()) return HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
+  const std::wstring clsid = GuidText(CLSID_Morvane);
+  const std::wstring libid = GuidText(LIBID_MORVANELib);
+  for (const RegistryRow& row : kRows) {
+    HRESULT hr = WriteRow(row, clsid, libid, module_path);
+    if (FAILED(hr)) {
+      UnregisterServer();
+      return hr;
+    }
+  }
+  ITypeLib* library = nullptr;
+  HRESULT hr = ::LoadTypeLibEx(module_path.c_str(), REGKIND_REGISTER, &library);
+  if (FAILED(hr)) {
+    UnregisterServer();
+    return hr;
+  }
+  library->Release();
+  return S_OK;
+}
+
+HRESULT UnregisterServer() {
+  const std::wstring clsid = GuidText(CLSID_Morvane);
+  const std::wstring libid = GuidText(LIBID_MORVANELib);
+  HRESULT result = RemoveTypeLibrary();
+  for (const wchar_t* tree : kOwnedTrees) {
+    std::wstring name = ExpandRegistryText(tree, clsid, libid, std::wstring());
+    LONG status = ::RegDeleteTreeW(HKEY_CLASSES_ROOT, name.c_str());
+    if (status == ERROR_SUCCESS) status = ::RegDeleteKeyW(HKEY_CLASSES_ROOT, name.c_str());
+    if (status != ERROR_SUCCESS && !IsMissing(status) && SUCCEEDED(result)) result = HRESULT_FROM_WIN32(status);
+  }
+  return result;
+}
+
+}  // namespace morvane
+
+extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() {
+  return morvane::RegisterServer(morvane::ModulePath());
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() { return morvane::UnregisterServer(); }
