@@ -1,0 +1,100 @@
+#include "modal_dialog.h"
+
+#include <exception>
+
+#include "application.h"
+#include "../core/text_cp932.h"
+
+namespace halvern {
+
+void DataExchange::Text(int controlId, std::string& value) {
+  HWND field = GetDlgItem(dialog_, controlId);
+  if (!field) return;
+  if (saving_) {
+    const int length = GetWindowTextLengthW(field);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    const int copied = GetWindowTextW(field, text.data(), length + 1);
+    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+    // The field is Unicode, the data is ANSI: the conversion the A functions
+    // would make, without best-fit look-alikes.
+    value = ToAnsi(text);
+  } else {
+    SetWindowTextW(field, FromAnsi(value).c_str());
+  }
+}
+
+INT_PTR ModalDialog::DoModal(HWND parent) {
+  Application& app = Application::Instance();
+  return DialogBoxParamW(app.instance(), MAKEINTRESOURCEW(templateId_), parent, DialogProc,
+                         reinterpret_cast<LPARAM>(this));
+}
+
+INT_PTR CALLBACK ModalDialog::DialogProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  ModalDialog* self = nullptr;
+  if (message == WM_INITDIALOG) {
+    self = reinterpret_cast<ModalDialog*>(lparam);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrW(hwnd, DWLP_USER, lparam);
+  } else {
+    self = reinterpret_cast<ModalDialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));
+  }
+  if (!self) return FALSE;
+
+  // Exceptions must not unwind through the system's dialog manager.
+  try {
+    INT_PTR result = FALSE;
+    if (self->Route(message, wparam, lparam, result)) return result;
+  } catch (const std::exception& e) {
+    const std::string what = e.what();
+    Application::Instance().ShowMessage(hwnd, std::wstring(what.begin(), what.end()), L"", MB_ICONSTOP);
+  }
+  if (message == WM_NCDESTROY) self->hwnd_ = nullptr;
+  return FALSE;
+}
+
+bool ModalDialog::Route(UINT message, WPARAM wparam, LPARAM, INT_PTR& result) {
+  switch (message) {
+    case WM_INITDIALOG:
+      result = OnInitDialog();
+      return true;
+    case WM_COMMAND:
+      result = TRUE;
+      return OnStandardCommand(LOWORD(wparam));
+    default:
+      return false;
+  }
+}
+
+bool ModalDialog::OnStandardCommand(WORD id) {
+  switch (id) {
+    case IDOK:
+      OnOK();
+      return true;
+    case IDCANCEL:
+      OnCancel();
+      return true;
+    default:
+      return Application::Instance().OnCommand(id);
+  }
+}
+
+BOOL ModalDialog::OnInitDialog() {
+  UpdateData(false);
+  return TRUE;
+}
+
+void ModalDialog::OnOK() {
+  if (UpdateData(true)) EndDialog(IDOK);
+}
+
+void ModalDialog::OnCancel() { EndDialog(IDCANCEL); }
+
+bool ModalDialog::UpdateData(bool save) {
+  DataExchange exchange(hwnd_, save);
+  DoDataExchange(exchange);
+  return true;
+}
+
+void ModalDialog::EndDialog(INT_PTR result) { ::EndDialog(hwnd_, result); }
+
+}  // namespace halvern

@@ -1,0 +1,58 @@
+// A modal dialog from a template, with data exchange between its fields and
+// the dialog object's data.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace halvern {
+
+// One direction of the exchange: reading the fields into the data (saving) or
+// writing the data into the fields.
+class DataExchange {
+ public:
+  DataExchange(HWND dialog, bool saving) : dialog_(dialog), saving_(saving) {}
+  bool saving() const { return saving_; }
+  // A text field mirrored by an ANSI string.
+  void Text(int controlId, std::string& value);
+
+ private:
+  HWND dialog_;
+  bool saving_;
+};
+
+class ModalDialog {
+ public:
+  explicit ModalDialog(UINT templateId) : templateId_(templateId) {}
+  virtual ~ModalDialog() = default;
+  ModalDialog(const ModalDialog&) = delete;
+  ModalDialog& operator=(const ModalDialog&) = delete;
+
+  // Runs the dialog until it ends; -1 when it could not be created.
+  INT_PTR DoModal(HWND parent);
+  HWND hwnd() const { return hwnd_; }
+
+ protected:
+  // The dialog's message routing: return true when the message was handled,
+  // with `result` as the dialog procedure's answer.
+  virtual bool Route(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR& result);
+  virtual void DoDataExchange(DataExchange&) {}
+
+  // Standard handlers a dialog's routing falls back on.
+  virtual BOOL OnInitDialog();
+  virtual void OnOK();
+  virtual void OnCancel();
+  bool OnStandardCommand(WORD id);
+
+  bool UpdateData(bool save);
+  void EndDialog(INT_PTR result);
+
+ private:
+  static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+
+  UINT templateId_;
+  HWND hwnd_ = nullptr;
+};
+
+}  // namespace halvern

@@ -1,0 +1,27 @@
+// Loading the library that the user named.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+namespace halvern {
+
+struct LibraryDeleter {
+  void operator()(HMODULE module) const { FreeLibrary(module); }
+};
+using Library = std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryDeleter>;
+
+// True when the path (ANSI bytes) names a directory: a path separator or a
+// drive colon anywhere. Decided on the decoded text, because a Shift-JIS
+// trail byte can be 0x5C, the backslash.
+bool NamesDirectory(const std::string& ansiPath);
+
+// Loads the library. A path with a directory is loaded with the altered search
+// path, so that the DLLs an OCX depends on are found beside it; a bare name
+// keeps the platform's search order. On failure returns null and `lastError`
+// holds the thread's last-error code, read right after the failed call.
+Library LoadNamedLibrary(const std::string& ansiPath, DWORD& lastError);
+
+}  // namespace halvern

@@ -1,0 +1,50 @@
+#include "messages.h"
+
+#include <windows.h>
+
+namespace halvern {
+
+namespace {
+
+// The texts are Shift-JIS bytes (code page 932), the form the tool keeps them in;
+// each line carries the text it spells for the reader.
+const MessageRow kMessages[] = {
+    // ﾌｧｲﾙｵｰﾌﾟﾝｴﾗｰ 0x%08lx
+    {MessageId::LoadFailed, "\xcc\xa7\xb2\xd9\xb5\xb0\xcc\xdf\xdd\xb4\xd7\xb0 0x%08lx", TitleKind::ApplicationName, MB_ICONSTOP},
+    // DllRegisterServer ｴﾝﾄﾘが見つかりません。
+    {MessageId::RegisterMissing, "DllRegisterServer \xb4\xdd\xc4\xd8\x82\xaa\x8c\xa9\x82\xc2\x82\xa9\x82\xe8\x82\xdc\x82\xb9\x82\xf1\x81" "B", TitleKind::ApplicationName, MB_ICONSTOP},
+    // DllRegisterServer の呼び出しが失敗しました。
+    {MessageId::RegisterFailed, "DllRegisterServer \x82\xcc\x8c\xc4\x82\xd1\x8fo\x82\xb5\x82\xaa\x8e\xb8\x94s\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81" "B", TitleKind::ApplicationName, MB_ICONSTOP},
+    // 正常に登録できました。
+    {MessageId::Registered, "\x90\xb3\x8f\xed\x82\xc9\x93o\x98^\x82\xc5\x82\xab\x82\xdc\x82\xb5\x82\xbd\x81" "B", TitleKind::Information, MB_ICONINFORMATION},
+    // DllUnregisterServer ｴﾝﾄﾘが見つかりません。
+    {MessageId::RemoveMissing, "DllUnregisterServer \xb4\xdd\xc4\xd8\x82\xaa\x8c\xa9\x82\xc2\x82\xa9\x82\xe8\x82\xdc\x82\xb9\x82\xf1\x81" "B", TitleKind::ApplicationName, MB_ICONSTOP},
+    // DllUnregisterServer の呼び出しが失敗しました。
+    {MessageId::RemoveFailed, "DllUnregisterServer \x82\xcc\x8c\xc4\x82\xd1\x8fo\x82\xb5\x82\xaa\x8e\xb8\x94s\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81" "B", TitleKind::ApplicationName, MB_ICONSTOP},
+    // 正常に削除できました。
+    {MessageId::Removed, "\x90\xb3\x8f\xed\x82\xc9\x8d\xed\x8f\x9c\x82\xc5\x82\xab\x82\xdc\x82\xb5\x82\xbd\x81" "B", TitleKind::Information, MB_ICONINFORMATION},
+    // OLE ｼｽﾃﾑの初期化ができません。
+    {MessageId::OleInitFailed, "OLE \xbc\xbd\xc3\xd1\x82\xcc\x8f\x89\x8a\xfa\x89\xbb\x82\xaa\x82\xc5\x82\xab\x82\xdc\x82\xb9\x82\xf1\x81" "B", TitleKind::ApplicationName, MB_ICONSTOP},
+};
+
+}  // namespace
+
+// 情報
+const char kInformationTitle932[] = "\x8f\xee\x95\xf1";
+
+const MessageRow& Message(MessageId id) {
+  for (const MessageRow& row : kMessages) {
+    if (row.id == id) return row;
+  }
+  // Every id has a row; the first one is the least harmful fallback.
+  return kMessages[0];
+}
+
+std::string FormatLoadFailure(DWORD code) {
+  // 64 bytes hold the longest result (20 bytes of text and 10 of number) with room to spare.
+  char buffer[64] = {};
+  wsprintfA(buffer, Message(MessageId::LoadFailed).text932, static_cast<unsigned long>(code));
+  return buffer;
+}
+
+}  // namespace halvern

@@ -1,0 +1,39 @@
+// The tool's message texts and how each is shown.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace halvern {
+
+enum class MessageId {
+  LoadFailed,
+  RegisterMissing,
+  RegisterFailed,
+  Registered,
+  RemoveMissing,
+  RemoveFailed,
+  Removed,
+  OleInitFailed,
+};
+
+// Boxes titled with the application's name pass no title of their own.
+enum class TitleKind { ApplicationName, Information };
+
+struct MessageRow {
+  MessageId id;
+  const char* text932;  // Shift-JIS bytes
+  TitleKind title;
+  UINT icon;            // MB_ICONSTOP or MB_ICONINFORMATION
+};
+
+const MessageRow& Message(MessageId id);
+
+// "情報" in Shift-JIS: the title of the success boxes.
+extern const char kInformationTitle932[];
+
+// The load-failure text for a last-error code, e.g. "ﾌｧｲﾙｵｰﾌﾟﾝｴﾗｰ 0x0000007e".
+std::string FormatLoadFailure(DWORD code);
+
+}  // namespace halvern

@@ -1,0 +1,18 @@
+#include "ole_session.h"
+
+#include <ole2.h>
+
+namespace halvern {
+
+OleSession::OleSession(const std::function<void(HRESULT)>& onFailure)
+    : status_(OleInitialize(nullptr)), initialised_(SUCCEEDED(status_)) {
+  if (!initialised_ && onFailure) onFailure(status_);
+}
+
+OleSession::~OleSession() {
+  // Only a successful initialisation is balanced: uninitialising after a
+  // failed one would tear down an apartment this object never set up.
+  if (initialised_) OleUninitialize();
+}
+
+}  // namespace halvern

@@ -1,0 +1,38 @@
+// Register and Remove: load the library, call its self-registration entry
+// point once, report the outcome, release the library.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "messages.h"
+
+namespace halvern {
+
+enum class Command { Register, Remove };
+
+// One report: the message row and its text (the row's text, or the formatted
+// load failure). Called while the library is still loaded; the library is
+// released only after the report returns, that is after the box was closed.
+using Reporter = std::function<void(const MessageRow& row, const std::string& text932)>;
+
+struct CommandRow {
+  Command command;
+  const char* entryPoint;
+  MessageId missing;
+  MessageId failed;
+  MessageId succeeded;
+};
+
+const CommandRow& CommandInfo(Command command);
+
+// The status the entry point returned, for callers that want it; not shown.
+struct CommandResult {
+  MessageId outcome;
+  HRESULT status = S_OK;
+  DWORD loadError = ERROR_SUCCESS;
+};
+
+CommandResult RunRegistrationCommand(Command command, const std::string& ansiPath, const Reporter& report);
+
+}  // namespace halvern

@@ -1,0 +1,162 @@
+#include "registration_dialog.h"
+
+#include <commdlg.h>
+
+#include <memory>
+
+#include "../app/application.h"
+#include "../core/icon_centre.h"
+#include "../core/open_request.h"
+#include "../core/text_cp932.h"
+#include "../resource.h"
+#include "about_dialog.h"
+
+namespace halvern {
+
+namespace {
+
+// BeginPaint and EndPaint as one scoped object.
+class PaintScope {
+ public:
+  explicit PaintScope(HWND hwnd) : hwnd_(hwnd), dc_(BeginPaint(hwnd, &paint_)) {}
+  ~PaintScope() { EndPaint(hwnd_, &paint_); }
+  PaintScope(const PaintScope&) = delete;
+  PaintScope& operator=(const PaintScope&) = delete;
+  HDC dc() const { return dc_; }
+
+ private:
+  HWND hwnd_;
+  PAINTSTRUCT paint_ = {};
+  HDC dc_;
+};
+
+void ReportOleFailure(HRESULT) {
+  const MessageRow& row = Message(MessageId::OleInitFailed);
+  Application& app = Application::Instance();
+  // There is no window yet: the box has no owner.
+  app.ShowMessage(nullptr, FromCp932(row.text932), L"", row.icon);
+  app.RequestExit();
+}
+
+}  // namespace
+
+RegistrationDialog::RegistrationDialog()
+    : ModalDialog(IDD_HALVERN_DIALOG),
+      icon_(LoadIconW(Application::Instance().instance(), MAKEINTRESOURCEW(IDR_MAINFRAME))),
+      ole_(ReportOleFailure) {}
+
+// The one routing table of the main dialog.
+bool RegistrationDialog::Route(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR& result) {
+  switch (message) {
+    case WM_INITDIALOG:
+      result = OnInitDialog();
+      return true;
+    case WM_COMMAND:
+      result = TRUE;
+      return OnCommand(LOWORD(wparam));
+    case WM_SYSCOMMAND:
+      result = TRUE;
+      return OnSysCommand(wparam);
+    case WM_PAINT:
+      result = TRUE;
+      return OnPaint();
+    case WM_QUERYDRAGICON:
+      result = OnQueryDragIcon();
+      return true;
+    case WM_HELP:
+      result = TRUE;
+      return Application::Instance().OnCommand(kCommandHelp);
+    case WM_DESTROY:
+      OnDestroy();
+      return false;
+    default:
+      return ModalDialog::Route(message, wparam, lparam, result);
+  }
+}
+
+void RegistrationDialog::DoDataExchange(DataExchange& exchange) { exchange.Text(IDC_PATH, path_); }
+
+BOOL RegistrationDialog::OnInitDialog() {
+  ModalDialog::OnInitDialog();
+  Application::Instance().SetMainWindow(hwnd());
+
+  wchar_t about[128] = {};
+  if (LoadStringW(Application::Instance().instance(), IDS_ABOUTBOX, about, 128) > 0 && about[0]) {
+    if (HMENU menu = GetSystemMenu(hwnd(), FALSE)) {
+      AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+      AppendMenuW(menu, MF_STRING, kSysCommandAbout, about);
+    }
+  }
+
+  SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+  SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+  return TRUE;  // the focus goes to the first control, the path field
+}
+
+bool RegistrationDialog::OnCommand(WORD id) {
+  switch (id) {
+    case IDC_BROWSE:
+      OnBrowse();
+      return true;
+    case IDC_REGISTER:
+      OnRunCommand(Command::Register);
+      return true;
+    case IDC_REMOVE:
+      OnRunCommand(Command::Remove);
+      return true;
+    default:
+      return OnStandardCommand(id);
+  }
+}
+
+bool RegistrationDialog::OnSysCommand(WPARAM command) {
+  // The low four bits of a system command are the system's own.
+  if ((command & 0xFFF0) != kSysCommandAbout) return false;
+  AboutDialog about;
+  about.DoModal(hwnd());
+  return true;
+}
+
+bool RegistrationDialog::OnPaint() {
+  if (!IsIconic(hwnd())) return false;
+  PaintScope paint(hwnd());
+  SendMessageW(hwnd(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(paint.dc()), 0);
+  const int iconWidth = GetSystemMetrics(SM_CXICON);
+  const int iconHeight = GetSystemMetrics(SM_CYICON);
+  RECT client = {};
+  GetClientRect(hwnd(), &client);
+  DrawIcon(paint.dc(), CentredIconOffset(client.right - client.left, iconWidth),
+           CentredIconOffset(client.bottom - client.top, iconHeight), icon_);
+  return true;
+}
+
+INT_PTR RegistrationDialog::OnQueryDragIcon() const { return reinterpret_cast<INT_PTR>(icon_); }
+
+void RegistrationDialog::OnDestroy() {
+  Application& app = Application::Instance();
+  if (app.mainWindow() == hwnd()) app.SetMainWindow(nullptr);
+}
+
+void RegistrationDialog::OnBrowse() {
+  UpdateData(true);
+  OPENFILENAMEA request;
+  auto buffers = std::make_unique<OpenRequestBuffers>();
+  PrepareOpenRequest(request, *buffers, hwnd());
+  // Cancelled or failed: the field keeps whatever it held.
+  if (!GetOpenFileNameA(&request)) return;
+  path_ = buffers->file;
+  UpdateData(false);
+}
+
+void RegistrationDialog::OnRunCommand(Command command) {
+  UpdateData(true);
+  RunRegistrationCommand(command, path_,
+                         [this](const MessageRow& row, const std::string& text932) { ShowReport(row, text932); });
+}
+
+void RegistrationDialog::ShowReport(const MessageRow& row, const std::string& text932) {
+  const std::wstring title = row.title == TitleKind::Information ? FromCp932(kInformationTitle932) : std::wstring();
+  Application::Instance().ShowMessage(hwnd(), FromCp932(text932), title, MB_OK | row.icon);
+}
+
+}  // namespace halvern

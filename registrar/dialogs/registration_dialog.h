@@ -1,0 +1,46 @@
+// The main dialog: the path field, Browse, Register, Remove and Exit, plus the
+// window features around it (icons, the About item, the minimised painting).
+#pragma once
+
+#include <string>
+
+#include "../app/modal_dialog.h"
+#include "../core/ole_session.h"
+#include "../core/registration.h"
+
+namespace halvern {
+
+constexpr UINT kSysCommandAbout = 0x0010;
+
+class RegistrationDialog : public ModalDialog {
+ public:
+  // Loads the icon and initialises OLE; a failure is reported and the
+  // application is asked to exit.
+  RegistrationDialog();
+
+  const std::string& path() const { return path_; }
+  bool oleReady() const { return ole_.initialised(); }
+  HICON icon() const { return icon_; }
+
+ protected:
+  bool Route(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR& result) override;
+  void DoDataExchange(DataExchange& exchange) override;
+  BOOL OnInitDialog() override;
+
+ private:
+  bool OnCommand(WORD id);
+  bool OnSysCommand(WPARAM command);
+  bool OnPaint();
+  INT_PTR OnQueryDragIcon() const;
+  void OnDestroy();
+
+  void OnBrowse();
+  void OnRunCommand(Command command);
+  void ShowReport(const MessageRow& row, const std::string& text932);
+
+  std::string path_;  // ANSI, exactly as typed or picked
+  HICON icon_;        // shared resource icon: never destroyed
+  OleSession ole_;
+};
+
+}  // namespace halvern
