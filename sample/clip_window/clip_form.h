@@ -1,0 +1,59 @@
+// The clipboard window: shows the picture the clipboard held when it was last
+// asked, and lets a double-click have the capture control draw its current
+// frame straight into it.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+
+#include "clip_picture.h"
+
+namespace sample {
+
+class ClipForm {
+ public:
+  static ClipForm& Instance();
+
+  bool Exists() const { return hwnd_ != nullptr; }
+  // Creates the window in its initial state if needed and shows it modeless, with no owner.
+  void Show();
+  // The clipboard's picture becomes the window's background picture; a
+  // clipboard without a picture clears it. Throws convert::RuntimeError.
+  void GetClipBoard();
+
+  // How a double-click reaches the capture control: draws the control's
+  // current frame into the DC and returns the control's answer; may throw.
+  using FrameCopier = std::function<bool(HDC)>;
+  void SetFrameCopier(FrameCopier copier);
+
+  // The modal box that reports a failed copy. Tests answer it themselves.
+  using MessageBoxShower = std::function<int(HWND owner, const wchar_t* text, const wchar_t* title, UINT style)>;
+  void SetMessageBoxShower(MessageBoxShower shower);
+
+  // Closes the window and drops its picture without running any handler.
+  void Destroy();
+  HWND hwnd() const { return hwnd_; }
+  const ClipPicture& picture() const { return picture_; }
+
+  ClipForm(const ClipForm&) = delete;
+  ClipForm& operator=(const ClipForm&) = delete;
+
+ private:
+  ClipForm();
+  ~ClipForm() = default;
+
+  void EnsureCreated();
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT OnMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  void OnPaint();
+  void OnDoubleClick();
+  void OnNcDestroy();
+
+  HWND hwnd_ = nullptr;
+  ClipPicture picture_;
+  FrameCopier copier_;
+  MessageBoxShower message_box_;
+};
+
+}  // namespace sample
