@@ -62,6 +62,11 @@ bool IsMissing(LONG status) { return status == ERROR_FILE_NOT_FOUND || status ==
 
 HRESULT RemoveTypeLibrary() {
   const SYSKIND kind = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
+  BSTR registered_path = nullptr;
+  if (FAILED(::QueryPathOfRegTypeLib(LIBID_MORVANELib, 1, 0, LOCALE_NEUTRAL, &registered_path))) {
+    return S_OK;  // not registered: nothing to remove
+  }
+  ::SysFreeString(registered_path);
   HRESULT hr = ::UnRegisterTypeLib(LIBID_MORVANELib, 1, 0, LOCALE_NEUTRAL, kind);
   // A library that is not registered is already in the state we want.
   if (hr == TYPE_E_REGISTRYACCESS || hr == TYPE_E_LIBNOTREGISTERED || hr == TYPE_E_INVALIDSTATE ||
