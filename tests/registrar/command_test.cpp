@@ -1,0 +1,209 @@
+// Register and Remove against libraries of our own: what is loaded, called,
+// reported and released, and in which order.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "core/library_loader.h"
+#include "core/ole_session.h"
+#include "core/registration.h"
+#include "core/text_cp932.h"
+#include "test_support.h"
+
+namespace halvern {
+namespace {
+
+using halvern_test::BinDir;
+using halvern_test::TestLibraryLog;
+using Lines = std::vector<std::string>;
+
+// One report as the dialog would show it, and whether the library was still
+// mapped while the box was open.
+struct SeenReport {
+  MessageId id;
+  std::wstring text;
+  bool libraryLoaded;
+};
+
+class RegistrationCommandTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(ole_.initialised()) << std::hex << ole_.status(); }
+
+  CommandResult Run(Command command, const std::string& path, const wchar_t* moduleName) {
+    return RunRegistrationCommand(command, path, [&](const MessageRow& row, const std::string& text) {
+      reports_.push_back({row.id, FromCp932(text), moduleName && GetModuleHandleW(moduleName) != nullptr});
+    });
+  }
+
+  OleSession ole_{nullptr};
+  TestLibraryLog log_{"halvern_command"};
+  std::vector<SeenReport> reports_;
+};
+
+struct LibraryCase {
+  const char* file;
+  const wchar_t* module;
+  Command command;
+  MessageId outcome;
+  HRESULT status;
+  Lines log;
+};
+
+const LibraryCase kLibraryCases[] = {
+    {"halvern_test_ok.ocx", L"halvern_test_ok.ocx", Command::Register, MessageId::Registered, S_OK,
+     {"ok load", "ok DllRegisterServer called ole=1", "ok unload"}},
+    {"halvern_test_ok.ocx", L"halvern_test_ok.ocx", Command::Remove, MessageId::Removed, S_OK,
+     {"ok load", "ok DllUnregisterServer called ole=1", "ok unload"}},
+    {"halvern_test_false.ocx", L"halvern_test_false.ocx", Command::Register, MessageId::Registered, S_FALSE,
+     {"false load", "false DllRegisterServer called ole=1", "false unload"}},
+    {"halvern_test_false.ocx", L"halvern_test_false.ocx", Command::Remove, MessageId::Removed, S_FALSE,
+     {"false load", "false DllUnregisterServer called ole=1", "false unload"}},
+    {"halvern_test_fail.ocx", L"halvern_test_fail.ocx", Command::Register, MessageId::RegisterFailed, E_FAIL,
+     {"fail load", "fail DllRegisterServer called ole=1", "fail unload"}},
+    {"halvern_test_fail.ocx", L"halvern_test_fail.ocx", Command::Remove, MessageId::RemoveFailed, E_FAIL,
+     {"fail load", "fail DllUnregisterServer called ole=1", "fail unload"}},
+    {"halvern_test_none.ocx", L"halvern_test_none.ocx", Command::Register, MessageId::RegisterMissing, S_OK,
+     {"none load", "none unload"}},
+    {"halvern_test_none.ocx", L"halvern_test_none.ocx", Command::Remove, MessageId::RemoveMissing, S_OK,
+     {"none load", "none unload"}},
+    {"halvern_test_regonly.ocx", L"halvern_test_regonly.ocx", Command::Register, MessageId::Registered, S_OK,
+     {"regonly load", "regonly DllRegisterServer called ole=1", "regonly unload"}},
+    {"halvern_test_regonly.ocx", L"halvern_test_regonly.ocx", Command::Remove, MessageId::RemoveMissing, S_OK,
+     {"regonly load", "regonly unload"}},
+};
+
+TEST_F(RegistrationCommandTest, CallsTheEntryPointOnceAndReleasesAfterTheReport) {
+  for (const LibraryCase& c : kLibraryCases) {
+    SCOPED_TRACE(std::string(c.file) + (c.command == Command::Register ? " register" : " remove"));
+    log_.Clear();
+    reports_.clear();
+    const CommandResult result = Run(c.command, BinDir() + c.file, c.module);
+    EXPECT_EQ(result.outcome, c.outcome);
+    EXPECT_EQ(result.status, c.status);
+    ASSERT_EQ(reports_.size(), 1u);
+    EXPECT_EQ(reports_[0].id, c.outcome);
+    EXPECT_EQ(reports_[0].text, FromCp932(Message(c.outcome).text932));
+    EXPECT_TRUE(reports_[0].libraryLoaded) << "released before the box was closed";
+    EXPECT_EQ(GetModuleHandleW(c.module), nullptr) << "not released after the command";
+    EXPECT_EQ(log_.Lines(), c.log);
+  }
+}
+
+TEST_F(RegistrationCommandTest, EachPressLoadsCallsAndReleasesAgain) {
+  const std::string path = BinDir() + "halvern_test_ok.ocx";
+  Run(Command::Register, path, L"halvern_test_ok.ocx");
+  Run(Command::Register, path, L"halvern_test_ok.ocx");
+  Run(Command::Remove, path, L"halvern_test_ok.ocx");
+  EXPECT_EQ(log_.Lines(), (Lines{"ok load", "ok DllRegisterServer called ole=1", "ok unload", "ok load",
+                                 "ok DllRegisterServer called ole=1", "ok unload", "ok load",
+                                 "ok DllUnregisterServer called ole=1", "ok unload"}));
+  ASSERT_EQ(reports_.size(), 3u);
+  EXPECT_EQ(reports_[2].id, MessageId::Removed);
+}
+
+TEST_F(RegistrationCommandTest, ABareNameFollowsTheSearchOrder) {
+  // The test program's own folder is first in the search order.
+  const CommandResult result = Run(Command::Register, "halvern_test_ok.ocx", L"halvern_test_ok.ocx");
+  EXPECT_EQ(result.outcome, MessageId::Registered);
+  EXPECT_EQ(log_.Lines(), (Lines{"ok load", "ok DllRegisterServer called ole=1", "ok unload"}));
+}
+
+struct LoadFailureCase {
+  const char* what;
+  std::string path;
+  DWORD code;  // 0: whatever the loader says, as long as it is reported
+};
+
+TEST_F(RegistrationCommandTest, LoadFailuresReportTheLoadersCode) {
+  const std::string junk = BinDir() + "halvern_not_a_library.ocx";
+  {
+    std::ofstream out(junk, std::ios::binary);
+    out << "This is a text file, not a library.\r\n";
+  }
+  const LoadFailureCase cases[] = {
+      {"missing file", BinDir() + "no_such_control.ocx", ERROR_MOD_NOT_FOUND},
+      {"missing folder", "C:\\no\\such\\folder\\a.ocx", ERROR_MOD_NOT_FOUND},
+      {"missing bare name", "no_such_control_anywhere.ocx", ERROR_MOD_NOT_FOUND},
+      {"not a library", junk, ERROR_BAD_EXE_FORMAT},
+      {"empty path", "", 0},
+  };
+  for (const LoadFailureCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    reports_.clear();
+    const CommandResult result = Run(Command::Register, c.path, nullptr);
+    EXPECT_EQ(result.outcome, MessageId::LoadFailed);
+    if (c.code) {
+      EXPECT_EQ(result.loadError, c.code) << std::hex << result.loadError;
+    } else {
+      EXPECT_NE(result.loadError, 0u);
+    }
+    ASSERT_EQ(reports_.size(), 1u);
+    EXPECT_EQ(reports_[0].text, FromCp932(FormatLoadFailure(result.loadError)));
+    // Remove reports the same load failure.
+    reports_.clear();
+    EXPECT_EQ(Run(Command::Remove, c.path, nullptr).loadError, result.loadError);
+  }
+  DeleteFileA(junk.c_str());
+}
+
+// An OCX whose helper DLL lies only in its own folder: the folder is searched
+// because the library is loaded with the altered search path.
+TEST_F(RegistrationCommandTest, DependenciesBesideTheControlAreFound) {
+  const std::string dir = halvern_test::DirFromEnvironment("HALVERN_BESIDE_DIR");
+  ASSERT_FALSE(dir.empty()) << "HALVERN_BESIDE_DIR is not set";
+  const std::string path = dir + "halvern_test_dep.ocx";
+
+  // The plain search order does not look there, which is what users met as 0x7e.
+  HMODULE plain = LoadLibraryA(path.c_str());
+  const DWORD plainError = GetLastError();
+  if (plain) FreeLibrary(plain);
+  EXPECT_EQ(plain, nullptr);
+  EXPECT_EQ(plainError, static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+
+  log_.Clear();
+  const CommandResult result = Run(Command::Register, path, L"halvern_test_dep.ocx");
+  EXPECT_EQ(result.outcome, MessageId::Registered) << std::hex << result.loadError;
+  EXPECT_EQ(log_.Lines(), (Lines{"dep load", "dep DllRegisterServer called ole=1", "dep unload"}));
+}
+
+TEST(OleSession, FailureIsReportedAndNotUnbalanced) {
+  // A thread in the multithreaded apartment cannot take OLE's single-threaded one.
+  ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
+  HRESULT reported = S_OK;
+  int calls = 0;
+  {
+    OleSession session([&](HRESULT hr) {
+      reported = hr;
+      ++calls;
+    });
+    EXPECT_FALSE(session.initialised());
+    EXPECT_EQ(calls, 1);
+    EXPECT_TRUE(FAILED(reported));
+    EXPECT_EQ(session.status(), reported);
+  }
+  // The failed session did not uninitialise: the apartment we set up is intact.
+  APTTYPE type = APTTYPE_CURRENT;
+  APTTYPEQUALIFIER qualifier = APTTYPEQUALIFIER_NONE;
+  EXPECT_EQ(CoGetApartmentType(&type, &qualifier), S_OK);
+  EXPECT_EQ(type, APTTYPE_MTA);
+  CoUninitialize();
+}
+
+TEST(OleSession, SuccessKeepsASingleThreadedApartmentForItsLifetime) {
+  int calls = 0;
+  {
+    OleSession session([&](HRESULT) { ++calls; });
+    EXPECT_TRUE(session.initialised());
+    APTTYPE type = APTTYPE_CURRENT;
+    APTTYPEQUALIFIER qualifier = APTTYPEQUALIFIER_NONE;
+    EXPECT_EQ(CoGetApartmentType(&type, &qualifier), S_OK);
+    EXPECT_EQ(type, APTTYPE_MAINSTA);
+  }
+  EXPECT_EQ(calls, 0);
+  APTTYPE type = APTTYPE_CURRENT;
+  APTTYPEQUALIFIER qualifier = APTTYPEQUALIFIER_NONE;
+  EXPECT_EQ(CoGetApartmentType(&type, &qualifier), CO_E_NOTINITIALIZED);
+}
+
+}  // namespace
+}  // namespace halvern

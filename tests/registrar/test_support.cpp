@@ -1,0 +1,52 @@
+#include "test_support.h"
+
+#include <cstdlib>
+#include <fstream>
+
+namespace halvern_test {
+
+std::string BinDir() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string dir = path;
+  return dir.substr(0, dir.find_last_of('\\') + 1);
+}
+
+std::string DirFromEnvironment(const char* variable) {
+  const char* value = std::getenv(variable);
+  if (!value || !*value) return {};
+  std::string dir = value;
+  if (dir[0] == '/') {
+    for (char& c : dir) {
+      if (c == '/') c = '\\';
+    }
+    dir = "Z:" + dir;
+  }
+  if (dir.back() != '\\') dir += '\\';
+  return dir;
+}
+
+TestLibraryLog::TestLibraryLog(const char* name) {
+  char temp[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, temp);
+  path_ = std::string(temp) + name + "_" + std::to_string(GetCurrentProcessId()) + ".log";
+  Clear();
+  SetEnvironmentVariableA("HALVERN_TESTLIB_LOG", path_.c_str());
+}
+
+TestLibraryLog::~TestLibraryLog() {
+  SetEnvironmentVariableA("HALVERN_TESTLIB_LOG", nullptr);
+  DeleteFileA(path_.c_str());
+}
+
+void TestLibraryLog::Clear() const { DeleteFileA(path_.c_str()); }
+
+std::vector<std::string> TestLibraryLog::Lines() const {
+  std::vector<std::string> lines;
+  std::ifstream in(path_);
+  std::string line;
+  while (std::getline(in, line)) lines.push_back(line);
+  return lines;
+}
+
+}  // namespace halvern_test

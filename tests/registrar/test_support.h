@@ -1,0 +1,36 @@
+// Shared helpers of Halvern's tests: where the test files are, the test
+// libraries' log.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace halvern_test {
+
+// The folder of the running test program, with a trailing backslash; the
+// built programs and test libraries lie there.
+std::string BinDir();
+
+// A folder named by an environment variable (Unix paths map to drive Z:),
+// with a trailing backslash; empty when unset.
+std::string DirFromEnvironment(const char* variable);
+
+// A fresh log file for the test libraries, named in HALVERN_TESTLIB_LOG.
+class TestLibraryLog {
+ public:
+  explicit TestLibraryLog(const char* name);
+  ~TestLibraryLog();
+  TestLibraryLog(const TestLibraryLog&) = delete;
+  TestLibraryLog& operator=(const TestLibraryLog&) = delete;
+
+  std::vector<std::string> Lines() const;
+  void Clear() const;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+}  // namespace halvern_test

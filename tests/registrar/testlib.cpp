@@ -1,0 +1,78 @@
+// A self-registering library for Halvern's tests. Built several times with
+// different settings; each build records in the file named by the environment
+// variable HALVERN_TESTLIB_LOG when it is loaded, when an entry point runs (and
+// whether OLE was initialised on the calling thread) and when it is unloaded.
+#include <windows.h>
+#include <objbase.h>
+
+#include <cstdio>
+#include <string>
+
+#ifndef TESTLIB_NAME
+#error TESTLIB_NAME must name the build
+#endif
+
+namespace {
+
+void Record(const char* event) {
+  wchar_t path[1024] = {};
+  const DWORD n = GetEnvironmentVariableW(L"HALVERN_TESTLIB_LOG", path, 1024);
+  if (n == 0 || n >= 1024) return;
+  // A Unix path from the Linux side of the test reaches us through drive Z:.
+  const std::wstring full = path[0] == L'/' ? std::wstring(L"Z:") + path : std::wstring(path);
+  HANDLE file = CreateFileW(full.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  char line[256];
+  const int length = std::snprintf(line, sizeof(line), "%s %s\n", TESTLIB_NAME, event);
+  DWORD written = 0;
+  WriteFile(file, line, static_cast<DWORD>(length), &written, nullptr);
+  CloseHandle(file);
+}
+
+#if defined(TESTLIB_REGISTER) || defined(TESTLIB_UNREGISTER)
+// S_FALSE from CoInitializeEx means the thread was already in a
+// single-threaded apartment, which OleInitialize sets up.
+const char* OleState() {
+  const HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  if (SUCCEEDED(hr)) CoUninitialize();
+  if (hr == S_FALSE) return "ole=1";
+  if (hr == S_OK) return "ole=0";
+  return "ole=mta";
+}
+
+HRESULT Run(const char* entryPoint) {
+  char event[128];
+  std::snprintf(event, sizeof(event), "%s called %s", entryPoint, OleState());
+  Record(event);
+  return TESTLIB_STATUS;
+}
+#endif
+
+}  // namespace
+
+#ifdef TESTLIB_USES_HELPER
+extern "C" __declspec(dllimport) int HalvernHelperValue();
+#endif
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+  if (reason == DLL_PROCESS_ATTACH) Record("load");
+  if (reason == DLL_PROCESS_DETACH) Record("unload");
+  return TRUE;
+}
+
+#ifdef TESTLIB_REGISTER
+extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllRegisterServer() {
+#ifdef TESTLIB_USES_HELPER
+  if (HalvernHelperValue() != 42) return E_UNEXPECTED;
+#endif
+  return Run("DllRegisterServer");
+}
+#endif
+
+#ifdef TESTLIB_UNREGISTER
+extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllUnregisterServer() { return Run("DllUnregisterServer"); }
+#endif
+
+// Something to export for the build that has neither entry point.
+extern "C" __declspec(dllexport) int STDAPICALLTYPE HalvernTestLibraryMarker() { return 1; }
