@@ -255,7 +255,10 @@ void AviWriter::WriteChunk(StreamState& stream, const std::uint8_t* data, std::s
     stream.block_duration += duration;
     if (stream.block_entries == limits_.entries_per_block) FlushIndexBlock(stream);
   } catch (const CaptureError& error) {
-    if (error.kind() != CaptureErrorKind::kFileTooLong) failed_ = true;
+    if (error.kind() != CaptureErrorKind::kFileTooLong && !failed_) {
+      failed_ = true;
+      failure_ = error;
+    }
     throw;
   }
 }
@@ -353,8 +356,9 @@ void AviWriter::Close() {
   }
   try {
     Finish();
-  } catch (const CaptureError&) {
+  } catch (const CaptureError& error) {
     failed_ = true;
+    failure_ = error;
     FinishAfterFailure();
   }
 }
@@ -379,7 +383,7 @@ void AviWriter::FinishAfterFailure() {
   // Something could not be written. What the file keeps is described by a
   // header that claims only chunks known to be complete; the caller still
   // hears of the failure, so the file is never taken for a full capture.
-  std::optional<CaptureError> first;
+  std::optional<CaptureError> first = failure_;
   try {
     if (!idx1_written_) sink_->Truncate(end_);  // drop a torn chunk at the end
   } catch (const CaptureError& error) {

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "audio_tone.h"
+#include "capture_error.h"
 #include "file_sink.h"
 #include "frame_format.h"
 
@@ -140,6 +141,7 @@ class AviWriter {
   bool in_first_segment_ = true;
   bool idx1_written_ = false;
   bool failed_ = false;
+  std::optional<CaptureError> failure_;  // the first failure, reported again by Close()
   bool closed_ = false;
 };
 

@@ -1,0 +1,27 @@
+// Counts every allocation of the test program so that tests can assert that
+// the capture loop's steady state does not touch the heap.
+#include <atomic>
+#include <cstdint>
+#include <cstdlib>
+#include <new>
+
+#include "test_support.h"
+
+namespace {
+std::atomic<std::uint64_t> g_allocations{0};
+
+void* Allocate(std::size_t size) {
+  g_allocations.fetch_add(1, std::memory_order_relaxed);
+  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+  throw std::bad_alloc();
+}
+}  // namespace
+
+std::uint64_t coretest::AllocationCount() { return g_allocations.load(std::memory_order_relaxed); }
+
+void* operator new(std::size_t size) { return Allocate(size); }
+void* operator new[](std::size_t size) { return Allocate(size); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }

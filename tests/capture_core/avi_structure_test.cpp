@@ -1,0 +1,232 @@
+// The writer's files checked byte by byte against the layout: chunk order,
+// sizes inside their parents and padded, header counts, and both index
+// levels pointing at the chunks they name.
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "avi_writer.h"
+#include "pattern.h"
+#include "test_support.h"
+
+namespace {
+
+using coretest::Chunk;
+using coretest::Le32;
+using coretest::Le64;
+using coretest::FourCcAt;
+
+struct Case {
+  const char* name;
+  int width, height;
+  int frames;
+  std::optional<morvane::AviAudioFormat> audio;
+  std::size_t audio_bytes_per_frame;  // 0: none
+  std::uint64_t riff_limit;
+  morvane::AviIndexLimits limits;
+  int expected_segments;  // 0: do not check
+};
+
+const morvane::AviAudioFormat kMono8{11025, 8, 1};
+const morvane::AviAudioFormat kStereo16{22050, 16, 2};
+
+const Case kCases[] = {
+    {"no_frames", 320, 240, 0, std::nullopt, 0, morvane::kDefaultRiffLimit, {}, 1},
+    {"one_segment_video", 320, 240, 12, std::nullopt, 0, morvane::kDefaultRiffLimit, {}, 1},
+    {"odd_width_odd_audio_chunks", 161, 121, 9, kMono8, 367, morvane::kDefaultRiffLimit, {}, 1},
+    {"segments_video", 160, 120, 40, std::nullopt, 0, 256 * 1024, {}, 0},
+    {"segments_audio_small_blocks", 160, 120, 50, kStereo16, 2940, 300 * 1024, {5, 512}, 0},
+    {"block_boundary_exact", 64, 48, 32, std::nullopt, 0, morvane::kDefaultRiffLimit, {8, 16}, 1},
+};
+
+std::vector<std::uint8_t> WriteCase(const Case& c) {
+  std::vector<std::uint8_t> bytes;
+  const morvane::AviVideoFormat video{{c.width, c.height, 24}, 33333};
+  morvane::AviWriter writer(std::make_unique<coretest::MemorySink>(&bytes), video, c.audio, c.riff_limit,
+                            c.limits);
+  std::vector<std::uint8_t> frame(video.frame.ImageSize());
+  std::vector<std::uint8_t> audio(c.audio_bytes_per_frame, 0x80);
+  auto pattern = morvane::MakeColourBars();
+  for (int i = 0; i < c.frames; ++i) {
+    pattern->Render(video.frame, frame.data(), i, i / 30.0);
+    writer.WriteVideoFrame(frame.data(), frame.size());
+    if (!audio.empty()) writer.WriteAudio(audio.data(), audio.size());
+  }
+  writer.Close();
+  return bytes;
+}
+
+class AviStructure : public ::testing::TestWithParam<Case> {};
+
+TEST_P(AviStructure, ChunksIndexesAndCountsAgree) {
+  const Case& c = GetParam();
+  const std::vector<std::uint8_t> bytes = WriteCase(c);
+  std::vector<Chunk> chunks;
+  ASSERT_EQ(coretest::WalkRiff(bytes, &chunks), "");
+  const int streams = c.audio ? 2 : 1;
+  const std::uint32_t image = static_cast<std::uint32_t>(morvane::FrameFormat{c.width, c.height, 24}.ImageSize());
+
+  // The fixed order of the first segment's header.
+  std::vector<std::string> head;
+  for (const Chunk& ch : chunks) {
+    if (ch.segment != 0 || ch.depth > 3) continue;
+    head.push_back(ch.list_type.empty() ? ch.id : ch.id + ":" + ch.list_type);
+    if (ch.list_type == "movi") break;
+  }
+  std::vector<std::string> expected = {"RIFF:AVI ", "LIST:hdrl", "avih", "LIST:strl", "strh", "strf", "indx"};
+  if (c.audio) expected.insert(expected.end(), {"LIST:strl", "strh", "strf", "indx"});
+  expected.insert(expected.end(), {"LIST:odml", "dmlh", "LIST:movi"});
+  EXPECT_EQ(head, expected);
+
+  // Segments: the first is 'AVI ' with idx1 after movi, the rest 'AVIX'.
+  int segments = 0;
+  int idx1_count = 0;
+  std::vector<int> frames_per_segment;
+  for (const Chunk& ch : chunks) {
+    if (ch.depth == 0) {
+      EXPECT_EQ(ch.list_type, segments == 0 ? "AVI " : "AVIX") << "segment " << segments;
+      EXPECT_LE(ch.size + 8ull, std::max<std::uint64_t>(c.riff_limit, 1)) << "segment " << segments;
+      ++segments;
+      frames_per_segment.push_back(0);
+    }
+    if (ch.id == "idx1") {
+      ++idx1_count;
+      EXPECT_EQ(ch.segment, 0);
+    }
+    if (ch.id == "00db") {
+      EXPECT_EQ(ch.size, image);
+      ++frames_per_segment.back();
+    }
+  }
+  EXPECT_EQ(idx1_count, 1);
+  if (c.expected_segments) {
+    EXPECT_EQ(segments, c.expected_segments);
+  }
+  if (c.riff_limit < morvane::kDefaultRiffLimit) {
+    EXPECT_GT(segments, 2) << "the case should need segments";
+  }
+
+  const coretest::AviFacts facts = coretest::ReadFacts(bytes, chunks);
+  EXPECT_EQ(facts.avih_frames, static_cast<std::uint32_t>(frames_per_segment[0]));
+  EXPECT_EQ(facts.video_length, static_cast<std::uint32_t>(c.frames));
+  EXPECT_EQ(facts.dmlh_frames, static_cast<std::uint32_t>(c.frames));
+  EXPECT_EQ(facts.avih_streams, static_cast<std::uint32_t>(streams));
+  EXPECT_EQ(facts.bi_size_image, image);
+  const std::uint32_t flags = 0x10 | 0x10000 | (c.audio ? 0x100 : 0);
+  EXPECT_EQ(facts.avih_flags, flags);
+  if (c.audio) {
+    EXPECT_EQ(facts.audio_length, c.frames * c.audio_bytes_per_frame / c.audio->BlockAlign());
+  }
+
+  // idx1: every entry names a chunk of its id and size, offsets from 'movi'.
+  const Chunk* movi = nullptr;
+  const Chunk* idx1 = nullptr;
+  for (const Chunk& ch : chunks) {
+    if (ch.segment == 0 && ch.list_type == "movi") movi = &ch;
+    if (ch.id == "idx1") idx1 = &ch;
+  }
+  ASSERT_TRUE(movi && idx1);
+  int idx1_video = 0;
+  for (std::uint32_t e = 0; e < idx1->size / 16; ++e) {
+    const std::uint64_t at = idx1->offset + 8 + 16ull * e;
+    const std::string id = FourCcAt(bytes, at);
+    const std::uint64_t target = movi->offset + 8 + Le32(bytes, at + 8);
+    SCOPED_TRACE("idx1 entry " + std::to_string(e));
+    EXPECT_EQ(FourCcAt(bytes, target), id);
+    EXPECT_EQ(Le32(bytes, target + 4), Le32(bytes, at + 12));
+    EXPECT_EQ(Le32(bytes, at + 4), 0x10u);
+    if (id == "00db") ++idx1_video;
+  }
+  EXPECT_EQ(idx1_video, frames_per_segment[0]);
+
+  // Super index -> standard index -> data, per stream.
+  int stream = 0;
+  for (const Chunk& ch : chunks) {
+    if (ch.id != "indx") continue;
+    SCOPED_TRACE("stream " + std::to_string(stream));
+    const std::uint64_t d = ch.offset + 8;
+    EXPECT_EQ(coretest::Le16(bytes, d), 4);
+    EXPECT_EQ(bytes[d + 3], 0);  // index of indexes
+    const std::uint32_t used = Le32(bytes, d + 4);
+    const std::string id = FourCcAt(bytes, d + 8);
+    EXPECT_EQ(id, stream == 0 ? "00db" : "01wb");
+    std::uint64_t indexed = 0;
+    std::uint64_t duration = 0;
+    for (std::uint32_t e = 0; e < used; ++e) {
+      const std::uint64_t entry = d + 24 + 16ull * e;
+      const std::uint64_t ix = Le64(bytes, entry);
+      EXPECT_EQ(FourCcAt(bytes, ix), stream == 0 ? "ix00" : "ix01");
+      EXPECT_EQ(Le32(bytes, entry + 8), Le32(bytes, ix + 4) + 8);
+      const std::uint32_t n = Le32(bytes, ix + 12);
+      EXPECT_EQ(bytes[ix + 11], 1);  // index of chunks
+      EXPECT_EQ(FourCcAt(bytes, ix + 16), id);
+      const std::uint64_t base = Le64(bytes, ix + 20);
+      std::uint64_t block_duration = 0;
+      for (std::uint32_t k = 0; k < n; ++k) {
+        const std::uint64_t data = base + Le32(bytes, ix + 32 + 8ull * k);
+        const std::uint32_t size = Le32(bytes, ix + 36 + 8ull * k);
+        ASSERT_EQ(FourCcAt(bytes, data - 8), id) << "entry " << k << " of block " << e;
+        EXPECT_EQ(Le32(bytes, data - 4), size & 0x7FFFFFFFu);
+        EXPECT_EQ(size & 0x80000000u, 0u) << "every frame is a key frame";
+        block_duration += stream == 0 ? 1 : size / c.audio->BlockAlign();
+      }
+      EXPECT_EQ(Le32(bytes, entry + 12), block_duration);
+      indexed += n;
+      duration += block_duration;
+    }
+    if (stream == 0) {
+      EXPECT_EQ(indexed, static_cast<std::uint64_t>(c.frames));
+    } else {
+      EXPECT_EQ(indexed, static_cast<std::uint64_t>(c.frames));
+      EXPECT_EQ(duration, facts.audio_length);
+    }
+    ++stream;
+  }
+  EXPECT_EQ(stream, streams);
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, AviStructure, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
+
+TEST(AviStructure, FreshFileClaimsNothingUntilClosed) {
+  std::vector<std::uint8_t> bytes;
+  auto* sink = new coretest::MemorySink(&bytes);
+  morvane::AviWriter writer(std::unique_ptr<morvane::FileSink>(sink), {{64, 48, 24}, 40000}, std::nullopt);
+  std::vector<std::uint8_t> frame(morvane::FrameFormat{64, 48, 24}.ImageSize(), 7);
+  for (int i = 0; i < 3; ++i) writer.WriteVideoFrame(frame.data(), frame.size());
+  // Read the bytes as a crash would leave them: the headers speak of no frames.
+  std::vector<Chunk> chunks;
+  ASSERT_EQ(coretest::WalkRiff(std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 12 + Le32(bytes, 4) - 4), &chunks), "");
+  const coretest::AviFacts facts = coretest::ReadFacts(bytes, chunks);
+  EXPECT_EQ(facts.avih_frames, 0u);
+  EXPECT_EQ(facts.video_length, 0u);
+  EXPECT_FALSE(facts.has_indx);
+  writer.Close();
+  chunks.clear();
+  ASSERT_EQ(coretest::WalkRiff(bytes, &chunks), "");
+  EXPECT_EQ(coretest::ReadFacts(bytes, chunks).avih_frames, 3u);
+}
+
+TEST(AviStructure, RateIsReducedAndHeaderSizeIsStable) {
+  struct Row {
+    std::uint32_t us;
+    std::uint32_t scale, rate;
+  };
+  const Row rows[] = {{40000, 1, 25}, {33333, 33333, 1000000}, {66667, 66667, 1000000}, {1000000, 1, 1}};
+  for (const Row& row : rows) {
+    std::vector<std::uint8_t> bytes;
+    {
+      morvane::AviWriter writer(std::make_unique<coretest::MemorySink>(&bytes), {{32, 32, 24}, row.us},
+                                std::nullopt);
+    }
+    std::vector<Chunk> chunks;
+    ASSERT_EQ(coretest::WalkRiff(bytes, &chunks), "");
+    for (const Chunk& ch : chunks) {
+      if (ch.id != "strh") continue;
+      EXPECT_EQ(Le32(bytes, ch.offset + 8 + 20), row.scale) << row.us;
+      EXPECT_EQ(Le32(bytes, ch.offset + 8 + 24), row.rate) << row.us;
+    }
+  }
+}
+
+}  // namespace

@@ -1,0 +1,101 @@
+// Helpers shared by the capture-core tests: an in-memory sink that can run
+// out of space, a RIFF walker written from the file layout (not from the
+// writer), and small file and process utilities.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "file_sink.h"
+
+namespace coretest {
+
+// A file in memory. Overwriting bytes always works; growing the file stops
+// at `capacity` bytes, like a disk that is full: the write stores what fits
+// and then fails. fail_growth_once makes only the next growing write fail.
+class MemorySink : public morvane::FileSink {
+ public:
+  explicit MemorySink(std::vector<std::uint8_t>* bytes, std::uint64_t capacity = UINT64_MAX)
+      : bytes_(bytes), capacity_(capacity) {}
+  void Write(const void* data, std::size_t size) override;
+  void Seek(std::uint64_t offset) override;
+  std::uint64_t Position() const override { return position_; }
+  void Truncate(std::uint64_t size) override;
+  void Close() override { closed_ = true; }
+
+  void set_capacity(std::uint64_t capacity) { capacity_ = capacity; }
+  void set_fail_growth_once(bool fail) { fail_growth_once_ = fail; }
+
+ private:
+  std::vector<std::uint8_t>* bytes_;
+  std::uint64_t capacity_;
+  std::uint64_t position_ = 0;
+  bool fail_growth_once_ = false;
+  bool closed_ = false;
+};
+
+std::uint32_t Le32(const std::vector<std::uint8_t>& b, std::uint64_t at);
+std::uint16_t Le16(const std::vector<std::uint8_t>& b, std::uint64_t at);
+std::uint64_t Le64(const std::vector<std::uint8_t>& b, std::uint64_t at);
+std::string FourCcAt(const std::vector<std::uint8_t>& b, std::uint64_t at);
+
+// One chunk or list of a RIFF file as found on disk.
+struct Chunk {
+  std::string id;         // "RIFF", "LIST", "00db", ...
+  std::string list_type;  // for RIFF and LIST: "AVI ", "movi", ...
+  std::uint64_t offset;   // of the chunk header
+  std::uint32_t size;     // the size field
+  int depth;              // 0 for the RIFF segments
+  int segment;            // which RIFF segment, from 0
+};
+
+// Walks every RIFF segment and every list inside; returns an empty string
+// when the structure holds (sizes inside their parents, chunks at even
+// offsets), otherwise what is wrong.
+std::string WalkRiff(const std::vector<std::uint8_t>& bytes, std::vector<Chunk>* chunks);
+
+// What a file's headers say, read from the bytes.
+struct AviFacts {
+  std::uint32_t avih_frames = 0;
+  std::uint32_t avih_flags = 0;
+  std::uint32_t avih_streams = 0;
+  std::uint32_t video_length = 0;  // strh length of stream 0
+  std::uint32_t audio_length = 0;  // strh length of stream 1, in samples
+  std::uint32_t dmlh_frames = 0;
+  std::uint32_t bi_size_image = 0;
+  std::uint64_t first_riff_end = 0;
+  bool has_indx = false;
+};
+AviFacts ReadFacts(const std::vector<std::uint8_t>& bytes, const std::vector<Chunk>& chunks);
+
+std::vector<std::uint8_t> ReadWholeFile(const std::filesystem::path& path);
+
+// A fresh folder under the system's temporary folder, removed at the end.
+class TempDir {
+ public:
+  explicit TempDir(const std::string& name);
+  ~TempDir();
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// Runs a shell command natively; returns its exit status and stdout.
+struct CommandResult {
+  int status = -1;
+  std::string out;
+};
+CommandResult RunCommand(const std::string& command);
+bool HaveTool(const std::string& name);
+
+// "key=value" lines (ffprobe -of flat) into a map, quotes removed.
+std::map<std::string, std::string> ParseFlat(const std::string& text);
+
+// The number of heap allocations made so far by this program (operator new).
+std::uint64_t AllocationCount();
+
+}  // namespace coretest
