@@ -1,0 +1,15 @@
+#include "clip_form.h"
+#include "commands.h"
+
+namespace sample {
+
+void SaveBitmap(SampleView& view) { view.Morvane1().SaveBitmap(view.Text(6).Text()); }
+
+void CopyToClipboard(SampleView& view) { view.Morvane1().CopyToClipboard(); }
+
+void ShowClipboard(SampleView&) {
+  ClipForm::Instance().Show();
+  ClipForm::Instance().GetClipBoard();
+}
+
+}  // namespace sample

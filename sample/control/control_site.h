@@ -1,0 +1,97 @@
+// The site the hosted control talks to: client site, in-place site and frame,
+// control site and the ambient properties, all one object with one count.
+#pragma once
+
+#include <windows.h>
+#include <ocidl.h>
+#include <oleidl.h>
+#include <wrl/client.h>
+
+namespace sample {
+
+class ControlSite final : public IOleClientSite,
+                          public IOleInPlaceSiteEx,
+                          public IOleInPlaceFrame,
+                          public IOleControlSite,
+                          public IDispatch {
+ public:
+  // site_window: the child window the control lives in; extender: what
+  // GetExtendedControl hands out.
+  ControlSite(HWND site_window, IDispatch* extender);
+  void Detach();
+
+  IOleInPlaceActiveObject* active_object() const { return active_object_.Get(); }
+  IOleInPlaceObject* in_place_object() const { return in_place_object_.Get(); }
+  void SetInPlaceObject(IOleInPlaceObject* object) { in_place_object_ = object; }
+
+  // IUnknown
+  STDMETHODIMP QueryInterface(REFIID riid, void** out) override;
+  STDMETHODIMP_(ULONG) AddRef() override;
+  STDMETHODIMP_(ULONG) Release() override;
+
+  // IOleClientSite
+  STDMETHODIMP SaveObject() override;
+  STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker** moniker) override;
+  STDMETHODIMP GetContainer(IOleContainer** container) override;
+  STDMETHODIMP ShowObject() override;
+  STDMETHODIMP OnShowWindow(BOOL) override;
+  STDMETHODIMP RequestNewObjectLayout() override;
+
+  // IOleWindow (shared by the in-place site and the frame)
+  STDMETHODIMP GetWindow(HWND* window) override;
+  STDMETHODIMP ContextSensitiveHelp(BOOL) override;
+
+  // IOleInPlaceSite / IOleInPlaceSiteEx
+  STDMETHODIMP CanInPlaceActivate() override;
+  STDMETHODIMP OnInPlaceActivate() override;
+  STDMETHODIMP OnUIActivate() override;
+  STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc, LPRECT pos, LPRECT clip,
+                                LPOLEINPLACEFRAMEINFO info) override;
+  STDMETHODIMP Scroll(SIZE) override;
+  STDMETHODIMP OnUIDeactivate(BOOL) override;
+  STDMETHODIMP OnInPlaceDeactivate() override;
+  STDMETHODIMP DiscardUndoState() override;
+  STDMETHODIMP DeactivateAndUndo() override;
+  STDMETHODIMP OnPosRectChange(LPCRECT rect) override;
+  STDMETHODIMP OnInPlaceActivateEx(BOOL* no_redraw, DWORD) override;
+  STDMETHODIMP OnInPlaceDeactivateEx(BOOL) override;
+  STDMETHODIMP RequestUIActivate() override;
+
+  // IOleInPlaceUIWindow / IOleInPlaceFrame
+  STDMETHODIMP GetBorder(LPRECT) override;
+  STDMETHODIMP RequestBorderSpace(LPCBORDERWIDTHS) override;
+  STDMETHODIMP SetBorderSpace(LPCBORDERWIDTHS) override;
+  STDMETHODIMP SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR) override;
+  STDMETHODIMP InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override;
+  STDMETHODIMP SetMenu(HMENU, HOLEMENU, HWND) override;
+  STDMETHODIMP RemoveMenus(HMENU) override;
+  STDMETHODIMP SetStatusText(LPCOLESTR) override;
+  STDMETHODIMP EnableModeless(BOOL) override;
+  STDMETHODIMP TranslateAccelerator(LPMSG, WORD) override;
+
+  // IOleControlSite
+  STDMETHODIMP OnControlInfoChanged() override;
+  STDMETHODIMP LockInPlaceActive(BOOL) override;
+  STDMETHODIMP GetExtendedControl(IDispatch** extender) override;
+  STDMETHODIMP TransformCoords(POINTL*, POINTF*, DWORD) override;
+  STDMETHODIMP TranslateAccelerator(LPMSG, DWORD) override;
+  STDMETHODIMP OnFocus(BOOL) override;
+  STDMETHODIMP ShowPropertyFrame() override;
+
+  // IDispatch: the ambient properties.
+  STDMETHODIMP GetTypeInfoCount(UINT* count) override;
+  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** info) override;
+  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override;
+  STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
+                      UINT*) override;
+
+ private:
+  ~ControlSite() = default;
+  LONG refs_ = 1;
+  HWND site_;
+  Microsoft::WRL::ComPtr<IDispatch> extender_;
+  Microsoft::WRL::ComPtr<IOleInPlaceActiveObject> active_object_;
+  Microsoft::WRL::ComPtr<IOleInPlaceObject> in_place_object_;
+};
+
+}  // namespace sample

@@ -1,0 +1,13 @@
+#include "button.h"
+
+namespace forms {
+
+Button::Button(EventRunner& runner, const std::wstring& caption, const WidgetPlacement& placement) : Widget(runner) {
+  CreateControl(L"BUTTON", caption, BS_PUSHBUTTON | WS_TABSTOP, 0, placement);
+}
+
+void Button::OnCommand(WORD code) {
+  if (code == BN_CLICKED && click_) RunUserEvent(click_);
+}
+
+}  // namespace forms

@@ -1,0 +1,31 @@
+// A drop-down list without typing. Selecting a different position from the
+// program runs the click handler, as the user's choice does.
+#pragma once
+
+#include <cstdint>
+
+#include "widget.h"
+
+namespace forms {
+
+class ComboBox final : public Widget {
+ public:
+  ComboBox(EventRunner& runner, const WidgetPlacement& placement, int drop_height);
+
+  void Clear();
+  void Add(const std::wstring& entry);
+  std::int16_t Count() const;
+  std::wstring Entry(std::int16_t index) const;
+  std::int16_t Selected() const;  // -1 when none
+  // Throws convert::RuntimeError (invalid property value) for a position
+  // that is not in the list.
+  void SetSelected(std::int16_t index);
+  void OnClick(Handler handler) { click_ = std::move(handler); }
+
+  void OnCommand(WORD code) override;
+
+ private:
+  Handler click_;
+};
+
+}  // namespace forms

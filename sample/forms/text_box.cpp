@@ -1,0 +1,45 @@
+#include "text_box.h"
+
+#include "runtime_error.h"
+
+namespace forms {
+
+TextBox::TextBox(EventRunner& runner, const std::wstring& text, bool read_only, const WidgetPlacement& placement)
+    : Widget(runner) {
+  DWORD style = ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP | (read_only ? ES_READONLY : 0);
+  CreateControl(L"EDIT", text, style, WS_EX_CLIENTEDGE, placement);
+}
+
+std::wstring TextBox::Text() const {
+  int length = GetWindowTextLengthW(hwnd_);
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  int copied = GetWindowTextW(hwnd_, text.data(), length + 1);
+  text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+  return text;
+}
+
+void TextBox::SetText(const std::wstring& text) {
+  if (text == Text()) return;
+  // The edit control reports its own EN_CHANGE for this write; the handler
+  // runs once, here, after the text is in place.
+  writing_ = true;
+  BOOL ok = SetWindowTextW(hwnd_, text.c_str());
+  writing_ = false;
+  if (!ok) throw convert::RuntimeError(static_cast<long>(HRESULT_FROM_WIN32(GetLastError())), L"");
+  if (change_) change_();
+}
+
+void TextBox::OnCommand(WORD code) {
+  switch (code) {
+    case EN_CHANGE:
+      if (!writing_ && change_) RunUserEvent(change_);
+      break;
+    case EN_KILLFOCUS:
+      if (lost_focus_) RunUserEvent(lost_focus_);
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace forms

@@ -1,0 +1,26 @@
+// A single-line text field. Writing a different text runs the change
+// handler; focus loss is reported only when the focus really moves away.
+#pragma once
+
+#include "widget.h"
+
+namespace forms {
+
+class TextBox final : public Widget {
+ public:
+  TextBox(EventRunner& runner, const std::wstring& text, bool read_only, const WidgetPlacement& placement);
+
+  std::wstring Text() const;
+  void SetText(const std::wstring& text);
+  void OnChange(Handler handler) { change_ = std::move(handler); }
+  void OnLostFocus(Handler handler) { lost_focus_ = std::move(handler); }
+
+  void OnCommand(WORD code) override;
+
+ private:
+  Handler change_;
+  Handler lost_focus_;
+  bool writing_ = false;
+};
+
+}  // namespace forms

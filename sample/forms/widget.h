@@ -1,0 +1,76 @@
+// The widget layer: thin objects over Win32 child controls that give the
+// program the event semantics it relies on. A program's assignment of a
+// different state, text or selection runs the widget's handler at once,
+// nested in the assigning code (and a failure there propagates to it); a
+// user's action runs the handler through the form's EventRunner, which
+// reports a failure and ends only that handler.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace forms {
+
+using Handler = std::function<void()>;
+
+class EventRunner {
+ public:
+  virtual void RunUserEvent(const Handler& handler) noexcept = 0;
+
+ protected:
+  ~EventRunner() = default;
+};
+
+// An OLE colour (0x00BBGGRR, or 0x800000nn for a system colour).
+using OleColor = unsigned long;
+COLORREF ToColorRef(OleColor color);
+
+struct WidgetPlacement {
+  HWND parent;
+  int id;
+  RECT rect;  // pixels in the parent's client area
+};
+
+class Widget {
+ public:
+  explicit Widget(EventRunner& runner) : runner_(runner) {}
+  virtual ~Widget();
+  Widget(const Widget&) = delete;
+  Widget& operator=(const Widget&) = delete;
+
+  HWND hwnd() const { return hwnd_; }
+  int id() const;
+
+  bool Enabled() const { return IsWindowEnabled(hwnd_) != FALSE; }
+  void SetEnabled(bool enabled) { EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
+
+  // Colours used when the widget asks its parent how to draw itself.
+  // A transparent widget shows its parent's button-face background.
+  void SetColors(std::optional<OleColor> back, std::optional<OleColor> text, bool transparent = false);
+
+  // Routed here by the form from WM_COMMAND.
+  virtual void OnCommand(WORD) {}
+  // Routed here by the form from WM_CTLCOLOR*; null for the system default.
+  HBRUSH OnColor(HDC dc);
+
+ protected:
+  // Throws convert::RuntimeError when the window cannot be created.
+  void CreateControl(const wchar_t* window_class, const std::wstring& text, DWORD style, DWORD ex_style,
+                     const WidgetPlacement& placement);
+  void RunUserEvent(const Handler& handler) { runner_.RunUserEvent(handler); }
+
+  HWND hwnd_ = nullptr;
+
+ private:
+  EventRunner& runner_;
+  std::optional<OleColor> back_;
+  std::optional<OleColor> text_;
+  bool transparent_ = false;
+  HBRUSH brush_ = nullptr;  // owned when back_ is not a system colour
+  bool brush_owned_ = false;
+};
+
+}  // namespace forms

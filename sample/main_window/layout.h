@@ -1,0 +1,59 @@
+// The main window's layout: every widget with its kind, id, container,
+// place and size in twips, tab index, caption and colours. One table; the
+// window is built by walking it.
+#pragma once
+
+#include "widget.h"
+
+namespace sample {
+
+enum class WidgetKind { Panel, Label, TextField, CheckBox, Button, ComboBox, Control };
+
+// Control ids follow the widgets' names so tests and tools can find them.
+constexpr int CheckId(int n) { return 100 + n; }
+constexpr int CommandId(int n) { return 200 + n; }
+constexpr int TextId(int n) { return 300 + n; }
+constexpr int kCombo1Id = 401;
+constexpr int LabelId(int n) { return 500 + n; }
+constexpr int PictureId(int n) { return 600 + n; }
+constexpr int kMorvane1Id = 700;
+constexpr int kWindowId = 0;  // the container "window itself"
+
+enum LayoutFlags : unsigned {
+  kNoFlags = 0,
+  kHasBackColor = 1u << 0,
+  kHasTextColor = 1u << 1,
+  kTransparent = 1u << 2,
+  kCentred = 1u << 3,
+  kTitleFont = 1u << 4,
+  kReadOnly = 1u << 5,
+};
+
+struct LayoutRow {
+  const wchar_t* name;
+  WidgetKind kind;
+  int id;
+  int container;  // kWindowId or a panel's id
+  int x, y, width, height;  // twips in the container's client area
+  int tab_index;
+  const wchar_t* caption;
+  unsigned flags;
+  forms::OleColor back_color;  // a panel's theme colour for panels
+  forms::OleColor text_color;
+};
+
+extern const LayoutRow kLayout[];
+extern const int kLayoutCount;
+
+const LayoutRow* FindLayoutRow(int id);
+
+struct WindowLayout {
+  const wchar_t* caption;
+  int client_x, client_y;  // twips from the screen's top-left corner
+  int client_width, client_height;
+  forms::OleColor back_color;
+};
+
+extern const WindowLayout kMainWindowLayout;
+
+}  // namespace sample

@@ -1,0 +1,375 @@
+#include "main_window.h"
+
+#include <algorithm>
+
+#include "button.h"
+#include "capture_events.h"
+#include "check_box.h"
+#include "clip_form.h"
+#include "combo_box.h"
+#include "commands.h"
+#include "error_report.h"
+#include "label.h"
+#include "layout.h"
+#include "option_handlers.h"
+#include "panel.h"
+#include "startup_sequence.h"
+#include "stream_form.h"
+#include "text_box.h"
+#include "units.h"
+
+namespace sample {
+
+const wchar_t kProgramTitle[] = L"sample";
+const wchar_t kMainWindowClass[] = L"SampleMainWindow";
+const wchar_t kCloseRefusedText[] = L"ｽﾄﾘｰﾑﾁｬﾌﾟﾁｬ中です。終了できません";
+
+namespace {
+
+constexpr wchar_t kProgId[] = L"MORVANELib.Morvane";
+constexpr wchar_t kFontName[] = L"ＭＳ Ｐゴシック";
+constexpr int kComboDropHeight = 160;  // pixels of the dropped list
+
+struct FontSpec {
+  int points;
+  int weight;
+};
+constexpr FontSpec kDefaultFont = {9, FW_NORMAL};
+constexpr FontSpec kButtonFont = {9, FW_BOLD};
+constexpr FontSpec kTitleFontSpec = {12, FW_BOLD};
+
+RECT PixelRect(const LayoutRow& row) {
+  const int left = TwipsToPixelX(row.x);
+  const int top = TwipsToPixelY(row.y);
+  return RECT{left, top, left + TwipsToPixelX(row.width), top + TwipsToPixelY(row.height)};
+}
+
+// Within one container: the widgets that take the focus in tab order, then
+// the labels, so that fields and buttons lie above labels where they overlap.
+std::vector<const LayoutRow*> CreationOrder(int container) {
+  std::vector<const LayoutRow*> rows;
+  for (int i = 0; i < kLayoutCount; ++i) {
+    if (kLayout[i].container == container) rows.push_back(&kLayout[i]);
+  }
+  std::stable_sort(rows.begin(), rows.end(), [](const LayoutRow* a, const LayoutRow* b) {
+    const bool a_label = a->kind == WidgetKind::Label;
+    const bool b_label = b->kind == WidgetKind::Label;
+    if (a_label != b_label) return b_label;
+    return a->tab_index < b->tab_index;
+  });
+  return rows;
+}
+
+MainWindowOptions WithDefaults(MainWindowOptions options) {
+  if (!options.control_factory) options.control_factory = RegisteredControlFactory(kProgId);
+  if (!options.message_box) {
+    options.message_box = [](HWND owner, const std::wstring& text, UINT style) {
+      return MessageBoxW(owner, text.c_str(), kProgramTitle, style);
+    };
+  }
+  if (!options.report_error) options.report_error = &forms::ShowErrorReport;
+  if (!options.end_process) options.end_process = [](UINT code) { ExitProcess(code); };
+  return options;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(MainWindowOptions options) : options_(WithDefaults(std::move(options))) {}
+
+MainWindow::~MainWindow() {
+  unloaded_ = true;
+  if (filter_added_) forms::RemoveMessageFilter(this);
+  ClipForm::Instance().SetFrameCopier(nullptr);
+  if (host_) host_->Destroy();
+  control_.reset();
+  if (hwnd_ != nullptr && IsWindow(hwnd_)) DestroyWindow(hwnd_);
+  host_.reset();
+  widgets_.clear();
+}
+
+void MainWindow::Create() {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = &MainWindow::WindowProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = kMainWindowClass;
+  if (RegisterClassExW(&wc) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+    throw convert::RuntimeError(static_cast<long>(HRESULT_FROM_WIN32(GetLastError())), L"");
+
+  // The layout places the client area, not the frame.
+  const WindowLayout& layout = kMainWindowLayout;
+  const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+  RECT frame{TwipsToPixelX(layout.client_x), TwipsToPixelY(layout.client_y), 0, 0};
+  frame.right = frame.left + TwipsToPixelX(layout.client_width);
+  frame.bottom = frame.top + TwipsToPixelY(layout.client_height);
+  AdjustWindowRectEx(&frame, style, FALSE, 0);
+  hwnd_ = CreateWindowExW(0, kMainWindowClass, layout.caption, style, frame.left, frame.top,
+                          frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
+                          GetModuleHandleW(nullptr), this);
+  if (hwnd_ == nullptr)
+    throw convert::RuntimeError(static_cast<long>(HRESULT_FROM_WIN32(GetLastError())), L"");
+  CreateFonts();
+  CreateWidgets();
+  BindHandlers();
+  forms::AddMessageFilter(this);
+  filter_added_ = true;
+}
+
+void MainWindow::CreateFonts() {
+  HDC screen = GetDC(nullptr);
+  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+  if (screen) ReleaseDC(nullptr, screen);
+  auto make = [dpi](const FontSpec& spec) {
+    return Font(CreateFontW(-MulDiv(spec.points, dpi, 72), 0, 0, 0, spec.weight, FALSE, FALSE, FALSE,
+                            SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                            DEFAULT_PITCH | FF_DONTCARE, kFontName));
+  };
+  default_font_ = make(kDefaultFont);
+  button_font_ = make(kButtonFont);
+  title_font_ = make(kTitleFontSpec);
+}
+
+void MainWindow::CreateWidgets() {
+  std::vector<const LayoutRow*> top = CreationOrder(kWindowId);
+  for (const LayoutRow* row : top) CreateWidget(*row);
+  for (const LayoutRow* panel : top) {
+    if (panel->kind != WidgetKind::Panel) continue;
+    for (const LayoutRow* row : CreationOrder(panel->id)) CreateWidget(*row);
+  }
+}
+
+void MainWindow::CreateWidget(const LayoutRow& row) {
+  HWND parent = row.container == kWindowId ? hwnd_ : FindWidget(row.container)->hwnd();
+  const forms::WidgetPlacement placement{parent, row.id, PixelRect(row)};
+  std::unique_ptr<forms::Widget> widget;
+  switch (row.kind) {
+    case WidgetKind::Control: {
+      host_ = std::make_unique<ControlHost>(parent, row.id, placement.rect, this, options_.control_factory);
+      Microsoft::WRL::ComPtr<IDispatch> extender = host_->extender();
+      if (options_.wrap_extender) extender = options_.wrap_extender(host_->extender());
+      control_ = std::make_unique<MorvaneControl>(host_->dispatch(), extender);
+      return;
+    }
+    case WidgetKind::Panel: widget = std::make_unique<forms::Panel>(*this, placement); break;
+    case WidgetKind::Label:
+      widget = std::make_unique<forms::Label>(*this, row.caption, (row.flags & kCentred) != 0, placement);
+      break;
+    case WidgetKind::TextField:
+      widget = std::make_unique<forms::TextBox>(*this, row.caption, (row.flags & kReadOnly) != 0, placement);
+      break;
+    case WidgetKind::CheckBox: widget = std::make_unique<forms::CheckBox>(*this, row.caption, placement); break;
+    case WidgetKind::Button: widget = std::make_unique<forms::Button>(*this, row.caption, placement); break;
+    case WidgetKind::ComboBox: widget = std::make_unique<forms::ComboBox>(*this, placement, kComboDropHeight); break;
+  }
+  // Labels and check boxes take their panel's theme colour; the rows say
+  // where a widget has colours of its own.
+  const LayoutRow* panel = row.container == kWindowId ? nullptr : FindLayoutRow(row.container);
+  if (row.flags & kTransparent) {
+    widget->SetColors(std::nullopt, std::nullopt, true);
+  } else if (row.flags & (kHasBackColor | kHasTextColor)) {
+    widget->SetColors(row.flags & kHasBackColor ? std::optional<forms::OleColor>(row.back_color) : std::nullopt,
+                      row.flags & kHasTextColor ? std::optional<forms::OleColor>(row.text_color) : std::nullopt);
+  } else if (panel != nullptr && (row.kind == WidgetKind::Label || row.kind == WidgetKind::CheckBox)) {
+    widget->SetColors(panel->back_color, std::nullopt);
+  }
+  HFONT font = row.kind == WidgetKind::Button ? button_font_.get()
+               : (row.flags & kTitleFont)     ? title_font_.get()
+                                              : default_font_.get();
+  if (font != nullptr) SendMessageW(widget->hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  by_id_[row.id] = widget.get();
+  widgets_.push_back(std::move(widget));
+}
+
+void MainWindow::BindHandlers() {
+  BindOptionHandlers(*this);
+  BindCommands(*this);
+  Command(6).OnClick([this] { OnExitClick(); });
+  // A double-click in the clipboard window has the control draw into it.
+  ClipForm::Instance().SetFrameCopier([this](HDC dc) { return Morvane1().CopyFrameToDC(dc); });
+}
+
+bool MainWindow::Load() noexcept {
+  return Guarded([this] { RunStartUp(*this); });
+}
+
+void MainWindow::Show(int show_command) {
+  ShowWindow(hwnd_, show_command);
+  UpdateWindow(hwnd_);
+}
+
+forms::Widget* MainWindow::FindWidget(int id) const {
+  auto found = by_id_.find(id);
+  return found == by_id_.end() ? nullptr : found->second;
+}
+
+namespace {
+template <typename T>
+T& WidgetAs(forms::Widget* widget) {
+  T* typed = dynamic_cast<T*>(widget);
+  if (typed == nullptr) throw convert::RuntimeError::InvalidProcedureCall();
+  return *typed;
+}
+}  // namespace
+
+forms::CheckBox& MainWindow::Check(int n) { return WidgetAs<forms::CheckBox>(FindWidget(CheckId(n))); }
+forms::TextBox& MainWindow::Text(int n) { return WidgetAs<forms::TextBox>(FindWidget(TextId(n))); }
+forms::Button& MainWindow::Command(int n) { return WidgetAs<forms::Button>(FindWidget(CommandId(n))); }
+forms::ComboBox& MainWindow::Combo1() { return WidgetAs<forms::ComboBox>(FindWidget(kCombo1Id)); }
+
+MorvaneControl& MainWindow::Morvane1() {
+  if (!control_) throw convert::RuntimeError(static_cast<long>(E_UNEXPECTED), L"", L"Morvane1");
+  return *control_;
+}
+
+int MainWindow::ShowMessage(const std::wstring& text, UINT style) { return options_.message_box(hwnd_, text, style); }
+
+void MainWindow::ReportCurrentError() noexcept {
+  try {
+    options_.report_error(hwnd_, forms::CurrentExceptionAsRuntimeError());
+  } catch (const std::exception&) {
+    // The report itself failed (no memory for its text); there is nothing
+    // left to show it with.
+    MessageBeep(MB_ICONHAND);
+  }
+}
+
+void MainWindow::RunUserEvent(const forms::Handler& handler) noexcept {
+  if (unloaded_) return;  // no handler runs once the program is ending
+  Guarded(handler);
+}
+
+bool MainWindow::PreTranslateMessage(MSG& msg) {
+  if (hwnd_ == nullptr || msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST) return false;
+  if (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd)) return false;
+  return IsDialogMessageW(hwnd_, &msg) != FALSE;
+}
+
+void MainWindow::OnExitClick() {
+  SetStopFlag(kTrue);
+  // Whatever is due runs now, nested here, and sees StopFlag True.
+  forms::PumpWaitingMessages();
+  if (unloaded_) return;  // a handler in the pass already ended the program
+  if (OnCloseRequest()) Unload();
+}
+
+bool MainWindow::OnCloseRequest() {
+  if (StopFlag() != kFalse) return true;
+  ShowMessage(kCloseRefusedText, MB_OK);
+  return false;
+}
+
+bool MainWindow::ControlBusy() const {
+  return events_in_progress_ > 0 || (control_ && control_->calls_in_progress() > 0);
+}
+
+void MainWindow::Unload() {
+  if (unloaded_) return;
+  unloaded_ = true;
+  StreamForm::Instance().Destroy();
+  ClipForm::Instance().Destroy();
+  if (ControlBusy()) {
+    // A capture call (or one of the control's events) is still pending
+    // further down this stack. Returning into the control's capture loop
+    // after its site and windows are gone would run it against a torn-down
+    // host, so the pending call is abandoned for good: the process ends
+    // here and the system frees what it held.
+    ShowWindow(hwnd_, SW_HIDE);
+    options_.end_process(0);
+    return;
+  }
+  if (filter_added_) {
+    forms::RemoveMessageFilter(this);
+    filter_added_ = false;
+  }
+  ClipForm::Instance().SetFrameCopier(nullptr);
+  // The control goes first, while its site window still exists.
+  if (host_) host_->Destroy();
+  control_.reset();
+  DestroyWindow(hwnd_);
+  PostQuitMessage(0);
+}
+
+void MainWindow::OnCaptureComplete(std::int32_t captured, std::int32_t dropped) noexcept {
+  ++events_in_progress_;
+  Guarded([&] { CaptureCompleteHandler(*this, captured, dropped); });
+  --events_in_progress_;
+}
+
+void MainWindow::OnStreamFrame(std::int32_t width, std::int32_t height, std::int32_t bitmap_info,
+                               std::int32_t bits, std::int16_t* stop) noexcept {
+  ++events_in_progress_;
+  // A frame that cannot be drawn asks the control to stop: going on would
+  // raise the same report for every following frame.
+  if (!Guarded([&] { StreamFrameHandler(*this, width, height, bitmap_info, bits, stop); })) *stop = kTrue;
+  --events_in_progress_;
+}
+
+void MainWindow::OnCommand(WORD id, WORD code) {
+  if (unloaded_) return;
+  // Esc answers as the exit button does.
+  if (id == IDCANCEL) {
+    RunUserEvent([this] { OnExitClick(); });
+    return;
+  }
+  if (forms::Widget* widget = FindWidget(id)) widget->OnCommand(code);
+}
+
+LRESULT MainWindow::OnCtlColor(HDC dc, HWND control) {
+  forms::Widget* widget = FindWidget(GetDlgCtrlID(control));
+  HBRUSH brush = widget ? widget->OnColor(dc) : nullptr;
+  return reinterpret_cast<LRESULT>(brush);
+}
+
+void MainWindow::OnClose() {
+  RunUserEvent([this] {
+    if (OnCloseRequest()) Unload();
+  });
+}
+
+BOOL MainWindow::OnQueryEndSession() {
+  bool allowed = false;
+  RunUserEvent([&] { allowed = OnCloseRequest(); });
+  return allowed ? TRUE : FALSE;
+}
+
+void MainWindow::OnEndSession(bool ending) {
+  if (ending) Unload();
+}
+
+LRESULT MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_COMMAND: OnCommand(LOWORD(wparam), HIWORD(wparam)); return 0;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORBTN: {
+      LRESULT brush = OnCtlColor(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam));
+      return brush ? brush : DefWindowProcW(hwnd_, message, wparam, lparam);
+    }
+    case WM_CLOSE: OnClose(); return 0;
+    case WM_QUERYENDSESSION: return OnQueryEndSession();
+    case WM_ENDSESSION: OnEndSession(wparam != FALSE); return 0;
+    default: return DefWindowProcW(hwnd_, message, wparam, lparam);
+  }
+}
+
+LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
+    auto* window = static_cast<MainWindow*>(create->lpCreateParams);
+    window->hwnd_ = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window));
+  }
+  auto* window = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (window == nullptr) return DefWindowProcW(hwnd, message, wparam, lparam);
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    window->hwnd_ = nullptr;
+    return DefWindowProcW(hwnd, message, wparam, lparam);
+  }
+  return window->OnMessage(message, wparam, lparam);
+}
+
+}  // namespace sample

@@ -1,0 +1,141 @@
+// The main window "Sample": builds its widgets and the hosted capture control
+// from the layout table, runs start-up, guards closing while a capture runs,
+// receives the control's events and ends the program when it unloads.
+#pragma once
+
+#include <windows.h>
+#include <wrl/client.h>
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "control_events.h"
+#include "control_host.h"
+#include "message_pump.h"
+#include "runtime_error.h"
+#include "sample_view.h"
+#include "widget.h"
+
+namespace sample {
+
+// Replaceable pieces of the window's surroundings, so tests can stand in for
+// the control, answer message boxes and see the program end.
+using MessageBoxFunction = std::function<int(HWND owner, const std::wstring& text, UINT style)>;
+using ErrorReporter = std::function<void(HWND owner, const convert::RuntimeError& error)>;
+using ProcessEnder = std::function<void(UINT exit_code)>;
+using ExtenderWrapper = std::function<Microsoft::WRL::ComPtr<IDispatch>(IDispatch* extender)>;
+
+struct MainWindowOptions {
+  ControlFactory control_factory;  // default: the registered "MORVANELib.Morvane"
+  ExtenderWrapper wrap_extender;   // default: the site's own extender
+  MessageBoxFunction message_box;  // default: MessageBoxW titled "sample"
+  ErrorReporter report_error;      // default: forms::ShowErrorReport
+  ProcessEnder end_process;        // default: ExitProcess
+};
+
+// The program's title, carried by every message box.
+extern const wchar_t kProgramTitle[];
+extern const wchar_t kMainWindowClass[];
+extern const wchar_t kCloseRefusedText[];
+
+class MainWindow final : public SampleView,
+                         public ControlEvents,
+                         public forms::EventRunner,
+                         public forms::MessageFilter {
+ public:
+  explicit MainWindow(MainWindowOptions options = {});
+  ~MainWindow();
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
+
+  // Creates the window, every widget and the control, hidden.
+  // Throws convert::RuntimeError.
+  void Create();
+  // The start-up sequence. A failure is reported; false means the program
+  // cannot go on.
+  bool Load() noexcept;
+  void Show(int show_command);
+  bool unloaded() const { return unloaded_; }
+
+  // SampleView
+  forms::CheckBox& Check(int n) override;
+  forms::TextBox& Text(int n) override;
+  forms::Button& Command(int n) override;
+  forms::ComboBox& Combo1() override;
+  MorvaneControl& Morvane1() override;
+  std::int16_t StopFlag() const override { return stop_flag_; }
+  void SetStopFlag(std::int16_t value) override { stop_flag_ = value; }
+  int ShowMessage(const std::wstring& text, UINT style) override;
+  HWND hwnd() const override { return hwnd_; }
+
+  forms::Widget* FindWidget(int id) const;
+  ControlHost* control_host() const { return host_.get(); }
+
+  // The window's own handlers.
+  void OnExitClick();
+  bool OnCloseRequest();  // true when the close may go ahead
+  void Unload();
+
+  // ControlEvents
+  void OnCaptureComplete(std::int32_t captured, std::int32_t dropped) noexcept override;
+  void OnStreamFrame(std::int32_t width, std::int32_t height, std::int32_t bitmap_info, std::int32_t bits,
+                     std::int16_t* stop) noexcept override;
+
+  // forms::EventRunner
+  void RunUserEvent(const forms::Handler& handler) noexcept override;
+  // forms::MessageFilter: the control's accelerators come first (its own
+  // filter), then dialog-style keyboard navigation.
+  bool PreTranslateMessage(MSG& msg) override;
+
+ private:
+  struct FontDeleter {
+    void operator()(HFONT font) const { DeleteObject(font); }
+  };
+  using Font = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
+
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam);
+  void OnCommand(WORD id, WORD code);
+  LRESULT OnCtlColor(HDC dc, HWND control);
+  void OnClose();
+  BOOL OnQueryEndSession();
+  void OnEndSession(bool ending);
+
+  void CreateFonts();
+  void CreateWidgets();
+  void CreateWidget(const struct LayoutRow& row);
+  void BindHandlers();
+  bool ControlBusy() const;
+
+  template <typename F>
+  bool Guarded(F&& f) noexcept {
+    try {
+      f();
+      return true;
+    } catch (...) {
+      ReportCurrentError();
+      return false;
+    }
+  }
+  void ReportCurrentError() noexcept;
+
+  MainWindowOptions options_;
+  HWND hwnd_ = nullptr;
+  std::vector<std::unique_ptr<forms::Widget>> widgets_;
+  std::map<int, forms::Widget*> by_id_;
+  std::unique_ptr<ControlHost> host_;
+  std::unique_ptr<MorvaneControl> control_;
+  Font default_font_;
+  Font button_font_;
+  Font title_font_;
+  std::int16_t stop_flag_ = kFalse;
+  int events_in_progress_ = 0;
+  bool unloaded_ = false;
+  bool filter_added_ = false;
+};
+
+}  // namespace sample

@@ -1,0 +1,18 @@
+// Start-up: fills every field, box and the device list from the control.
+#pragma once
+
+#include "sample_view.h"
+
+namespace sample {
+
+extern const wchar_t kNoDevicesEntry[];
+
+// Each read is its own call to the control, made at its step; the widget
+// assignments run their handlers nested. Throws convert::RuntimeError and
+// ends at the failing step.
+void RunStartUp(SampleView& view);
+
+// Step 22: the device list from DeviceCount and DeviceName.
+void FillDeviceList(SampleView& view);
+
+}  // namespace sample
