@@ -1,0 +1,202 @@
+// Captures through the dispatch contract, with the events a host hears.
+// The files written here are read back afterwards by ffprobe and ImageMagick
+// (check_capture_files.sh).
+#include <olectl.h>
+
+#include <cstring>
+
+#include "control_fixture.h"
+
+namespace morvane_test {
+namespace {
+
+enum : DISPID {
+  kStatusChanged = 1,
+  kCaptureStarted = 3,
+  kFrameDropped = 5,
+  kCaptureStopped = 9,
+  kCaptureComplete = 10,
+  kStreamFrame = 11,
+};
+
+std::wstring OutPath(const wchar_t* file) { return EnvPath(L"MORVANE_TEST_OUT") + L"\\" + file; }
+
+void* LongToAddress(LONG value) { return reinterpret_cast<void*>(static_cast<UINT_PTR>(static_cast<ULONG>(value))); }
+
+class CaptureTest : public ControlTest {
+ protected:
+  void SetUp() override {
+    ControlTest::SetUp();
+    ASSERT_EQ(S_OK, host_->Advise(&sink_));
+  }
+  void Configure(double rate, double seconds, int width, int height) {
+    ASSERT_EQ(S_OK, PutProperty(control(), 4, Var::R8(rate).v).hr);
+    ASSERT_EQ(S_OK, PutProperty(control(), 8, Var::R8(seconds).v).hr);
+    ASSERT_EQ(S_OK, PutProperty(control(), 7, Var::I2(1).v).hr);
+    ASSERT_EQ(S_OK, PutProperty(control(), 22, Var::R8(width).v).hr);
+    ASSERT_EQ(S_OK, PutProperty(control(), 23, Var::R8(height).v).hr);
+  }
+  std::vector<DISPID> IdsWithout(DISPID skipped) const {
+    std::vector<DISPID> ids;
+    for (DISPID id : sink_.Ids())
+      if (id != skipped) ids.push_back(id);
+    return ids;
+  }
+  const Event* Last(DISPID id) const {
+    for (auto it = sink_.events.rbegin(); it != sink_.events.rend(); ++it)
+      if (it->id == id) return &*it;
+    return nullptr;
+  }
+  EventSink sink_;
+};
+
+TEST_F(CaptureTest, FileCaptureRaisesItsEventsInOrderAndWritesTheFile) {
+  Configure(10, 1, 320, 240);
+  ASSERT_EQ(S_OK, PutProperty(control(), 3, Var::I2(1).v).hr);  // with the tone track
+  ASSERT_EQ(S_OK, PutProperty(control(), 1, Var::Text(OutPath(L"capture.avi").c_str()).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), 17, Var::Bool(true).v).hr);
+  std::vector<std::pair<LONG, LONG>> sizes;
+  sink_.on_event = [&](DISPID id, DISPPARAMS* params) {
+    if (id != kStreamFrame) return;
+    ASSERT_EQ(5u, params->cArgs);
+    ASSERT_EQ(VT_BYREF | VT_I2, params->rgvarg[0].vt);
+    const auto* info = static_cast<const BITMAPINFOHEADER*>(LongToAddress(params->rgvarg[2].lVal));
+    sizes.emplace_back(info->biWidth, info->biHeight);
+    EXPECT_EQ(24, info->biBitCount);
+    // The bits must be readable for the whole frame.
+    const auto* bits = static_cast<const BYTE*>(LongToAddress(params->rgvarg[1].lVal));
+    volatile BYTE last = bits[320 * 3 * 240 - 1];
+    (void)last;
+  };
+  CallResult capture = CallMethod(control(), 26);
+  ASSERT_EQ(S_OK, capture.hr) << std::hex << capture.scode;
+
+  const std::vector<DISPID> ids = IdsWithout(kStatusChanged);
+  ASSERT_GE(ids.size(), 3u);
+  EXPECT_EQ(kCaptureStarted, ids.front());
+  EXPECT_EQ(kCaptureStopped, ids[ids.size() - 2]);
+  EXPECT_EQ(kCaptureComplete, ids.back());
+  const Event* complete = Last(kCaptureComplete);
+  const LONG captured = complete->arguments[0].v.lVal;
+  const LONG dropped = complete->arguments[1].v.lVal;
+  EXPECT_EQ(10, captured + dropped) << "one second at 10 fps is ten frame slots";
+  EXPECT_EQ(static_cast<size_t>(captured), sizes.size());
+  for (const auto& size : sizes) EXPECT_EQ(std::make_pair(320L, 240L), size);
+  EXPECT_EQ(1, Last(kCaptureStopped)->arguments[0].v.iVal) << "ended by the time limit";
+  EXPECT_EQ(captured, GetProperty(control(), 15).value.v.lVal);
+
+  // The still commands use the last captured frame.
+  EXPECT_EQ(S_OK, CallMethod(control(), 31, {Var::Text(OutPath(L"frame.bmp").c_str()).v}).hr);
+  EXPECT_EQ(S_OK, CallMethod(control(), 25, {Var::Text(OutPath(L"saved.avi").c_str()).v}).hr);
+  WIN32_FILE_ATTRIBUTE_DATA original{}, copy{};
+  ASSERT_TRUE(::GetFileAttributesExW(OutPath(L"capture.avi").c_str(), GetFileExInfoStandard, &original));
+  ASSERT_TRUE(::GetFileAttributesExW(OutPath(L"saved.avi").c_str(), GetFileExInfoStandard, &copy));
+  EXPECT_EQ(original.nFileSizeLow, copy.nFileSizeLow);
+  // Saving onto the capture file itself leaves it whole.
+  EXPECT_EQ(S_OK, CallMethod(control(), 25, {Var::Text(OutPath(L"capture.avi").c_str()).v}).hr);
+  ASSERT_TRUE(::GetFileAttributesExW(OutPath(L"capture.avi").c_str(), GetFileExInfoStandard, &copy));
+  EXPECT_EQ(original.nFileSizeLow, copy.nFileSizeLow);
+}
+
+TEST_F(CaptureTest, StreamCaptureStopsWhenTheHandlerSetsTheStopFlag) {
+  Configure(20, 5, 160, 120);
+  ASSERT_EQ(S_OK, PutProperty(control(), 17, Var::Bool(true).v).hr);
+  int frames = 0;
+  sink_.on_event = [&](DISPID id, DISPPARAMS* params) {
+    if (id != kStreamFrame) return;
+    if (++frames == 3) *params->rgvarg[0].piVal = -1;  // True from a host's StopFlag
+  };
+  ASSERT_EQ(S_OK, CallMethod(control(), 35).hr);
+  EXPECT_EQ(3, frames);
+  const Event* complete = Last(kCaptureComplete);
+  ASSERT_NE(nullptr, complete);
+  EXPECT_EQ(3, complete->arguments[0].v.lVal);
+  EXPECT_EQ(3, Last(kCaptureStopped)->arguments[0].v.iVal) << "ended by the stop flag";
+}
+
+TEST_F(CaptureTest, CallsMadeFromInsideACaptureAreRefusedOrServed) {
+  Configure(20, 5, 160, 120);
+  ASSERT_EQ(S_OK, PutProperty(control(), 17, Var::Bool(true).v).hr);
+  std::vector<CallResult> nested;
+  int frames = 0;
+  sink_.on_event = [&](DISPID id, DISPPARAMS* params) {
+    if (id != kStreamFrame) return;
+    if (++frames == 2) {
+      nested.push_back(CallMethod(control(), 26));                                  // another capture
+      nested.push_back(CallMethod(control(), 35));                                  // another stream capture
+      nested.push_back(CallMethod(control(), 25, {Var::Text(OutPath(L"x.avi").c_str()).v}));  // file still open
+      nested.push_back(PutProperty(control(), 22, Var::R8(640).v));                 // size mid-capture
+      nested.push_back(GetProperty(control(), 20));                                 // Capturing
+      nested.push_back(CallMethod(control(), 31, {Var::Text(OutPath(L"nested.bmp").c_str()).v}));
+      *params->rgvarg[0].piVal = 1;
+    }
+  };
+  ASSERT_EQ(S_OK, CallMethod(control(), 35).hr);
+  ASSERT_EQ(6u, nested.size());
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(DISP_E_EXCEPTION, nested[i].hr) << i;
+    EXPECT_EQ(CTL_E_PERMISSIONDENIED, nested[i].scode) << i;
+  }
+  EXPECT_EQ(VARIANT_TRUE, nested[4].value.v.boolVal);
+  EXPECT_EQ(S_OK, nested[5].hr);
+  EXPECT_EQ(2, Last(kCaptureComplete)->arguments[0].v.lVal);
+  EXPECT_EQ(160, GetProperty(control(), 22).value.v.iVal);
+}
+
+TEST_F(CaptureTest, UnwritableCaptureFileIsAnErrorBeforeAnyEvent) {
+  Configure(10, 1, 160, 120);
+  const wchar_t* const names[] = {L"Z:\\no\\such\\folder\\c.avi", L"Z:\\tmp"};
+  for (const wchar_t* name : names) {
+    ASSERT_EQ(S_OK, PutProperty(control(), 1, Var::Text(name).v).hr);
+    sink_.events.clear();
+    CallResult capture = CallMethod(control(), 26);
+    EXPECT_EQ(DISP_E_EXCEPTION, capture.hr);
+    EXPECT_EQ(L"Morvane", capture.source);
+    EXPECT_FALSE(capture.description.empty());
+    EXPECT_EQ(nullptr, Last(kCaptureStarted));
+    EXPECT_EQ(VARIANT_FALSE, GetProperty(control(), 20).value.v.boolVal);
+  }
+}
+
+TEST_F(CaptureTest, EscapeStopsACaptureWithoutTimeLimit) {
+  ASSERT_EQ(S_OK, PutProperty(control(), 4, Var::R8(20).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), 7, Var::I2(0).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), 17, Var::Bool(true).v).hr);
+  int frames = 0;
+  sink_.on_event = [&](DISPID id, DISPPARAMS*) {
+    if (id == kStreamFrame && ++frames == 4) ::PostMessageW(host_->window(), WM_KEYDOWN, VK_ESCAPE, 0);
+  };
+  ASSERT_EQ(S_OK, CallMethod(control(), 35).hr);
+  EXPECT_GE(frames, 4);
+  EXPECT_LE(frames, 6);
+  EXPECT_EQ(2, Last(kCaptureStopped)->arguments[0].v.iVal);
+}
+
+TEST_F(CaptureTest, ClipboardHoldsTheCurrentFrame) {
+  Configure(10, 0.3, 160, 120);
+  ASSERT_EQ(S_OK, PutProperty(control(), 17, Var::Bool(true).v).hr);
+  std::vector<BYTE> last;
+  sink_.on_event = [&](DISPID id, DISPPARAMS* params) {
+    if (id != kStreamFrame) return;
+    const auto* bits = static_cast<const BYTE*>(LongToAddress(params->rgvarg[1].lVal));
+    last.assign(bits, bits + 160 * 3 * 120);
+  };
+  ASSERT_EQ(S_OK, CallMethod(control(), 35).hr);
+  ASSERT_FALSE(last.empty());
+  ASSERT_EQ(S_OK, CallMethod(control(), 32).hr);
+  ASSERT_TRUE(::OpenClipboard(nullptr));
+  HANDLE data = ::GetClipboardData(CF_DIB);
+  ASSERT_NE(nullptr, data);
+  const auto* header = static_cast<const BITMAPINFOHEADER*>(::GlobalLock(data));
+  ASSERT_NE(nullptr, header);
+  EXPECT_EQ(160, header->biWidth);
+  EXPECT_EQ(120, header->biHeight);
+  EXPECT_EQ(24, header->biBitCount);
+  const BYTE* pixels = reinterpret_cast<const BYTE*>(header) + header->biSize;
+  EXPECT_EQ(0, std::memcmp(pixels, last.data(), last.size()));
+  ::GlobalUnlock(data);
+  ::CloseClipboard();
+}
+
+}  // namespace
+}  // namespace morvane_test

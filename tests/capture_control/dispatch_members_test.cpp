@@ -1,0 +1,241 @@
+// Every member of the dispatch contract, called the way the host calls it:
+// the same DISPIDs, flags and VARIANT types.
+#include <olectl.h>
+
+#include "control_fixture.h"
+
+namespace morvane_test {
+namespace {
+
+double AsDouble(const VARIANT& value) {
+  Var number;
+  if (FAILED(::VariantChangeType(&number.v, const_cast<VARIANT*>(&value), 0, VT_R8))) return -99999;
+  return number.v.dblVal;
+}
+
+// A put of the host's type, then a get whose value must read back.
+struct RoundTrip {
+  const char* name;
+  DISPID id;
+  Var put;
+  VARTYPE get_type;  // the type the control answers with
+  double expected;   // the value read back, as a number
+};
+
+TEST_F(ControlTest, PropertiesTakeTheHostsTypesAndReadBack) {
+  const RoundTrip rows[] = {
+      {"Preview on (VT_I2 1)", 2, Var::I2(1), VT_BOOL, -1},
+      {"Preview off", 2, Var::I2(0), VT_BOOL, 0},
+      {"AudioRecording", 3, Var::I2(1), VT_BOOL, -1},
+      {"CaptureRate", 4, Var::R8(30), VT_R8, 30},
+      {"CaptureRate fraction", 4, Var::R8(12.5), VT_R8, 12.5},
+      {"ConfirmBeforeCapture", 6, Var::I2(1), VT_BOOL, -1},
+      {"ConfirmBeforeCapture off", 6, Var::I2(0), VT_BOOL, 0},
+      {"TimeLimitEnabled", 7, Var::I2(1), VT_BOOL, -1},
+      {"TimeLimit", 8, Var::R8(30), VT_R8, 30},
+      {"TimeLimit zero", 8, Var::R8(0), VT_R8, 0},
+      {"Overlay (device 0 has one)", 9, Var::I2(1), VT_BOOL, -1},
+      {"Overlay off", 9, Var::I2(0), VT_BOOL, 0},
+      {"PreviewRate", 10, Var::R8(20), VT_R8, 20},
+      {"DeviceIndex 1", 11, Var::I2(1), VT_I2, 1},
+      {"DeviceIndex 0", 11, Var::I2(0), VT_I2, 0},
+      {"StopOnLeftClick off", 12, Var::I2(0), VT_BOOL, 0},
+      {"StopOnRightClick off", 13, Var::I2(0), VT_BOOL, 0},
+      {"CallbackEnabled", 17, Var::Bool(true), VT_BOOL, -1},
+      {"CallbackEnabled off", 17, Var::Bool(false), VT_BOOL, 0},
+      {"CaptureWidth", 22, Var::R8(640), VT_I2, 640},
+      {"CaptureHeight", 23, Var::R8(480), VT_I2, 480},
+      {"CaptureWidth rounds half to even", 22, Var::R8(320.5), VT_I2, 320},
+  };
+  for (const RoundTrip& row : rows) {
+    SCOPED_TRACE(row.name);
+    CallResult put = PutProperty(control(), row.id, row.put.v);
+    ASSERT_EQ(S_OK, put.hr) << std::hex << put.hr << " " << put.scode;
+    CallResult get = GetProperty(control(), row.id);
+    ASSERT_EQ(S_OK, get.hr);
+    EXPECT_EQ(row.get_type, get.value.v.vt);
+    EXPECT_EQ(row.expected, AsDouble(get.value.v));
+  }
+}
+
+TEST_F(ControlTest, ReadOnlyMembersAnswerWhatTheDeviceOffers) {
+  struct Row {
+    const char* name;
+    short device;
+    DISPID id;
+    double expected;
+  };
+  const Row rows[] = {
+      {"DeviceCount", 0, 24, 3},           {"HasFormatDialog 0", 0, 18, -1}, {"HasSourceDialog 0", 0, 19, -1},
+      {"HasOverlay 0", 0, 21, -1},         {"HasFormatDialog 1", 1, 18, -1}, {"HasSourceDialog 1", 1, 19, 0},
+      {"HasOverlay 1", 1, 21, 0},          {"HasFormatDialog 2", 2, 18, 0},  {"HasSourceDialog 2", 2, 19, 0},
+      {"Capturing when idle", 0, 20, 0},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    ASSERT_EQ(S_OK, PutProperty(control(), 11, Var::I2(row.device).v).hr);
+    CallResult get = GetProperty(control(), row.id);
+    ASSERT_EQ(S_OK, get.hr);
+    EXPECT_EQ(row.expected, AsDouble(get.value.v));
+  }
+}
+
+TEST_F(ControlTest, DeviceNameTakesTheIndexByReferenceAndLeavesIt) {
+  const wchar_t* const expected[] = {L"Morvane ｶﾗｰﾊﾞｰ (合成)", L"Morvane 市松模様 (合成)", L"Morvane 簡易ｶﾒﾗ (合成)"};
+  for (SHORT index = 0; index < 3; ++index) {
+    SHORT counter = index;
+    VARIANT by_reference;
+    by_reference.vt = VT_BYREF | VT_I2;
+    by_reference.piVal = &counter;
+    CallResult name = CallMethod(control(), 36, {by_reference});
+    ASSERT_EQ(S_OK, name.hr);
+    ASSERT_EQ(VT_BSTR, name.value.v.vt);
+    EXPECT_STREQ(expected[index], name.value.v.bstrVal);
+    EXPECT_EQ(index, counter);
+  }
+}
+
+TEST_F(ControlTest, CaptureFileNameAndStatusWindow) {
+  CallResult initial = GetProperty(control(), 1);
+  ASSERT_EQ(VT_BSTR, initial.value.v.vt);
+  EXPECT_NE(nullptr, wcsstr(initial.value.v.bstrVal, L"CAPTURE.AVI")) << "default name in the temp folder";
+
+  ASSERT_EQ(S_OK, PutProperty(control(), 1, Var::Text(L"C:\\TEMP\\ONE.AVI").v).hr);
+  EXPECT_STREQ(L"C:\\TEMP\\ONE.AVI", GetProperty(control(), 1).value.v.bstrVal);
+
+  HWND status = ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD, 0, 250, 200, 20, host_->window(), nullptr, nullptr,
+                                  nullptr);
+  Var handle = Var::I4(static_cast<LONG>(reinterpret_cast<LONG_PTR>(status)));
+  ASSERT_EQ(S_OK, PutProperty(control(), 5, handle.v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), 2, Var::I2(1).v).hr);
+  wchar_t text[128] = {};
+  ::GetWindowTextW(status, text, 128);
+  EXPECT_STREQ(L"ﾌﾟﾚﾋﾞｭｰ中", text);
+  ASSERT_EQ(S_OK, PutProperty(control(), 2, Var::I2(0).v).hr);
+  ::GetWindowTextW(status, text, 128);
+  EXPECT_STREQ(L"停止中", text);
+}
+
+// Bad input is refused with a COM error that names us and says why, and
+// leaves the property as it was.
+TEST_F(ControlTest, BadValuesAreRefusedWithADescription) {
+  struct Row {
+    const char* name;
+    DISPID id;
+    Var value;
+    HRESULT scode;
+  };
+  const Row rows[] = {
+      {"CaptureRate 0", 4, Var::R8(0), CTL_E_INVALIDPROPERTYVALUE},
+      {"CaptureRate negative", 4, Var::R8(-5), CTL_E_INVALIDPROPERTYVALUE},
+      {"CaptureRate huge", 4, Var::R8(1e9), CTL_E_INVALIDPROPERTYVALUE},
+      {"PreviewRate 0", 10, Var::R8(0), CTL_E_INVALIDPROPERTYVALUE},
+      {"TimeLimit negative", 8, Var::R8(-1), CTL_E_INVALIDPROPERTYVALUE},
+      {"CaptureWidth 5", 22, Var::R8(5), CTL_E_INVALIDPROPERTYVALUE},
+      {"CaptureWidth 40000 (beyond 16 bits)", 22, Var::R8(40000), CTL_E_INVALIDPROPERTYVALUE},
+      {"CaptureHeight 0", 23, Var::R8(0), CTL_E_INVALIDPROPERTYVALUE},
+      {"CaptureHeight 5000", 23, Var::R8(5000), CTL_E_INVALIDPROPERTYVALUE},
+      {"DeviceIndex 3", 11, Var::I2(3), CTL_E_INVALIDPROPERTYARRAYINDEX},
+      {"DeviceIndex -1", 11, Var::I2(-1), CTL_E_INVALIDPROPERTYARRAYINDEX},
+      {"Overlay on a device without", 9, Var::I2(1), CTL_E_DEVICEUNAVAILABLE},
+      {"CaptureFileName empty", 1, Var::Text(L""), CTL_E_BADFILENAME},
+      {"CaptureFileName blank", 1, Var::Text(L"   "), CTL_E_BADFILENAME},
+      {"StatusWindow not a window", 5, Var::I4(0x7FFF1234), CTL_E_INVALIDPROPERTYVALUE},
+      {"HasOverlay is read-only", 21, Var::I2(1), CTL_E_SETNOTSUPPORTED},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    if (row.id == 9) {
+      ASSERT_EQ(S_OK, PutProperty(control(), 11, Var::I2(1).v).hr);
+    }
+    CallResult before = GetProperty(control(), row.id);
+    CallResult put = PutProperty(control(), row.id, row.value.v);
+    EXPECT_EQ(DISP_E_EXCEPTION, put.hr);
+    EXPECT_EQ(row.scode, put.scode) << std::hex << put.scode;
+    EXPECT_EQ(L"Morvane", put.source);
+    EXPECT_FALSE(put.description.empty());
+    CallResult after = GetProperty(control(), row.id);
+    if (before.hr == S_OK) {
+      EXPECT_EQ(VARCMP_EQ, ::VarCmp(&before.value.v, &after.value.v, 0, 0)) << "the value was kept";
+    }
+    if (row.id == 9) {
+      ASSERT_EQ(S_OK, PutProperty(control(), 11, Var::I2(0).v).hr);
+    }
+  }
+}
+
+TEST_F(ControlTest, BadMethodCallsAreRefused) {
+  SHORT index = 7;
+  VARIANT by_reference;
+  by_reference.vt = VT_BYREF | VT_I2;
+  by_reference.piVal = &index;
+  CallResult name = CallMethod(control(), 36, {by_reference});
+  EXPECT_EQ(DISP_E_EXCEPTION, name.hr);
+  EXPECT_EQ(CTL_E_INVALIDPROPERTYARRAYINDEX, name.scode);
+
+  CallResult save = CallMethod(control(), 25, {Var::Text(L"").v});
+  EXPECT_EQ(DISP_E_EXCEPTION, save.hr);
+  EXPECT_EQ(CTL_E_BADFILENAME, save.scode);
+
+  CallResult bitmap = CallMethod(control(), 31, {Var::Text(L"Z:\\no\\such\\folder\\x.bmp").v});
+  EXPECT_EQ(DISP_E_EXCEPTION, bitmap.hr);
+  EXPECT_FALSE(bitmap.description.empty());
+
+  EXPECT_EQ(DISP_E_BADPARAMCOUNT, CallMethod(control(), 26, {Var::I2(1).v}).hr);
+  EXPECT_EQ(DISP_E_MEMBERNOTFOUND, GetProperty(control(), 999).hr);
+
+  // The source dialog of a device without one.
+  ASSERT_EQ(S_OK, PutProperty(control(), 11, Var::I2(1).v).hr);
+  CallResult source = CallMethod(control(), 28);
+  EXPECT_EQ(DISP_E_EXCEPTION, source.hr);
+  EXPECT_EQ(CTL_E_DEVICEUNAVAILABLE, source.scode);
+}
+
+TEST_F(ControlTest, CopyFrameToDcAnswersFalseForWhatIsNoDc) {
+  const LONG bad_values[] = {0, 12345, 0x7FFF0000};
+  for (LONG value : bad_values) {
+    CallResult copy = CallMethod(control(), 33, {Var::I4(value).v});
+    EXPECT_EQ(S_OK, copy.hr) << value;
+    EXPECT_EQ(VT_BOOL, copy.value.v.vt);
+    EXPECT_EQ(VARIANT_FALSE, copy.value.v.boolVal) << value;
+  }
+}
+
+TEST_F(ControlTest, CopyFrameToDcDrawsTheFrameAtItsNaturalSize) {
+  HDC screen = ::GetDC(nullptr);
+  HDC memory = ::CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = 400;
+  info.bmiHeader.biHeight = 300;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bitmap = ::CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  ASSERT_NE(nullptr, bitmap);
+  HGDIOBJ previous = ::SelectObject(memory, bitmap);
+  std::fill_n(static_cast<DWORD*>(bits), 400 * 300, 0x00123456u);
+
+  CallResult copy = CallMethod(control(), 33, {Var::I4(static_cast<LONG>(reinterpret_cast<LONG_PTR>(memory))).v});
+  EXPECT_EQ(S_OK, copy.hr);
+  EXPECT_EQ(VARIANT_TRUE, copy.value.v.boolVal);
+  ::GdiFlush();
+  // Inside the 320x240 frame the fill is gone; outside it stays.
+  const DWORD* pixels = static_cast<const DWORD*>(bits);
+  auto at = [&](int x, int y) { return pixels[(299 - y) * 400 + x] & 0xFFFFFF; };
+  int changed = 0;
+  for (int y = 0; y < 240; y += 8) {
+    for (int x = 0; x < 320; x += 8) changed += at(x, y) != 0x123456u;
+  }
+  EXPECT_GT(changed, 1000);
+  EXPECT_EQ(0x123456u, at(350, 10));
+  EXPECT_EQ(0x123456u, at(10, 270));
+
+  ::SelectObject(memory, previous);
+  ::DeleteObject(bitmap);
+  ::DeleteDC(memory);
+  ::ReleaseDC(nullptr, screen);
+}
+
+}  // namespace
+}  // namespace morvane_test

@@ -1,0 +1,268 @@
+// The server as a whole: its class object, unloading, the type information a
+// container binds events with, persisted settings and the dialogs.
+#include <olectl.h>
+
+#include <thread>
+
+#include "control_fixture.h"
+
+namespace morvane_test {
+namespace {
+
+using GetClassObjectFunction = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+using CanUnloadFunction = HRESULT(STDAPICALLTYPE*)();
+
+const CLSID kClsid = {0x10a0809d, 0x8253, 0x43b8, {0xb7, 0x0d, 0x65, 0x7d, 0x7a, 0xb8, 0x6e, 0x50}};
+const IID kEventsIid = {0x5a5556b9, 0x69e6, 0x4e4a, {0xad, 0xf7, 0xf0, 0x27, 0xe9, 0x7c, 0x9c, 0x7a}};
+
+TEST(ModuleTest, CanUnloadOnlyOnceEveryObjectAndLockIsGone) {
+  ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr)));
+  const std::wstring path = EnvPath(L"MORVANE_OCX");
+  HMODULE module = ::LoadLibraryW(path.c_str());
+  ASSERT_NE(nullptr, module) << ::GetLastError();
+  // Through void*: the entry points' real types are not FARPROC's.
+  auto get_class_object = reinterpret_cast<GetClassObjectFunction>(
+      reinterpret_cast<void*>(::GetProcAddress(module, "DllGetClassObject")));
+  auto can_unload =
+      reinterpret_cast<CanUnloadFunction>(reinterpret_cast<void*>(::GetProcAddress(module, "DllCanUnloadNow")));
+  ASSERT_NE(nullptr, get_class_object);
+  ASSERT_NE(nullptr, can_unload);
+  EXPECT_EQ(S_OK, can_unload());
+
+  ComPtr<IClassFactory> factory;
+  ASSERT_EQ(S_OK, get_class_object(kClsid, IID_PPV_ARGS(&factory)));
+  EXPECT_EQ(S_FALSE, can_unload()) << "a class object is held";
+  IID unknown_class = kEventsIid;
+  ComPtr<IClassFactory> none;
+  EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, get_class_object(unknown_class, IID_PPV_ARGS(&none)));
+
+  ComPtr<IDispatch> control;
+  ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_PPV_ARGS(&control)));
+  ComPtr<IUnknown> outer_attempt;
+  EXPECT_EQ(CLASS_E_NOAGGREGATION, factory->CreateInstance(control.Get(), IID_PPV_ARGS(&outer_attempt)));
+  factory.Reset();
+  EXPECT_EQ(S_FALSE, can_unload()) << "an object is alive";
+
+  // Every interface of the one object shares its reference count.
+  ComPtr<IOleObject> ole_object;
+  ComPtr<IViewObject2> view;
+  ComPtr<IPersistStreamInit> persist;
+  ASSERT_EQ(S_OK, control.As(&ole_object));
+  ASSERT_EQ(S_OK, control.As(&view));
+  ASSERT_EQ(S_OK, control.As(&persist));
+  ComPtr<IUnknown> a, b;
+  view.As(&a);
+  persist.As(&b);
+  EXPECT_EQ(a.Get(), b.Get());
+  a.Reset();
+  b.Reset();
+  ole_object.Reset();
+  view.Reset();
+  persist.Reset();
+  control.Reset();
+  EXPECT_EQ(S_OK, can_unload()) << "no object leaked";
+
+  ComPtr<IClassFactory> locked;
+  ASSERT_EQ(S_OK, get_class_object(kClsid, IID_PPV_ARGS(&locked)));
+  locked->LockServer(TRUE);
+  locked.Reset();
+  EXPECT_EQ(S_FALSE, can_unload()) << "locked";
+  ASSERT_EQ(S_OK, get_class_object(kClsid, IID_PPV_ARGS(&locked)));
+  locked->LockServer(FALSE);
+  locked.Reset();
+  EXPECT_EQ(S_OK, can_unload());
+  ::FreeLibrary(module);
+  ::OleUninitialize();
+}
+
+TEST_F(ControlTest, EventInterfaceIsFoundByIndexAsAContainerBindsIt) {
+  ComPtr<IProvideClassInfo2> provide;
+  ASSERT_EQ(S_OK, control()->QueryInterface(IID_PPV_ARGS(&provide)));
+  GUID events{};
+  ASSERT_EQ(S_OK, provide->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &events));
+  EXPECT_EQ(kEventsIid, events);
+  ComPtr<ITypeInfo> class_info;
+  ASSERT_EQ(S_OK, provide->GetClassInfo(&class_info));
+  ComPtr<ITypeLib> library;
+  UINT index = 0;
+  ASSERT_EQ(S_OK, class_info->GetContainingTypeLib(&library, &index));
+  ComPtr<ITypeInfo> event_info;
+  ASSERT_EQ(S_OK, library->GetTypeInfoOfGuid(events, &event_info));
+
+  struct Row {
+    UINT index;
+    MEMBERID id;
+    const wchar_t* name;
+    SHORT parameters;
+  };
+  const Row rows[] = {{0, 1, L"StatusChanged", 1}, {9, 10, L"CaptureComplete", 2}, {10, 11, L"StreamFrame", 5}};
+  for (const Row& row : rows) {
+    FUNCDESC* function = nullptr;
+    ASSERT_EQ(S_OK, event_info->GetFuncDesc(row.index, &function));
+    EXPECT_EQ(row.id, function->memid);
+    EXPECT_EQ(row.parameters, function->cParams);
+    BSTR name = nullptr;
+    event_info->GetDocumentation(function->memid, &name, nullptr, nullptr, nullptr);
+    EXPECT_STREQ(row.name, name);
+    ::SysFreeString(name);
+    if (row.id == 11) {
+      EXPECT_EQ(VT_PTR, function->lprgelemdescParam[4].tdesc.vt);
+      EXPECT_EQ(VT_I2, function->lprgelemdescParam[4].tdesc.lptdesc->vt);
+      for (int i = 0; i < 4; ++i) EXPECT_EQ(VT_I4, function->lprgelemdescParam[i].tdesc.vt) << i;
+    }
+    event_info->ReleaseFuncDesc(function);
+  }
+  TYPEATTR* attributes = nullptr;
+  ASSERT_EQ(S_OK, event_info->GetTypeAttr(&attributes));
+  EXPECT_EQ(11, attributes->cFuncs);
+  event_info->ReleaseTypeAttr(attributes);
+}
+
+TEST_F(ControlTest, ConnectionPointCookiesAreCheckedOnUnadvise) {
+  ComPtr<IConnectionPointContainer> container;
+  ASSERT_EQ(S_OK, control()->QueryInterface(IID_PPV_ARGS(&container)));
+  ComPtr<IConnectionPoint> point;
+  ASSERT_EQ(S_OK, container->FindConnectionPoint(kEventsIid, &point));
+  ComPtr<IConnectionPoint> other;
+  EXPECT_EQ(CONNECT_E_NOCONNECTION, container->FindConnectionPoint(IID_IPropertyNotifySink, &other));
+  EventSink first, second;
+  DWORD cookie1 = 0, cookie2 = 0;
+  ASSERT_EQ(S_OK, point->Advise(&first, &cookie1));
+  ASSERT_EQ(S_OK, point->Advise(&second, &cookie2));
+  EXPECT_NE(0u, cookie1);
+  EXPECT_NE(cookie1, cookie2);
+  EXPECT_EQ(CONNECT_E_NOCONNECTION, point->Unadvise(0));
+  EXPECT_EQ(CONNECT_E_NOCONNECTION, point->Unadvise(cookie2 + 100));
+
+  // A sink that unadvises itself from inside an event does not disturb the others.
+  first.on_event = [&](DISPID, DISPPARAMS*) { point->Unadvise(cookie1); };
+  ASSERT_EQ(S_OK, PutProperty(control(), 11, Var::I2(1).v).hr);  // DeviceChanged
+  ASSERT_EQ(S_OK, PutProperty(control(), 11, Var::I2(0).v).hr);
+  EXPECT_EQ(1u, first.events.size());
+  EXPECT_EQ(2u, second.events.size());
+  EXPECT_EQ(CONNECT_E_NOCONNECTION, point->Unadvise(cookie1)) << "already gone";
+  EXPECT_EQ(S_OK, point->Unadvise(cookie2));
+}
+
+TEST_F(ControlTest, SettingsPersistForTheNextControl) {
+  ASSERT_EQ(S_OK, PutProperty(control(), 4, Var::R8(12.5).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), 22, Var::R8(640).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), 23, Var::R8(480).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), 11, Var::I2(1).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), 8, Var::R8(42).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), 12, Var::I2(0).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), 1, Var::Text(L"C:\\TEMP\\KEEP.AVI").v).hr);
+  // A damaged value is ignored, the others still come back.
+  HKEY key = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExW(HKEY_CURRENT_USER, kTestSettingsKey, 0, KEY_SET_VALUE, &key));
+  const wchar_t junk[] = L"many";
+  ::RegSetValueExW(key, L"PreviewRate", 0, REG_SZ, reinterpret_cast<const BYTE*>(junk), sizeof(junk));
+  ::RegCloseKey(key);
+
+  TestHost second;
+  ASSERT_TRUE(second.ok());
+  struct Row {
+    DISPID id;
+    double expected;
+  };
+  const Row rows[] = {{4, 12.5}, {22, 640}, {23, 480}, {11, 1}, {8, 42}, {12, 0}, {10, 15}};
+  for (const Row& row : rows) {
+    Var number;
+    CallResult get = GetProperty(second.control(), row.id);
+    ASSERT_EQ(S_OK, ::VariantChangeType(&number.v, &get.value.v, 0, VT_R8)) << row.id;
+    EXPECT_EQ(row.expected, number.v.dblVal) << row.id;
+  }
+  EXPECT_STREQ(L"C:\\TEMP\\KEEP.AVI", GetProperty(second.control(), 1).value.v.bstrVal);
+}
+
+// Finds a dialog of ours by its title on another thread, lets it act, then
+// presses a button, as a user would.
+void DriveDialog(const wchar_t* title, int button, std::function<void(HWND)> act) {
+  std::thread([=] {
+    HWND dialog = nullptr;
+    // Visible means WM_INITDIALOG has filled the lists.
+    for (int i = 0; i < 200 && !(dialog && ::IsWindowVisible(dialog)); ++i) {
+      dialog = ::FindWindowW(L"#32770", title);
+      if (!dialog || !::IsWindowVisible(dialog)) ::Sleep(25);
+    }
+    if (!dialog) return;
+    if (act) act(dialog);
+    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+  }).detach();
+}
+
+void Select(HWND dialog, int field, int choice) {
+  ::SendDlgItemMessageW(dialog, 100 + field, CB_SETCURSEL, static_cast<WPARAM>(choice), 0);
+}
+
+TEST_F(ControlTest, DialogsApplyOnOkAndKeepEverythingOnCancel) {
+  struct Row {
+    const char* name;
+    DISPID method;
+    const wchar_t* title;
+    int button;
+    std::function<void(HWND)> act;
+    DISPID read;
+    double expected;
+  };
+  const Row rows[] = {
+      {"format cancel", 27, L"ﾋﾞﾃﾞｵ ﾌｫｰﾏｯﾄ", IDCANCEL, [](HWND d) { Select(d, 0, 4); }, 22, 320},
+      {"format 640x480", 27, L"ﾋﾞﾃﾞｵ ﾌｫｰﾏｯﾄ", IDOK, [](HWND d) { Select(d, 0, 4); }, 22, 640},
+      {"format height", 27, L"ﾋﾞﾃﾞｵ ﾌｫｰﾏｯﾄ", IDOK, nullptr, 23, 480},
+      {"format 160x120", 27, L"ﾋﾞﾃﾞｵ ﾌｫｰﾏｯﾄ", IDOK, [](HWND d) { Select(d, 0, 0); }, 23, 120},
+      {"source", 28, L"ﾋﾞﾃﾞｵ ｿｰｽ", IDOK, [](HWND d) { Select(d, 0, 1); }, 24, 3},
+      {"audio", 29, L"ｵｰﾃﾞｨｵ ﾌｫｰﾏｯﾄ", IDOK, [](HWND d) { Select(d, 0, 2); }, 24, 3},
+      {"compression", 34, L"ﾋﾞﾃﾞｵ圧縮", IDOK, nullptr, 24, 3},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    DriveDialog(row.title, row.button, row.act);
+    CallResult shown = CallMethod(control(), row.method);
+    ASSERT_EQ(S_OK, shown.hr) << std::hex << shown.scode;
+    Var number;
+    CallResult read = GetProperty(control(), row.read);
+    ASSERT_EQ(S_OK, ::VariantChangeType(&number.v, &read.value.v, 0, VT_R8));
+    EXPECT_EQ(row.expected, number.v.dblVal);
+  }
+  // The audio choice (44.1 kHz) was kept for the next control.
+  TestHost second;
+  DriveDialog(L"ｵｰﾃﾞｨｵ ﾌｫｰﾏｯﾄ", IDOK, nullptr);
+  ASSERT_EQ(S_OK, CallMethod(second.control(), 29).hr);
+  HKEY key = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExW(HKEY_CURRENT_USER, kTestSettingsKey, 0, KEY_QUERY_VALUE, &key));
+  wchar_t text[32] = {};
+  DWORD size = sizeof(text);
+  ::RegQueryValueExW(key, L"AudioSamplesPerSecond", nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size);
+  ::RegCloseKey(key);
+  EXPECT_STREQ(L"44100", text);
+}
+
+TEST_F(ControlTest, PreviewMovesInTheControlsWindow) {
+  HWND window = host_->control_window();
+  ASSERT_NE(nullptr, window);
+  ASSERT_EQ(S_OK, PutProperty(control(), 10, Var::R8(25).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), 2, Var::I2(1).v).hr);
+  auto snapshot = [&] {
+    HDC dc = ::GetDC(window);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < 240; y += 6) {
+      for (int x = 0; x < 320; x += 6) pixels.push_back(::GetPixel(dc, x, y));
+    }
+    ::ReleaseDC(window, dc);
+    return pixels;
+  };
+  TestHost::Pump(400);
+  auto first = snapshot();
+  TestHost::Pump(400);
+  auto second = snapshot();
+  int lit = 0, moved = 0;
+  for (size_t i = 0; i < first.size(); ++i) {
+    lit += first[i] != RGB(0, 0, 0);
+    moved += first[i] != second[i];
+  }
+  EXPECT_GT(lit, static_cast<int>(first.size() / 2)) << "the pattern fills the window";
+  EXPECT_GT(moved, 0) << "the picture changes between frames";
+}
+
+}  // namespace
+}  // namespace morvane_test

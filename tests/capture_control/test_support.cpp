@@ -1,0 +1,279 @@
+#include "test_support.h"
+
+#include <oleauto.h>
+
+#include <algorithm>
+
+namespace morvane_test {
+
+Var Var::I2(SHORT value) {
+  Var var;
+  var.v.vt = VT_I2;
+  var.v.iVal = value;
+  return var;
+}
+Var Var::I4(LONG value) {
+  Var var;
+  var.v.vt = VT_I4;
+  var.v.lVal = value;
+  return var;
+}
+Var Var::R4(float value) {
+  Var var;
+  var.v.vt = VT_R4;
+  var.v.fltVal = value;
+  return var;
+}
+Var Var::R8(double value) {
+  Var var;
+  var.v.vt = VT_R8;
+  var.v.dblVal = value;
+  return var;
+}
+Var Var::Bool(bool value) {
+  Var var;
+  var.v.vt = VT_BOOL;
+  var.v.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
+  return var;
+}
+Var Var::Text(const wchar_t* value) {
+  Var var;
+  var.v.vt = VT_BSTR;
+  var.v.bstrVal = ::SysAllocString(value);
+  return var;
+}
+
+namespace {
+
+CallResult Invoke(IDispatch* dispatch, DISPID id, WORD flags, DISPPARAMS* params) {
+  CallResult result;
+  EXCEPINFO exception{};
+  UINT arg_error = 0;
+  result.hr = dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, params, &result.value.v, &exception,
+                               &arg_error);
+  if (exception.bstrSource) result.source = exception.bstrSource;
+  if (exception.bstrDescription) result.description = exception.bstrDescription;
+  result.scode = exception.scode;
+  ::SysFreeString(exception.bstrSource);
+  ::SysFreeString(exception.bstrDescription);
+  ::SysFreeString(exception.bstrHelpFile);
+  return result;
+}
+
+}  // namespace
+
+CallResult PutProperty(IDispatch* dispatch, DISPID id, const VARIANT& value) {
+  VARIANT argument = value;
+  DISPID named = DISPID_PROPERTYPUT;
+  DISPPARAMS params{&argument, &named, 1, 1};
+  return Invoke(dispatch, id, DISPATCH_PROPERTYPUT, &params);
+}
+
+CallResult GetProperty(IDispatch* dispatch, DISPID id) {
+  DISPPARAMS params{nullptr, nullptr, 0, 0};
+  return Invoke(dispatch, id, DISPATCH_PROPERTYGET, &params);
+}
+
+CallResult CallMethod(IDispatch* dispatch, DISPID id, std::vector<VARIANT> arguments) {
+  std::reverse(arguments.begin(), arguments.end());
+  DISPPARAMS params{arguments.empty() ? nullptr : arguments.data(), nullptr, static_cast<UINT>(arguments.size()), 0};
+  return Invoke(dispatch, id, DISPATCH_METHOD | DISPATCH_PROPERTYGET, &params);
+}
+
+std::wstring EnvPath(const wchar_t* name) {
+  wchar_t buffer[1024] = {};
+  DWORD length = ::GetEnvironmentVariableW(name, buffer, 1024);
+  if (length == 0 || length >= 1024) return std::wstring();
+  std::wstring path(buffer, length);
+  if (!path.empty() && path[0] == L'/') {
+    std::replace(path.begin(), path.end(), L'/', L'\\');
+    path = L"Z:" + path;
+  }
+  return path;
+}
+
+STDMETHODIMP EventSink::QueryInterface(REFIID iid, void** object) {
+  if (iid == IID_IUnknown || iid == IID_IDispatch) {
+    *object = static_cast<IDispatch*>(this);
+    AddRef();
+    return S_OK;
+  }
+  *object = nullptr;
+  return E_NOINTERFACE;
+}
+STDMETHODIMP_(ULONG) EventSink::AddRef() { return static_cast<ULONG>(++references_); }
+STDMETHODIMP_(ULONG) EventSink::Release() { return static_cast<ULONG>(--references_); }  // lives on the stack
+STDMETHODIMP EventSink::GetTypeInfoCount(UINT* count) {
+  *count = 0;
+  return S_OK;
+}
+STDMETHODIMP EventSink::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
+  *info = nullptr;
+  return E_NOTIMPL;
+}
+STDMETHODIMP EventSink::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) { return E_NOTIMPL; }
+STDMETHODIMP EventSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) {
+  if (on_event) on_event(id, params);
+  Event event{id, {}};
+  for (UINT i = params->cArgs; i > 0; --i) {
+    Var copy;
+    ::VariantCopyInd(&copy.v, &params->rgvarg[i - 1]);
+    event.arguments.push_back(copy);
+  }
+  events.push_back(event);
+  return S_OK;
+}
+
+std::vector<DISPID> EventSink::Ids() const {
+  std::vector<DISPID> ids;
+  for (const Event& event : events) ids.push_back(event.id);
+  return ids;
+}
+
+class TestHost::Site final : public IOleClientSite, public IOleInPlaceSite {
+ public:
+  explicit Site(HWND window) : window_(window) {}
+  int activations = 0;
+  int deactivations = 0;
+
+  STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+    if (iid == IID_IUnknown || iid == IID_IOleClientSite) {
+      *object = static_cast<IOleClientSite*>(this);
+    } else if (iid == IID_IOleWindow || iid == IID_IOleInPlaceSite) {
+      *object = static_cast<IOleInPlaceSite*>(this);
+    } else {
+      *object = nullptr;
+      return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++references_); }
+  STDMETHODIMP_(ULONG) Release() override {
+    LONG count = --references_;
+    if (count == 0) delete this;
+    return static_cast<ULONG>(count);
+  }
+  STDMETHODIMP SaveObject() override { return E_NOTIMPL; }
+  STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker** moniker) override {
+    *moniker = nullptr;
+    return E_NOTIMPL;
+  }
+  STDMETHODIMP GetContainer(IOleContainer** container) override {
+    *container = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHODIMP ShowObject() override { return S_OK; }
+  STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
+  STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
+  STDMETHODIMP GetWindow(HWND* window) override {
+    *window = window_;
+    return S_OK;
+  }
+  STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+  STDMETHODIMP CanInPlaceActivate() override { return S_OK; }
+  STDMETHODIMP OnInPlaceActivate() override {
+    ++activations;
+    return S_OK;
+  }
+  STDMETHODIMP OnUIActivate() override { return S_OK; }
+  STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document, LPRECT position,
+                                LPRECT clip, LPOLEINPLACEFRAMEINFO info) override {
+    *frame = nullptr;
+    *document = nullptr;
+    *position = RECT{0, 0, 320, 240};
+    *clip = *position;
+    info->fMDIApp = FALSE;
+    info->hwndFrame = window_;
+    info->haccel = nullptr;
+    info->cAccelEntries = 0;
+    return S_OK;
+  }
+  STDMETHODIMP Scroll(SIZE) override { return E_NOTIMPL; }
+  STDMETHODIMP OnUIDeactivate(BOOL) override { return S_OK; }
+  STDMETHODIMP OnInPlaceDeactivate() override {
+    ++deactivations;
+    return S_OK;
+  }
+  STDMETHODIMP DiscardUndoState() override { return S_OK; }
+  STDMETHODIMP DeactivateAndUndo() override { return S_OK; }
+  STDMETHODIMP OnPosRectChange(LPCRECT) override { return S_OK; }
+
+ private:
+  HWND window_;
+  LONG references_ = 1;
+};
+
+TestHost::TestHost() {
+  WNDCLASSW window_class{};
+  window_class.lpfnWndProc = ::DefWindowProcW;
+  window_class.hInstance = ::GetModuleHandleW(nullptr);
+  window_class.lpszClassName = L"MorvaneTestHost";
+  window_class.hbrBackground = static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
+  ::RegisterClassW(&window_class);
+  window_ = ::CreateWindowExW(0, L"MorvaneTestHost", L"Morvane test host", WS_POPUP | WS_VISIBLE, 0, 0, 340, 260,
+                              nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+  CLSID clsid{};
+  create_result_ = ::CLSIDFromProgID(L"MORVANELib.Morvane", &clsid);
+  if (FAILED(create_result_)) return;
+  create_result_ = ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&unknown_));
+  if (FAILED(create_result_)) return;
+  create_result_ = unknown_.As(&ole_object_);
+  if (FAILED(create_result_)) return;
+  site_ = new Site(window_);
+  ole_object_->SetClientSite(site_);
+  RECT position{0, 0, 320, 240};
+  create_result_ = ole_object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site_, 0, window_, &position);
+  if (FAILED(create_result_)) return;
+  create_result_ = unknown_.As(&dispatch_);
+}
+
+TestHost::~TestHost() {
+  if (point_ && cookie_) point_->Unadvise(cookie_);
+  point_.Reset();
+  if (ole_object_) {
+    ole_object_->Close(OLECLOSE_NOSAVE);
+    ole_object_->SetClientSite(nullptr);
+  }
+  dispatch_.Reset();
+  ole_object_.Reset();
+  unknown_.Reset();
+  if (site_) site_->Release();
+  if (window_) ::DestroyWindow(window_);
+}
+
+HWND TestHost::control_window() const {
+  ComPtr<IOleInPlaceObject> in_place;
+  HWND window = nullptr;
+  if (unknown_ && SUCCEEDED(unknown_.As(&in_place))) in_place->GetWindow(&window);
+  return window;
+}
+
+HRESULT TestHost::Advise(EventSink* sink) {
+  ComPtr<IProvideClassInfo2> class_info;
+  HRESULT hr = unknown_.As(&class_info);
+  if (FAILED(hr)) return hr;
+  GUID events{};
+  hr = class_info->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &events);
+  if (FAILED(hr)) return hr;
+  ComPtr<IConnectionPointContainer> container;
+  hr = unknown_.As(&container);
+  if (FAILED(hr)) return hr;
+  hr = container->FindConnectionPoint(events, point_.ReleaseAndGetAddressOf());
+  if (FAILED(hr)) return hr;
+  return point_->Advise(sink, &cookie_);
+}
+
+void TestHost::Pump(DWORD milliseconds) {
+  const DWORD start = ::GetTickCount();
+  while (::GetTickCount() - start < milliseconds) {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageW(&msg);
+    }
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+}
+
+}  // namespace morvane_test

@@ -1,0 +1,113 @@
+// Helpers for the control's tests: a plain container (window, client site,
+// in-place site), an event sink that records what it hears, and dispatch
+// calls that hand back the HRESULT and the exception information.
+#pragma once
+
+#include <ocidl.h>
+#include <windows.h>
+#include <wrl/client.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace morvane_test {
+
+using Microsoft::WRL::ComPtr;
+
+// A VARIANT that clears itself.
+struct Var {
+  VARIANT v;
+  Var() { ::VariantInit(&v); }
+  ~Var() { ::VariantClear(&v); }
+  Var(const Var& other) {
+    ::VariantInit(&v);
+    ::VariantCopy(&v, const_cast<VARIANT*>(&other.v));
+  }
+  Var& operator=(const Var& other) {
+    if (this != &other) ::VariantCopy(&v, const_cast<VARIANT*>(&other.v));
+    return *this;
+  }
+  static Var I2(SHORT value);
+  static Var I4(LONG value);
+  static Var R4(float value);
+  static Var R8(double value);
+  static Var Bool(bool value);
+  static Var Text(const wchar_t* value);
+};
+
+struct CallResult {
+  HRESULT hr = E_FAIL;
+  Var value;
+  std::wstring source;
+  std::wstring description;
+  HRESULT scode = S_OK;
+};
+
+CallResult PutProperty(IDispatch* dispatch, DISPID id, const VARIANT& value);
+CallResult GetProperty(IDispatch* dispatch, DISPID id);
+// Arguments in the caller's order; Invoke receives them reversed.
+CallResult CallMethod(IDispatch* dispatch, DISPID id, std::vector<VARIANT> arguments = {});
+
+// Windows path of a path from the environment (a Linux path gets Z:).
+std::wstring EnvPath(const wchar_t* name);
+
+struct Event {
+  DISPID id;
+  std::vector<Var> arguments;  // in declaration order
+};
+
+class EventSink final : public IDispatch {
+ public:
+  EventSink() = default;
+  // Runs for each event before it is recorded; may write the by-reference
+  // stop flag or call back into the control.
+  std::function<void(DISPID, DISPPARAMS*)> on_event;
+  std::vector<Event> events;
+
+  STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
+  STDMETHODIMP_(ULONG) AddRef() override;
+  STDMETHODIMP_(ULONG) Release() override;
+  STDMETHODIMP GetTypeInfoCount(UINT* count) override;
+  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** info) override;
+  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override;
+  STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) override;
+
+  std::vector<DISPID> Ids() const;
+
+ private:
+  LONG references_ = 1;
+};
+
+// A top-level window with the control activated in place in it, at
+// (0,0)-(320,240) of its client area.
+class TestHost {
+ public:
+  TestHost();
+  ~TestHost();
+  TestHost(const TestHost&) = delete;
+  TestHost& operator=(const TestHost&) = delete;
+
+  bool ok() const { return dispatch_ != nullptr; }
+  HRESULT create_result() const { return create_result_; }
+  IDispatch* control() const { return dispatch_.Get(); }
+  HWND window() const { return window_; }
+  HWND control_window() const;
+  // Connects the sink to the control's event interface.
+  HRESULT Advise(EventSink* sink);
+  // Pumps this thread's messages for a while.
+  static void Pump(DWORD milliseconds);
+
+ private:
+  class Site;
+  HWND window_ = nullptr;
+  Site* site_ = nullptr;
+  ComPtr<IUnknown> unknown_;
+  ComPtr<IDispatch> dispatch_;
+  ComPtr<IOleObject> ole_object_;
+  ComPtr<IConnectionPoint> point_;
+  DWORD cookie_ = 0;
+  HRESULT create_result_ = E_FAIL;
+};
+
+}  // namespace morvane_test

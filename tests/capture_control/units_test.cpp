@@ -1,0 +1,164 @@
+// The control's pieces that need no container: pacing arithmetic, registry
+// rows, low addresses, status texts, dialog templates and setting ranges.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cmath>
+#include <cwchar>
+
+#include "choice_dialog.h"
+#include "frame_clock.h"
+#include "low_memory.h"
+#include "messages.h"
+#include "registration.h"
+#include "settings.h"
+
+namespace morvane {
+namespace {
+
+TEST(FrameClockTest, SlotsAndWaits) {
+  struct Row {
+    std::int64_t frequency;
+    double rate;
+    std::int64_t tick;  // after the start
+    std::int64_t slot;
+    std::int64_t next_slot_start;  // after the start
+    std::uint32_t wait_ms;
+  };
+  const Row rows[] = {
+      {10000000, 30, 0, 0, 333334, 34},
+      {10000000, 30, 333333, 0, 333334, 1},
+      {10000000, 30, 333334, 1, 666667, 34},
+      {1000, 15, 999, 14, 1000, 1},
+      {1000, 15, 1000, 15, 1067, 67},
+      {3579545, 29.97, 3579545, 29, 3702, 1},
+  };
+  for (const Row& row : rows) {
+    const std::int64_t start = 123456789;
+    FrameClock clock(row.frequency, start, row.rate);
+    EXPECT_EQ(row.slot, clock.SlotAt(start + row.tick)) << row.tick;
+    if (row.frequency != 3579545) {
+      EXPECT_EQ(start + row.next_slot_start, clock.SlotStart(row.slot + 1)) << row.tick;
+      EXPECT_EQ(row.wait_ms, clock.MillisecondsUntil(row.slot + 1, start + row.tick)) << row.tick;
+    }
+    EXPECT_EQ(0u, clock.MillisecondsUntil(row.slot, start + row.tick)) << "a slot that began needs no wait";
+  }
+  FrameClock clock(1000, 0, 10);
+  EXPECT_EQ(-1, clock.SlotAt(-1)) << "before the start";
+}
+
+TEST(FrameClockTest, TimeLimitsAndAudioSplit) {
+  struct Row {
+    double seconds;
+    double rate;
+    std::int64_t frames;
+  };
+  const Row rows[] = {{10, 30, 300}, {1, 10, 10}, {1.0 / 3.0, 30, 10}, {0.01, 15, 1}, {2.5, 15, 38}, {86400, 100, 8640000}};
+  for (const Row& row : rows) EXPECT_EQ(row.frames, FramesForTimeLimit(row.seconds, row.rate)) << row.seconds;
+
+  // Per-frame audio shares add up to exactly a second's worth.
+  const std::uint32_t rates[] = {11025, 22050, 44100};
+  const double fps[] = {15, 29.97, 30, 7};
+  for (std::uint32_t samples : rates) {
+    for (double frames : fps) {
+      std::int64_t total = 0;
+      const std::int64_t slots = static_cast<std::int64_t>(std::llround(frames * 10));
+      for (std::int64_t slot = 0; slot < slots; ++slot) {
+        const std::int64_t share = AudioSamplesBefore(slot + 1, samples, frames) - AudioSamplesBefore(slot, samples, frames);
+        EXPECT_GE(share, 0);
+        total += share;
+      }
+      EXPECT_NEAR(static_cast<double>(samples) * slots / frames, static_cast<double>(total), 1.0) << samples << " " << frames;
+    }
+  }
+}
+
+TEST(RegistrationTest, PlaceholdersAreExpandedEverywhere) {
+  struct Row {
+    const wchar_t* text;
+    const wchar_t* expected;
+  };
+  const Row rows[] = {
+      {L"CLSID\\{clsid}\\InprocServer32", L"CLSID\\{C}\\InprocServer32"},
+      {L"{path}, 1", L"C:\\dir {clsid}\\m.ocx, 1"},
+      {L"{libid}{libid}", L"{L}{L}"},
+      {L"plain", L"plain"},
+      {nullptr, L""},
+  };
+  for (const Row& row : rows) {
+    // A path that itself holds a placeholder's text is not expanded again.
+    EXPECT_EQ(row.expected, ExpandRegistryText(row.text, L"{C}", L"{L}", L"C:\\dir {clsid}\\m.ocx"));
+  }
+}
+
+TEST(LowMemoryTest, AddressesSurviveTheTripThroughALong) {
+  const size_t sizes[] = {64 + 160 * 120 * 3, 64 + 640 * 480 * 3, 64 + 1920 * 1080 * 3};
+  std::vector<LowMemoryBuffer> buffers;
+  for (size_t size : sizes) {
+    LowMemoryBuffer buffer(size);
+    ASSERT_NE(nullptr, buffer.data());
+    EXPECT_EQ(buffer.data(), LongToAddress(AddressToLong(buffer.data())));
+    EXPECT_LT(reinterpret_cast<UINT_PTR>(buffer.data()) + size - 1, static_cast<UINT_PTR>(0xFFFFFFFFu));
+    buffer.data()[size - 1] = 0x5A;  // all of it is usable
+    buffers.push_back(std::move(buffer));
+  }
+  EXPECT_NE(buffers[0].data(), buffers[1].data());
+}
+
+TEST(MessagesTest, StatusTextsAndErrors) {
+  struct Row {
+    bool streaming;
+    long captured;
+    long dropped;
+    const wchar_t* expected;
+  };
+  const Row rows[] = {
+      {false, 120, 0, L"ｷｬﾌﾟﾁｬ中: 120 ﾌﾚｰﾑ (ﾄﾞﾛｯﾌﾟ 0)"},
+      {true, 5, 2, L"ｽﾄﾘｰﾑｷｬﾌﾟﾁｬ中: 5 ﾌﾚｰﾑ (ﾄﾞﾛｯﾌﾟ 2)"},
+  };
+  for (const Row& row : rows) {
+    wchar_t text[96];
+    FormatCaptureStatus(text, 96, row.streaming, row.captured, row.dropped);
+    EXPECT_STREQ(row.expected, text);
+  }
+  wchar_t small[8];
+  FormatCaptureStatus(small, 8, false, 123456, 0);
+  EXPECT_EQ(L'\0', small[7]) << "a short buffer is not overrun";
+  EXPECT_TRUE(FAILED(Message(MessageId::kCaptureRunning).scode));
+  EXPECT_NE(nullptr, std::wcsstr(Message(MessageId::kDeviceIndexOutOfRange).text, L"ﾃﾞﾊﾞｲｽ"));
+}
+
+TEST(ChoiceDialogTest, TemplateHoldsALabelAndListPerFieldAndTwoButtons) {
+  std::vector<ChoiceField> fields{{L"ｻｲｽﾞ:", {L"a", L"b"}, 1}, {L"色数:", {L"c"}, 0}};
+  std::vector<WORD> words = BuildChoiceTemplate(L"ﾀｲﾄﾙ", fields);
+  ASSERT_GE(words.size(), 9u);
+  const auto* header = reinterpret_cast<const DLGTEMPLATE*>(words.data());
+  EXPECT_EQ(6, header->cdit);
+  EXPECT_TRUE(header->style & DS_SETFONT);
+  // The title follows the menu and class words.
+  EXPECT_EQ(std::wstring(L"ﾀｲﾄﾙ"), std::wstring(reinterpret_cast<const wchar_t*>(&words[11])));
+}
+
+TEST(SettingsTest, Ranges) {
+  struct Row {
+    const char* name;
+    bool (*check)(double);
+    double value;
+    bool valid;
+  };
+  const Row rows[] = {
+      {"rate 0.1", IsValidCaptureRate, 0.1, true},   {"rate 100", IsValidCaptureRate, 100, true},
+      {"rate 0", IsValidCaptureRate, 0, false},      {"rate NaN", IsValidCaptureRate, std::nan(""), false},
+      {"rate inf", IsValidCaptureRate, INFINITY, false}, {"preview 1", IsValidPreviewRate, 1, true},
+      {"preview 0.5", IsValidPreviewRate, 0.5, false}, {"limit 0", IsValidTimeLimit, 0, true},
+      {"limit -0.1", IsValidTimeLimit, -0.1, false},  {"limit a day", IsValidTimeLimit, 86400, true},
+  };
+  for (const Row& row : rows) EXPECT_EQ(row.valid, row.check(row.value)) << row.name;
+  EXPECT_TRUE(IsValidAudioSetting(44100, 16, 2));
+  EXPECT_FALSE(IsValidAudioSetting(48000, 16, 2));
+  EXPECT_FALSE(IsValidAudioSetting(22050, 12, 1));
+  EXPECT_FALSE(IsValidAudioSetting(22050, 8, 3));
+}
+
+}  // namespace
+}  // namespace morvane
