@@ -1,0 +1,18 @@
+// The stand-in's own identifiers, the same as in morvane_double.idl. Only its
+// programmatic identifier is shared with the real control.
+#pragma once
+
+#include <windows.h>
+
+namespace morvane_double {
+
+constexpr GUID kLibraryId = {0xFA16C61D, 0x793F, 0x47F7, {0xBF, 0x67, 0xD7, 0x75, 0x46, 0x5B, 0x2E, 0x75}};
+constexpr GUID kDispatchIid = {0xFB0C9A1B, 0x3A0F, 0x4C44, {0x99, 0x7C, 0x15, 0x39, 0x1D, 0x3C, 0xD6, 0x02}};
+constexpr GUID kEventsIid = {0xD039E0DE, 0x29FE, 0x49AD, {0xB7, 0x6D, 0x56, 0xCD, 0x42, 0x7E, 0x43, 0x39}};
+constexpr GUID kClassId = {0xD634B50F, 0x5954, 0x4D77, {0x97, 0x34, 0x26, 0x6C, 0xD8, 0x28, 0xC1, 0xAB}};
+
+constexpr wchar_t kProgId[] = L"MORVANELib.Morvane";
+constexpr wchar_t kClassIdText[] = L"{D634B50F-5954-4D77-9734-266CD828C1AB}";
+constexpr wchar_t kLibraryIdText[] = L"{FA16C61D-793F-47F7-BF67-D775465B2E75}";
+
+}  // namespace morvane_double
