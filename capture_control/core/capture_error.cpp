@@ -32,15 +32,38 @@ std::wstring Template(CaptureErrorKind kind) {
 }
 
 std::wstring PathText(const std::filesystem::path& path) {
-  // Natively a path holds bytes; a name that is not valid UTF-8 must still
-  // give a message rather than a second exception.
-  try {
-    return path.wstring();
-  } catch (const std::exception&) {
-    std::wstring text;
-    for (unsigned char c : path.string()) text += c < 0x80 ? static_cast<wchar_t>(c) : L'?';
-    return text;
+#ifdef _WIN32
+  return path.wstring();
+#else
+  // Natively a path is bytes, by convention UTF-8. Decode it here rather than
+  // through the locale, which in a service or test is often "C" and would
+  // turn a Japanese name into an exception instead of a message.
+  const std::string bytes = path.string();
+  std::wstring text;
+  for (std::size_t i = 0; i < bytes.size();) {
+    const auto lead = static_cast<unsigned char>(bytes[i]);
+    const int extra = lead < 0x80 ? 0 : (lead >> 5) == 0x6 ? 1 : (lead >> 4) == 0xE ? 2 : (lead >> 3) == 0x1E ? 3 : -1;
+    std::uint32_t cp = extra == 0 ? lead : extra == 1 ? (lead & 0x1F) : extra == 2 ? (lead & 0x0F) : (lead & 0x07);
+    bool ok = extra >= 0;
+    for (int k = 1; ok && k <= extra; ++k) {
+      if (i + k >= bytes.size()) {
+        ok = false;
+        break;
+      }
+      const auto next = static_cast<unsigned char>(bytes[i + k]);
+      if ((next & 0xC0) != 0x80) ok = false;
+      cp = (cp << 6) | (next & 0x3F);
+    }
+    if (!ok || cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000)) {
+      text += static_cast<wchar_t>(0xFFFD);
+      ++i;
+      continue;
+    }
+    text += static_cast<wchar_t>(cp);
+    i += static_cast<std::size_t>(extra) + 1;
   }
+  return text;
+#endif
 }
 
 void AppendUtf8(std::string& out, std::uint32_t cp) {
