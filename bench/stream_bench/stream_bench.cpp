@@ -1,0 +1,207 @@
+// How many frames a second the stream path sustains: StreamForm::DrawFrame,
+// one pass over the waiting messages and the stop-flag write, against a bare
+// loop that only calls StretchDIBits into the same window from the same
+// buffers. Also answers which device-context strategy is cheaper: the class
+// DC the window uses, or GetDC/ReleaseDC around every frame.
+//   stream_bench [seconds-per-measurement]
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "message_pump.h"
+#include "runtime_error.h"
+#include "stream_form.h"
+
+namespace {
+
+// Frame buffers below 4 GiB: the event hands addresses over as 32-bit values.
+class LowBuffer {
+ public:
+  explicit LowBuffer(size_t size) {
+    for (std::uintptr_t at = 0x20000000; at < 0xF0000000u && !data_; at += 0x01000000) {
+      data_ = VirtualAlloc(reinterpret_cast<void*>(at), size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    }
+  }
+  ~LowBuffer() {
+    if (data_) VirtualFree(data_, 0, MEM_RELEASE);
+  }
+  LowBuffer(const LowBuffer&) = delete;
+  LowBuffer& operator=(const LowBuffer&) = delete;
+  void* get() const { return data_; }
+  long address() const { return static_cast<long>(reinterpret_cast<std::uintptr_t>(data_)); }
+
+ private:
+  void* data_ = nullptr;
+};
+
+// A 24-bit frame as a capture device delivers it.
+struct Frame {
+  int width;
+  int height;
+  LowBuffer info{sizeof(BITMAPINFOHEADER)};
+  LowBuffer bits;
+  Frame(int w, int h) : width(w), height(h), bits(static_cast<size_t>((w * 3 + 3) & ~3) * h) {
+    if (!ok()) return;
+    auto* header = static_cast<BITMAPINFOHEADER*>(info.get());
+    header->biSize = sizeof(BITMAPINFOHEADER);
+    header->biWidth = w;
+    header->biHeight = h;
+    header->biPlanes = 1;
+    header->biBitCount = 24;
+    header->biCompression = BI_RGB;
+    auto* p = static_cast<unsigned char*>(bits.get());
+    for (size_t i = 0, n = static_cast<size_t>((w * 3 + 3) & ~3) * h; i < n; ++i) p[i] = static_cast<unsigned char>(i * 7);
+  }
+  bool ok() const { return info.get() && bits.get(); }
+  const BITMAPINFO* bitmap_info() const { return static_cast<const BITMAPINFO*>(info.get()); }
+};
+
+class Clock {
+ public:
+  Clock() {
+    QueryPerformanceFrequency(&frequency_);
+    QueryPerformanceCounter(&start_);
+  }
+  double Seconds() const {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart - start_.QuadPart) / static_cast<double>(frequency_.QuadPart);
+  }
+
+ private:
+  LARGE_INTEGER frequency_;
+  LARGE_INTEGER start_;
+};
+
+// Runs the body in batches until the time is up; frames per second.
+template <typename Body>
+double FramesPerSecond(double seconds, Body&& body) {
+  for (int i = 0; i < 50; ++i) body();  // warm-up
+  Clock clock;
+  long frames = 0;
+  double elapsed = 0;
+  do {
+    for (int i = 0; i < 100; ++i) body();
+    frames += 100;
+    elapsed = clock.Seconds();
+  } while (elapsed < seconds);
+  return frames / elapsed;
+}
+
+LRESULT CALLBACK PlainProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  return DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+// A window like the stream window but without a class DC, for the
+// GetDC/ReleaseDC variant.
+HWND CreatePlainWindow(HWND like) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = &PlainProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+  wc.lpszClassName = L"StreamBenchPlain";
+  RegisterClassExW(&wc);
+  RECT r;
+  GetWindowRect(like, &r);
+  HWND hwnd = CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, L"plain", WS_OVERLAPPED | WS_CAPTION | WS_THICKFRAME,
+                              r.right + 10, r.top, r.right - r.left, r.bottom - r.top, nullptr, nullptr,
+                              wc.hInstance, nullptr);
+  if (hwnd) ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+  return hwnd;
+}
+
+int Run(double seconds) {
+  sample::StreamForm& form = sample::StreamForm::Instance();
+  form.Show();
+  forms::PumpWaitingMessages();
+  HWND plain = CreatePlainWindow(form.hwnd());
+  forms::PumpWaitingMessages();
+  if (!plain) {
+    std::fprintf(stderr, "cannot create the comparison window\n");
+    return 1;
+  }
+  const int sizes[][2] = {{320, 240}, {640, 480}};
+  std::printf("%-9s %10s %10s %10s %10s %8s %8s\n", "frame", "path fps", "bare fps", "draw fps", "getdc fps",
+              "ratio", "draw/bare");
+  volatile short stop = 0;
+  const short stop_flag = 0;
+  bool goal_met = true;
+  for (const auto& size : sizes) {
+    Frame frame(size[0], size[1]);
+    if (!frame.ok()) {
+      std::fprintf(stderr, "no memory below 4 GiB for %dx%d\n", size[0], size[1]);
+      return 1;
+    }
+    const int w = frame.width;
+    const int h = frame.height;
+    // The main window's frame handler, step by step.
+    auto path = [&] {
+      form.EnsureCreated();
+      form.DrawFrame(w, h, frame.info.address(), frame.bits.address());
+      forms::PumpWaitingMessages();
+      stop = stop_flag;
+    };
+    HDC class_dc = GetDC(form.hwnd());
+    auto bare = [&] {
+      StretchDIBits(class_dc, 0, 0, w, h, 0, 0, w, h, frame.bits.get(), frame.bitmap_info(), DIB_RGB_COLORS, SRCCOPY);
+    };
+    // The path without the message pass: what StreamForm itself adds.
+    auto draw_only = [&] {
+      form.EnsureCreated();
+      form.DrawFrame(w, h, frame.info.address(), frame.bits.address());
+      stop = stop_flag;
+    };
+    auto get_dc = [&] {
+      HDC dc = GetDC(plain);
+      StretchDIBits(dc, 0, 0, w, h, 0, 0, w, h, frame.bits.get(), frame.bitmap_info(), DIB_RGB_COLORS, SRCCOPY);
+      ReleaseDC(plain, dc);
+    };
+    // Best of three, alternating, so that a busy moment on the machine hits both sides.
+    double best_path = 0, best_bare = 0, best_draw = 0, best_getdc = 0;
+    for (int round = 0; round < 3; ++round) {
+      double p = FramesPerSecond(seconds, path);
+      double b = FramesPerSecond(seconds, bare);
+      double d = FramesPerSecond(seconds, draw_only);
+      double g = FramesPerSecond(seconds, get_dc);
+      if (p > best_path) best_path = p;
+      if (b > best_bare) best_bare = b;
+      if (d > best_draw) best_draw = d;
+      if (g > best_getdc) best_getdc = g;
+    }
+    ReleaseDC(form.hwnd(), class_dc);
+    const double ratio = best_bare / best_path;  // time per frame, path over bare
+    if (ratio > 1.2) goal_met = false;
+    char label[16];
+    std::snprintf(label, sizeof label, "%dx%d", w, h);
+    std::printf("%-9s %10.0f %10.0f %10.0f %10.0f %7.3fx %7.3fx\n", label, best_path, best_bare, best_draw, best_getdc,
+                ratio, best_bare / best_draw);
+  }
+  // What one pass over an empty queue costs, and what a cheaper look would.
+  MSG msg;
+  const double peek = FramesPerSecond(seconds, [&] { PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE); });
+  const double status = FramesPerSecond(seconds, [&] { (void)GetQueueStatus(QS_ALLINPUT); });
+  const double pump = FramesPerSecond(seconds, [&] { forms::PumpWaitingMessages(); });
+  std::printf("empty queue: PumpWaitingMessages %.1f us, PeekMessage %.1f us, GetQueueStatus %.1f us\n", 1e6 / pump,
+              1e6 / peek, 1e6 / status);
+  std::printf("goal (path time per frame <= 1.2 x bare): %s\n", goal_met ? "met" : "NOT met");
+  DestroyWindow(plain);
+  form.Destroy();
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  double seconds = argc > 1 ? std::atof(argv[1]) : 1.0;
+  if (!(seconds > 0 && seconds < 60)) seconds = 1.0;
+  try {
+    return Run(seconds);
+  } catch (const convert::RuntimeError& e) {
+    std::fprintf(stderr, "error %ld\n", e.number());
+    return 1;
+  }
+}
