@@ -110,8 +110,7 @@ bool RegistrationDialog::OnCommand(WORD id) {
 }
 
 bool RegistrationDialog::OnSysCommand(WPARAM command) {
-  // The low four bits of a system command are the system's own.
-  if ((command & 0xFFF0) != kSysCommandAbout) return false;
+  if (!IsAboutCommand(command)) return false;
   AboutDialog about;
   about.DoModal(hwnd());
   return true;

@@ -7,10 +7,9 @@
 #include "../app/modal_dialog.h"
 #include "../core/ole_session.h"
 #include "../core/registration.h"
+#include "../core/system_command.h"
 
 namespace halvern {
-
-constexpr UINT kSysCommandAbout = 0x0010;
 
 class RegistrationDialog : public ModalDialog {
  public:

@@ -9,6 +9,7 @@
 #include "core/library_loader.h"
 #include "core/messages.h"
 #include "core/open_request.h"
+#include "core/system_command.h"
 #include "core/text_cp932.h"
 
 namespace halvern {
@@ -130,6 +131,25 @@ TEST(IconCentre, AddsOneBeforeHalvingAndTruncatesTowardZero) {
   for (const CentreCase& c : kCentreCases) {
     EXPECT_EQ(CentredIconOffset(c.client, c.icon), c.offset) << c.client << " " << c.icon;
   }
+}
+
+struct SysCommandCase {
+  WPARAM command;
+  bool about;
+};
+
+const SysCommandCase kSysCommandCases[] = {
+    {0x0010, true},  {0x0011, true},  {0x0017, true},  {0x001F, true},
+    {0x0000, false}, {0x000F, false}, {0x0020, false}, {0x0030, false},
+    {SC_CLOSE, false}, {SC_MOVE, false}, {SC_MOVE | 0x2, false}, {SC_KEYMENU, false},
+    {0x10010, true},  // only the low word carries the command
+};
+
+TEST(SystemCommand, AboutIgnoresTheLowFourBitsOnly) {
+  for (const SysCommandCase& c : kSysCommandCases) {
+    EXPECT_EQ(IsAboutCommand(c.command), c.about) << std::hex << c.command;
+  }
+  for (WPARAM low = 0; low < 16; ++low) EXPECT_TRUE(IsAboutCommand(0x0010 | low)) << low;
 }
 
 struct NameCase {

@@ -75,7 +75,7 @@ DWORD TimeoutArg(const Session& session, const Args& args, size_t index) {
 
 // Lets the target program handle what was posted to it before the next step.
 void Settle(const Session& session) {
-  if (session.process) WaitForInputIdle(session.process, 2000);
+  if (session.process) WaitForInputIdle(session.process, 500);
 }
 
 struct FindTopData {
@@ -92,7 +92,11 @@ BOOL CALLBACK FindTopProc(HWND hwnd, LPARAM lparam) {
     GetWindowThreadProcessId(hwnd, &pid);
     if (pid != data->processId) return TRUE;
   }
-  if (TextOf(hwnd) == data->wanted || ClassOf(hwnd) == data->wanted) {
+  // GetWindowTextW reads another process's caption without sending it a
+  // message, so a window that is busy or closing cannot stall the search.
+  wchar_t title[256] = {};
+  GetWindowTextW(hwnd, title, 256);
+  if (data->wanted == title || ClassOf(hwnd) == data->wanted) {
     data->found = hwnd;
     return FALSE;
   }
@@ -577,6 +581,26 @@ bool DoFileLacks(Session&, const Args& args, std::string& error) {
   return true;
 }
 
+bool DoDeleteFile(Session&, const Args& args, std::string& error) {
+  if (!DeleteFileW(WindowsPath(args[1]).c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) {
+    error = "cannot delete " + args[1] + ", error " + std::to_string(GetLastError());
+    return false;
+  }
+  return true;
+}
+
+bool DoExpectNoWindow(Session& session, const Args& args, std::string& error) {
+  const ULONGLONG deadline = GetTickCount64() + TimeoutArg(session, args, 2);
+  do {
+    if (FindTopWindow(session, args[1])) {
+      error = "window \"" + args[1] + "\" is there";
+      return false;
+    }
+    Sleep(20);
+  } while (GetTickCount64() < deadline);
+  return true;
+}
+
 bool DoPrint(Session&, const Args& args, std::string&) {
   for (size_t i = 1; i < args.size(); ++i) std::printf("%s%s", i > 1 ? " " : "", args[i].c_str());
   std::printf("\n");
@@ -613,6 +637,8 @@ const Command kCommands[] = {
     {"timeout", 1, 1, DoTimeout, "timeout <ms>: default wait for later commands (5000)"},
     {"file-contains", 2, 2, DoFileContains, "file-contains <path> <text>: waits until the file holds the text"},
     {"file-lacks", 2, 2, DoFileLacks, "file-lacks <path> <text>: the file does not hold the text now"},
+    {"delete-file", 1, 1, DoDeleteFile, "delete-file <path>: remove a file if it exists"},
+    {"expect-no-window", 1, 2, DoExpectNoWindow, "expect-no-window <title-or-class> [ms]: none shows up within ms"},
     {"print", 0, 64, DoPrint, "print <words...>: echo to standard output"},
 };
 

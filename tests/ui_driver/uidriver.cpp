@@ -24,6 +24,8 @@ std::string LookupVariable(const std::string& name) {
 
 int RunScript(std::istream& in) {
   uidriver::Session session;
+  // UIDRIVER_TRACE=1 prints how long each line took, to find slow steps.
+  const bool trace = !LookupVariable("UIDRIVER_TRACE").empty();
   std::string line;
   int number = 0;
   while (std::getline(in, line)) {
@@ -36,7 +38,10 @@ int RunScript(std::istream& in) {
     }
     if (parsed.words.empty()) continue;
     std::string error;
-    if (!uidriver::RunCommand(session, parsed.words, error)) {
+    const ULONGLONG started = GetTickCount64();
+    const bool ok = uidriver::RunCommand(session, parsed.words, error);
+    if (trace) std::fprintf(stderr, "%6llu ms  line %d: %s\n", GetTickCount64() - started, number, line.c_str());
+    if (!ok) {
       std::fprintf(stderr, "FAILED line %d: %s\n  %s\n", number, line.c_str(), error.c_str());
       std::fflush(stderr);
       session.Abandon();
