@@ -363,6 +363,12 @@ void AviWriter::Close() {
   }
 }
 
+void AviWriter::CheckHeaderSize(const std::vector<std::uint8_t>& headers) const {
+  // Headers of another size would overwrite the first frames; refuse rather
+  // than corrupt the capture.
+  if (headers.size() != header_size_ + 12) throw MakeFileError(CaptureErrorKind::kWriteFailed, path_);
+}
+
 void AviWriter::Finish() {
   sink_->Seek(end_);
   FlushIndexBlock(video_);
@@ -374,6 +380,7 @@ void AviWriter::Finish() {
   }
   // The headers go last: until they are written the file claims nothing.
   const std::vector<std::uint8_t> headers = BuildHeaders(true);
+  CheckHeaderSize(headers);
   sink_->Seek(0);
   sink_->Write(headers.data(), headers.size());
   sink_->Close();
@@ -391,6 +398,7 @@ void AviWriter::FinishAfterFailure() {
   }
   try {
     const std::vector<std::uint8_t> headers = BuildHeaders(false);
+    CheckHeaderSize(headers);
     sink_->Seek(0);
     sink_->Write(headers.data(), headers.size());
   } catch (const CaptureError& error) {

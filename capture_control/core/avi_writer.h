@@ -116,6 +116,7 @@ class AviWriter {
   // first segment is known to hold, without the super indexes.
   std::vector<std::uint8_t> BuildHeaders(bool complete) const;
   void CheckUsable() const;
+  void CheckHeaderSize(const std::vector<std::uint8_t>& headers) const;
 
   std::filesystem::path path_;  // for messages; empty for a caller's sink
   std::unique_ptr<FileSink> sink_;

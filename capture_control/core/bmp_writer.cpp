@@ -64,18 +64,23 @@ void WriteBmp(const std::filesystem::path& path, const FrameFormat& format, cons
   Put32(file_header + 10, offset);
   const auto info = MakeBitmapInfoHeader(format);
 
-  auto sink = CreateFileSink(path);
+  // Written beside the target and moved over it when complete: a failure
+  // half way leaves the previous picture of that name as it was, not a
+  // truncated one the user would take for the frame.
+  std::filesystem::path partial = path;
+  partial += ".part";
+  CheckOutputPath(partial);
+  auto sink = CreateFileSink(partial);
   try {
     sink->Write(file_header, sizeof file_header);
     sink->Write(info.data(), info.size());
     sink->Write(bits, format.ImageSize());
     sink->Close();
+    MoveFileOver(partial, path);
   } catch (const CaptureError&) {
-    // A half-written picture is worse than none: the user would take it for
-    // the frame. Remove it and report the original failure.
     sink.reset();
     std::error_code ignored;
-    if (std::filesystem::is_regular_file(path, ignored)) std::filesystem::remove(path, ignored);
+    std::filesystem::remove(partial, ignored);
     throw;
   }
 }

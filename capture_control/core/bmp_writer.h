@@ -23,8 +23,8 @@ std::array<std::uint8_t, kBitmapInfoHeaderSize> MakeBitmapInfoHeader(const Frame
 std::vector<std::uint8_t> MakePackedDib(const FrameFormat& format, const std::uint8_t* bits);
 
 // Writes a complete .BMP file (file header, info header, pixels). Throws
-// CaptureError for a bad path or format, or when writing fails; a file that
-// could not be written completely is removed rather than left truncated.
+// CaptureError for a bad path or format, or when writing fails; then any
+// earlier file of that name is left untouched and no partial file remains.
 void WriteBmp(const std::filesystem::path& path, const FrameFormat& format,
               const std::uint8_t* bits);
 

@@ -1,6 +1,7 @@
 #include "file_sink.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <system_error>
 
 #include "capture_error.h"
@@ -144,6 +145,20 @@ void CheckOutputPath(const std::filesystem::path& path) {
   if (path.empty()) throw MakeFileError(CaptureErrorKind::kEmptyPath, path);
   std::error_code ec;
   if (std::filesystem::is_directory(path, ec)) throw MakeFileError(CaptureErrorKind::kIsDirectory, path);
+}
+
+void MoveFileOver(const std::filesystem::path& from, const std::filesystem::path& to) {
+#ifdef _WIN32
+  // Said outright rather than left to the library: a rename that refuses an
+  // existing target would lose the new file's purpose.
+  if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    throw MakeFileError(CaptureErrorKind::kWriteFailed, to, GetLastError());
+  }
+#else
+  if (std::rename(from.c_str(), to.c_str()) != 0) {
+    throw MakeFileError(CaptureErrorKind::kWriteFailed, to, static_cast<std::uint32_t>(errno));
+  }
+#endif
 }
 
 std::unique_ptr<FileSink> CreateFileSink(const std::filesystem::path& path) {

@@ -36,4 +36,8 @@ std::unique_ptr<FileSink> CreateFileSink(const std::filesystem::path& path);
 // Refuses an empty path or a path naming a folder (CaptureError).
 void CheckOutputPath(const std::filesystem::path& path);
 
+// Puts the finished file `from` in place of `to`, replacing what was there
+// in one step (CaptureError on failure, `from` left as it was).
+void MoveFileOver(const std::filesystem::path& from, const std::filesystem::path& to);
+
 }  // namespace morvane

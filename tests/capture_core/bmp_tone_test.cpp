@@ -77,17 +77,24 @@ TEST(Bmp, RefusesBadPathsAndFormats) {
     }
   }
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "b.bmp"));
-#ifndef _WIN32
-  if (std::filesystem::exists("/dev/full")) {
-    try {
-      morvane::WriteBmp("/dev/full", {32, 32, 24}, bits.data());
-      ADD_FAILURE() << "wrote to a full device";
-    } catch (const morvane::CaptureError& e) {
-      EXPECT_EQ(e.kind(), morvane::CaptureErrorKind::kDiskFull);
-    }
-    EXPECT_TRUE(std::filesystem::exists("/dev/full")) << "only regular files are cleaned up";
-  }
-#endif
+}
+
+TEST(Bmp, AFailedWriteKeepsThePreviousPicture) {
+  coretest::TempDir dir("bmp-keep");
+  const auto path = dir.path() / "still.bmp";
+  const morvane::FrameFormat f{32, 32, 24};
+  std::vector<std::uint8_t> first(f.ImageSize(), 0x11), second(f.ImageSize(), 0x22);
+  morvane::WriteBmp(path, f, first.data());
+  const auto before = coretest::ReadWholeFile(path);
+  // The partial file cannot be created: a folder stands in its way.
+  std::filesystem::create_directory(dir.path() / "still.bmp.part");
+  EXPECT_THROW(morvane::WriteBmp(path, f, second.data()), morvane::CaptureError);
+  EXPECT_EQ(coretest::ReadWholeFile(path), before);
+  std::filesystem::remove(dir.path() / "still.bmp.part");
+  // And a successful write replaces it, leaving nothing beside it.
+  morvane::WriteBmp(path, f, second.data());
+  EXPECT_EQ(coretest::ReadWholeFile(path).back(), 0x22);
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "still.bmp.part"));
 }
 
 TEST(Tone, FormatsAreCheckedAndSamplesStayInRange) {
