@@ -1,0 +1,170 @@
+// A real-time capture at 640x480 and 30 fps for 10 seconds, to a file and
+// then streamed without one: prints captured and dropped frames and how many
+// heap allocations the loop made once it was running.
+//   capture_control_bench [seconds] [file]
+#include <ole2.h>
+#include <windows.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <cwchar>
+#include <new>
+#include <string>
+
+#include "control.h"
+
+namespace {
+
+std::atomic<long> g_allocations{0};
+
+}  // namespace
+
+// Every allocation of this program, the control's code included (it is
+// linked in), passes here.
+void* operator new(std::size_t size) {
+  ++g_allocations;
+  if (void* block = std::malloc(size ? size : 1)) return block;
+  throw std::bad_alloc();
+}
+void operator delete(void* block) noexcept { std::free(block); }
+void operator delete(void* block, std::size_t) noexcept { std::free(block); }
+
+namespace {
+
+class Sink final : public IDispatch {
+ public:
+  long frames = 0;
+  long allocations_at_warm = -1;
+  long allocations_at_last = 0;
+  long captured = -1;
+  long dropped = -1;
+
+  STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+    if (iid == IID_IUnknown || iid == IID_IDispatch) {
+      *object = this;
+      return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  STDMETHODIMP GetTypeInfoCount(UINT* count) override {
+    *count = 0;
+    return S_OK;
+  }
+  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+  STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) override {
+    if (id == morvane::kEventStreamFrame) {
+      ++frames;
+      if (frames == 30) allocations_at_warm = g_allocations.load();
+      allocations_at_last = g_allocations.load();
+    } else if (id == morvane::kEventCaptureComplete) {
+      captured = params->rgvarg[1].lVal;
+      dropped = params->rgvarg[0].lVal;
+    }
+    return S_OK;
+  }
+};
+
+HRESULT Put(IDispatch* control, DISPID id, VARIANT value) {
+  DISPID named = DISPID_PROPERTYPUT;
+  DISPPARAMS params{&value, &named, 1, 1};
+  return control->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr, nullptr);
+}
+
+HRESULT Call(IDispatch* control, DISPID id) {
+  DISPPARAMS params{nullptr, nullptr, 0, 0};
+  EXCEPINFO exception{};
+  HRESULT hr = control->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, &exception, nullptr);
+  if (hr == DISP_E_EXCEPTION) {
+    std::wprintf(L"capture failed: 0x%08lx %ls\n", static_cast<unsigned long>(exception.scode),
+                 exception.bstrDescription ? exception.bstrDescription : L"");
+  }
+  ::SysFreeString(exception.bstrSource);
+  ::SysFreeString(exception.bstrDescription);
+  ::SysFreeString(exception.bstrHelpFile);
+  return hr;
+}
+
+VARIANT Number(double value) {
+  VARIANT variant;
+  variant.vt = VT_R8;
+  variant.dblVal = value;
+  return variant;
+}
+
+VARIANT Flag(bool value) {
+  VARIANT variant;
+  variant.vt = VT_BOOL;
+  variant.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
+  return variant;
+}
+
+int Run(IDispatch* control, DISPID method, const char* label) {
+  Sink sink;
+  Microsoft::WRL::ComPtr<IConnectionPointContainer> container;
+  Microsoft::WRL::ComPtr<IConnectionPoint> point;
+  DWORD cookie = 0;
+  if (FAILED(control->QueryInterface(IID_PPV_ARGS(&container))) ||
+      FAILED(container->FindConnectionPoint(DIID__DMorvaneEvents, &point)) ||
+      FAILED(point->Advise(&sink, &cookie))) {
+    std::printf("cannot connect to the events\n");
+    return 1;
+  }
+  LARGE_INTEGER frequency, start, end;
+  ::QueryPerformanceFrequency(&frequency);
+  ::QueryPerformanceCounter(&start);
+  HRESULT hr = Call(control, method);
+  ::QueryPerformanceCounter(&end);
+  point->Unadvise(cookie);
+  const double seconds = static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+  std::printf("%s: captured %ld, dropped %ld in %.2f s; allocations after frame 30: %ld\n", label, sink.captured,
+              sink.dropped, seconds, sink.allocations_at_warm < 0 ? -1 : sink.allocations_at_last - sink.allocations_at_warm);
+  return FAILED(hr) ? 1 : 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  const double seconds = argc > 1 ? std::wcstod(argv[1], nullptr) : 10.0;
+  std::wstring file;
+  if (argc > 2) {
+    file = argv[2];
+  } else {
+    wchar_t folder[MAX_PATH + 1] = {};
+    ::GetTempPathW(MAX_PATH + 1, folder);
+    file = std::wstring(folder) + L"morvane_bench.avi";
+  }
+  if (FAILED(::OleInitialize(nullptr))) return 2;
+  // Settings of its own, so the benchmark leaves the user's alone.
+  ::SetEnvironmentVariableW(L"MORVANE_SETTINGS_KEY", L"Software\\Morvane\\CaptureBench");
+  int status = 0;
+  {
+    Microsoft::WRL::ComPtr<IDispatch> control;
+    if (FAILED(morvane::Control::Create(IID_PPV_ARGS(&control)))) {
+      std::printf("control not created\n");
+      return 1;
+    }
+    VARIANT name;
+    name.vt = VT_BSTR;
+    name.bstrVal = ::SysAllocString(file.c_str());
+    Put(control.Get(), 1, name);
+    ::SysFreeString(name.bstrVal);
+    Put(control.Get(), 22, Number(640));
+    Put(control.Get(), 23, Number(480));
+    Put(control.Get(), 4, Number(30));
+    Put(control.Get(), 8, Number(seconds));
+    Put(control.Get(), 7, Flag(true));
+    Put(control.Get(), 17, Flag(true));
+    std::printf("640x480 at 30 fps for %.1f s\n", seconds);
+    status |= Run(control.Get(), 26, "file capture");
+    status |= Run(control.Get(), 35, "stream capture");
+  }
+  ::DeleteFileW(file.c_str());
+  ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Morvane\\CaptureBench");
+  ::OleUninitialize();
+  return status;
+}
