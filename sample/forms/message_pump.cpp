@@ -13,10 +13,23 @@ std::vector<MessageFilter*>& Filters() {
 }
 
 void Dispatch(MSG& msg) {
-  // Copy: a filter may remove itself (its window closing) while it runs.
-  std::vector<MessageFilter*> filters = Filters();
-  for (MessageFilter* f : filters) {
-    if (f->PreTranslateMessage(msg)) return;
+  // Copy: a filter may remove itself (its window closing) while it runs. The
+  // copy lives on the stack: this runs for every message of every streamed
+  // frame, and the frame path allocates nothing.
+  constexpr size_t kMaxFilters = 16;
+  const std::vector<MessageFilter*>& live = Filters();
+  MessageFilter* on_stack[kMaxFilters];
+  std::vector<MessageFilter*> on_heap;  // only for an unusually long list
+  MessageFilter** filters = on_stack;
+  const size_t count = live.size();
+  if (count > kMaxFilters) {
+    on_heap = live;
+    filters = on_heap.data();
+  } else {
+    std::copy(live.begin(), live.end(), on_stack);
+  }
+  for (size_t i = 0; i < count; ++i) {
+    if (filters[i]->PreTranslateMessage(msg)) return;
   }
   TranslateMessage(&msg);
   DispatchMessageW(&msg);
