@@ -13,6 +13,7 @@
 #include <string>
 
 #include "control.h"
+#include "morvane_guids.h"
 
 namespace {
 
