@@ -6,30 +6,10 @@
 source "$(dirname "$0")/e2e_lib.sh"
 answer=$4
 e2e_begin "double_copy_frame_$answer" "$1" "$2" "$3"
-echo "copyframe $answer" | e2e_scenario
+e2e_scenario <<< "copyframe $answer"
 
-if [ "$answer" = false ]; then
-  after_click='expect-msgbox "コピー失敗" sample none
-answer ok'
-  result="-> VT_BOOL 0"
-else
-  after_click='expect-no-msgbox 2000'
-  result="-> VT_BOOL -1"
-fi
-
-e2e_drive <<DRIVE
-timeout 20000
-start \${SAMPLE}
-wait-window "Morvane OCX Sample"
-click 209
-wait-window ClipBoard
-file-contains \${E2E_FLAGS}/clicked.flag go
-$after_click
-wait-window "Morvane OCX Sample"
-click 206
-expect-exit 10000
-DRIVE
-
+e2e_launch
+e2e_ctl click 209
 e2e_wait_window ClipBoard > /dev/null || e2e_fail "the clipboard window did not appear"
 sleep 0.5
 e2e_double_click ClipBoard 100 100
@@ -40,9 +20,16 @@ if ! e2e_wait_log "call 33 CopyFrameToDC VT_I4 " 10; then
   e2e_probe post-dblclick ClipBoard 100 100
   e2e_wait_log "call 33 CopyFrameToDC VT_I4 " 10 || e2e_fail "the double-click did not reach the control"
 fi
-[ "$answer" = true ] && e2e_screenshot ClipBoard after_copy
-e2e_signal clicked
-e2e_finish_driver
+if [ "$answer" = false ]; then
+  e2e_answer_box "コピー失敗"
+  result="-> VT_BOOL 0"
+else
+  e2e_expect_no_box 2
+  e2e_screenshot ClipBoard after_copy
+  result="-> VT_BOOL -1"
+fi
+e2e_exit
+e2e_verdict
 grep -q "^call 33 CopyFrameToDC VT_I4 [0-9-]* $result\$" <(tr -d '\r' < "$E2E_OUT/calls.log") \
   || e2e_fail "CopyFrameToDC was not called with a DC as VT_I4 or answered otherwise"
 [ "$(e2e_log_count 'call 33 CopyFrameToDC')" = 1 ] || e2e_fail "one double-click, one call expected"
