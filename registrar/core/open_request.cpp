@@ -11,6 +11,11 @@ const char kFilter[] = "OLE \xba\xdd\xc4\xdb\xb0\xd9 (*.OCX)\0*.OCX\0";
 // "OLE ｺﾝﾄﾛｰﾙを選択"
 const char kTitle[] = "OLE \xba\xdd\xc4\xdb\xb0\xd9\x82\xf0\x91I\x91\xf0";
 
+#ifndef _WIN64
+// The 32-bit tool hands the dialog the structure's old 76-byte layout.
+static_assert(OPENFILENAME_SIZE_VERSION_400A == 76, "old OPENFILENAMEA layout");
+#endif
+
 }  // namespace
 
 void PrepareOpenRequest(OPENFILENAMEA& request, OpenRequestBuffers& buffers, HWND owner) {

@@ -1,0 +1,232 @@
+// The main dialog and the About box built from the real templates, inspected
+// from inside while they run modally.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/application.h"
+#include "dialogs/about_dialog.h"
+#include "dialogs/registration_dialog.h"
+#include "resource.h"
+
+namespace halvern {
+namespace {
+
+// Runs `inspect` on the dialog once its modal loop is running, then closes it.
+class ModalProbe {
+ public:
+  explicit ModalProbe(std::function<void(HWND)> inspect) : inspect_(std::move(inspect)) {
+    current_ = this;
+    timer_ = SetTimer(nullptr, 0, 30, OnTimer);
+  }
+  ~ModalProbe() {
+    if (timer_) KillTimer(nullptr, timer_);
+    current_ = nullptr;
+  }
+  ModalProbe(const ModalProbe&) = delete;
+  ModalProbe& operator=(const ModalProbe&) = delete;
+  bool ran() const { return ran_; }
+
+ private:
+  static VOID CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
+    ModalProbe* self = current_;
+    if (!self || self->ran_) return;
+    HWND dialog = GetActiveWindow();
+    if (!dialog || !IsWindowVisible(dialog)) return;
+    self->ran_ = true;
+    KillTimer(nullptr, self->timer_);
+    self->timer_ = 0;
+    self->inspect_(dialog);
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  }
+
+  static ModalProbe* current_;
+  std::function<void(HWND)> inspect_;
+  UINT_PTR timer_ = 0;
+  bool ran_ = false;
+};
+
+ModalProbe* ModalProbe::current_ = nullptr;
+
+std::wstring Text(HWND hwnd) {
+  wchar_t text[256] = {};
+  GetWindowTextW(hwnd, text, 256);
+  return text;
+}
+
+std::wstring ClassName(HWND hwnd) {
+  wchar_t name[64] = {};
+  GetClassNameW(hwnd, name, 64);
+  return name;
+}
+
+struct ControlRow {
+  int id;
+  const wchar_t* cls;
+  const wchar_t* text;  // null: not compared
+  RECT units;           // x, y, width, height in dialog units
+  DWORD styleOn;
+  DWORD styleOff;
+};
+
+const ControlRow kMainControls[] = {
+    // The edit control turns its WS_BORDER into a sunken client edge itself.
+    {1000, L"Edit", L"", {15, 20, 185, 14}, WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 0},
+    {3, L"Button", L"参照...", {205, 20, 25, 14}, WS_VISIBLE | WS_TABSTOP, BS_DEFPUSHBUTTON},
+    {4, L"Button", L"登録", {50, 40, 50, 14}, WS_VISIBLE | WS_TABSTOP, BS_DEFPUSHBUTTON},
+    {5, L"Button", L"削除", {115, 40, 50, 14}, WS_VISIBLE | WS_TABSTOP, BS_DEFPUSHBUTTON},
+    {1, L"Button", L"終了", {185, 85, 50, 14}, WS_VISIBLE | WS_TABSTOP, BS_DEFPUSHBUTTON},
+    {0xFFFF, L"Button", L"登録・削除するOCX (ﾌﾙﾊﾟｽで指定)", {7, 7, 229, 54}, WS_VISIBLE | BS_GROUPBOX, WS_TABSTOP},
+};
+
+const ControlRow kAboutControls[] = {
+    {0xFFFF, L"Static", nullptr, {11, 17, 0, 0}, WS_VISIBLE | SS_ICON, 0},
+    {0xFFFF, L"Static", L"OCX登録・削除ツール Version 1.0", {40, 10, 119, 8}, WS_VISIBLE | SS_NOPREFIX | WS_GROUP, 0},
+    {0xFFFF, L"Static", nullptr, {40, 25, 119, 8}, WS_VISIBLE | WS_GROUP, 0},
+    {1, L"Button", L"OK", {178, 7, 32, 14}, WS_VISIBLE | BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, 0},
+};
+
+// Children in template order, each where its dialog units put it.
+void ExpectControls(HWND dialog, const ControlRow* rows, size_t count) {
+  HWND child = GetWindow(dialog, GW_CHILD);
+  for (size_t i = 0; i < count; ++i, child = GetWindow(child, GW_HWNDNEXT)) {
+    const ControlRow& row = rows[i];
+    SCOPED_TRACE("control #" + std::to_string(i));
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(GetDlgCtrlID(child) & 0xFFFF, row.id);
+    EXPECT_EQ(ClassName(child), row.cls);
+    if (row.text) {
+      EXPECT_EQ(Text(child), row.text);
+    }
+    const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(child, GWL_STYLE));
+    EXPECT_EQ(style & row.styleOn, row.styleOn) << std::hex << style;
+    if (row.styleOff == BS_DEFPUSHBUTTON) {
+      EXPECT_NE(style & BS_TYPEMASK, static_cast<DWORD>(BS_DEFPUSHBUTTON)) << std::hex << style;
+    } else {
+      EXPECT_EQ(style & row.styleOff, 0u) << std::hex << style;
+    }
+    // The dialog manager converts position and size separately, each rounded.
+    RECT origin = {row.units.left, row.units.top, 0, 0};
+    RECT size = {0, 0, row.units.right, row.units.bottom};
+    MapDialogRect(dialog, &origin);
+    MapDialogRect(dialog, &size);
+    const RECT expected = {origin.left, origin.top, origin.left + size.right, origin.top + size.bottom};
+    RECT actual = {};
+    GetWindowRect(child, &actual);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&actual), 2);
+    EXPECT_EQ(actual.left, expected.left);
+    EXPECT_EQ(actual.top, expected.top);
+    if (row.units.right) {  // an icon static takes the icon's size
+      EXPECT_EQ(actual.right, expected.right);
+      EXPECT_EQ(actual.bottom, expected.bottom);
+    }
+  }
+  EXPECT_EQ(child, nullptr) << "more controls than the template has";
+}
+
+struct MenuItem {
+  UINT id;
+  UINT type;
+  std::wstring text;
+};
+
+std::vector<MenuItem> SystemMenuItems(HWND dialog) {
+  std::vector<MenuItem> items;
+  HMENU menu = GetSystemMenu(dialog, FALSE);
+  const int count = GetMenuItemCount(menu);
+  for (int i = 0; i < count; ++i) {
+    wchar_t text[128] = {};
+    MENUITEMINFOW info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_ID | MIIM_FTYPE | MIIM_STRING;
+    info.dwTypeData = text;
+    info.cch = 128;
+    GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info);
+    items.push_back({info.wID, info.fType, text});
+  }
+  return items;
+}
+
+class DialogTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { Application::Instance().Initialise(GetModuleHandleW(nullptr)); }
+};
+
+TEST_F(DialogTest, MainDialogTemplateIconsAndSystemMenu) {
+  RegistrationDialog dialog;
+  ASSERT_TRUE(dialog.oleReady());
+  ASSERT_NE(dialog.icon(), nullptr);
+  ModalProbe probe([&](HWND hwnd) {
+    EXPECT_EQ(Text(hwnd), L"Morvane OCX登録・削除ツール");
+    const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE));
+    const DWORD wanted = WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+    EXPECT_EQ(style & wanted, wanted) << std::hex << style;
+    EXPECT_EQ(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0u) << std::hex << style;
+    EXPECT_NE(GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_APPWINDOW, 0);
+    RECT client = {}, units = {0, 0, 243, 115};
+    GetClientRect(hwnd, &client);
+    MapDialogRect(hwnd, &units);
+    EXPECT_EQ(client.right, units.right);
+    EXPECT_EQ(client.bottom, units.bottom);
+    ExpectControls(hwnd, kMainControls, sizeof(kMainControls) / sizeof(kMainControls[0]));
+
+    HWND path = GetDlgItem(hwnd, IDC_PATH);
+    EXPECT_TRUE((GetWindowLongPtrW(path, GWL_STYLE) & WS_BORDER) ||
+                (GetWindowLongPtrW(path, GWL_EXSTYLE) & WS_EX_CLIENTEDGE));
+    EXPECT_EQ(GetFocus(), path);
+    EXPECT_EQ(Application::Instance().mainWindow(), hwnd);
+    EXPECT_EQ(SendMessageW(hwnd, WM_GETICON, ICON_BIG, 0), reinterpret_cast<LRESULT>(dialog.icon()));
+    EXPECT_EQ(SendMessageW(hwnd, WM_GETICON, ICON_SMALL, 0), reinterpret_cast<LRESULT>(dialog.icon()));
+    EXPECT_EQ(SendMessageW(hwnd, WM_QUERYDRAGICON, 0, 0), reinterpret_cast<LRESULT>(dialog.icon()));
+
+    // The About item once, after a separator, at the end of the menu.
+    const std::vector<MenuItem> items = SystemMenuItems(hwnd);
+    ASSERT_GE(items.size(), 2u);
+    int abouts = 0;
+    for (const MenuItem& item : items) abouts += item.id == kSysCommandAbout;
+    EXPECT_EQ(abouts, 1);
+    EXPECT_EQ(items.back().id, kSysCommandAbout);
+    EXPECT_EQ(items.back().text, L"ﾊﾞｰｼﾞｮﾝ情報 (&A)...");
+    EXPECT_NE(items[items.size() - 2].type & MFT_SEPARATOR, 0u);
+  });
+  EXPECT_EQ(dialog.DoModal(nullptr), IDCANCEL);
+  EXPECT_TRUE(probe.ran());
+  EXPECT_EQ(Application::Instance().mainWindow(), nullptr);
+}
+
+TEST_F(DialogTest, AboutBoxTemplate) {
+  AboutDialog about;
+  ModalProbe probe([](HWND hwnd) {
+    EXPECT_EQ(Text(hwnd), L"ﾊﾞｰｼﾞｮﾝ情報");
+    const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE));
+    const DWORD wanted = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+    EXPECT_EQ(style & wanted, wanted) << std::hex << style;
+    RECT client = {}, units = {0, 0, 217, 55};
+    GetClientRect(hwnd, &client);
+    MapDialogRect(hwnd, &units);
+    EXPECT_EQ(client.right, units.right);
+    EXPECT_EQ(client.bottom, units.bottom);
+    ExpectControls(hwnd, kAboutControls, sizeof(kAboutControls) / sizeof(kAboutControls[0]));
+    EXPECT_NE(SendMessageW(GetWindow(hwnd, GW_CHILD), STM_GETICON, 0, 0), 0);
+  });
+  EXPECT_EQ(about.DoModal(nullptr), IDCANCEL);
+  EXPECT_TRUE(probe.ran());
+}
+
+TEST_F(DialogTest, DialogObjectBracketsOle) {
+  APTTYPE type = APTTYPE_CURRENT;
+  APTTYPEQUALIFIER qualifier = APTTYPEQUALIFIER_NONE;
+  {
+    RegistrationDialog dialog;
+    EXPECT_TRUE(dialog.oleReady());
+    EXPECT_EQ(CoGetApartmentType(&type, &qualifier), S_OK);
+    EXPECT_EQ(type, APTTYPE_MAINSTA);
+    EXPECT_TRUE(dialog.path().empty());
+  }
+  EXPECT_EQ(CoGetApartmentType(&type, &qualifier), CO_E_NOTINITIALIZED);
+}
+
+}  // namespace
+}  // namespace halvern
