@@ -4,6 +4,7 @@
 #include <olectl.h>
 
 #include <cstring>
+#include <thread>
 
 #include "control_fixture.h"
 
@@ -170,6 +171,108 @@ TEST_F(CaptureTest, EscapeStopsACaptureWithoutTimeLimit) {
   EXPECT_GE(frames, 4);
   EXPECT_LE(frames, 6);
   EXPECT_EQ(2, Last(kCaptureStopped)->arguments[0].v.iVal);
+}
+
+// Finds a window of ours by class and title on another thread once it is
+// visible, then posts a command to it as a user's button press.
+void PressWhenShown(const wchar_t* title, int button) {
+  std::thread([=] {
+    HWND window = nullptr;
+    for (int i = 0; i < 200 && !(window && ::IsWindowVisible(window)); ++i) {
+      window = ::FindWindowW(L"#32770", title);
+      if (!window || !::IsWindowVisible(window)) ::Sleep(25);
+    }
+    if (window) ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+  }).detach();
+}
+
+TEST_F(CaptureTest, ConfirmationDecidesWhetherTheCaptureRuns) {
+  Configure(10, 0.3, 160, 120);
+  ASSERT_EQ(S_OK, PutProperty(control(), 1, Var::Text(OutPath(L"confirmed.avi").c_str()).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), 6, Var::I2(1).v).hr);
+  struct Row {
+    int button;
+    bool runs;
+  };
+  const Row rows[] = {{IDCANCEL, false}, {IDOK, true}};
+  for (const Row& row : rows) {
+    sink_.events.clear();
+    PressWhenShown(L"Morvane", row.button);
+    ASSERT_EQ(S_OK, CallMethod(control(), 26).hr);
+    EXPECT_EQ(row.runs, Last(kCaptureComplete) != nullptr) << row.button;
+  }
+}
+
+TEST_F(CaptureTest, ClicksInTheControlStopOnlyWhenAskedTo) {
+  struct Row {
+    DISPID property;  // StopOnLeftClick or StopOnRightClick
+    SHORT enabled;
+    UINT message;
+    bool stops;
+  };
+  const Row rows[] = {
+      {12, 1, WM_LBUTTONDOWN, true},
+      {12, 0, WM_LBUTTONDOWN, false},
+      {13, 1, WM_RBUTTONDOWN, true},
+      {13, 0, WM_RBUTTONDOWN, false},
+  };
+  Configure(20, 0.5, 160, 120);
+  ASSERT_EQ(S_OK, PutProperty(control(), 17, Var::Bool(true).v).hr);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.message);
+    ASSERT_EQ(S_OK, PutProperty(control(), 12, Var::I2(0).v).hr);
+    ASSERT_EQ(S_OK, PutProperty(control(), 13, Var::I2(0).v).hr);
+    ASSERT_EQ(S_OK, PutProperty(control(), row.property, Var::I2(row.enabled).v).hr);
+    int frames = 0;
+    sink_.events.clear();
+    sink_.on_event = [&](DISPID id, DISPPARAMS*) {
+      if (id == kStreamFrame && ++frames == 2) {
+        ::PostMessageW(host_->control_window(), row.message, 0, MAKELPARAM(10, 10));
+      }
+    };
+    ASSERT_EQ(S_OK, CallMethod(control(), 35).hr);
+    const Event* stopped = Last(kCaptureStopped);
+    ASSERT_NE(nullptr, stopped);
+    EXPECT_EQ(row.stops ? 2 : 1, stopped->arguments[0].v.iVal);
+    if (row.message == WM_LBUTTONDOWN) {
+      EXPECT_NE(nullptr, Last(6)) << "Click is raised either way";
+    }
+  }
+}
+
+TEST_F(CaptureTest, ClosingTheControlDuringACaptureEndsIt) {
+  Configure(20, 5, 160, 120);
+  ASSERT_EQ(S_OK, PutProperty(control(), 17, Var::Bool(true).v).hr);
+  int frames = 0;
+  sink_.on_event = [&](DISPID id, DISPPARAMS*) {
+    if (id == kStreamFrame && ++frames == 2) {
+      ComPtr<IOleObject> ole_object;
+      control()->QueryInterface(IID_PPV_ARGS(&ole_object));
+      ole_object->Close(OLECLOSE_NOSAVE);
+    }
+  };
+  ASSERT_EQ(S_OK, CallMethod(control(), 35).hr);
+  EXPECT_EQ(2, frames);
+  EXPECT_EQ(nullptr, host_->control_window()) << "the window went with Close";
+}
+
+TEST_F(CaptureTest, OverlayAndPreviewExcludeEachOther) {
+  struct Row {
+    DISPID property;
+    SHORT value;
+    bool preview;
+    bool overlay;
+  };
+  const Row rows[] = {{2, 1, true, false}, {9, 1, false, true}, {2, 1, true, false}, {2, 0, false, false}};
+  for (const Row& row : rows) {
+    ASSERT_EQ(S_OK, PutProperty(control(), row.property, Var::I2(row.value).v).hr);
+    EXPECT_EQ(row.preview, GetProperty(control(), 2).value.v.boolVal != VARIANT_FALSE);
+    EXPECT_EQ(row.overlay, GetProperty(control(), 9).value.v.boolVal != VARIANT_FALSE);
+    const Event* changed = Last(8);
+    ASSERT_NE(nullptr, changed);
+    EXPECT_EQ(row.preview, changed->arguments[0].v.boolVal != VARIANT_FALSE);
+    EXPECT_EQ(row.overlay, changed->arguments[1].v.boolVal != VARIANT_FALSE);
+  }
 }
 
 TEST_F(CaptureTest, ClipboardHoldsTheCurrentFrame) {
