@@ -156,15 +156,16 @@ void AviWriter::Start() {
 
   // The headers have the same size whatever they say; size them first, then
   // build them for an empty file.
-  header_size_ = BuildHeaders(false).size() - 12;
+  BuildHeaders(false, headers_);
+  header_size_ = headers_.size() - 12;
   if (header_size_ + 1024 > riff_limit_) throw InvalidArgument(L"ファイルの分割サイズが小さすぎます。");
   movi_start_ = header_size_;
   riff_start_ = 0;
   end_ = header_size_ + 12;
-  const std::vector<std::uint8_t> headers = BuildHeaders(false);
+  BuildHeaders(false, headers_);
 
   if (!sink_) sink_ = CreateFileSink(path_);
-  sink_->Write(headers.data(), headers.size());
+  sink_->Write(headers_.data(), headers_.size());
 }
 
 void AviWriter::CheckUsable() const {
@@ -324,6 +325,13 @@ void AviWriter::EndSegment() {
   FlushIndexBlock(audio_);
   if (in_first_segment_) {
     WriteIdx1();
+    // Describe the finished first segment now: should the program die later
+    // in the capture, the file still plays up to here.
+    BuildHeaders(false, headers_);
+    CheckHeaderSize(headers_);
+    sink_->Seek(0);
+    sink_->Write(headers_.data(), headers_.size());
+    sink_->Seek(end_);
   } else {
     PatchSegmentSizes();
   }
@@ -379,10 +387,10 @@ void AviWriter::Finish() {
     PatchSegmentSizes();
   }
   // The headers go last: until they are written the file claims nothing.
-  const std::vector<std::uint8_t> headers = BuildHeaders(true);
-  CheckHeaderSize(headers);
+  BuildHeaders(true, headers_);
+  CheckHeaderSize(headers_);
   sink_->Seek(0);
-  sink_->Write(headers.data(), headers.size());
+  sink_->Write(headers_.data(), headers_.size());
   sink_->Close();
 }
 
@@ -397,10 +405,10 @@ void AviWriter::FinishAfterFailure() {
     first = error;
   }
   try {
-    const std::vector<std::uint8_t> headers = BuildHeaders(false);
-    CheckHeaderSize(headers);
+    BuildHeaders(false, headers_);
+    CheckHeaderSize(headers_);
     sink_->Seek(0);
-    sink_->Write(headers.data(), headers.size());
+    sink_->Write(headers_.data(), headers_.size());
   } catch (const CaptureError& error) {
     if (!first) first = error;
   }
@@ -413,7 +421,7 @@ void AviWriter::FinishAfterFailure() {
   throw MakeFileError(CaptureErrorKind::kWriteFailed, path_);
 }
 
-std::vector<std::uint8_t> AviWriter::BuildHeaders(bool complete) const {
+void AviWriter::BuildHeaders(bool complete, std::vector<std::uint8_t>& out) const {
   const FrameFormat& frame = video_format_.frame;
   const bool has_audio = audio_format_.has_value();
   // Frames and audio the headers may claim, and the first segment's sizes.
@@ -437,7 +445,9 @@ std::vector<std::uint8_t> AviWriter::BuildHeaders(bool complete) const {
   if (end_ == 0) riff_size = movi_size = 4;  // only sizing the headers: nothing is written yet
   const bool with_super = complete;
 
-  std::vector<std::uint8_t> out;
+  // Built into the same storage each time: its capacity is set by the first
+  // build, so later ones do not allocate.
+  out.clear();
   out.reserve(2048 + 32u * limits_.blocks_per_stream);
   Bytes b(out);
   b.U32(FourCc("RIFF"));
@@ -552,7 +562,6 @@ std::vector<std::uint8_t> AviWriter::BuildHeaders(bool complete) const {
   b.U32(FourCc("LIST"));
   b.U32(static_cast<std::uint32_t>(movi_size));
   b.U32(FourCc("movi"));
-  return out;
 }
 
 }  // namespace morvane

@@ -114,7 +114,7 @@ class AviWriter {
   // The headers and the first movi list header, the same size every time.
   // Complete: counts and indexes of the whole file. Otherwise only what the
   // first segment is known to hold, without the super indexes.
-  std::vector<std::uint8_t> BuildHeaders(bool complete) const;
+  void BuildHeaders(bool complete, std::vector<std::uint8_t>& out) const;
   void CheckUsable() const;
   void CheckHeaderSize(const std::vector<std::uint8_t>& headers) const;
 
@@ -129,7 +129,8 @@ class AviWriter {
   StreamState audio_;
   std::vector<std::uint8_t> idx1_;  // classic index of the first segment, 16 bytes per entry
   std::uint8_t scratch_[32] = {};   // chunk headers and padding
-  std::vector<std::uint8_t> staging_;  // small chunks go out header and all in one write
+  std::vector<std::uint8_t> staging_;
+  std::vector<std::uint8_t> headers_;  // built headers, reused  // small chunks go out header and all in one write
 
   std::uint64_t header_size_ = 0;     // bytes before the first movi list
   std::uint64_t riff_start_ = 0;      // offset of the open segment's RIFF header

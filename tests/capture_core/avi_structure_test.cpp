@@ -207,6 +207,29 @@ TEST(AviStructure, FreshFileClaimsNothingUntilClosed) {
   EXPECT_EQ(coretest::ReadFacts(bytes, chunks).avih_frames, 3u);
 }
 
+TEST(AviStructure, CrashAfterTheFirstSegmentKeepsItPlayable) {
+  std::vector<std::uint8_t> bytes;
+  const morvane::FrameFormat f{64, 48, 24};
+  morvane::AviWriter writer(std::make_unique<coretest::MemorySink>(&bytes), {f, 40000}, std::nullopt, 64 * 1024);
+  std::vector<std::uint8_t> frame(f.ImageSize(), 5);
+  while (writer.segments() < 2) writer.WriteVideoFrame(frame.data(), frame.size());
+  writer.WriteVideoFrame(frame.data(), frame.size());
+  // The bytes as the program's death would leave them; the open segment's
+  // sizes still say it is empty, so a reader stops after the first.
+  const std::vector<std::uint8_t> crashed(bytes.begin(), bytes.begin() + 8 + coretest::Le32(bytes, 4));
+  std::vector<Chunk> chunks;
+  ASSERT_EQ(coretest::WalkRiff(crashed, &chunks), "");
+  const coretest::AviFacts facts = coretest::ReadFacts(crashed, chunks);
+  int first_segment_frames = 0;
+  for (const Chunk& c : chunks) first_segment_frames += c.id == "00db" && c.segment == 0;
+  EXPECT_GT(first_segment_frames, 0);
+  EXPECT_EQ(facts.avih_frames, static_cast<std::uint32_t>(first_segment_frames));
+  EXPECT_EQ(facts.video_length, static_cast<std::uint32_t>(first_segment_frames));
+  EXPECT_EQ(facts.avih_flags & 0x10, 0x10u) << "the first segment's index is complete";
+  EXPECT_FALSE(facts.has_indx) << "the open segment is not claimed";
+  writer.Close();
+}
+
 TEST(AviStructure, RateIsReducedAndHeaderSizeIsStable) {
   struct Row {
     std::uint32_t us;
