@@ -1,5 +1,6 @@
 #include "open_request.h"
 
+#include <cstddef>
 #include <cstring>
 
 namespace halvern {
@@ -13,7 +14,7 @@ const char kTitle[] = "OLE \xba\xdd\xc4\xdb\xb0\xd9\x82\xf0\x91I\x91\xf0";
 
 #ifndef _WIN64
 // The 32-bit tool hands the dialog the structure's old 76-byte layout.
-static_assert(OPENFILENAME_SIZE_VERSION_400A == 76, "old OPENFILENAMEA layout");
+static_assert(offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR) == 76, "old OPENFILENAMEA layout");
 #endif
 
 }  // namespace
