@@ -1,5 +1,7 @@
 #include "widget.h"
 
+#include <string>
+
 #include "runtime_error.h"
 
 namespace forms {
@@ -21,8 +23,10 @@ void Widget::CreateControl(const wchar_t* window_class, const std::wstring& text
                           p.rect.left, p.rect.top, p.rect.right - p.rect.left, p.rect.bottom - p.rect.top, p.parent,
                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(p.id)), GetModuleHandleW(nullptr), nullptr);
   if (hwnd_ == nullptr) {
-    throw convert::RuntimeError(static_cast<long>(HRESULT_FROM_WIN32(GetLastError())),
-                                L"ウィンドウを作成できません。");
+    const DWORD error = GetLastError();
+    throw convert::RuntimeError(static_cast<long>(HRESULT_FROM_WIN32(error)),
+                                L"ウィンドウを作成できません。(" + std::wstring(window_class) + L" " +
+                                    std::to_wstring(p.id) + L")");
   }
 }
 

@@ -46,6 +46,8 @@ RECT PixelRect(const LayoutRow& row) {
 
 // Within one container: the widgets that take the focus in tab order, then
 // the labels, so that fields and buttons lie above labels where they overlap.
+// Labels go in falling tab order: of two overlapping labels the later one is
+// drawn on top (the preview-rate label runs under the "F/S" label).
 std::vector<const LayoutRow*> CreationOrder(int container) {
   std::vector<const LayoutRow*> rows;
   for (int i = 0; i < kLayoutCount; ++i) {
@@ -55,7 +57,7 @@ std::vector<const LayoutRow*> CreationOrder(int container) {
     const bool a_label = a->kind == WidgetKind::Label;
     const bool b_label = b->kind == WidgetKind::Label;
     if (a_label != b_label) return b_label;
-    return a->tab_index < b->tab_index;
+    return a_label ? a->tab_index > b->tab_index : a->tab_index < b->tab_index;
   });
   return rows;
 }

@@ -1,0 +1,61 @@
+// The real main window with its real widgets, hosting the strict fake
+// control instead of the registered one; message boxes, error reports and
+// the end of the process are answered and recorded here.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "fake_control.h"
+#include "layout.h"
+#include "main_window.h"
+
+namespace sample_test {
+
+struct ShownMessage {
+  std::wstring text;
+  UINT style;
+};
+
+class SampleWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Creates the window over the fake; runs start-up when load is true.
+  // Returns what Load returned (true when not loaded).
+  bool StartWindow(bool load = true);
+
+  sample::MainWindow& window() { return *window_; }
+  FakeControl& fake() { return *fake_.Get(); }
+  HWND Item(int id) const;
+
+  // The user's actions, routed the way Win32 routes them.
+  void Click(int id);                                 // a button or box
+  void Type(int text_n, const std::wstring& text);     // the user edits a field
+  void LeaveField(int text_n);                         // focus moves away
+  void SelectEntry(int index);                         // the user picks in Combo1
+  std::wstring FieldText(int text_n);
+
+  // Answers for the next message boxes (IDOK when none is queued).
+  std::deque<int> answers_;
+  std::vector<ShownMessage> messages_;
+  std::vector<convert::RuntimeError> errors_;
+  std::vector<UINT> ended_;
+  CallLog log_;
+
+ private:
+  Microsoft::WRL::ComPtr<FakeControl> fake_;
+  std::unique_ptr<sample::MainWindow> window_;
+  bool ole_ = false;
+};
+
+// Replaces "$Text4" in expected lines by the status line's handle value.
+std::vector<std::wstring> WithHandles(std::vector<std::wstring> lines, HWND text4);
+
+}  // namespace sample_test
