@@ -9,6 +9,7 @@
 #include "app/application.h"
 #include "dialogs/about_dialog.h"
 #include "dialogs/registration_dialog.h"
+#include "msgbox.h"
 #include "resource.h"
 
 namespace halvern {
@@ -226,6 +227,34 @@ TEST_F(DialogTest, DialogObjectBracketsOle) {
     EXPECT_TRUE(dialog.path().empty());
   }
   EXPECT_EQ(CoGetApartmentType(&type, &qualifier), CO_E_NOTINITIALIZED);
+}
+
+// Kept last: the exit request it provokes stays with the application object.
+TEST_F(DialogTest, OleFailureIsReportedWithoutOwnerAndRequestsTheExit) {
+  // A thread already in the multithreaded apartment cannot take OLE's.
+  ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
+  uidriver::BoxContents seen;
+  HWND owner = reinterpret_cast<HWND>(static_cast<LONG_PTR>(-1));
+  ModalProbe probe([&](HWND box) {
+    seen = uidriver::ReadBox(box);
+    owner = GetWindow(box, GW_OWNER);
+  });
+  {
+    RegistrationDialog dialog;  // shows the box; the probe closes it
+    EXPECT_FALSE(dialog.oleReady());
+  }
+  EXPECT_TRUE(probe.ran());
+  EXPECT_EQ(seen.text, L"OLE ｼｽﾃﾑの初期化ができません。");
+  EXPECT_EQ(seen.title, Application::Instance().name());
+  EXPECT_EQ(seen.icon, uidriver::BoxIcon::Stop);
+  EXPECT_EQ(owner, nullptr);
+  EXPECT_TRUE(Application::Instance().exitRequested());
+  // The failed session left the apartment it did not create alone.
+  APTTYPE type = APTTYPE_CURRENT;
+  APTTYPEQUALIFIER qualifier = APTTYPEQUALIFIER_NONE;
+  EXPECT_EQ(CoGetApartmentType(&type, &qualifier), S_OK);
+  EXPECT_EQ(type, APTTYPE_MTA);
+  CoUninitialize();
 }
 
 }  // namespace
