@@ -7,6 +7,10 @@
 // written to the file as they fill, and only the classic index of the first
 // segment grows with the number of chunks in it (reserved up front for the
 // frames that segment can hold, so a steady capture does not allocate).
+//
+// Until Close() the headers claim only what is finished: nothing at first,
+// the first segment once it is closed. A program that dies mid-capture so
+// leaves a file that plays as far as it claims.
 #pragma once
 
 #include <cstddef>
@@ -64,8 +68,9 @@ class AviWriter {
   ~AviWriter();
 
   // One frame of video.frame.ImageSize() bytes ('00db'). Throws CaptureError;
-  // after a failure the writer accepts no more data, and Close() keeps the
-  // chunks that were completely written.
+  // after a write failure the writer accepts no more data, and Close() keeps
+  // the chunks that were completely written. kFileTooLong (indexes full) and
+  // kInvalidArgument are not failures of the file: Close() finishes normally.
   void WriteVideoFrame(const std::uint8_t* bits, std::size_t size);
   // A run of PCM bytes ('01wb'), a whole number of sample frames. Only when
   // the writer was opened with audio.
