@@ -1,0 +1,75 @@
+// The main window hosting the registered capture control for real: in-place
+// activation, the event binding found through the control's type
+// information, start-up, the extender size and an orderly end.
+#include <gtest/gtest.h>
+#include <ole2.h>
+
+#include <deque>
+
+#include "layout.h"
+#include "main_window.h"
+
+namespace {
+
+class RealControlTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr))); }
+  void TearDown() override {
+    window_.reset();
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message != WM_QUIT) DispatchMessageW(&msg);
+    }
+    OleUninitialize();
+  }
+  void Start() {
+    sample::MainWindowOptions options;
+    options.message_box = [this](HWND, const std::wstring& text, UINT) {
+      messages_.push_back(text);
+      return IDNO;
+    };
+    options.report_error = [this](HWND, const convert::RuntimeError& e) { errors_.push_back(e); };
+    window_ = std::make_unique<sample::MainWindow>(options);
+    window_->Create();
+    window_->Show(SW_SHOWNORMAL);
+  }
+  std::unique_ptr<sample::MainWindow> window_;
+  std::vector<std::wstring> messages_;
+  std::vector<convert::RuntimeError> errors_;
+};
+
+TEST_F(RealControlTest, HostsTheControlAndRunsStartUp) {
+  Start();
+  ASSERT_NE(window_->control_host(), nullptr);
+  EXPECT_TRUE(window_->control_host()->events_bound());
+  ASSERT_TRUE(window_->Load()) << (errors_.empty() ? L"" : errors_[0].description());
+  EXPECT_EQ(window_->StopFlag(), -1);
+  EXPECT_EQ(window_->Text(10).Text(), L"4800");
+  EXPECT_EQ(window_->Text(11).Text(), L"3600");
+  EXPECT_GT(window_->Combo1().Count(), 0);
+  EXPECT_EQ(window_->Combo1().Selected(), 0);
+  // The control draws into a window of its own inside the site.
+  HWND site = window_->control_host()->window();
+  EXPECT_NE(GetWindow(site, GW_CHILD), nullptr);
+
+  // Resizing through the extender keeps the control filling its site.
+  window_->Morvane1().PutWidth(6000.0f);
+  EXPECT_EQ(window_->Morvane1().Width(), 6000.0f);
+  RECT site_rect{}, child_rect{};
+  GetClientRect(site, &site_rect);
+  GetWindowRect(GetWindow(site, GW_CHILD), &child_rect);
+  EXPECT_EQ(site_rect.right, 400);
+  EXPECT_EQ(child_rect.right - child_rect.left, 400);
+}
+
+TEST_F(RealControlTest, ClosingTheIdleWindowDetachesTheControl) {
+  Start();
+  ASSERT_TRUE(window_->Load());
+  HWND main = window_->hwnd();
+  SendMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_FALSE(IsWindow(main));
+  EXPECT_TRUE(messages_.empty());
+  EXPECT_TRUE(errors_.empty());
+}
+
+}  // namespace
