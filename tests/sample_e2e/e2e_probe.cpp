@@ -6,6 +6,7 @@
 //   e2e_probe box-text <title>            prints the text of a message box (UTF-8, newlines as \n)
 //   e2e_probe answer-box <title> <id>     presses a button of that message box (1 is OK)
 //   e2e_probe window-state <title>        prints "visible" or "hidden" (exit 1: no such window)
+//   e2e_probe close <title>               posts WM_CLOSE, as the close box does
 //   e2e_probe ensure-check <title> <id> <0|1>  clicks the check box if it is not in that state
 //   e2e_probe put-picture <r> <g> <b>     puts a 64x48 picture of one colour on the clipboard
 // Controls anywhere inside a top-level window (also inside its panels), by id:
@@ -177,8 +178,7 @@ int WindowState(const wchar_t* title) {
 }
 
 int EnsureCheck(const wchar_t* title, int id, int state) {
-  HWND hwnd = FindVisibleWindow(title);
-  HWND box = hwnd ? GetDlgItem(hwnd, id) : nullptr;
+  HWND box = FindControl(title, id);
   if (!box) return 1;
   if (SendMessageW(box, BM_GETCHECK, 0, 0) != state) PostMessageW(box, BM_CLICK, 0, 0);
   for (int i = 0; i < 100 && SendMessageW(box, BM_GETCHECK, 0, 0) != state; ++i) Sleep(20);
@@ -225,6 +225,10 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (argc == 3 && std::wcscmp(argv[1], L"box-text") == 0) return BoxText(argv[2]);
   if (argc == 3 && std::wcscmp(argv[1], L"window-state") == 0) return WindowState(argv[2]);
+  if (argc == 3 && std::wcscmp(argv[1], L"close") == 0) {
+    HWND hwnd = FindWindowW(nullptr, argv[2]);
+    return hwnd && PostMessageW(hwnd, WM_CLOSE, 0, 0) ? 0 : 1;
+  }
   if (argc == 4 || (argc == 5 && std::wcscmp(argv[1], L"set-text") == 0)) {
     const int rc = ControlCommand(argv[1], argv[2], _wtoi(argv[3]), argc == 5 ? argv[4] : nullptr);
     if (rc != 2) return rc;

@@ -7,37 +7,16 @@
 source "$(dirname "$0")/e2e_lib.sh"
 e2e_begin real_file_capture "$1" "$2" "$3"
 win_out="Z:$(echo "$E2E_OUT" | tr '/' '\\')"
-export E2E_CAPTURE="$win_out\\capture.avi" E2E_SAVED="$win_out\\saved.avi" E2E_MISSING="$win_out\\no\\such\\saved.avi"
 
-e2e_drive <<'DRIVE'
-timeout 30000
-start ${SAMPLE}
-wait-window "Morvane OCX Sample"
-set-text 302 "${E2E_CAPTURE}"
-focus 302
-focus 303
-set-text 305 "2"
-file-contains ${E2E_FLAGS}/limit.flag go
-click 201
-expect-msgbox "ｺｰﾙﾊﾞｯｸしますか？" sample question
-answer yes
-file-contains ${E2E_FLAGS}/reported.flag go
-wait-window "Morvane OCX Sample"
-set-text 301 "${E2E_SAVED}"
-click 202
-expect-no-msgbox 3000
-set-text 301 "${E2E_MISSING}"
-click 202
-file-contains ${E2E_FLAGS}/missing.flag go
-wait-window "Morvane OCX Sample"
-expect-text 301 "${E2E_MISSING}"
-click 206
-expect-exit 10000
-DRIVE
-
-e2e_wait_window "Morvane OCX Sample" 30 > /dev/null || e2e_fail "the main window did not appear"
-e2e_probe ensure-check "Morvane OCX Sample" 104 1 || e2e_fail "could not switch the time limit on"
-e2e_signal limit
+e2e_launch
+e2e_ctl set-text 302 "$win_out\\capture.avi"
+# The file name goes to the control when the field loses the focus.
+e2e_ctl focus 302
+e2e_ctl focus 303
+e2e_ctl set-text 305 "2"
+e2e_probe ensure-check "$E2E_MAIN" 104 1 || e2e_fail "could not switch the time limit on"
+e2e_ctl click 201
+e2e_answer_box "ｺｰﾙﾊﾞｯｸしますか？" 6
 
 report=$(e2e_wait_box 60) || e2e_fail "no completion report"
 echo "report: $report"
@@ -48,13 +27,23 @@ else
   e2e_fail "the report is not the completion report: $report"
 fi
 e2e_probe answer-box sample 1
-e2e_signal reported
+sleep 1
 
+e2e_ctl set-text 301 "$win_out\\saved.avi"
+e2e_ctl click 202
+e2e_expect_no_box 3
+e2e_ctl set-text 301 "$win_out\\no\\such\\saved.avi"
+e2e_ctl click 202
 missing=$(e2e_wait_box 20) || e2e_fail "the save into a missing folder was not reported"
 echo "missing folder report: $missing"
 e2e_probe answer-box sample 1
-e2e_signal missing
-e2e_finish_driver
+sleep 1
+# The program goes on: its fields still answer and the exit button ends it.
+e2e_expect_text 301 "$win_out\\no\\such\\saved.avi"
+# The control keeps its settings: leave the time limit off for whoever comes next.
+e2e_probe ensure-check "$E2E_MAIN" 104 0 || e2e_fail "could not switch the time limit off"
+e2e_exit
+e2e_verdict
 
 frames() {
   ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames -of csv=p=0 "$1" \
