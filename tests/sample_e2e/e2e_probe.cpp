@@ -28,27 +28,29 @@ namespace {
 
 constexpr wchar_t kDialogClass[] = L"#32770";
 
+struct WindowSearch {
+  const wchar_t* title;
+  bool dialog_only;
+  HWND found;
+};
+
+BOOL CALLBACK MatchTopLevel(HWND hwnd, LPARAM param) {
+  auto* s = reinterpret_cast<WindowSearch*>(param);
+  wchar_t text[256] = {};
+  GetWindowTextW(hwnd, text, 256);
+  wchar_t cls[64] = {};
+  GetClassNameW(hwnd, cls, 64);
+  if (s->dialog_only && std::wcscmp(cls, kDialogClass) != 0) return TRUE;
+  if (IsWindowVisible(hwnd) && std::wcscmp(text, s->title) == 0) {
+    s->found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 HWND FindVisibleWindow(const wchar_t* title, bool dialog_only = false) {
-  struct Search {
-    const wchar_t* title;
-    bool dialog_only;
-    HWND found;
-  } search{title, dialog_only, nullptr};
-  EnumWindows(
-      [](HWND hwnd, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        wchar_t text[256] = {};
-        GetWindowTextW(hwnd, text, 256);
-        wchar_t cls[64] = {};
-        GetClassNameW(hwnd, cls, 64);
-        if (s->dialog_only && std::wcscmp(cls, kDialogClass) != 0) return TRUE;
-        if (IsWindowVisible(hwnd) && std::wcscmp(text, s->title) == 0) {
-          s->found = hwnd;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  WindowSearch search{title, dialog_only, nullptr};
+  EnumWindows(&MatchTopLevel, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
@@ -112,23 +114,24 @@ int AnswerBox(const wchar_t* title, int id) {
   return 0;
 }
 
+struct ControlSearch {
+  int id;
+  HWND found;
+};
+
+BOOL CALLBACK MatchControl(HWND child, LPARAM param) {
+  auto* s = reinterpret_cast<ControlSearch*>(param);
+  if (GetDlgCtrlID(child) != s->id) return TRUE;
+  s->found = child;
+  return FALSE;
+}
+
 HWND FindControl(const wchar_t* title, int id) {
   HWND top = FindVisibleWindow(title);
   if (!top) return nullptr;
-  struct Search {
-    int id;
-    HWND found;
-  } search{id, nullptr};
+  ControlSearch search{id, nullptr};
   // EnumChildWindows walks the whole tree, panels included.
-  EnumChildWindows(
-      top,
-      [](HWND child, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        if (GetDlgCtrlID(child) != s->id) return TRUE;
-        s->found = child;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  EnumChildWindows(top, &MatchControl, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
