@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 namespace {
 
 using morvane_double::CapturePlan;
@@ -63,7 +65,7 @@ TEST(DoubleScript, DirectivesSetWhatTheySay) {
   EXPECT_EQ(s.device_names[2], "カメラ");
   EXPECT_EQ(s.values.at("DeviceCount").number, 3) << "named devices make the count";
   ASSERT_EQ(s.failures.count("StartCapture"), 1u);
-  EXPECT_EQ(s.failures.at("StartCapture").hresult, static_cast<long>(0x80004005));
+  EXPECT_EQ(s.failures.at("StartCapture").hresult, static_cast<long>(static_cast<std::int32_t>(0x80004005)));
   EXPECT_EQ(s.failures.at("StartCapture").description, "no camera here");
   const CapturePlan& stream = s.captures.at("StartStreamCapture");
   EXPECT_EQ(stream.frames, 5);
