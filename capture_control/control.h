@@ -253,6 +253,8 @@ class Control final : public IDispatch,
   bool CurrentFrame(FrameFormat& format, const std::uint8_t*& bits);
 
   HRESULT RunCapture(bool to_file);
+  // Asks a running capture to end at its next frame; the first reason given wins.
+  void RequestStop(StopReason reason);
 
   HRESULT ActivateInPlace(IOleClientSite* site, HWND parent, LPCRECT position);
   HRESULT CreateControlWindow(HWND parent, const RECT& position);
@@ -304,6 +306,7 @@ class Control final : public IDispatch,
   // The running capture, if any.
   bool capturing_ = false;
   bool stop_requested_ = false;
+  StopReason stop_reason_ = StopReason::kUserKeyOrClick;
   FrameFormat live_format_;
   const std::uint8_t* live_bits_ = nullptr;
   long captured_frames_ = 0;

@@ -61,6 +61,12 @@ class CaptureScope {
 }  // namespace
 
 HRESULT Control::StartCapture(const VARIANT*, VARIANT*) { return RunCapture(true); }
+
+void Control::RequestStop(StopReason reason) {
+  if (stop_requested_) return;
+  stop_requested_ = true;
+  stop_reason_ = reason;
+}
 HRESULT Control::StartStreamCapture(const VARIANT*, VARIANT*) { return RunCapture(false); }
 
 HRESULT Control::RunCapture(bool to_file) {
@@ -114,6 +120,7 @@ HRESULT Control::RunCapture(bool to_file) {
   live_format_ = format;
   live_bits_ = bits;
   stop_requested_ = false;
+  stop_reason_ = StopReason::kUserKeyOrClick;
   captured_frames_ = 0;
   dropped_frames_ = 0;
   if (to_file) capture_file_written_ = false;
@@ -147,14 +154,14 @@ HRESULT Control::RunCapture(bool to_file) {
         break;
       }
       if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
-        stop_requested_ = true;
+        RequestStop(StopReason::kUserKeyOrClick);
         continue;
       }
       if ((msg.message == WM_LBUTTONDOWN || msg.message == WM_NCLBUTTONDOWN) && settings_.stop_on_left_click) {
-        stop_requested_ = true;
+        RequestStop(StopReason::kUserKeyOrClick);
       }
       if ((msg.message == WM_RBUTTONDOWN || msg.message == WM_NCRBUTTONDOWN) && settings_.stop_on_right_click) {
-        stop_requested_ = true;
+        RequestStop(StopReason::kUserKeyOrClick);
       }
       ::TranslateMessage(&msg);
       ::DispatchMessageW(&msg);
@@ -163,7 +170,10 @@ HRESULT Control::RunCapture(bool to_file) {
       reason = StopReason::kClosed;
       break;
     }
-    if (stop_requested_) break;
+    if (stop_requested_) {
+      reason = stop_reason_;
+      break;
+    }
     if (next_slot >= limit) {
       reason = StopReason::kTimeLimit;
       break;

@@ -99,12 +99,12 @@ void Control::OnPaint() {
 }
 
 void Control::OnLeftButtonDown() {
-  if (capturing_ && settings_.stop_on_left_click) stop_requested_ = true;
+  if (capturing_ && settings_.stop_on_left_click) RequestStop(StopReason::kUserKeyOrClick);
   FireWithoutArguments(kEventClick);
 }
 
 void Control::OnRightButtonDown() {
-  if (capturing_ && settings_.stop_on_right_click) stop_requested_ = true;
+  if (capturing_ && settings_.stop_on_right_click) RequestStop(StopReason::kUserKeyOrClick);
 }
 
 void Control::OnLeftButtonDoubleClick() { FireWithoutArguments(kEventDblClick); }
@@ -113,7 +113,7 @@ void Control::OnWindowDestroyed() {
   window_ = nullptr;
   // The window went with its parent (the host closed without telling us):
   // a running capture has nowhere left to report to.
-  if (capturing_) stop_requested_ = true;
+  if (capturing_) RequestStop(StopReason::kClosed);
 }
 
 }  // namespace morvane

@@ -253,7 +253,23 @@ TEST_F(CaptureTest, ClosingTheControlDuringACaptureEndsIt) {
   };
   ASSERT_EQ(S_OK, CallMethod(control(), 35).hr);
   EXPECT_EQ(2, frames);
+  EXPECT_EQ(5, Last(kCaptureStopped)->arguments[0].v.iVal) << "ended by closing";
   EXPECT_EQ(nullptr, host_->control_window()) << "the window went with Close";
+}
+
+TEST_F(CaptureTest, QuitMessageEndsTheCaptureAndIsLeftForTheHost) {
+  Configure(20, 5, 160, 120);
+  ASSERT_EQ(S_OK, PutProperty(control(), 17, Var::Bool(true).v).hr);
+  int frames = 0;
+  sink_.on_event = [&](DISPID id, DISPPARAMS*) {
+    if (id == kStreamFrame && ++frames == 2) ::PostQuitMessage(7);
+  };
+  ASSERT_EQ(S_OK, CallMethod(control(), 35).hr);
+  EXPECT_EQ(2, frames);
+  EXPECT_EQ(5, Last(kCaptureStopped)->arguments[0].v.iVal);
+  MSG msg;
+  ASSERT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the host's loop must still see it";
+  EXPECT_EQ(7u, msg.wParam);
 }
 
 TEST_F(CaptureTest, OverlayAndPreviewExcludeEachOther) {
