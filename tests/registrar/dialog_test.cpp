@@ -197,6 +197,44 @@ TEST_F(DialogTest, MainDialogTemplateIconsAndSystemMenu) {
   EXPECT_EQ(Application::Instance().mainWindow(), nullptr);
 }
 
+// WM_ICONERASEBKGND with a paint DC: the minimised painting ran.
+HWND g_watched = nullptr;
+int g_iconErases = 0;
+
+LRESULT CALLBACK WatchSent(int code, WPARAM wparam, LPARAM lparam) {
+  const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lparam);
+  if (code == HC_ACTION && sent->hwnd == g_watched && sent->message == WM_ICONERASEBKGND && sent->wParam != 0) {
+    ++g_iconErases;
+  }
+  return CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
+TEST_F(DialogTest, MinimisedDialogErasesAndDrawsItsIcon) {
+  RegistrationDialog dialog;
+  bool iconic = false;
+  ModalProbe probe([&](HWND hwnd) {
+    SetWindowTextW(GetDlgItem(hwnd, IDC_PATH), L"C:\\kept.ocx");
+    g_watched = hwnd;
+    g_iconErases = 0;
+    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, WatchSent, nullptr, GetCurrentThreadId());
+    ShowWindow(hwnd, SW_MINIMIZE);
+    iconic = IsIconic(hwnd) != FALSE;
+    // A minimised window has no client area to invalidate on current
+    // systems, so the paint request is sent directly.
+    SendMessageW(hwnd, WM_PAINT, 0, 0);
+    UnhookWindowsHookEx(hook);
+    ShowWindow(hwnd, SW_RESTORE);
+    EXPECT_FALSE(IsIconic(hwnd));
+    wchar_t text[64] = {};
+    GetWindowTextW(GetDlgItem(hwnd, IDC_PATH), text, 64);
+    EXPECT_STREQ(text, L"C:\\kept.ocx");
+  });
+  dialog.DoModal(nullptr);
+  ASSERT_TRUE(probe.ran());
+  ASSERT_TRUE(iconic);
+  EXPECT_GE(g_iconErases, 1) << "the minimised paint did not erase the icon background with its paint DC";
+}
+
 TEST_F(DialogTest, AboutBoxTemplate) {
   AboutDialog about;
   ModalProbe probe([](HWND hwnd) {
