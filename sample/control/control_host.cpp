@@ -194,6 +194,21 @@ void ControlHost::OnSize() {
   }
 }
 
+void ControlHost::OnSetFocus() {
+  // Tabbing onto the site hands the keyboard to the control: activated for
+  // its user interface, it takes the focus into its own window.
+  if (!ole_object_) return;
+  RECT area{};
+  GetClientRect(site_window_, &area);
+  IOleClientSite* client = static_cast<IOleClientSite*>(site_);
+  if (FAILED(ole_object_->DoVerb(OLEIVERB_UIACTIVATE, nullptr, client, 0, site_window_, &area))) return;
+  HWND control_window = nullptr;
+  if (IOleInPlaceObject* in_place = site_->in_place_object()) in_place->GetWindow(&control_window);
+  HWND focus = GetFocus();
+  if (control_window != nullptr && focus != control_window && !IsChild(control_window, focus))
+    SetFocus(control_window);
+}
+
 LRESULT CALLBACK ControlHost::SiteProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_NCCREATE) {
     auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
@@ -203,6 +218,9 @@ LRESULT CALLBACK ControlHost::SiteProc(HWND hwnd, UINT message, WPARAM wparam, L
   switch (message) {
     case WM_SIZE:
       if (host) host->OnSize();
+      return 0;
+    case WM_SETFOCUS:
+      if (host) host->OnSetFocus();
       return 0;
     default:
       return DefWindowProcW(hwnd, message, wparam, lparam);

@@ -47,6 +47,7 @@ class ControlHost final : public forms::MessageFilter {
  private:
   static LRESULT CALLBACK SiteProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   void OnSize();
+  void OnSetFocus();
   void Activate(const RECT& rect);
   void BindEvents(ControlEvents* events);
 

@@ -52,6 +52,11 @@ TEST_F(RealControlTest, HostsTheControlAndRunsStartUp) {
   HWND site = window_->control_host()->window();
   EXPECT_NE(GetWindow(site, GW_CHILD), nullptr);
 
+  // Focus given to the site goes on into the control's own window.
+  SetFocus(site);
+  HWND focus = GetFocus();
+  EXPECT_TRUE(focus == site || IsChild(site, focus));
+
   // Resizing through the extender keeps the control filling its site.
   window_->Morvane1().PutWidth(6000.0f);
   EXPECT_EQ(window_->Morvane1().Width(), 6000.0f);
