@@ -20,7 +20,7 @@ class ControlTest : public ::testing::Test {
     ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr)));
     ::SetEnvironmentVariableW(L"MORVANE_SETTINGS_KEY", kTestSettingsKey);
     ::RegDeleteTreeW(HKEY_CURRENT_USER, kTestSettingsKey);
-    host_ = std::make_unique<TestHost>();
+    host_ = std::make_unique<TestHost>(ShowHost());
     ASSERT_TRUE(host_->ok()) << "control not created: hr=0x" << std::hex << host_->create_result();
   }
   void TearDown() override {
@@ -28,6 +28,7 @@ class ControlTest : public ::testing::Test {
     ::OleUninitialize();
   }
   IDispatch* control() { return host_->control(); }
+  virtual bool ShowHost() const { return false; }
 
   std::unique_ptr<TestHost> host_;
 };

@@ -237,7 +237,12 @@ TEST_F(ControlTest, DialogsApplyOnOkAndKeepEverythingOnCancel) {
   EXPECT_STREQ(L"44100", text);
 }
 
-TEST_F(ControlTest, PreviewMovesInTheControlsWindow) {
+class ShownControlTest : public ControlTest {
+ protected:
+  bool ShowHost() const override { return true; }
+};
+
+TEST_F(ShownControlTest, PreviewMovesInTheControlsWindow) {
   HWND window = host_->control_window();
   ASSERT_NE(nullptr, window);
   ASSERT_EQ(S_OK, PutProperty(control(), 10, Var::R8(25).v).hr);

@@ -19,7 +19,7 @@ int wmain(int argc, wchar_t** argv) {
   if (FAILED(::OleInitialize(nullptr))) return 2;
   int status = 0;
   {
-    TestHost host;
+    TestHost host(true);
     ::QueryPerformanceCounter(&t1);
     if (!host.ok()) {
       std::printf("control not created: 0x%08lx\n", static_cast<unsigned long>(host.create_result()));

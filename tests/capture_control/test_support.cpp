@@ -204,14 +204,14 @@ class TestHost::Site final : public IOleClientSite, public IOleInPlaceSite {
   LONG references_ = 1;
 };
 
-TestHost::TestHost() {
+TestHost::TestHost(bool shown) {
   WNDCLASSW window_class{};
   window_class.lpfnWndProc = ::DefWindowProcW;
   window_class.hInstance = ::GetModuleHandleW(nullptr);
   window_class.lpszClassName = L"MorvaneTestHost";
   window_class.hbrBackground = static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
   ::RegisterClassW(&window_class);
-  window_ = ::CreateWindowExW(0, L"MorvaneTestHost", L"Morvane test host", WS_POPUP | WS_VISIBLE, 0, 0, 340, 260,
+  window_ = ::CreateWindowExW(0, L"MorvaneTestHost", L"Morvane test host", WS_POPUP | (shown ? WS_VISIBLE : 0), 0, 0, 340, 260,
                               nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
   CLSID clsid{};
   create_result_ = ::CLSIDFromProgID(L"MORVANELib.Morvane", &clsid);

@@ -80,10 +80,11 @@ class EventSink final : public IDispatch {
 };
 
 // A top-level window with the control activated in place in it, at
-// (0,0)-(320,240) of its client area.
+// (0,0)-(320,240) of its client area. Hidden unless a test looks at the
+// screen: Wine waits about two seconds for a shown top-level window to go.
 class TestHost {
  public:
-  TestHost();
+  explicit TestHost(bool shown = false);
   ~TestHost();
   TestHost(const TestHost&) = delete;
   TestHost& operator=(const TestHost&) = delete;
