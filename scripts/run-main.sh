@@ -40,6 +40,13 @@ fi
 "$root_dir/scripts/wine-run.sh" "$KIT_WINE_STATE" "$program" &
 pid=$!
 sleep "$seconds"
+# Nobody is there to tick the preview box: do it as a user would, so that the
+# screenshot shows the control's live picture.
+probe="$tree/bin/e2e_probe.exe"
+if [ "$(basename "$program")" = sample.exe ] && [ -f "$probe" ]; then
+  "$root_dir/scripts/wine-run.sh" "$KIT_WINE_STATE" "$probe" click "Morvane OCX Sample" 101 || true
+  sleep 3
+fi
 shot="$KIT_WINE_STATE/screenshot.png"
 import -display "$DISPLAY" -window root "$shot"
 echo "screenshot: $shot"
