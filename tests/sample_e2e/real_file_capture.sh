@@ -20,6 +20,8 @@ e2e_answer_box "ｺｰﾙﾊﾞｯｸしますか？" 6
 
 report=$(e2e_wait_box 60) || e2e_fail "no completion report"
 echo "report: $report"
+# The whole screen, so that the report is seen over the main window.
+import -window root "$E2E_OUT/completion_report.png" || true
 if [[ "$report" =~ ^ｷｬﾌﾟﾁｬしたﾌﾚｰﾑ\(([0-9]+)\)\ ﾄﾞﾛｯﾌﾟしたﾌﾚｰﾑ\(([0-9]+)\)$ ]]; then
   captured=${BASH_REMATCH[1]}
   dropped=${BASH_REMATCH[2]}
