@@ -15,6 +15,7 @@
 #include "panel.h"
 #include "startup_sequence.h"
 #include "stream_form.h"
+#include "tab_order.h"
 #include "text_box.h"
 #include "units.h"
 
@@ -246,6 +247,15 @@ void MainWindow::RunUserEvent(const forms::Handler& handler) noexcept {
 bool MainWindow::PreTranslateMessage(MSG& msg) {
   if (hwnd_ == nullptr || msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST) return false;
   if (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd)) return false;
+  if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0) {
+    if (HWND next = NextInTabOrder(hwnd_, GetFocus(), GetKeyState(VK_SHIFT) < 0)) {
+      SetFocus(next);
+      wchar_t class_name[16] = {};
+      GetClassNameW(next, class_name, 16);
+      if (lstrcmpiW(class_name, L"Edit") == 0) SendMessageW(next, EM_SETSEL, 0, -1);
+    }
+    return true;
+  }
   return IsDialogMessageW(hwnd_, &msg) != FALSE;
 }
 

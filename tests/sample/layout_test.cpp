@@ -4,6 +4,9 @@
 
 #include <cmath>
 
+#include <iterator>
+
+#include "tab_order.h"
 #include "window_fixture.h"
 
 namespace sample_test {
@@ -94,6 +97,40 @@ TEST_F(SampleWindowTest, BeforeStartUpTheFieldsHoldTheirInitialTexts) {
   EXPECT_EQ(window().Combo1().Count(), 0);
   EXPECT_EQ(window().StopFlag(), 0);
   EXPECT_TRUE(log_.lines().empty());  // creating the window asks the control nothing
+}
+
+// Every widget that takes the focus, by tab index, as the layout's tables
+// give them: panels included, labels never.
+constexpr int kTabStops[] = {
+    601, 602, 101, 603, 604, 202, 301, 206, 304, 105, 106, 605, 208, 209, 606, 308, 307, 210, 107, 309, 401,
+    203, 204, 205, 306, 207, 305, 104, 303, 103, 201, 302, 108, 109, 211, 700, 212, 102, 213, 310, 311};
+
+TEST_F(SampleWindowTest, TabWalksTheWholeWindowByTabIndex) {
+  ASSERT_TRUE(StartWindow(false));
+  const int count = static_cast<int>(std::size(kTabStops));
+  HWND at = Item(601);
+  for (int n = 1; n <= count; ++n) {
+    at = sample::NextInTabOrder(window().hwnd(), at, false);
+    ASSERT_NE(at, nullptr);
+    EXPECT_EQ(GetDlgCtrlID(at), kTabStops[n % count]) << "stop " << n;
+  }
+  EXPECT_EQ(GetDlgCtrlID(sample::NextInTabOrder(window().hwnd(), Item(601), true)), 311);
+  EXPECT_EQ(GetDlgCtrlID(sample::NextInTabOrder(window().hwnd(), Item(101), true)), 602);
+}
+
+TEST_F(SampleWindowTest, TabSkipsDisabledWidgetsAndLeavesFromInsideAWidget) {
+  ASSERT_TRUE(StartWindow(false));
+  EnableWindow(Item(203), FALSE);  // the format button of a device without that dialog
+  EXPECT_EQ(GetDlgCtrlID(sample::NextInTabOrder(window().hwnd(), Item(401), false)), 204);
+  EnableWindow(Item(603), FALSE);  // a disabled panel takes its widgets with it
+  EXPECT_EQ(GetDlgCtrlID(sample::NextInTabOrder(window().hwnd(), Item(101), false)), 604);
+  // From a widget of the disabled panel: on to the first one outside it.
+  EXPECT_EQ(GetDlgCtrlID(sample::NextInTabOrder(window().hwnd(), Item(306), false)), 211);
+  // From a window inside a widget (the control's own window inside its site).
+  HWND inner = GetWindow(Item(700), GW_CHILD);
+  if (inner) {
+    EXPECT_EQ(GetDlgCtrlID(sample::NextInTabOrder(window().hwnd(), inner, false)), 212);
+  }
 }
 
 }  // namespace
