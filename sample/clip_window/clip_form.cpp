@@ -63,19 +63,6 @@ class PaintScope {
   HDC dc_;
 };
 
-void RegisterClassOnce(HINSTANCE instance, WNDPROC proc) {
-  WNDCLASSEXW wc{};
-  if (GetClassInfoExW(instance, kClassName, &wc)) return;
-  wc.cbSize = sizeof wc;
-  wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = proc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-  wc.lpszClassName = kClassName;
-  if (!RegisterClassExW(&wc)) throw tool_window::LastError(L"ClipBoard のウィンドウ クラスを登録できません。");
-}
-
 }  // namespace
 
 ClipForm::ClipForm() : message_box_(&MessageBoxW) {}
@@ -88,7 +75,7 @@ ClipForm& ClipForm::Instance() {
 void ClipForm::EnsureCreated() {
   if (hwnd_) return;
   HINSTANCE instance = GetModuleHandleW(nullptr);
-  RegisterClassOnce(instance, &ClipForm::WindowProc);
+  tool_window::RegisterClassOnce(instance, kClassName, CS_DBLCLKS, &ClipForm::WindowProc);
   SIZE outer = tool_window::OuterSizeForClientTwips(kLayout.client_width_twips, kLayout.client_height_twips,
                                                      kLayout.style, kLayout.ex_style);
   HWND hwnd = CreateWindowExW(kLayout.ex_style, kClassName, kLayout.caption, kLayout.style, CW_USEDEFAULT,

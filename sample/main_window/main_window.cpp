@@ -31,13 +31,13 @@ constexpr wchar_t kProgId[] = L"MORVANELib.Morvane";
 constexpr wchar_t kFontName[] = L"ＭＳ Ｐゴシック";
 constexpr int kComboDropHeight = 160;  // pixels of the dropped list
 
-struct FontSpec {
+struct FontStyle {
   int points;
   int weight;
 };
-constexpr FontSpec kDefaultFont = {9, FW_NORMAL};
-constexpr FontSpec kButtonFont = {9, FW_BOLD};
-constexpr FontSpec kTitleFontSpec = {12, FW_BOLD};
+constexpr FontStyle kDefaultFont = {9, FW_NORMAL};
+constexpr FontStyle kButtonFont = {9, FW_BOLD};
+constexpr FontStyle kTitleFontStyle = {12, FW_BOLD};
 
 RECT PixelRect(const LayoutRow& row) {
   const int left = TwipsToPixelX(row.x);
@@ -125,14 +125,14 @@ void MainWindow::CreateFonts() {
   HDC screen = GetDC(nullptr);
   const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
   if (screen) ReleaseDC(nullptr, screen);
-  auto make = [dpi](const FontSpec& spec) {
-    return Font(CreateFontW(-MulDiv(spec.points, dpi, 72), 0, 0, 0, spec.weight, FALSE, FALSE, FALSE,
+  auto make = [dpi](const FontStyle& style) {
+    return Font(CreateFontW(-MulDiv(style.points, dpi, 72), 0, 0, 0, style.weight, FALSE, FALSE, FALSE,
                             SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                             DEFAULT_PITCH | FF_DONTCARE, kFontName));
   };
   default_font_ = make(kDefaultFont);
   button_font_ = make(kButtonFont);
-  title_font_ = make(kTitleFontSpec);
+  title_font_ = make(kTitleFontStyle);
 }
 
 void MainWindow::CreateWidgets() {

@@ -32,19 +32,6 @@ const void* AddressFromEvent(long value) {
   return reinterpret_cast<const void*>(static_cast<std::uintptr_t>(static_cast<std::uint32_t>(value)));
 }
 
-void RegisterClassOnce(HINSTANCE instance, WNDPROC proc) {
-  WNDCLASSEXW wc{};
-  if (GetClassInfoExW(instance, kClassName, &wc)) return;
-  wc.cbSize = sizeof wc;
-  wc.style = CS_OWNDC;
-  wc.lpfnWndProc = proc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-  wc.lpszClassName = kClassName;
-  if (!RegisterClassExW(&wc)) throw tool_window::LastError(L"StreamForm のウィンドウ クラスを登録できません。");
-}
-
 }  // namespace
 
 StreamForm& StreamForm::Instance() {
@@ -55,7 +42,7 @@ StreamForm& StreamForm::Instance() {
 void StreamForm::EnsureCreated() {
   if (hwnd_) return;
   HINSTANCE instance = GetModuleHandleW(nullptr);
-  RegisterClassOnce(instance, &StreamForm::WindowProc);
+  tool_window::RegisterClassOnce(instance, kClassName, CS_OWNDC, &StreamForm::WindowProc);
   SIZE outer = tool_window::OuterSizeForClientTwips(kLayout.client_width_twips, kLayout.client_height_twips,
                                                       kLayout.style, kLayout.ex_style);
   HWND hwnd = CreateWindowExW(kLayout.ex_style, kClassName, kLayout.caption, kLayout.style, CW_USEDEFAULT,
