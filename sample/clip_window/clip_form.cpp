@@ -4,6 +4,7 @@
 
 #include "error_report.h"
 #include "tool_window.h"
+#include "window_class.h"
 
 namespace sample {
 namespace {
@@ -75,7 +76,7 @@ ClipForm& ClipForm::Instance() {
 void ClipForm::EnsureCreated() {
   if (hwnd_) return;
   HINSTANCE instance = GetModuleHandleW(nullptr);
-  tool_window::RegisterClassOnce(instance, kClassName, CS_DBLCLKS, &ClipForm::WindowProc);
+  forms::RegisterWindowClass(kClassName, CS_DBLCLKS, &ClipForm::WindowProc);
   SIZE outer = tool_window::OuterSizeForClientTwips(kLayout.client_width_twips, kLayout.client_height_twips,
                                                      kLayout.style, kLayout.ex_style);
   HWND hwnd = CreateWindowExW(kLayout.ex_style, kClassName, kLayout.caption, kLayout.style, CW_USEDEFAULT,

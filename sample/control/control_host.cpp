@@ -10,6 +10,7 @@
 #include "event_sink.h"
 #include "extender.h"
 #include "runtime_error.h"
+#include "window_class.h"
 
 namespace sample {
 namespace {
@@ -17,21 +18,6 @@ namespace {
 using Microsoft::WRL::ComPtr;
 
 constexpr wchar_t kSiteClass[] = L"SampleControlSite";
-
-void RegisterSiteClass(WNDPROC proc) {
-  static bool registered = false;
-  if (registered) return;
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = proc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = kSiteClass;
-  if (RegisterClassExW(&wc) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-    throw convert::RuntimeError(static_cast<long>(HRESULT_FROM_WIN32(GetLastError())), L"", L"Morvane1");
-  registered = true;
-}
 
 // The user's answer to a control that is not there: which one and how to
 // register it.
@@ -63,7 +49,7 @@ ControlFactory RegisteredControlFactory(const wchar_t* prog_id) {
 
 ControlHost::ControlHost(HWND parent, int site_id, const RECT& rect, ControlEvents* events,
                          const ControlFactory& factory) {
-  RegisterSiteClass(&ControlHost::SiteProc);
+  forms::RegisterWindowClass(kSiteClass, 0, &ControlHost::SiteProc);
   site_window_ = CreateWindowExW(0, kSiteClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS |
                                  WS_TABSTOP, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
                                  parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(site_id)),

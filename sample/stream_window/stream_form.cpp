@@ -4,6 +4,7 @@
 
 #include "runtime_error.h"
 #include "tool_window.h"
+#include "window_class.h"
 
 namespace sample {
 namespace {
@@ -42,7 +43,7 @@ StreamForm& StreamForm::Instance() {
 void StreamForm::EnsureCreated() {
   if (hwnd_) return;
   HINSTANCE instance = GetModuleHandleW(nullptr);
-  tool_window::RegisterClassOnce(instance, kClassName, CS_OWNDC, &StreamForm::WindowProc);
+  forms::RegisterWindowClass(kClassName, CS_OWNDC, &StreamForm::WindowProc);
   SIZE outer = tool_window::OuterSizeForClientTwips(kLayout.client_width_twips, kLayout.client_height_twips,
                                                       kLayout.style, kLayout.ex_style);
   HWND hwnd = CreateWindowExW(kLayout.ex_style, kClassName, kLayout.caption, kLayout.style, CW_USEDEFAULT,

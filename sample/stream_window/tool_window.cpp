@@ -27,19 +27,4 @@ convert::RuntimeError LastError(const wchar_t* what) {
   return convert::RuntimeError(static_cast<long>(hr), what);
 }
 
-void RegisterClassOnce(HINSTANCE instance, const wchar_t* class_name, UINT class_style, WNDPROC proc) {
-  WNDCLASSEXW wc{};
-  if (GetClassInfoExW(instance, class_name, &wc)) return;
-  wc.cbSize = sizeof wc;
-  wc.style = class_style;
-  wc.lpfnWndProc = proc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-  wc.lpszClassName = class_name;
-  if (!RegisterClassExW(&wc)) {
-    throw LastError((std::wstring(class_name) + L" のウィンドウ クラスを登録できません。").c_str());
-  }
-}
-
 }  // namespace sample::tool_window

@@ -1,6 +1,5 @@
-// What the program's two secondary windows share: their window class, their
-// size in twips turned into an outer window size, and Win32 failures turned
-// into run-time errors.
+// What the program's two secondary windows share: their size in twips turned
+// into an outer window size, and Win32 failures turned into run-time errors.
 #pragma once
 
 #include <windows.h>
@@ -15,10 +14,6 @@ int TwipsToPixels(int twips, int pixels_per_inch);
 // The outer size of a top-level window whose client area measures the given
 // twips on the screen.
 SIZE OuterSizeForClientTwips(int width_twips, int height_twips, DWORD style, DWORD ex_style);
-
-// Registers the window class the first time it is asked for: button-face
-// background, arrow cursor and the given class style. Throws when it cannot.
-void RegisterClassOnce(HINSTANCE instance, const wchar_t* class_name, UINT class_style, WNDPROC proc);
 
 // The thread's last Win32 error as an HRESULT, with what was being done.
 convert::RuntimeError LastError(const wchar_t* what);
