@@ -200,7 +200,7 @@ HRESULT Control::RunCapture(bool to_file) {
       }
     }
 
-    device->Render(format, bits, next_slot, static_cast<double>(next_slot) / rate);
+    device->Render(format, bits, next_slot, SlotMicroseconds(next_slot, rate));
     if (writer) {
       try {
         writer->WriteVideoFrame(bits, format.ImageSize());

@@ -7,6 +7,7 @@
 #include "control.h"
 #include "control_window.h"
 #include "core/bmp_writer.h"
+#include "frame_clock.h"
 #include "handles.h"
 
 namespace morvane {
@@ -37,8 +38,8 @@ void Control::RenderPreviewFrame() {
     still_format_ = format;
   }
   ++preview_frame_;
-  double seconds = static_cast<double>(preview_frame_) / settings_.preview_rate;
-  device->Render(still_format_, still_bits_.data(), preview_frame_, seconds);
+  device->Render(still_format_, still_bits_.data(), preview_frame_,
+                 SlotMicroseconds(preview_frame_, settings_.preview_rate));
 }
 
 void Control::DrawFrame(HDC dc, const RECT& target, const FrameFormat& format, const std::uint8_t* bits,

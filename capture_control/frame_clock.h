@@ -1,6 +1,11 @@
 // Real-time pacing of a capture: which frame slot a moment falls in, when a
 // slot starts, and how many frames a time limit allows. Pure arithmetic on
 // performance-counter ticks, so it can be checked without a clock.
+//
+// Rates are held as whole thousandths of a frame per second and every step
+// is integer arithmetic: the 32-bit and 64-bit builds, and any processor,
+// then agree on every slot and every stamp, even at exact slot boundaries
+// where a double product lands a hair either side of a whole number.
 #pragma once
 
 #include <cstdint>
@@ -23,9 +28,13 @@ class FrameClock {
  private:
   std::int64_t frequency_;
   std::int64_t start_;
-  double rate_;
+  std::int64_t millirate_;
 };
 
+// A rate in whole thousandths of a frame per second, at least 1.
+std::int64_t MilliFramesPerSecond(double frames_per_second);
+// When slot n begins, in whole microseconds after slot 0 (cut, not rounded).
+std::int64_t SlotMicroseconds(std::int64_t slot, double frames_per_second);
 // The number of frame slots a time limit covers (at least one).
 std::int64_t FramesForTimeLimit(double seconds, double frames_per_second);
 // Audio sample frames that belong before video frame slot n.

@@ -54,9 +54,9 @@ class SyntheticDevice final : public VideoDevice {
     if (choice >= 0 && choice < static_cast<int>(std::size(kSourceChoices))) selected_ = choice;
   }
   int SelectedSource() const override { return selected_; }
-  void Render(const FrameFormat& format, std::uint8_t* bits, std::int64_t frame_number, double seconds) override {
+  void Render(const FrameFormat& format, std::uint8_t* bits, std::int64_t frame_number, std::int64_t microseconds) override {
     Pattern& pattern = selected_ == 0 ? *bars_ : *checkerboard_;
-    pattern.Render(format, bits, frame_number, seconds);
+    pattern.Render(format, bits, frame_number, microseconds);
   }
 
  private:

@@ -30,7 +30,7 @@ class VideoDevice {
   virtual int SelectedSource() const = 0;
   // Fills format.ImageSize() bytes; never allocates.
   virtual void Render(const FrameFormat& format, std::uint8_t* bits, std::int64_t frame_number,
-                      double seconds) = 0;
+                      std::int64_t microseconds) = 0;
 };
 
 // The devices this control offers, in device-index order.

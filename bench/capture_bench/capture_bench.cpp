@@ -53,7 +53,7 @@ CaptureRun Capture(const std::filesystem::path& path, const morvane::FrameFormat
     morvane::AviWriter writer(path, {frame, 33333}, std::nullopt);
     for (int i = 0; i < frames; ++i) {
       if (i == kWarmUpFrames) allocations_at_warm = g_allocations.load();
-      pattern->Render(frame, bits.data(), i, i / 30.0);
+      pattern->Render(frame, bits.data(), i, i * 1000000LL / 30);
       writer.WriteVideoFrame(bits.data(), bits.size());
     }
     const std::uint64_t steady = g_allocations.load() - allocations_at_warm;
@@ -97,7 +97,7 @@ double RenderOnly(const morvane::FrameFormat& frame, int frames) {
   std::vector<std::uint8_t> bits(frame.ImageSize());
   auto pattern = morvane::MakeColourBars();
   const auto start = Clock::now();
-  for (int i = 0; i < frames; ++i) pattern->Render(frame, bits.data(), i, i / 30.0);
+  for (int i = 0; i < frames; ++i) pattern->Render(frame, bits.data(), i, i * 1000000LL / 30);
   return Seconds(start);
 }
 

@@ -55,7 +55,7 @@ constexpr int kGlyphHeight = 7;
 constexpr int kCellWidth = kGlyphWidth + 1;
 constexpr int kCellHeight = kGlyphHeight + 1;
 // "HH:MM:SS.hh #nnnnnnnn"
-constexpr int kTextLength = 21;
+constexpr int kTextLength = kStampLength;
 
 const Glyph* FindGlyph(char ch) {
   for (const Glyph& g : kFont) {
@@ -112,13 +112,12 @@ class Canvas {
   std::size_t stride_;
 };
 
-// Formats "HH:MM:SS.hh #nnnnnnnn" into out (kTextLength chars, no terminator).
-void FormatStamp(std::int64_t frame_number, double seconds, char* out) {
-  if (!(seconds >= 0)) seconds = 0;  // also catches NaN
+}  // namespace
+
+void FormatStamp(std::int64_t frame_number, std::int64_t microseconds, char (&out)[kStampLength]) {
   // Hundredths, wrapping after 100 hours so the two-digit hour field stays two digits.
   constexpr std::int64_t kWrap = 100LL * 3600 * 100;
-  const double capped = std::min(seconds * 100.0, 1e15);
-  std::int64_t hundredths = static_cast<std::int64_t>(capped) % kWrap;
+  const std::int64_t hundredths = microseconds < 0 ? 0 : microseconds / 10000 % kWrap;
   const int fields[4] = {static_cast<int>(hundredths / 360000), static_cast<int>(hundredths / 6000 % 60),
                          static_cast<int>(hundredths / 100 % 60), static_cast<int>(hundredths % 100)};
   const char separators[4] = {':', ':', '.', ' '};
@@ -139,6 +138,8 @@ void FormatStamp(std::int64_t frame_number, double seconds, char* out) {
   if (frame_number < 0) out[at] = '-';
 }
 
+namespace {
+
 // The stamp's scale: as large as fits the width, up to one step per 120 rows.
 int StampScale(const FrameFormat& f) {
   const int by_height = std::max(1, f.height / 120);
@@ -149,9 +150,9 @@ int StampScale(const FrameFormat& f) {
 int StampHeight(const FrameFormat& f) { return (kCellHeight + 2) * StampScale(f); }
 
 // Draws the stamp on a black box with its top-left corner at (x, y).
-void DrawStamp(const Canvas& canvas, int x, int y, std::int64_t frame_number, double seconds) {
+void DrawStamp(const Canvas& canvas, int x, int y, std::int64_t frame_number, std::int64_t microseconds) {
   char text[kTextLength];
-  FormatStamp(frame_number, seconds, text);
+  FormatStamp(frame_number, microseconds, text);
   const int s = StampScale(FrameFormat{canvas.width(), canvas.height(), 24});
   canvas.FillRect(x, y, x + (kTextLength * kCellWidth + 2) * s, y + (kCellHeight + 2) * s, kBlack);
   for (int i = 0; i < kTextLength; ++i) {
@@ -178,7 +179,7 @@ void CheckFormat(const FrameFormat& format, const std::uint8_t* bits) {
 class ColourBars final : public Pattern {
  public:
   void Render(const FrameFormat& format, std::uint8_t* bits, std::int64_t frame_number,
-              double seconds) override {
+              std::int64_t microseconds) override {
     CheckFormat(format, bits);
     const Canvas canvas(format, bits);
     const int w = format.width;
@@ -211,14 +212,14 @@ class ColourBars final : public Pattern {
     const int my = std::max(bars_bottom + stamp_h + 1, h - marker - 1);
     canvas.FillRect(mx, my, mx + marker, my + marker, kWhite);
 
-    DrawStamp(canvas, 2, bars_bottom + 1, frame_number, seconds);
+    DrawStamp(canvas, 2, bars_bottom + 1, frame_number, microseconds);
   }
 };
 
 class MovingCheckerboard final : public Pattern {
  public:
   void Render(const FrameFormat& format, std::uint8_t* bits, std::int64_t frame_number,
-              double seconds) override {
+              std::int64_t microseconds) override {
     CheckFormat(format, bits);
     const Canvas canvas(format, bits);
     const int w = format.width;
@@ -257,7 +258,7 @@ class MovingCheckerboard final : public Pattern {
       canvas.ZeroPadding(y);
       template_row[parity] = y;
     }
-    DrawStamp(canvas, 2, h - StampHeight(format) - 2, frame_number, seconds);
+    DrawStamp(canvas, 2, h - StampHeight(format) - 2, frame_number, microseconds);
   }
 };
 

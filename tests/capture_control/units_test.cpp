@@ -5,8 +5,10 @@
 
 #include <cmath>
 #include <cwchar>
+#include <string>
 
 #include "choice_dialog.h"
+#include "core/pattern.h"
 #include "frame_clock.h"
 #include "low_memory.h"
 #include "messages.h"
@@ -69,6 +71,44 @@ TEST(FrameClockTest, TimeLimitsAndAudioSplit) {
         total += share;
       }
       EXPECT_NEAR(static_cast<double>(samples) * slots / frames, static_cast<double>(total), 1.0) << samples << " " << frames;
+    }
+  }
+}
+
+// Frame times and slot boundaries that sit on rounding edges: integer
+// arithmetic gives the same answer in every build, where a double product
+// such as 29 / 100.0 * 100 lands just below the whole number.
+TEST(FrameClockTest, EdgesAreExactInEveryBuild) {
+  struct Row {
+    std::int64_t slot;
+    double rate;
+    const char* stamp;
+  };
+  const Row rows[] = {
+      {41, 30, "00:00:01.36 #00000041"},    {29, 100, "00:00:00.29 #00000029"},
+      {57, 100, "00:00:00.57 #00000057"},   {1, 29.97, "00:00:00.03 #00000001"},
+      {30, 29.97, "00:00:01.00 #00000030"}, {300, 30, "00:00:10.00 #00000300"},
+      {7, 0.1, "00:01:10.00 #00000007"},    {3, 3, "00:00:01.00 #00000003"},
+      {1, 3, "00:00:00.33 #00000001"},      {2592000, 30, "24:00:00.00 #02592000"},
+  };
+  for (const Row& row : rows) {
+    char text[kStampLength];
+    FormatStamp(row.slot, SlotMicroseconds(row.slot, row.rate), text);
+    EXPECT_EQ(std::string(row.stamp), std::string(text, sizeof text)) << row.slot << " at " << row.rate;
+  }
+
+  // Every slot begins exactly at its first tick, at the counter rates seen
+  // on Windows and Wine and at rates that are not whole numbers.
+  const std::int64_t frequencies[] = {1000, 3579545, 10000000, 2995000000};
+  const double rates[] = {0.1, 1, 7, 15, 29.97, 30, 59.94, 100};
+  for (std::int64_t frequency : frequencies) {
+    for (double rate : rates) {
+      const FrameClock clock(frequency, -5, rate);
+      for (std::int64_t slot : {0LL, 1LL, 2LL, 29LL, 30LL, 1000LL, 2592000LL}) {
+        const std::int64_t first = clock.SlotStart(slot);
+        EXPECT_EQ(slot, clock.SlotAt(first)) << frequency << " " << rate << " " << slot;
+        EXPECT_EQ(slot - 1, clock.SlotAt(first - 1)) << frequency << " " << rate << " " << slot;
+      }
     }
   }
 }

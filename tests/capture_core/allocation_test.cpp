@@ -34,8 +34,8 @@ TEST(Allocations, RenderAndToneAllocateNothing) {
   board->Render(f, bits.data(), 0, 0);
   const std::uint64_t before = coretest::AllocationCount();
   for (int i = 1; i <= 100; ++i) {
-    bars->Render(f, bits.data(), i, i / 30.0);
-    board->Render(f, bits.data(), i, i / 30.0);
+    bars->Render(f, bits.data(), i, i * 1000000LL / 30);
+    board->Render(f, bits.data(), i, i * 1000000LL / 30);
     tone.Generate(audio.data(), 1470);
   }
   EXPECT_EQ(coretest::AllocationCount() - before, 0u);

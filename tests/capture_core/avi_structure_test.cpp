@@ -48,7 +48,7 @@ std::vector<std::uint8_t> WriteCase(const Case& c) {
   std::vector<std::uint8_t> audio(c.audio_bytes_per_frame, 0x80);
   auto pattern = morvane::MakeColourBars();
   for (int i = 0; i < c.frames; ++i) {
-    pattern->Render(video.frame, frame.data(), i, i / 30.0);
+    pattern->Render(video.frame, frame.data(), i, i * 1000000LL / 30);
     writer.WriteVideoFrame(frame.data(), frame.size());
     if (!audio.empty()) writer.WriteAudio(audio.data(), audio.size());
   }

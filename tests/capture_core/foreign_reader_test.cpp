@@ -62,7 +62,7 @@ TEST_P(ForeignAvi, FfprobeReadsEveryFrameAndTheAudio) {
     std::optional<morvane::ToneGenerator> tone;
     if (c.audio) tone.emplace(*c.audio);
     for (int i = 0; i < c.frames; ++i) {
-      pattern->Render(frame, bits.data(), i, i * c.us_per_frame / 1e6);
+      pattern->Render(frame, bits.data(), i, static_cast<std::int64_t>(i) * c.us_per_frame);
       writer.WriteVideoFrame(bits.data(), bits.size());
       if (tone) {
         // The audio of one frame period, carried so that no sample is lost.
@@ -114,7 +114,7 @@ TEST_P(ForeignAvi, FfprobeReadsEveryFrameAndTheAudio) {
 
   // The last frame's pixels, decoded by ffmpeg, are the ones we wrote.
   const int last = c.frames - 1;
-  morvane::MakeColourBars()->Render(frame, bits.data(), last, last * c.us_per_frame / 1e6);
+  morvane::MakeColourBars()->Render(frame, bits.data(), last, static_cast<std::int64_t>(last) * c.us_per_frame);
   const auto decoded = coretest::RunCommand("ffmpeg -v error -i " + Quote(path) + " -map 0:v -vf 'select=eq(n\\," +
                                             std::to_string(last) + ")' -frames:v 1 -f rawvideo -pix_fmt bgr24 -");
   ASSERT_EQ(decoded.status, 0);
@@ -133,7 +133,7 @@ TEST(ForeignBmp, IdentifyReadsSizeDepthAndPixels) {
   for (const auto& f : sizes) {
     SCOPED_TRACE(std::to_string(f.width) + "x" + std::to_string(f.height));
     std::vector<std::uint8_t> bits(f.ImageSize());
-    morvane::MakeMovingCheckerboard()->Render(f, bits.data(), 17, 1.5);
+    morvane::MakeMovingCheckerboard()->Render(f, bits.data(), 17, 1500000);
     const auto path = dir.path() / "still.bmp";
     morvane::WriteBmp(path, f, bits.data());
     const auto id = coretest::RunCommand("identify -format '%w %h %z %m' " + Quote(path));

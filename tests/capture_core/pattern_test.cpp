@@ -2,7 +2,9 @@
 // every legal size safe (the sanitizers watch the edges).
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
+#include <string>
 
 #include "capture_error.h"
 #include "pattern.h"
@@ -16,10 +18,10 @@ struct Maker {
 const Maker kMakers[] = {{"colour_bars", morvane::MakeColourBars},
                          {"checkerboard", morvane::MakeMovingCheckerboard}};
 
-std::vector<std::uint8_t> Render(morvane::Pattern& p, const morvane::FrameFormat& f, std::int64_t n, double s) {
+std::vector<std::uint8_t> Render(morvane::Pattern& p, const morvane::FrameFormat& f, std::int64_t n, std::int64_t us) {
   // Guard bytes past the end catch overruns even without the sanitizers.
   std::vector<std::uint8_t> bits(f.ImageSize() + 16, 0xEE);
-  p.Render(f, bits.data(), n, s);
+  p.Render(f, bits.data(), n, us);
   for (std::size_t i = f.ImageSize(); i < bits.size(); ++i) EXPECT_EQ(bits[i], 0xEE) << "overrun";
   bits.resize(f.ImageSize());
   return bits;
@@ -41,11 +43,11 @@ class PatternTest : public ::testing::TestWithParam<Maker> {};
 TEST_P(PatternTest, SameFrameSamePicture_OtherFramesDiffer) {
   const morvane::FrameFormat f{320, 240, 24};
   auto p = GetParam().make();
-  const auto a = Render(*p, f, 41, 1.37);
-  EXPECT_EQ(a, Render(*p, f, 41, 1.37));
-  EXPECT_EQ(a, Render(*GetParam().make(), f, 41, 1.37)) << "a fresh pattern draws the same";
-  EXPECT_NE(a, Render(*p, f, 42, 1.37)) << "frame number must show";
-  EXPECT_NE(a, Render(*p, f, 41, 1.38)) << "time must show";
+  const auto a = Render(*p, f, 41, 1370000);
+  EXPECT_EQ(a, Render(*p, f, 41, 1370000));
+  EXPECT_EQ(a, Render(*GetParam().make(), f, 41, 1370000)) << "a fresh pattern draws the same";
+  EXPECT_NE(a, Render(*p, f, 42, 1370000)) << "frame number must show";
+  EXPECT_NE(a, Render(*p, f, 41, 1380000)) << "time must show";
 }
 
 TEST_P(PatternTest, StampAreaChangesWithTheCounterAndTime) {
@@ -56,16 +58,16 @@ TEST_P(PatternTest, StampAreaChangesWithTheCounterAndTime) {
   const int top = bars ? f.height * 2 / 3 : f.height - 44;
   struct Step {
     std::int64_t frame;
-    double seconds;
+    std::int64_t us;
     std::int64_t frame2;
-    double seconds2;
+    std::int64_t us2;
   };
-  const Step steps[] = {{0, 0.0, 1, 0.0}, {9, 0.0, 10, 0.0}, {5, 0.0, 5, 0.01}, {5, 59.99, 5, 60.0},
-                        {5, 3599.0, 5, 3600.0}};
+  const Step steps[] = {{0, 0, 1, 0}, {9, 0, 10, 0}, {5, 0, 5, 10000}, {5, 59990000, 5, 60000000},
+                        {5, 3599000000, 5, 3600000000}};
   for (const Step& s : steps) {
-    const auto a = Render(*p, f, s.frame, s.seconds);
-    const auto b = Render(*p, f, s.frame2, s.seconds2);
-    EXPECT_GT(DiffIn(f, a, b, 0, top, f.width, top + 44), 0) << s.frame << " " << s.seconds;
+    const auto a = Render(*p, f, s.frame, s.us);
+    const auto b = Render(*p, f, s.frame2, s.us2);
+    EXPECT_GT(DiffIn(f, a, b, 0, top, f.width, top + 44), 0) << s.frame << " " << s.us;
   }
 }
 
@@ -76,7 +78,7 @@ TEST_P(PatternTest, PaddingIsZeroAndEveryLegalSizeIsSafe) {
     const morvane::FrameFormat f{s[0], s[1], 24};
     SCOPED_TRACE(std::to_string(s[0]) + "x" + std::to_string(s[1]));
     for (std::int64_t n : {std::int64_t{0}, std::int64_t{7}, std::int64_t{123456789012}, std::int64_t{-3}}) {
-      const auto bits = Render(*p, f, n, n * 0.04);
+      const auto bits = Render(*p, f, n, n * 40000);
       const std::size_t used = static_cast<std::size_t>(f.width) * 3;
       for (int y = 0; y < f.height; ++y) {
         for (std::size_t x = used; x < f.Stride(); ++x) ASSERT_EQ(bits[y * f.Stride() + x], 0) << "row " << y;
@@ -96,10 +98,44 @@ TEST_P(PatternTest, InvalidFormatIsRefused) {
 INSTANTIATE_TEST_SUITE_P(Patterns, PatternTest, ::testing::ValuesIn(kMakers),
                          [](const ::testing::TestParamInfo<Maker>& info) { return std::string(info.param.name); });
 
+// The stamp's time is cut to hundredths from whole microseconds, so values a
+// hair below a hundredth never show the next one, and the wrap and the
+// counter's width hold at their edges.
+TEST(Patterns, StampTextOnItsEdges) {
+  struct Row {
+    std::int64_t frame;
+    std::int64_t us;
+    const char* text;
+  };
+  const Row rows[] = {
+      {0, 0, "00:00:00.00 #00000000"},
+      {1, 9999, "00:00:00.00 #00000001"},
+      {2, 10000, "00:00:00.01 #00000002"},
+      {41, 1366666, "00:00:01.36 #00000041"},  // frame 41 at 30 fps
+      {41, 1370000, "00:00:01.37 #00000041"},
+      {29, 290000, "00:00:00.29 #00000029"},  // 0.29 * 100 is 28.999... as doubles
+      {57, 570000, "00:00:00.57 #00000057"},
+      {1, 59999999, "00:00:59.99 #00000001"},
+      {1, 60000000, "00:01:00.00 #00000001"},
+      {1, 3599990000, "00:59:59.99 #00000001"},
+      {1, 359999990000, "99:59:59.99 #00000001"},
+      {1, 360000000000, "00:00:00.00 #00000001"},  // wraps after 100 hours
+      {99999999, 0, "00:00:00.00 #99999999"},
+      {123456789, 0, "00:00:00.00 #23456789"},
+      {-5, -1, "00:00:00.00 #-0000005"},
+      {1, INT64_MAX, "88:00:54.77 #00000001"},
+  };
+  for (const Row& row : rows) {
+    char text[morvane::kStampLength];
+    morvane::FormatStamp(row.frame, row.us, text);
+    EXPECT_EQ(std::string(row.text), std::string(text, sizeof text)) << row.frame << " " << row.us;
+  }
+}
+
 TEST(Patterns, AreEasyToTellApart) {
   const morvane::FrameFormat f{320, 240, 24};
-  const auto a = Render(*morvane::MakeColourBars(), f, 3, 0.1);
-  const auto b = Render(*morvane::MakeMovingCheckerboard(), f, 3, 0.1);
+  const auto a = Render(*morvane::MakeColourBars(), f, 3, 100000);
+  const auto b = Render(*morvane::MakeMovingCheckerboard(), f, 3, 100000);
   EXPECT_GT(DiffIn(f, a, b, 0, 0, f.width, f.height), f.width * f.height);  // most of the picture
 }
 

@@ -28,7 +28,7 @@ int wmain(int argc, wchar_t** argv) {
     morvane::ToneGenerator tone(audio);
     morvane::AviWriter writer(argv[1], {frame, 33333}, audio, limit);
     for (int i = 0; i < frames; ++i) {
-      pattern->Render(frame, bits.data(), i, i / 30.0);
+      pattern->Render(frame, bits.data(), i, i * 1000000LL / 30);
       writer.WriteVideoFrame(bits.data(), bits.size());
       tone.Generate(pcm.data(), 735);
       writer.WriteAudio(pcm.data(), pcm.size());
