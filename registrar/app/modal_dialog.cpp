@@ -7,20 +7,20 @@
 
 namespace halvern {
 
-void DataExchange::Text(int controlId, std::string& value) {
+bool DataExchange::Text(int controlId, std::string& value) {
   HWND field = GetDlgItem(dialog_, controlId);
-  if (!field) return;
-  if (saving_) {
-    const int length = GetWindowTextLengthW(field);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    const int copied = GetWindowTextW(field, text.data(), length + 1);
-    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
-    // The field is Unicode, the data is ANSI: the conversion the A functions
-    // would make, without best-fit look-alikes.
-    value = ToAnsi(text);
-  } else {
-    SetWindowTextW(field, FromAnsi(value).c_str());
+  if (!field) return true;
+  if (!saving_) {
+    SetWindowTextW(field, FromCp932(value).c_str());
+    return true;
   }
+  const int length = GetWindowTextLengthW(field);
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  const int copied = GetWindowTextW(field, text.data(), length + 1);
+  text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+  // The field is Unicode, the data Shift-JIS: a text the code page cannot
+  // spell exactly leaves the data empty rather than approximated.
+  return ToCp932(text, value);
 }
 
 INT_PTR ModalDialog::DoModal(HWND parent) {

@@ -20,11 +20,11 @@ const CommandRow& CommandInfo(Command command) {
   return command == Command::Register ? kCommands[0] : kCommands[1];
 }
 
-CommandResult RunRegistrationCommand(Command command, const std::string& ansiPath, const Reporter& report) {
+CommandResult RunRegistrationCommand(Command command, const std::string& path932, const Reporter& report) {
   const CommandRow& info = CommandInfo(command);
   CommandResult result{MessageId::LoadFailed};
 
-  Library library = LoadNamedLibrary(ansiPath, result.loadError);
+  Library library = LoadNamedLibrary(path932, result.loadError);
   if (!library) {
     const MessageRow& row = Message(MessageId::LoadFailed);
     report(row, FormatLoadFailure(result.loadError));

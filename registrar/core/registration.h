@@ -33,6 +33,6 @@ struct CommandResult {
   DWORD loadError = ERROR_SUCCESS;
 };
 
-CommandResult RunRegistrationCommand(Command command, const std::string& ansiPath, const Reporter& report);
+CommandResult RunRegistrationCommand(Command command, const std::string& path932, const Reporter& report);
 
 }  // namespace halvern

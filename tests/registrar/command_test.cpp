@@ -166,6 +166,53 @@ TEST_F(RegistrationCommandTest, DependenciesBesideTheControlAreFound) {
   EXPECT_EQ(log_.Lines(), (Lines{"dep load", "dep DllRegisterServer called ole=1", "dep unload"}));
 }
 
+// A relative path with a directory is loaded by its full path, so that the
+// DLLs beside it are found (the altered search path is defined for full paths
+// only), and the module is the file the path named.
+TEST_F(RegistrationCommandTest, RelativePathsAreLoadedByTheirFullPath) {
+  const std::string dir = halvern_test::DirFromEnvironment("HALVERN_BESIDE_DIR");
+  ASSERT_FALSE(dir.empty()) << "HALVERN_BESIDE_DIR is not set";
+  const std::string parent = dir.substr(0, dir.find_last_of('\\', dir.size() - 2) + 1);
+  char previous[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, previous);
+  ASSERT_TRUE(SetCurrentDirectoryA(parent.c_str())) << parent;
+  const std::wstring expected = halvern_test::Widen(dir) + L"halvern_test_dep.ocx";
+  for (const char* path : {"beside\\halvern_test_dep.ocx", "beside/halvern_test_dep.ocx",
+                           ".\\beside\\..\\beside\\halvern_test_dep.ocx"}) {
+    SCOPED_TRACE(path);
+    log_.Clear();
+    std::wstring loaded;
+    const CommandResult result = RunRegistrationCommand(Command::Register, path, [&](const MessageRow&, const std::string&) {
+      wchar_t name[MAX_PATH] = {};
+      GetModuleFileNameW(GetModuleHandleW(L"halvern_test_dep.ocx"), name, MAX_PATH);
+      loaded = name;
+    });
+    EXPECT_EQ(result.outcome, MessageId::Registered) << std::hex << result.loadError;
+    EXPECT_EQ(_wcsicmp(loaded.c_str(), expected.c_str()), 0) << loaded;
+    EXPECT_EQ(log_.Lines(), (Lines{"dep load", "dep DllRegisterServer called ole=1", "dep unload"}));
+  }
+  SetCurrentDirectoryA(previous);
+}
+
+// The path is Shift-JIS whatever the system's code page is: a Japanese name
+// loads on code page 1252 too, and a name code page 932 cannot spell never
+// reaches the loader (the dialog refuses it), so its look-alike is never loaded.
+TEST_F(RegistrationCommandTest, JapaneseNamesLoadOnEveryCodePage) {
+  const std::string dir = halvern_test::DirFromEnvironment("HALVERN_NAMES_DIR");
+  ASSERT_FALSE(dir.empty()) << "HALVERN_NAMES_DIR is not set";
+  std::string path;
+  ASSERT_TRUE(ToCp932(halvern_test::Widen(dir) + L"登録テスト.ocx", path));
+  const CommandResult result = Run(Command::Register, path, L"登録テスト.ocx");
+  EXPECT_EQ(result.outcome, MessageId::Registered) << std::hex << result.loadError;
+  EXPECT_EQ(log_.Lines(), (Lines{"ok load", "ok DllRegisterServer called ole=1", "ok unload"}));
+  ASSERT_EQ(reports_.size(), 1u);
+  EXPECT_TRUE(reports_[0].libraryLoaded);
+
+  std::string lookAlike = "stale";
+  EXPECT_FALSE(ToCp932(halvern_test::Widen(dir) + L"halvern_\x0100.ocx", lookAlike));
+  EXPECT_EQ(lookAlike, "");
+}
+
 TEST(OleSession, FailureIsReportedAndNotUnbalanced) {
   // A thread in the multithreaded apartment cannot take OLE's single-threaded one.
   ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
