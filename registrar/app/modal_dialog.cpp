@@ -1,8 +1,7 @@
 #include "modal_dialog.h"
 
-#include <exception>
-
 #include "application.h"
+#include "exception_report.h"
 #include "../core/text_cp932.h"
 
 namespace halvern {
@@ -40,13 +39,12 @@ INT_PTR CALLBACK ModalDialog::DialogProc(HWND hwnd, UINT message, WPARAM wparam,
   }
   if (!self) return FALSE;
 
-  // Exceptions must not unwind through the system's dialog manager.
+  // The one boundary of every dialog: nothing unwinds through the dialog manager.
   try {
     INT_PTR result = FALSE;
     if (self->Route(message, wparam, lparam, result)) return result;
-  } catch (const std::exception& e) {
-    const std::string what = e.what();
-    Application::Instance().ShowMessage(hwnd, std::wstring(what.begin(), what.end()), L"", MB_ICONSTOP);
+  } catch (...) {
+    ReportEscapedException(hwnd);
   }
   if (message == WM_NCDESTROY) self->hwnd_ = nullptr;
   return FALSE;
