@@ -1,26 +1,25 @@
 #include "modal_dialog.h"
 
-#include <exception>
-
 #include "application.h"
+#include "exception_report.h"
 #include "../core/text_cp932.h"
 
 namespace halvern {
 
-void DataExchange::Text(int controlId, std::string& value) {
+bool DataExchange::Text(int controlId, std::string& value) {
   HWND field = GetDlgItem(dialog_, controlId);
-  if (!field) return;
-  if (saving_) {
-    const int length = GetWindowTextLengthW(field);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    const int copied = GetWindowTextW(field, text.data(), length + 1);
-    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
-    // The field is Unicode, the data is ANSI: the conversion the A functions
-    // would make, without best-fit look-alikes.
-    value = ToAnsi(text);
-  } else {
-    SetWindowTextW(field, FromAnsi(value).c_str());
+  if (!field) return true;
+  if (!saving_) {
+    SetWindowTextW(field, FromCp932(value).c_str());
+    return true;
   }
+  const int length = GetWindowTextLengthW(field);
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  const int copied = GetWindowTextW(field, text.data(), length + 1);
+  text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+  // The field is Unicode, the data Shift-JIS: a text the code page cannot
+  // spell exactly leaves the data empty rather than approximated.
+  return ToCp932(text, value);
 }
 
 INT_PTR ModalDialog::DoModal(HWND parent) {
@@ -40,13 +39,12 @@ INT_PTR CALLBACK ModalDialog::DialogProc(HWND hwnd, UINT message, WPARAM wparam,
   }
   if (!self) return FALSE;
 
-  // Exceptions must not unwind through the system's dialog manager.
+  // The one boundary of every dialog: nothing unwinds through the dialog manager.
   try {
     INT_PTR result = FALSE;
     if (self->Route(message, wparam, lparam, result)) return result;
-  } catch (const std::exception& e) {
-    const std::string what = e.what();
-    Application::Instance().ShowMessage(hwnd, std::wstring(what.begin(), what.end()), L"", MB_ICONSTOP);
+  } catch (...) {
+    ReportEscapedException(hwnd);
   }
   if (message == WM_NCDESTROY) self->hwnd_ = nullptr;
   return FALSE;

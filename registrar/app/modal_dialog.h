@@ -14,8 +14,10 @@ class DataExchange {
  public:
   DataExchange(HWND dialog, bool saving) : dialog_(dialog), saving_(saving) {}
   bool saving() const { return saving_; }
-  // A text field mirrored by an ANSI string.
-  void Text(int controlId, std::string& value);
+  // A text field mirrored by a Shift-JIS string. Reading the field fails
+  // (false, and the string is emptied) when it holds a character code page
+  // 932 cannot spell.
+  bool Text(int controlId, std::string& value);
 
  private:
   HWND dialog_;

@@ -13,15 +13,22 @@ struct LibraryDeleter {
 };
 using Library = std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryDeleter>;
 
-// True when the path (ANSI bytes) names a directory: a path separator or a
-// drive colon anywhere. Decided on the decoded text, because a Shift-JIS
+// True when the path (Shift-JIS bytes) names a directory: a path separator or
+// a drive colon anywhere. Decided on the decoded text, because a Shift-JIS
 // trail byte can be 0x5C, the backslash.
-bool NamesDirectory(const std::string& ansiPath);
+bool NamesDirectory(const std::string& path932);
 
-// Loads the library. A path with a directory is loaded with the altered search
-// path, so that the DLLs an OCX depends on are found beside it; a bare name
+// The name handed to the loader: a path with a directory made full against
+// the current directory (relative ones such as "sub\x.ocx" included), a bare
+// name unchanged. Empty when the full path cannot be formed; `last_error` then
+// holds the reason.
+std::wstring LoaderName(const std::string& path932, DWORD& last_error);
+
+// Loads the library. A path with a directory is loaded by its full path with
+// the altered search path, so that the DLLs an OCX depends on are found beside
+// it (the altered search path is defined for full paths only); a bare name
 // keeps the platform's search order. On failure returns null and `lastError`
 // holds the thread's last-error code, read right after the failed call.
-Library LoadNamedLibrary(const std::string& ansiPath, DWORD& lastError);
+Library LoadNamedLibrary(const std::string& path932, DWORD& lastError);
 
 }  // namespace halvern

@@ -25,6 +25,16 @@ const MessageRow kMessages[] = {
     {MessageId::Removed, "\x90\xb3\x8f\xed\x82\xc9\x8d\xed\x8f\x9c\x82\xc5\x82\xab\x82\xdc\x82\xb5\x82\xbd\x81" "B", TitleKind::Information, MB_ICONINFORMATION},
     // OLE ｼｽﾃﾑの初期化ができません。
     {MessageId::OleInitFailed, "OLE \xbc\xbd\xc3\xd1\x82\xcc\x8f\x89\x8a\xfa\x89\xbb\x82\xaa\x82\xc5\x82\xab\x82\xdc\x82\xb9\x82\xf1\x81" "B", TitleKind::ApplicationName, MB_ICONSTOP},
+    // ﾊﾟｽ名が 255 文字を超えています。
+    {MessageId::PathTooLong, "\xca\xdf\xbd\x96\xbc\x82\xaa 255 \x95\xb6\x8e\x9a\x82\xf0\x92\xb4\x82\xa6\x82\xc4\x82\xa2\x82\xdc\x82\xb7\x81" "B", TitleKind::ApplicationName, MB_ICONSTOP},
+    // ﾊﾟｽ名に使用できない文字が含まれています。
+    {MessageId::PathNotCp932, "\xca\xdf\xbd\x96\xbc\x82\xc9\x8eg\x97p\x82\xc5\x82\xab\x82\xc8\x82\xa2\x95\xb6\x8e\x9a\x82\xaa\x8a\xdc\x82\xdc\x82\xea\x82\xc4\x82\xa2\x82\xdc\x82\xb7\x81" "B", TitleKind::ApplicationName, MB_ICONSTOP},
+    // DllRegisterServer の呼び出し中に例外 0x%08lx が発生しました。
+    {MessageId::RegisterCrashed, "DllRegisterServer \x82\xcc\x8c\xc4\x82\xd1\x8fo\x82\xb5\x92\x86\x82\xc9\x97\xe1\x8aO 0x%08lx \x82\xaa\x94\xad\x90\xb6\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81" "B", TitleKind::ApplicationName, MB_ICONSTOP},
+    // DllUnregisterServer の呼び出し中に例外 0x%08lx が発生しました。
+    {MessageId::RemoveCrashed, "DllUnregisterServer \x82\xcc\x8c\xc4\x82\xd1\x8fo\x82\xb5\x92\x86\x82\xc9\x97\xe1\x8aO 0x%08lx \x82\xaa\x94\xad\x90\xb6\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81" "B", TitleKind::ApplicationName, MB_ICONSTOP},
+    // 予期しないｴﾗｰが発生しました。
+    {MessageId::UnexpectedError, "\x97\x5c\x8a\xfa\x82\xb5\x82\xc8\x82\xa2\xb4\xd7\xb0\x82\xaa\x94\xad\x90\xb6\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81" "B", TitleKind::ApplicationName, MB_ICONSTOP},
 };
 
 }  // namespace
@@ -40,11 +50,14 @@ const MessageRow& Message(MessageId id) {
   return kMessages[0];
 }
 
-std::string FormatLoadFailure(DWORD code) {
-  // 64 bytes hold the longest result (20 bytes of text and 10 of number) with room to spare.
-  char buffer[64] = {};
-  wsprintfA(buffer, Message(MessageId::LoadFailed).text932, static_cast<unsigned long>(code));
+std::string FormatWithCode(MessageId id, DWORD code) {
+  // 128 bytes hold the longest result (56 bytes of text and 10 of number)
+  // with room to spare; wsprintfA itself has no bound.
+  char buffer[128] = {};
+  wsprintfA(buffer, Message(id).text932, static_cast<unsigned long>(code));
   return buffer;
 }
+
+std::string FormatLoadFailure(DWORD code) { return FormatWithCode(MessageId::LoadFailed, code); }
 
 }  // namespace halvern

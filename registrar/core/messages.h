@@ -16,6 +16,11 @@ enum class MessageId {
   RemoveFailed,
   Removed,
   OleInitFailed,
+  PathTooLong,
+  PathNotCp932,
+  RegisterCrashed,
+  RemoveCrashed,
+  UnexpectedError,
 };
 
 // Boxes titled with the application's name pass no title of their own.
@@ -32,6 +37,9 @@ const MessageRow& Message(MessageId id);
 
 // "情報" in Shift-JIS: the title of the success boxes.
 extern const char kInformationTitle932[];
+
+// A row's text with its one "0x%08lx" filled in.
+std::string FormatWithCode(MessageId id, DWORD code);
 
 // The load-failure text for a last-error code, e.g. "ﾌｧｲﾙｵｰﾌﾟﾝｴﾗｰ 0x0000007e".
 std::string FormatLoadFailure(DWORD code);

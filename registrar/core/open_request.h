@@ -4,18 +4,36 @@
 #include <windows.h>
 #include <commdlg.h>
 
+#include <string>
+
 namespace halvern {
 
 // The buffers the request points into; they must outlive the request.
 struct OpenRequestBuffers {
-  char file[256];        // preset to "*.ocx"; receives the full path
-  char fileTitle[16];    // filled by the dialog, never read
-  char initialDir[256];  // the system directory
+  wchar_t file[256];        // preset to "*.ocx"; receives the full path
+  wchar_t fileTitle[16];    // filled by the dialog, never read
+  wchar_t initialDir[256];  // the system directory
+  wchar_t filter[32];       // "OLE ｺﾝﾄﾛｰﾙ (*.OCX)", "*.OCX", double-terminated
+  wchar_t title[32];        // "OLE ｺﾝﾄﾛｰﾙを選択"
 };
 
 // Clears the request and fills it: owner, the OCX filter, "*.ocx" in the
 // name box, the system directory to start in, the title, must-exist flags and
 // the default extension. The size is the old (400) layout of the structure.
-void PrepareOpenRequest(OPENFILENAMEA& request, OpenRequestBuffers& buffers, HWND owner);
+// The Japanese texts are decoded from their Shift-JIS bytes, so the dialog
+// reads right whatever the system's code page is.
+void PrepareOpenRequest(OPENFILENAMEW& request, OpenRequestBuffers& buffers, HWND owner);
+
+// What came of the request, from GetOpenFileNameW's answer and
+// CommDlgExtendedError.
+enum class OpenOutcome {
+  Chosen,       // `path932` holds the chosen file's full path
+  Cancelled,    // or failed otherwise: nothing changes, nothing is reported
+  TooLong,      // the chosen path did not fit the 256-character buffer
+  Unspellable,  // the chosen path has characters code page 932 cannot spell
+};
+
+OpenOutcome ReadOpenOutcome(BOOL confirmed, DWORD extended_error, const OpenRequestBuffers& buffers,
+                            std::string& path932);
 
 }  // namespace halvern

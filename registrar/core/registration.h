@@ -11,8 +11,8 @@ namespace halvern {
 
 enum class Command { Register, Remove };
 
-// One report: the message row and its text (the row's text, or the formatted
-// load failure). Called while the library is still loaded; the library is
+// One report: the message row and its text (the row's text, or the row's text
+// with the load error or exception code filled in). Called while the library is still loaded; the library is
 // released only after the report returns, that is after the box was closed.
 using Reporter = std::function<void(const MessageRow& row, const std::string& text932)>;
 
@@ -22,6 +22,7 @@ struct CommandRow {
   MessageId missing;
   MessageId failed;
   MessageId succeeded;
+  MessageId crashed;
 };
 
 const CommandRow& CommandInfo(Command command);
@@ -31,8 +32,9 @@ struct CommandResult {
   MessageId outcome;
   HRESULT status = S_OK;
   DWORD loadError = ERROR_SUCCESS;
+  DWORD exceptionCode = 0;  // the fault that ended the entry point, if one did
 };
 
-CommandResult RunRegistrationCommand(Command command, const std::string& ansiPath, const Reporter& report);
+CommandResult RunRegistrationCommand(Command command, const std::string& path932, const Reporter& report);
 
 }  // namespace halvern

@@ -6,30 +6,35 @@ namespace halvern {
 
 namespace {
 
-std::wstring Decode(UINT codePage, const std::string& bytes) {
-  if (bytes.empty()) return {};
-  const int n = MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-  if (n <= 0) return {};
-  std::wstring out(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), out.data(), n);
-  return out;
-}
+constexpr UINT kCodePage932 = 932;
 
 }  // namespace
 
-std::wstring FromCp932(const std::string& bytes) { return Decode(932, bytes); }
-
-std::wstring FromAnsi(const std::string& bytes) { return Decode(CP_ACP, bytes); }
-
-std::string ToAnsi(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()), nullptr,
-                                    0, nullptr, nullptr);
+std::wstring FromCp932(const std::string& bytes) {
+  if (bytes.empty()) return {};
+  const int size = static_cast<int>(bytes.size());
+  const int n = MultiByteToWideChar(kCodePage932, 0, bytes.data(), size, nullptr, 0);
   if (n <= 0) return {};
-  std::string out(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()), out.data(), n,
-                      nullptr, nullptr);
+  std::wstring out(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(kCodePage932, 0, bytes.data(), size, out.data(), n);
   return out;
+}
+
+bool ToCp932(const std::wstring& text, std::string& bytes) {
+  bytes.clear();
+  if (text.empty()) return true;
+  const int size = static_cast<int>(text.size());
+  BOOL used_default = FALSE;
+  const int n = WideCharToMultiByte(kCodePage932, WC_NO_BEST_FIT_CHARS, text.data(), size, nullptr, 0, nullptr,
+                                    &used_default);
+  if (n <= 0 || used_default) return false;
+  std::string out(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(kCodePage932, WC_NO_BEST_FIT_CHARS, text.data(), size, out.data(), n, nullptr, &used_default);
+  // The way back must give the same text: this also catches a best-fit
+  // mapping that a platform applied without reporting the default character.
+  if (used_default || FromCp932(out) != text) return false;
+  bytes = std::move(out);
+  return true;
 }
 
 }  // namespace halvern

@@ -10,12 +10,10 @@ namespace halvern {
 // on a machine whose code page is not 932.
 std::wstring FromCp932(const std::string& bytes);
 
-// The path travels in the system's ANSI code page, the one the loader's and
-// the file-open dialog's A functions speak.
-std::wstring FromAnsi(const std::string& bytes);
-
-// Characters the ANSI code page cannot spell become '?', never a look-alike
-// (no best-fit mapping), so the loader cannot be sent to a different file.
-std::string ToAnsi(const std::wstring& text);
+// UTF-16 to Shift-JIS, exactly or not at all. The path travels as Shift-JIS
+// like every other text of the tool; a character code page 932 cannot spell
+// makes the conversion fail, because a '?' or a best-fit look-alike in its
+// place could send the loader to a different file.
+bool ToCp932(const std::wstring& text, std::string& bytes);
 
 }  // namespace halvern

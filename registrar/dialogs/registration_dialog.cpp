@@ -74,7 +74,9 @@ bool RegistrationDialog::Route(UINT message, WPARAM wparam, LPARAM lparam, INT_P
   }
 }
 
-void RegistrationDialog::DoDataExchange(DataExchange& exchange) { exchange.Text(IDC_PATH, path_); }
+void RegistrationDialog::DoDataExchange(DataExchange& exchange) {
+  path_spellable_ = exchange.Text(IDC_PATH, path_);
+}
 
 BOOL RegistrationDialog::OnInitDialog() {
   ModalDialog::OnInitDialog();
@@ -138,19 +140,42 @@ void RegistrationDialog::OnDestroy() {
 
 void RegistrationDialog::OnBrowse() {
   UpdateData(true);
-  OPENFILENAMEA request;
+  OPENFILENAMEW request;
   auto buffers = std::make_unique<OpenRequestBuffers>();
   PrepareOpenRequest(request, *buffers, hwnd());
-  // Cancelled or failed: the field keeps whatever it held.
-  if (!GetOpenFileNameA(&request)) return;
-  path_ = buffers->file;
-  UpdateData(false);
+  const BOOL confirmed = GetOpenFileNameW(&request);
+  std::string chosen;
+  switch (ReadOpenOutcome(confirmed, confirmed ? 0 : CommDlgExtendedError(), *buffers, chosen)) {
+    case OpenOutcome::Chosen:
+      path_ = chosen;
+      UpdateData(false);
+      return;
+    case OpenOutcome::TooLong:
+      ShowStop(MessageId::PathTooLong);
+      return;
+    case OpenOutcome::Unspellable:
+      ShowStop(MessageId::PathNotCp932);
+      return;
+    case OpenOutcome::Cancelled:
+      // The field keeps whatever it held.
+      return;
+  }
 }
 
 void RegistrationDialog::OnRunCommand(Command command) {
   UpdateData(true);
+  // Nothing is loaded for a path the loader would receive only approximated.
+  if (!path_spellable_) {
+    ShowStop(MessageId::PathNotCp932);
+    return;
+  }
   RunRegistrationCommand(command, path_,
                          [this](const MessageRow& row, const std::string& text932) { ShowReport(row, text932); });
+}
+
+void RegistrationDialog::ShowStop(MessageId id) {
+  const MessageRow& row = Message(id);
+  ShowReport(row, row.text932);
 }
 
 void RegistrationDialog::ShowReport(const MessageRow& row, const std::string& text932) {

@@ -36,8 +36,10 @@ class RegistrationDialog : public ModalDialog {
   void OnBrowse();
   void OnRunCommand(Command command);
   void ShowReport(const MessageRow& row, const std::string& text932);
+  void ShowStop(MessageId id);
 
-  std::string path_;  // ANSI, exactly as typed or picked
+  std::string path_;  // Shift-JIS, exactly as typed or picked
+  bool path_spellable_ = true;  // false: the field held what code page 932 cannot spell
   HICON icon_;        // shared resource icon: never destroyed
   OleSession ole_;
 };

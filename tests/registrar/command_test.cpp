@@ -4,6 +4,7 @@
 
 #include <fstream>
 
+#include "core/fault_guard.h"
 #include "core/library_loader.h"
 #include "core/ole_session.h"
 #include "core/registration.h"
@@ -47,6 +48,8 @@ struct LibraryCase {
   MessageId outcome;
   HRESULT status;
   Lines log;
+  DWORD exception = 0;
+  const wchar_t* text = nullptr;  // null: the outcome row's own text
 };
 
 const LibraryCase kLibraryCases[] = {
@@ -70,6 +73,20 @@ const LibraryCase kLibraryCases[] = {
      {"regonly load", "regonly DllRegisterServer called ole=1", "regonly unload"}},
     {"halvern_test_regonly.ocx", L"halvern_test_regonly.ocx", Command::Remove, MessageId::RemoveMissing, S_OK,
      {"regonly load", "regonly unload"}},
+    // A crash in the entry point is reported with its code; the library is
+    // still released after the box.
+    {"halvern_test_crash.ocx", L"halvern_test_crash.ocx", Command::Register, MessageId::RegisterCrashed, S_OK,
+     {"crash load", "crash DllRegisterServer called ole=1", "crash unload"}, EXCEPTION_ACCESS_VIOLATION,
+     L"DllRegisterServer の呼び出し中に例外 0xc0000005 が発生しました。"},
+    {"halvern_test_crash.ocx", L"halvern_test_crash.ocx", Command::Remove, MessageId::RemoveCrashed, S_OK,
+     {"crash load", "crash DllUnregisterServer called ole=1", "crash unload"}, EXCEPTION_ACCESS_VIOLATION,
+     L"DllUnregisterServer の呼び出し中に例外 0xc0000005 が発生しました。"},
+    {"halvern_test_divide.ocx", L"halvern_test_divide.ocx", Command::Register, MessageId::RegisterCrashed, S_OK,
+     {"divide load", "divide DllRegisterServer called ole=1", "divide unload"}, EXCEPTION_INT_DIVIDE_BY_ZERO,
+     L"DllRegisterServer の呼び出し中に例外 0xc0000094 が発生しました。"},
+    // After a crash the tool goes on as before.
+    {"halvern_test_ok.ocx", L"halvern_test_ok.ocx", Command::Register, MessageId::Registered, S_OK,
+     {"ok load", "ok DllRegisterServer called ole=1", "ok unload"}},
 };
 
 TEST_F(RegistrationCommandTest, CallsTheEntryPointOnceAndReleasesAfterTheReport) {
@@ -80,9 +97,10 @@ TEST_F(RegistrationCommandTest, CallsTheEntryPointOnceAndReleasesAfterTheReport)
     const CommandResult result = Run(c.command, BinDir() + c.file, c.module);
     EXPECT_EQ(result.outcome, c.outcome);
     EXPECT_EQ(result.status, c.status);
+    EXPECT_EQ(result.exceptionCode, c.exception) << std::hex << result.exceptionCode;
     ASSERT_EQ(reports_.size(), 1u);
     EXPECT_EQ(reports_[0].id, c.outcome);
-    EXPECT_EQ(reports_[0].text, FromCp932(Message(c.outcome).text932));
+    EXPECT_EQ(reports_[0].text, c.text ? c.text : FromCp932(Message(c.outcome).text932));
     EXPECT_TRUE(reports_[0].libraryLoaded) << "released before the box was closed";
     EXPECT_EQ(GetModuleHandleW(c.module), nullptr) << "not released after the command";
     EXPECT_EQ(log_.Lines(), c.log);
@@ -164,6 +182,95 @@ TEST_F(RegistrationCommandTest, DependenciesBesideTheControlAreFound) {
   const CommandResult result = Run(Command::Register, path, L"halvern_test_dep.ocx");
   EXPECT_EQ(result.outcome, MessageId::Registered) << std::hex << result.loadError;
   EXPECT_EQ(log_.Lines(), (Lines{"dep load", "dep DllRegisterServer called ole=1", "dep unload"}));
+}
+
+// A relative path with a directory is loaded by its full path, so that the
+// DLLs beside it are found (the altered search path is defined for full paths
+// only), and the module is the file the path named.
+TEST_F(RegistrationCommandTest, RelativePathsAreLoadedByTheirFullPath) {
+  const std::string dir = halvern_test::DirFromEnvironment("HALVERN_BESIDE_DIR");
+  ASSERT_FALSE(dir.empty()) << "HALVERN_BESIDE_DIR is not set";
+  const std::string parent = dir.substr(0, dir.find_last_of('\\', dir.size() - 2) + 1);
+  char previous[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, previous);
+  ASSERT_TRUE(SetCurrentDirectoryA(parent.c_str())) << parent;
+  const std::wstring expected = halvern_test::Widen(dir) + L"halvern_test_dep.ocx";
+  for (const char* path : {"beside\\halvern_test_dep.ocx", "beside/halvern_test_dep.ocx",
+                           ".\\beside\\..\\beside\\halvern_test_dep.ocx"}) {
+    SCOPED_TRACE(path);
+    log_.Clear();
+    std::wstring loaded;
+    const CommandResult result = RunRegistrationCommand(Command::Register, path, [&](const MessageRow&, const std::string&) {
+      wchar_t name[MAX_PATH] = {};
+      GetModuleFileNameW(GetModuleHandleW(L"halvern_test_dep.ocx"), name, MAX_PATH);
+      loaded = name;
+    });
+    EXPECT_EQ(result.outcome, MessageId::Registered) << std::hex << result.loadError;
+    EXPECT_EQ(_wcsicmp(loaded.c_str(), expected.c_str()), 0) << loaded;
+    EXPECT_EQ(log_.Lines(), (Lines{"dep load", "dep DllRegisterServer called ole=1", "dep unload"}));
+  }
+  SetCurrentDirectoryA(previous);
+}
+
+// The path is Shift-JIS whatever the system's code page is: a Japanese name
+// loads on code page 1252 too, and a name code page 932 cannot spell never
+// reaches the loader (the dialog refuses it), so its look-alike is never loaded.
+TEST_F(RegistrationCommandTest, JapaneseNamesLoadOnEveryCodePage) {
+  const std::string dir = halvern_test::DirFromEnvironment("HALVERN_NAMES_DIR");
+  ASSERT_FALSE(dir.empty()) << "HALVERN_NAMES_DIR is not set";
+  std::string path;
+  ASSERT_TRUE(ToCp932(halvern_test::Widen(dir) + L"登録テスト.ocx", path));
+  const CommandResult result = Run(Command::Register, path, L"登録テスト.ocx");
+  EXPECT_EQ(result.outcome, MessageId::Registered) << std::hex << result.loadError;
+  EXPECT_EQ(log_.Lines(), (Lines{"ok load", "ok DllRegisterServer called ole=1", "ok unload"}));
+  ASSERT_EQ(reports_.size(), 1u);
+  EXPECT_TRUE(reports_[0].libraryLoaded);
+
+  std::string lookAlike = "stale";
+  EXPECT_FALSE(ToCp932(halvern_test::Widen(dir) + L"halvern_\x0100.ocx", lookAlike));
+  EXPECT_EQ(lookAlike, "");
+}
+
+HRESULT STDAPICALLTYPE ReturnsFailure() { return E_FAIL; }
+
+HRESULT STDAPICALLTYPE WritesToNowhere() {
+  volatile int* volatile nowhere = nullptr;
+  *nowhere = 1;
+  return S_OK;
+}
+
+// Debug output is an exception that the system raises and handles itself:
+// software exceptions pass the guard untouched.
+HRESULT STDAPICALLTYPE WritesDebugOutput() {
+  OutputDebugStringA("halvern guard test\n");
+  return S_FALSE;
+}
+
+struct GuardCase {
+  const char* what;
+  EntryPoint entry;
+  HRESULT status;
+  DWORD exception;
+};
+
+const GuardCase kGuardCases[] = {
+    {"returns", ReturnsFailure, E_FAIL, 0},
+    {"faults", WritesToNowhere, S_OK, EXCEPTION_ACCESS_VIOLATION},
+    {"returns after a fault", ReturnsFailure, E_FAIL, 0},
+    {"raises and handles a software exception", WritesDebugOutput, S_FALSE, 0},
+    {"faults again", WritesToNowhere, S_OK, EXCEPTION_ACCESS_VIOLATION},
+};
+
+TEST(FaultGuard, EndsTheCallOnAProcessorFaultOnly) {
+  for (const GuardCase& c : kGuardCases) {
+    SCOPED_TRACE(c.what);
+    const GuardedCall call = CallGuarded(c.entry);
+    EXPECT_EQ(call.faulted(), c.exception != 0);
+    EXPECT_EQ(call.exceptionCode, c.exception) << std::hex << call.exceptionCode;
+    if (!call.faulted()) {
+      EXPECT_EQ(call.status, c.status);
+    }
+  }
 }
 
 TEST(OleSession, FailureIsReportedAndNotUnbalanced) {

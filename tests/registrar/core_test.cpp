@@ -36,6 +36,13 @@ const MessageCase kMessageCases[] = {
      MB_ICONSTOP},
     {MessageId::Removed, L"正常に削除できました。", TitleKind::Information, MB_ICONINFORMATION},
     {MessageId::OleInitFailed, L"OLE ｼｽﾃﾑの初期化ができません。", TitleKind::ApplicationName, MB_ICONSTOP},
+    {MessageId::PathTooLong, L"ﾊﾟｽ名が 255 文字を超えています。", TitleKind::ApplicationName, MB_ICONSTOP},
+    {MessageId::PathNotCp932, L"ﾊﾟｽ名に使用できない文字が含まれています。", TitleKind::ApplicationName, MB_ICONSTOP},
+    {MessageId::RegisterCrashed, L"DllRegisterServer の呼び出し中に例外 0x%08lx が発生しました。",
+     TitleKind::ApplicationName, MB_ICONSTOP},
+    {MessageId::RemoveCrashed, L"DllUnregisterServer の呼び出し中に例外 0x%08lx が発生しました。",
+     TitleKind::ApplicationName, MB_ICONSTOP},
+    {MessageId::UnexpectedError, L"予期しないｴﾗｰが発生しました。", TitleKind::ApplicationName, MB_ICONSTOP},
 };
 
 TEST(Messages, DecodeToTheExactTextsWithTitleAndIcon) {
@@ -50,23 +57,29 @@ TEST(Messages, DecodeToTheExactTextsWithTitleAndIcon) {
 }
 
 struct FormatCase {
+  MessageId id;
   DWORD code;
   const wchar_t* text;
 };
 
 const FormatCase kFormatCases[] = {
-    {0x7e, L"ﾌｧｲﾙｵｰﾌﾟﾝｴﾗｰ 0x0000007e"},
-    {0xc1, L"ﾌｧｲﾙｵｰﾌﾟﾝｴﾗｰ 0x000000c1"},
-    {0, L"ﾌｧｲﾙｵｰﾌﾟﾝｴﾗｰ 0x00000000"},
-    {0x8002801c, L"ﾌｧｲﾙｵｰﾌﾟﾝｴﾗｰ 0x8002801c"},
-    {0xffffffff, L"ﾌｧｲﾙｵｰﾌﾟﾝｴﾗｰ 0xffffffff"},
+    {MessageId::LoadFailed, 0x7e, L"ﾌｧｲﾙｵｰﾌﾟﾝｴﾗｰ 0x0000007e"},
+    {MessageId::LoadFailed, 0xc1, L"ﾌｧｲﾙｵｰﾌﾟﾝｴﾗｰ 0x000000c1"},
+    {MessageId::LoadFailed, 0, L"ﾌｧｲﾙｵｰﾌﾟﾝｴﾗｰ 0x00000000"},
+    {MessageId::LoadFailed, 0x8002801c, L"ﾌｧｲﾙｵｰﾌﾟﾝｴﾗｰ 0x8002801c"},
+    {MessageId::LoadFailed, 0xffffffff, L"ﾌｧｲﾙｵｰﾌﾟﾝｴﾗｰ 0xffffffff"},
+    {MessageId::RegisterCrashed, 0xc0000005, L"DllRegisterServer の呼び出し中に例外 0xc0000005 が発生しました。"},
+    {MessageId::RemoveCrashed, 0xffffffff, L"DllUnregisterServer の呼び出し中に例外 0xffffffff が発生しました。"},
 };
 
-TEST(Messages, LoadFailureShowsEightLowerCaseHexDigits) {
+TEST(Messages, CodesShowEightLowerCaseHexDigits) {
   for (const FormatCase& c : kFormatCases) {
-    const std::string text = FormatLoadFailure(c.code);
-    EXPECT_LT(text.size(), 64u);
+    const std::string text = FormatWithCode(c.id, c.code);
     EXPECT_EQ(FromCp932(text), c.text) << std::hex << c.code;
+    if (c.id == MessageId::LoadFailed) {
+      EXPECT_LT(text.size(), 64u);
+      EXPECT_EQ(FormatLoadFailure(c.code), text);
+    }
   }
 }
 
@@ -92,21 +105,71 @@ const DirectoryCase kDirectoryCases[] = {
 
 TEST(LibraryLoader, TellsPathsWithADirectoryFromBareNames) {
   for (const DirectoryCase& c : kDirectoryCases) {
-    const std::string ansi = ToAnsi(c.path);
-    if (FromAnsi(ansi) != c.path) continue;  // not spellable in this ANSI code page
-    EXPECT_EQ(NamesDirectory(ansi), c.namesDirectory) << FromAnsi(ansi).size();
+    std::string path932;
+    ASSERT_TRUE(ToCp932(c.path, path932)) << c.path;
+    EXPECT_EQ(NamesDirectory(path932), c.namesDirectory) << c.path;
   }
 }
 
-TEST(TextCp932, AnsiRoundTripAndNoBestFit) {
-  EXPECT_EQ(FromAnsi(ToAnsi(L"C:\\TEMP\\a.ocx")), L"C:\\TEMP\\a.ocx");
-  // A character the code page lacks must not turn into a look-alike that
-  // could name another file.
-  const std::string ansi = ToAnsi(L"C:\\a\x0100.ocx");  // Ā: in neither 932 nor 1252
-  EXPECT_EQ(ansi.find('A'), std::string::npos);
-  EXPECT_NE(ansi.find('?'), std::string::npos);
-  EXPECT_EQ(FromAnsi(""), L"");
-  EXPECT_EQ(ToAnsi(L""), "");
+struct LoaderNameCase {
+  const wchar_t* path;
+  const wchar_t* name;  // "|" stands for the current directory with its trailing backslash
+};
+
+const LoaderNameCase kLoaderNameCases[] = {
+    {L"hhctrl.ocx", L"hhctrl.ocx"},  // bare names keep the search order
+    {L"表.ocx", L"表.ocx"},
+    {L"sub\\x.ocx", L"|sub\\x.ocx"},
+    {L"sub/x.ocx", L"|sub\\x.ocx"},
+    {L".\\x.ocx", L"|x.ocx"},
+    {L"sub\\..\\x.ocx", L"|x.ocx"},
+    {L"表\\x.ocx", L"|表\\x.ocx"},
+    {L"C:\\dir\\x.ocx", L"C:\\dir\\x.ocx"},
+    {L"C:\\dir\\.\\sub\\..\\x.ocx", L"C:\\dir\\x.ocx"},
+};
+
+TEST(LibraryLoader, PathsWithADirectoryBecomeFullPaths) {
+  wchar_t current[MAX_PATH] = {};
+  ASSERT_GT(GetCurrentDirectoryW(MAX_PATH, current), 0u);
+  std::wstring here = current;
+  if (here.back() != L'\\') here += L'\\';
+  for (const LoaderNameCase& c : kLoaderNameCases) {
+    std::string path932;
+    ASSERT_TRUE(ToCp932(c.path, path932)) << c.path;
+    std::wstring expected = c.name;
+    if (expected[0] == L'|') expected.replace(0, 1, here);
+    DWORD error = 0xDEADBEEF;
+    EXPECT_EQ(LoaderName(path932, error), expected) << c.path;
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_SUCCESS)) << c.path;
+  }
+}
+
+struct SpellCase {
+  const wchar_t* text;
+  bool spellable;
+};
+
+const SpellCase kSpellCases[] = {
+    {L"", true},
+    {L"C:\\TEMP\\a.ocx", true},
+    {L"C:\\表\\ｺﾝﾄﾛｰﾙ.ocx", true},
+    {L"C:\\\xFF5E.ocx", true},   // ～, which code page 932 maps to and from itself
+    {L"C:\\a\x0100.ocx", false},  // Ā: a best-fit conversion would give "A"
+    {L"C:\\caf\x00E9.ocx", false},  // é
+    {L"C:\\\xD83D\xDE00.ocx", false},  // a character outside the basic plane
+    {L"C:\\\x20AC.ocx", false},  // €
+};
+
+TEST(TextCp932, ExactOrNotAtAll) {
+  for (const SpellCase& c : kSpellCases) {
+    std::string bytes = "stale";
+    EXPECT_EQ(ToCp932(c.text, bytes), c.spellable) << c.text;
+    if (c.spellable) {
+      EXPECT_EQ(FromCp932(bytes), c.text);
+    } else {
+      EXPECT_EQ(bytes, "") << "an approximation was kept";
+    }
+  }
 }
 
 struct CentreCase {
@@ -170,43 +233,45 @@ TEST(Application, NameIsTheExecutableFileNameWithoutExtension) {
 }
 
 TEST(OpenRequest, MatchesTheBrowseRequest) {
-  OPENFILENAMEA request;
+  OPENFILENAMEW request;
   std::memset(&request, 0xCC, sizeof(request));  // stale bytes must not survive
   OpenRequestBuffers buffers;
   std::memset(&buffers, 0xCC, sizeof(buffers));
   HWND owner = reinterpret_cast<HWND>(static_cast<LONG_PTR>(0x1234));
   PrepareOpenRequest(request, buffers, owner);
 
-  EXPECT_EQ(request.lStructSize, static_cast<DWORD>(OPENFILENAME_SIZE_VERSION_400A));
+  EXPECT_EQ(request.lStructSize, static_cast<DWORD>(OPENFILENAME_SIZE_VERSION_400W));
 #ifndef _WIN64
   EXPECT_EQ(request.lStructSize, 76u);
 #endif
   EXPECT_EQ(request.hwndOwner, owner);
   EXPECT_EQ(request.hInstance, nullptr);
-  const std::string filterDescription = request.lpstrFilter;
-  const std::string filterPattern = request.lpstrFilter + filterDescription.size() + 1;
-  EXPECT_EQ(FromCp932(filterDescription), L"OLE ｺﾝﾄﾛｰﾙ (*.OCX)");
-  EXPECT_EQ(filterPattern, "*.OCX");
-  EXPECT_EQ(request.lpstrFilter[filterDescription.size() + 1 + filterPattern.size() + 1], '\0');
+  // Wide texts decoded from Shift-JIS: compared with wide literals, so the
+  // check holds whatever the ANSI code page is.
+  const std::wstring filterDescription = request.lpstrFilter;
+  const std::wstring filterPattern = request.lpstrFilter + filterDescription.size() + 1;
+  EXPECT_EQ(filterDescription, L"OLE ｺﾝﾄﾛｰﾙ (*.OCX)");
+  EXPECT_EQ(filterPattern, L"*.OCX");
+  EXPECT_EQ(request.lpstrFilter[filterDescription.size() + 1 + filterPattern.size() + 1], L'\0');
   EXPECT_EQ(request.lpstrCustomFilter, nullptr);
   EXPECT_EQ(request.nMaxCustFilter, 0u);
   EXPECT_EQ(request.nFilterIndex, 0u);
   EXPECT_EQ(request.lpstrFile, buffers.file);
-  EXPECT_STREQ(request.lpstrFile, "*.ocx");
+  EXPECT_STREQ(request.lpstrFile, L"*.ocx");
   EXPECT_EQ(request.nMaxFile, 256u);
   EXPECT_EQ(request.lpstrFileTitle, buffers.fileTitle);
   EXPECT_EQ(request.nMaxFileTitle, 16u);
-  EXPECT_EQ(buffers.fileTitle[0], '\0');
+  EXPECT_EQ(buffers.fileTitle[0], L'\0');
 
-  char system[MAX_PATH] = {};
-  GetSystemDirectoryA(system, MAX_PATH);
+  wchar_t system[MAX_PATH] = {};
+  GetSystemDirectoryW(system, MAX_PATH);
   ASSERT_NE(request.lpstrInitialDir, nullptr);
   EXPECT_STREQ(request.lpstrInitialDir, system);
-  EXPECT_EQ(FromCp932(request.lpstrTitle), L"OLE ｺﾝﾄﾛｰﾙを選択");
+  EXPECT_STREQ(request.lpstrTitle, L"OLE ｺﾝﾄﾛｰﾙを選択");
   EXPECT_EQ(request.Flags, 0x1800u);
   EXPECT_EQ(request.nFileOffset, 0);
   EXPECT_EQ(request.nFileExtension, 0);
-  EXPECT_STREQ(request.lpstrDefExt, "OCX");
+  EXPECT_STREQ(request.lpstrDefExt, L"OCX");
   EXPECT_EQ(request.lCustData, 0);
   EXPECT_EQ(request.lpfnHook, nullptr);
   EXPECT_EQ(request.lpTemplateName, nullptr);

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -265,6 +267,96 @@ TEST_F(DialogTest, DialogObjectBracketsOle) {
     EXPECT_TRUE(dialog.path().empty());
   }
   EXPECT_EQ(CoGetApartmentType(&type, &qualifier), CO_E_NOTINITIALIZED);
+}
+
+// Reads and closes every message box owned by `owner` while it lives.
+class BoxCatcher {
+ public:
+  explicit BoxCatcher(HWND owner) : owner_(owner) {
+    current_ = this;
+    timer_ = SetTimer(nullptr, 0, 30, OnTimer);
+  }
+  ~BoxCatcher() {
+    KillTimer(nullptr, timer_);
+    current_ = nullptr;
+  }
+  BoxCatcher(const BoxCatcher&) = delete;
+  BoxCatcher& operator=(const BoxCatcher&) = delete;
+  const std::vector<uidriver::BoxContents>& seen() const { return seen_; }
+
+ private:
+  static VOID CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
+    BoxCatcher* self = current_;
+    if (!self) return;
+    HWND box = uidriver::FindOwnedBox(self->owner_, GetCurrentProcessId());
+    if (!box || box == self->last_) return;
+    self->last_ = box;
+    self->seen_.push_back(uidriver::ReadBox(box));
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+  }
+
+  static BoxCatcher* current_;
+  HWND owner_;
+  HWND last_ = nullptr;
+  UINT_PTR timer_ = 0;
+  std::vector<uidriver::BoxContents> seen_;
+};
+
+BoxCatcher* BoxCatcher::current_ = nullptr;
+
+constexpr WORD kThrowCommand = 0x7001;
+
+// The About template with a handler that throws what the test asks for.
+class ThrowingDialog : public ModalDialog {
+ public:
+  explicit ThrowingDialog(std::function<void()> raise) : ModalDialog(IDD_ABOUTBOX), raise_(std::move(raise)) {}
+
+ protected:
+  bool Route(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR& result) override {
+    if (message == WM_COMMAND && LOWORD(wparam) == kThrowCommand) raise_();
+    return ModalDialog::Route(message, wparam, lparam, result);
+  }
+
+ private:
+  std::function<void()> raise_;
+};
+
+struct EscapeCase {
+  const char* what;
+  std::function<void()> raise;
+  const wchar_t* text;
+};
+
+TEST_F(DialogTest, AnEscapingExceptionIsReportedAndTheDialogLives) {
+  const EscapeCase cases[] = {
+      // テスト in Shift-JIS, the tool's own texts' encoding.
+      {"runtime_error", [] { throw std::runtime_error("\x83\x65\x83\x58\x83\x67"); },
+       L"予期しないｴﾗｰが発生しました。\nテスト"},
+      {"bad_alloc", [] { throw std::bad_alloc(); }, L"予期しないｴﾗｰが発生しました。\nstd::bad_alloc"},
+      {"not a standard exception", [] { throw 42; }, L"予期しないｴﾗｰが発生しました。"},
+  };
+  for (const EscapeCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    ThrowingDialog dialog(c.raise);
+    bool alive = false;
+    std::vector<uidriver::BoxContents> seen;
+    ModalProbe probe([&](HWND hwnd) {
+      BoxCatcher catcher(hwnd);
+      SendMessageW(hwnd, WM_COMMAND, kThrowCommand, 0);
+      SendMessageW(hwnd, WM_COMMAND, kThrowCommand, 0);
+      alive = IsWindow(hwnd) && IsWindowVisible(hwnd);
+      seen = catcher.seen();
+    });
+    EXPECT_EQ(dialog.DoModal(nullptr), IDCANCEL);
+    ASSERT_TRUE(probe.ran());
+    EXPECT_TRUE(alive);
+    ASSERT_EQ(seen.size(), 2u) << "one box per failure";
+    for (const uidriver::BoxContents& box : seen) {
+      EXPECT_EQ(box.text, c.text);
+      EXPECT_EQ(box.title, Application::Instance().name());
+      EXPECT_EQ(box.icon, uidriver::BoxIcon::Stop);
+    }
+  }
 }
 
 // Kept last: the exit request it provokes stays with the application object.

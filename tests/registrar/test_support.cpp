@@ -26,6 +26,14 @@ std::string DirFromEnvironment(const char* variable) {
   return dir;
 }
 
+std::wstring Widen(const std::string& ansi) {
+  if (ansi.empty()) return {};
+  const int n = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), n);
+  return wide;
+}
+
 TestLibraryLog::TestLibraryLog(const char* name) {
   char temp[MAX_PATH] = {};
   GetTempPathA(MAX_PATH, temp);

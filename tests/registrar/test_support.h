@@ -17,6 +17,9 @@ std::string BinDir();
 // with a trailing backslash; empty when unset.
 std::string DirFromEnvironment(const char* variable);
 
+// ANSI (the test's own paths) to UTF-16.
+std::wstring Widen(const std::string& ansi);
+
 // A fresh log file for the test libraries, named in HALVERN_TESTLIB_LOG.
 class TestLibraryLog {
  public:

@@ -1,5 +1,5 @@
 // A self-registering library for Halvern's tests. Built several times with
-// different settings; each build records in the file named by the environment
+// different settings (some crash in their entry points); each build records in the file named by the environment
 // variable HALVERN_TESTLIB_LOG when it is loaded, when an entry point runs (and
 // whether OLE was initialised on the calling thread) and when it is unloaded.
 #include <windows.h>
@@ -41,10 +41,23 @@ const char* OleState() {
   return "ole=mta";
 }
 
+#if defined(TESTLIB_CRASH_ACCESS) || defined(TESTLIB_CRASH_DIVIDE)
+// Values the compiler cannot see through, so that the crash is a real
+// processor fault and not a trap instruction put in its place.
+volatile int* volatile g_nowhere = nullptr;
+volatile int g_zero = 0;
+#endif
+
 HRESULT Run(const char* entryPoint) {
   char event[128];
   std::snprintf(event, sizeof(event), "%s called %s", entryPoint, OleState());
   Record(event);
+#ifdef TESTLIB_CRASH_ACCESS
+  *g_nowhere = 1;
+#endif
+#ifdef TESTLIB_CRASH_DIVIDE
+  g_zero = 100 / g_zero;
+#endif
   return TESTLIB_STATUS;
 }
 #endif
