@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "boundary_guard.h"
 #include "error_report.h"
 #include "tool_window.h"
 #include "window_class.h"
@@ -120,7 +121,7 @@ LRESULT CALLBACK ClipForm::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LP
   }
   auto* self = reinterpret_cast<ClipForm*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (!self) return DefWindowProcW(hwnd, message, wparam, lparam);
-  return self->OnMessage(hwnd, message, wparam, lparam);
+  return forms::GuardMessage(hwnd, [&] { return self->OnMessage(hwnd, message, wparam, lparam); });
 }
 
 LRESULT ClipForm::OnMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {

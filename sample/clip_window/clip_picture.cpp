@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <cstring>
-#include <cstdlib>
 
 #include "tool_window.h"
 
@@ -13,10 +12,10 @@ namespace {
 // the clipboard's own order of formats, not by this table.
 constexpr UINT kPictureFormats[] = {CF_BITMAP, CF_DIB, CF_DIBV5, CF_METAFILEPICT, CF_ENHMETAFILE};
 
-constexpr std::size_t kCoreHeaderSize = 12;  // BITMAPCOREHEADER
-constexpr std::size_t kInfoHeaderSize = 40;  // BITMAPINFOHEADER
-constexpr std::size_t kV5HeaderSize = 124;   // BITMAPV5HEADER
 constexpr int kHimetricPerInch = 2540;
+// A picture side beyond this many pixels is drawn at this size: extents come
+// from another program and may be anything a 32-bit field holds.
+constexpr std::int64_t kLargestSidePixels = 32767;
 
 convert::RuntimeError PictureError(const wchar_t* what) {
   return convert::RuntimeError(static_cast<long>(E_FAIL), what);
@@ -37,97 +36,25 @@ ScreenDpi GetScreenDpi() {
   return dpi;
 }
 
-PackedDibLayout Refuse(const wchar_t* problem) {
-  PackedDibLayout layout;
-  layout.problem = problem;
-  return layout;
+// The pixels of a length in hundredths of a millimetre, rounded to the nearest
+// as MulDiv does; the length is 64-bit so that the difference or magnitude of
+// any two 32-bit coordinates fits.
+std::int64_t HimetricToPixels(std::int64_t himetric, int dpi) {
+  const std::int64_t scaled = himetric * dpi;
+  const std::int64_t half = kHimetricPerInch / 2;
+  return scaled < 0 ? -((-scaled + half) / kHimetricPerInch) : (scaled + half) / kHimetricPerInch;
 }
 
-std::uint32_t ReadU32(const unsigned char* p) {
-  std::uint32_t v;
-  std::memcpy(&v, p, sizeof v);
-  return v;
+// A picture's side in pixels, as large as it may be drawn.
+LONG PictureSide(std::int64_t pixels) {
+  if (pixels < -kLargestSidePixels) return static_cast<LONG>(-kLargestSidePixels);
+  if (pixels > kLargestSidePixels) return static_cast<LONG>(kLargestSidePixels);
+  return static_cast<LONG>(pixels);
 }
 
-bool IsDrawableBitCount(unsigned bits) {
-  return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
-}
+std::int64_t Magnitude(std::int64_t value) { return value < 0 ? -value : value; }
 
 }  // namespace
-
-PackedDibLayout InspectPackedDib(const void* data, std::size_t size) {
-  const auto* bytes = static_cast<const unsigned char*>(data);
-  if (!data || size < sizeof(std::uint32_t)) return Refuse(L"ビットマップのヘッダーがありません。");
-  const std::size_t header_size = ReadU32(bytes);
-  if (header_size > size) return Refuse(L"ビットマップのヘッダーが途中で切れています。");
-
-  std::uint64_t width = 0;
-  std::uint64_t height = 0;
-  unsigned bit_count = 0;
-  std::uint64_t colours = 0;
-  std::uint64_t colour_entry_size = sizeof(RGBQUAD);
-  std::uint64_t bits_size = 0;
-  std::uint64_t offset = header_size;
-
-  if (header_size == kCoreHeaderSize) {
-    BITMAPCOREHEADER core;
-    std::memcpy(&core, bytes, sizeof core);
-    width = core.bcWidth;
-    height = core.bcHeight;
-    bit_count = core.bcBitCount;
-    colour_entry_size = sizeof(RGBTRIPLE);
-    if (bit_count <= 8) colours = std::uint64_t{1} << bit_count;
-  } else if (header_size >= kInfoHeaderSize && header_size <= kV5HeaderSize) {
-    BITMAPINFOHEADER info;
-    std::memcpy(&info, bytes, sizeof info);
-    if (info.biWidth <= 0) return Refuse(L"ビットマップの幅が正しくありません。");
-    if (info.biHeight == 0 || info.biHeight == INT32_MIN) return Refuse(L"ビットマップの高さが正しくありません。");
-    width = static_cast<std::uint64_t>(info.biWidth);
-    height = static_cast<std::uint64_t>(std::llabs(static_cast<long long>(info.biHeight)));
-    bit_count = info.biBitCount;
-    switch (info.biCompression) {
-      case BI_RGB:
-        break;
-      case BI_BITFIELDS:
-        if (bit_count != 16 && bit_count != 32) return Refuse(L"ビットマップの形式が正しくありません。");
-        // The three masks follow a plain info header; the larger headers hold them inside.
-        if (header_size == kInfoHeaderSize) offset += 3 * sizeof(DWORD);
-        break;
-      case BI_RLE8:
-      case BI_RLE4:
-        if (bit_count != (info.biCompression == BI_RLE8 ? 8u : 4u) || info.biHeight < 0) {
-          return Refuse(L"ビットマップの形式が正しくありません。");
-        }
-        if (info.biSizeImage == 0) return Refuse(L"ビットマップの大きさが記されていません。");
-        bits_size = info.biSizeImage;
-        break;
-      default:
-        return Refuse(L"この圧縮形式のビットマップは表示できません。");
-    }
-    if (info.biClrUsed != 0) {
-      colours = info.biClrUsed;
-    } else if (bit_count <= 8) {
-      colours = std::uint64_t{1} << bit_count;
-    }
-  } else {
-    return Refuse(L"ビットマップのヘッダーの形式が正しくありません。");
-  }
-
-  if (!IsDrawableBitCount(bit_count)) return Refuse(L"ビットマップの色数が正しくありません。");
-  if (width == 0 || height == 0) return Refuse(L"ビットマップの大きさが正しくありません。");
-  if (bits_size == 0) {
-    const std::uint64_t stride = (width * bit_count + 31) / 32 * 4;
-    bits_size = stride * height;
-  }
-  offset += colours * colour_entry_size;
-  // All quantities came from at most 32-bit fields, so these sums cannot wrap in 64 bits.
-  if (offset > size || bits_size > size - offset) return Refuse(L"ビットマップのデータが足りません。");
-
-  PackedDibLayout layout;
-  layout.ok = true;
-  layout.bits_offset = static_cast<std::size_t>(offset);
-  return layout;
-}
 
 bool ClipPicture::IsPictureFormat(UINT format) {
   for (UINT f : kPictureFormats) {
@@ -163,15 +90,10 @@ ClipPicture ClipPicture::FromPackedDib(const void* data, std::size_t size) {
   PackedDibLayout layout = InspectPackedDib(data, size);
   if (!layout.ok) throw convert::RuntimeError(static_cast<long>(E_INVALIDARG), layout.problem);
   const auto* bytes = static_cast<const unsigned char*>(data);
-  const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(data);
-  const auto* info = reinterpret_cast<const BITMAPINFO*>(data);
-  SIZE natural;
-  if (header->biSize == kCoreHeaderSize) {
-    const auto* core = reinterpret_cast<const BITMAPCOREHEADER*>(data);
-    natural = SIZE{core->bcWidth, core->bcHeight};
-  } else {
-    natural = SIZE{header->biWidth, header->biHeight < 0 ? -header->biHeight : header->biHeight};
-  }
+  const auto* header = static_cast<const BITMAPINFOHEADER*>(data);
+  const auto* info = static_cast<const BITMAPINFO*>(data);
+  // Both sides came from fields of at most 31 bits.
+  const SIZE natural{static_cast<LONG>(layout.width), static_cast<LONG>(layout.height)};
   WindowDc screen(nullptr);
   ClipPicture picture;
   picture.bitmap_.reset(
@@ -193,8 +115,8 @@ ClipPicture ClipPicture::FromEnhancedMetafile(HENHMETAFILE metafile) {
   ScreenDpi dpi = GetScreenDpi();
   const RECTL& frame = header.rclFrame;
   picture.kind_ = Kind::kEnhancedMetafile;
-  picture.size_ = SIZE{MulDiv(frame.right - frame.left, dpi.x, kHimetricPerInch),
-                       MulDiv(frame.bottom - frame.top, dpi.y, kHimetricPerInch)};
+  picture.size_ = SIZE{PictureSide(HimetricToPixels(std::int64_t{frame.right} - frame.left, dpi.x)),
+                       PictureSide(HimetricToPixels(std::int64_t{frame.bottom} - frame.top, dpi.y))};
   return picture;
 }
 
@@ -209,10 +131,10 @@ ClipPicture ClipPicture::FromMetafilePict(const METAFILEPICT& source) {
     // The suggested size is in hundredths of a millimetre; a negative one
     // gives only the proportions, and a zero one none at all, so then the
     // metafile draws in its own units.
-    const int x = source.xExt < 0 ? -source.xExt : source.xExt;
-    const int y = source.yExt < 0 ? -source.yExt : source.yExt;
+    const std::int64_t x = Magnitude(source.xExt);
+    const std::int64_t y = Magnitude(source.yExt);
     if (x > 0 && y > 0) {
-      picture.size_ = SIZE{MulDiv(x, dpi.x, kHimetricPerInch), MulDiv(y, dpi.y, kHimetricPerInch)};
+      picture.size_ = SIZE{PictureSide(HimetricToPixels(x, dpi.x)), PictureSide(HimetricToPixels(y, dpi.y))};
     } else {
       picture.metafile_mapping_mode_ = MM_TEXT;
     }
@@ -224,7 +146,8 @@ ClipPicture ClipPicture::FromMetafilePict(const METAFILEPICT& source) {
     POINT corner[2] = {{0, 0}, {source.xExt, source.yExt}};
     LPtoDP(screen.get(), corner, 2);
     RestoreDC(screen.get(), saved);
-    picture.size_ = SIZE{std::abs(corner[1].x - corner[0].x), std::abs(corner[1].y - corner[0].y)};
+    picture.size_ = SIZE{PictureSide(Magnitude(std::int64_t{corner[1].x} - corner[0].x)),
+                         PictureSide(Magnitude(std::int64_t{corner[1].y} - corner[0].y))};
   }
   return picture;
 }

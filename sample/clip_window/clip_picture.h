@@ -7,19 +7,9 @@
 #include <cstddef>
 
 #include "gdi_handle.h"
+#include "packed_dib.h"
 
 namespace sample {
-
-// Where the pixels of a packed device-independent bitmap (CF_DIB, CF_DIBV5)
-// begin, after its header, bit masks and colour table. A block that is too
-// short for what its header announces, or a header we cannot draw, gives
-// ok == false and the reason.
-struct PackedDibLayout {
-  bool ok = false;
-  std::size_t bits_offset = 0;
-  const wchar_t* problem = nullptr;
-};
-PackedDibLayout InspectPackedDib(const void* data, std::size_t size);
 
 class ClipPicture {
  public:

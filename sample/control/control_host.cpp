@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "boundary_guard.h"
 #include "control_site.h"
 #include "dispatch_call.h"
 #include "event_sink.h"
@@ -201,16 +202,18 @@ LRESULT CALLBACK ControlHost::SiteProc(HWND hwnd, UINT message, WPARAM wparam, L
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
   }
   auto* host = reinterpret_cast<ControlHost*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  switch (message) {
-    case WM_SIZE:
-      if (host) host->OnSize();
-      return 0;
-    case WM_SETFOCUS:
-      if (host) host->OnSetFocus();
-      return 0;
-    default:
-      return DefWindowProcW(hwnd, message, wparam, lparam);
-  }
+  return forms::GuardMessage(hwnd, [&]() -> LRESULT {
+    switch (message) {
+      case WM_SIZE:
+        if (host) host->OnSize();
+        return 0;
+      case WM_SETFOCUS:
+        if (host) host->OnSetFocus();
+        return 0;
+      default:
+        return DefWindowProcW(hwnd, message, wparam, lparam);
+    }
+  });
 }
 
 }  // namespace sample

@@ -3,6 +3,8 @@
 #include <olectl.h>
 #include <oleauto.h>
 
+#include "boundary_guard.h"
+
 namespace sample {
 namespace {
 
@@ -103,17 +105,19 @@ STDMETHODIMP ControlSite::OnUIActivate() { return S_OK; }
 
 STDMETHODIMP ControlSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc, LPRECT pos,
                                            LPRECT clip, LPOLEINPLACEFRAMEINFO info) {
-  if (frame == nullptr || doc == nullptr || pos == nullptr || clip == nullptr || info == nullptr) return E_POINTER;
-  *frame = static_cast<IOleInPlaceFrame*>(this);
-  AddRef();
-  *doc = nullptr;  // the frame is the only UI window
-  GetClientRect(site_, pos);
-  *clip = *pos;
-  info->fMDIApp = FALSE;
-  info->hwndFrame = GetAncestor(site_, GA_ROOT);
-  info->haccel = nullptr;
-  info->cAccelEntries = 0;
-  return S_OK;
+  return forms::GuardCall([&] {
+    if (frame == nullptr || doc == nullptr || pos == nullptr || clip == nullptr || info == nullptr) return E_POINTER;
+    *frame = static_cast<IOleInPlaceFrame*>(this);
+    AddRef();
+    *doc = nullptr;  // the frame is the only UI window
+    GetClientRect(site_, pos);
+    *clip = *pos;
+    info->fMDIApp = FALSE;
+    info->hwndFrame = GetAncestor(site_, GA_ROOT);
+    info->haccel = nullptr;
+    info->cAccelEntries = 0;
+    return S_OK;
+  });
 }
 
 STDMETHODIMP ControlSite::Scroll(SIZE) { return E_NOTIMPL; }
@@ -123,14 +127,16 @@ STDMETHODIMP ControlSite::DiscardUndoState() { return E_NOTIMPL; }
 STDMETHODIMP ControlSite::DeactivateAndUndo() { return E_NOTIMPL; }
 
 STDMETHODIMP ControlSite::OnPosRectChange(LPCRECT rect) {
-  // The site decides the control's place; it keeps filling the site window.
-  if (rect == nullptr) return E_POINTER;
-  if (in_place_object_ && site_) {
-    RECT client{};
-    GetClientRect(site_, &client);
-    in_place_object_->SetObjectRects(&client, &client);
-  }
-  return S_OK;
+  return forms::GuardCall([&] {
+    // The site decides the control's place; it keeps filling the site window.
+    if (rect == nullptr) return E_POINTER;
+    if (in_place_object_ && site_) {
+      RECT client{};
+      GetClientRect(site_, &client);
+      in_place_object_->SetObjectRects(&client, &client);
+    }
+    return S_OK;
+  });
 }
 
 STDMETHODIMP ControlSite::OnInPlaceActivateEx(BOOL* no_redraw, DWORD) {
@@ -145,8 +151,10 @@ STDMETHODIMP ControlSite::RequestBorderSpace(LPCBORDERWIDTHS) { return INPLACE_E
 STDMETHODIMP ControlSite::SetBorderSpace(LPCBORDERWIDTHS) { return OLE_E_INVALIDRECT; }
 
 STDMETHODIMP ControlSite::SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR) {
-  active_object_ = object;
-  return S_OK;
+  return forms::GuardCall([&] {
+    active_object_ = object;
+    return S_OK;
+  });
 }
 
 STDMETHODIMP ControlSite::InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) { return E_NOTIMPL; }
@@ -160,11 +168,13 @@ STDMETHODIMP ControlSite::OnControlInfoChanged() { return S_OK; }
 STDMETHODIMP ControlSite::LockInPlaceActive(BOOL) { return S_OK; }
 
 STDMETHODIMP ControlSite::GetExtendedControl(IDispatch** extender) {
-  if (extender == nullptr) return E_POINTER;
-  *extender = extender_.Get();
-  if (*extender == nullptr) return E_NOTIMPL;
-  (*extender)->AddRef();
-  return S_OK;
+  return forms::GuardCall([&] {
+    if (extender == nullptr) return E_POINTER;
+    *extender = extender_.Get();
+    if (*extender == nullptr) return E_NOTIMPL;
+    (*extender)->AddRef();
+    return S_OK;
+  });
 }
 
 STDMETHODIMP ControlSite::TransformCoords(POINTL*, POINTF*, DWORD) { return E_NOTIMPL; }
@@ -183,8 +193,12 @@ STDMETHODIMP ControlSite::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
 }
 STDMETHODIMP ControlSite::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) { return E_NOTIMPL; }
 
-STDMETHODIMP ControlSite::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
-                                 UINT*) {
+STDMETHODIMP ControlSite::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result,
+                                 EXCEPINFO* error, UINT*) {
+  return forms::GuardInvoke(error, [&] { return AmbientProperty(id, flags, result); });
+}
+
+HRESULT ControlSite::AmbientProperty(DISPID id, WORD flags, VARIANT* result) {
   if (!(flags & DISPATCH_PROPERTYGET)) return DISP_E_MEMBERNOTFOUND;
   if (result == nullptr) return E_POINTER;
   VariantInit(result);

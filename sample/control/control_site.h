@@ -1,5 +1,7 @@
 // The site the hosted control talks to: client site, in-place site and frame,
 // control site and the ambient properties, all one object with one count.
+// The methods that do more than answer a constant run inside the program's
+// COM guard, so nothing a call raises reaches the control.
 #pragma once
 
 #include <windows.h>
@@ -82,11 +84,14 @@ class ControlSite final : public IOleClientSite,
   STDMETHODIMP GetTypeInfoCount(UINT* count) override;
   STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** info) override;
   STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override;
-  STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
+  STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO* error,
                       UINT*) override;
 
  private:
   ~ControlSite() = default;
+  // Invoke's work: the value of one ambient property.
+  HRESULT AmbientProperty(DISPID id, WORD flags, VARIANT* result);
+
   LONG refs_ = 1;
   HWND site_;
   Microsoft::WRL::ComPtr<IDispatch> extender_;

@@ -3,6 +3,7 @@
 #include <oleauto.h>
 #include <olectl.h>
 
+#include "boundary_guard.h"
 #include "members.h"
 
 namespace sample {
@@ -121,7 +122,12 @@ STDMETHODIMP EventSink::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
 
 STDMETHODIMP EventSink::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) { return E_NOTIMPL; }
 
-STDMETHODIMP EventSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) {
+STDMETHODIMP EventSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO* error,
+                               UINT*) {
+  return forms::GuardInvoke(error, [&] { return Dispatch(id, params); });
+}
+
+HRESULT EventSink::Dispatch(DISPID id, DISPPARAMS* params) {
   if (params == nullptr) return E_POINTER;
   if (events_ == nullptr) return S_OK;
   // Arguments arrive last first.

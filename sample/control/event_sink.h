@@ -35,10 +35,15 @@ class EventSink final : public IDispatch {
   STDMETHODIMP GetTypeInfoCount(UINT* count) override;
   STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** info) override;
   STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override;
-  STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) override;
+  // Runs inside the program's COM guard: a failure goes back to the control
+  // as an error, never as an exception.
+  STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO* error,
+                      UINT*) override;
 
  private:
   ~EventSink() = default;
+  // Invoke's work: one event handed on to the receiver.
+  HRESULT Dispatch(DISPID id, DISPPARAMS* params);
   LONG refs_ = 1;
   EventBinding binding_;
   ControlEvents* events_;

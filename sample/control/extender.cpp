@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "boundary_guard.h"
 #include "members.h"
 #include "units.h"
 
@@ -74,6 +75,10 @@ STDMETHODIMP Extender::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, 
 
 STDMETHODIMP Extender::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                               EXCEPINFO* info, UINT*) {
+  return forms::GuardInvoke(info, [&] { return InvokeMember(id, flags, params, result, info); });
+}
+
+HRESULT Extender::InvokeMember(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info) {
   if (id != kDispidExtenderWidth && id != kDispidExtenderHeight) return DISP_E_MEMBERNOTFOUND;
   if (site_ == nullptr || !IsWindow(site_)) return E_UNEXPECTED;
   const bool width = id == kDispidExtenderWidth;

@@ -24,6 +24,8 @@ class Extender final : public IDispatch {
 
  private:
   ~Extender() = default;
+  // Invoke's work, run inside the program's COM guard.
+  HRESULT InvokeMember(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info);
   LONG refs_ = 1;
   HWND site_;
 };

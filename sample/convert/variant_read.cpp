@@ -2,6 +2,8 @@
 
 #include <oleauto.h>
 
+#include <cstring>
+
 #include "number_to_text.h"
 #include "runtime_error.h"
 #include "value_read.h"
@@ -12,6 +14,38 @@ namespace {
 const VARIANT& Deref(const VARIANT& v) {
   if (V_VT(&v) == (VT_BYREF | VT_VARIANT) && V_VARIANTREF(&v) != nullptr) return *V_VARIANTREF(&v);
   return v;
+}
+
+// The scalar types a returned value may hold, by value or by reference, and
+// how many bytes the value takes in the variant.
+struct ScalarType {
+  VARTYPE type;
+  std::size_t bytes;
+};
+constexpr ScalarType kScalarTypes[] = {
+    {VT_I1, sizeof(CHAR)},     {VT_UI1, sizeof(BYTE)},    {VT_I2, sizeof(SHORT)},  {VT_UI2, sizeof(USHORT)},
+    {VT_I4, sizeof(LONG)},     {VT_UI4, sizeof(ULONG)},   {VT_INT, sizeof(INT)},   {VT_UINT, sizeof(UINT)},
+    {VT_I8, sizeof(LONGLONG)}, {VT_UI8, sizeof(ULONGLONG)}, {VT_R4, sizeof(FLOAT)}, {VT_R8, sizeof(DOUBLE)},
+    {VT_BOOL, sizeof(VARIANT_BOOL)}, {VT_BSTR, sizeof(BSTR)},
+};
+
+// A value passed by reference reads exactly as the same value passed by
+// value. The copy shares a string with its source and is never cleared.
+VARIANT ByValue(const VARIANT& in) {
+  const VARIANT& v = Deref(in);
+  if ((V_VT(&v) & VT_BYREF) == 0) return v;
+  const VARTYPE type = static_cast<VARTYPE>(V_VT(&v) & ~VT_BYREF);
+  for (const ScalarType& scalar : kScalarTypes) {
+    if (scalar.type != type) continue;
+    if (V_BYREF(&v) == nullptr) throw RuntimeError::TypeMismatch();
+    VARIANT out;
+    VariantInit(&out);
+    V_VT(&out) = type;
+    // Every scalar member of the variant starts at the same address.
+    std::memcpy(&V_UI1(&out), V_BYREF(&v), scalar.bytes);
+    return out;
+  }
+  throw RuntimeError::TypeMismatch();
 }
 
 // A string is read by the platform's own locale-aware parser, as any variant
@@ -26,7 +60,7 @@ double NumberFromString(BSTR text) {
 
 // The numeric value of any scalar variant; strings parsed; Null refused.
 double NumberOf(const VARIANT& in) {
-  const VARIANT& v = Deref(in);
+  const VARIANT v = ByValue(in);
   switch (V_VT(&v)) {
     case VT_EMPTY: return 0;
     case VT_NULL: throw RuntimeError::InvalidUseOfNull();
@@ -44,12 +78,6 @@ double NumberOf(const VARIANT& in) {
     case VT_R8: return V_R8(&v);
     case VT_BOOL: return V_BOOL(&v) ? -1 : 0;
     case VT_BSTR: return NumberFromString(V_BSTR(&v));
-    case VT_I2 | VT_BYREF: return *V_I2REF(&v);
-    case VT_I4 | VT_BYREF: return *V_I4REF(&v);
-    case VT_R4 | VT_BYREF: return *V_R4REF(&v);
-    case VT_R8 | VT_BYREF: return *V_R8REF(&v);
-    case VT_BOOL | VT_BYREF: return *V_BOOLREF(&v) ? -1 : 0;
-    case VT_BSTR | VT_BYREF: return NumberFromString(*V_BSTRREF(&v));
     default: throw RuntimeError::TypeMismatch();
   }
 }
@@ -57,8 +85,8 @@ double NumberOf(const VARIANT& in) {
 }  // namespace
 
 bool ReadBoolean(const VARIANT& in) {
-  const VARIANT& v = Deref(in);
-  if (V_VT(&v) == VT_BSTR) {
+  const VARIANT v = ByValue(in);
+  if (V_VT(&v) == VT_BSTR && V_BSTR(&v) != nullptr) {
     VARIANT_BOOL b = VARIANT_FALSE;
     if (SUCCEEDED(VarBoolFromStr(V_BSTR(&v), LOCALE_USER_DEFAULT, 0, &b))) return b != VARIANT_FALSE;
   }
@@ -70,20 +98,22 @@ std::int16_t ReadInteger(const VARIANT& value) { return ToInteger16(NumberOf(val
 float ReadSingle(const VARIANT& value) { return ToSingle(NumberOf(value)); }
 
 std::wstring ReadText(const VARIANT& in) {
-  const VARIANT& v = Deref(in);
+  const VARIANT v = ByValue(in);
   switch (V_VT(&v)) {
     case VT_EMPTY: return L"";
     case VT_NULL: throw RuntimeError::InvalidUseOfNull();
     case VT_BSTR: return V_BSTR(&v) ? std::wstring(V_BSTR(&v), SysStringLen(V_BSTR(&v))) : L"";
-    case VT_BSTR | VT_BYREF: {
-      BSTR s = *V_BSTRREF(&v);
-      return s ? std::wstring(s, SysStringLen(s)) : L"";
-    }
     case VT_BOOL: return V_BOOL(&v) ? L"True" : L"False";
     case VT_R4: return NumberToText(V_R4(&v));
     case VT_R8: return NumberToText(V_R8(&v));
+    // 64-bit integers are written digit for digit: a double would round them.
+    case VT_I8: return NumberToText(static_cast<std::int64_t>(V_I8(&v)));
+    case VT_UI8: {
+      const std::string digits = std::to_string(static_cast<unsigned long long>(V_UI8(&v)));
+      return std::wstring(digits.begin(), digits.end());
+    }
     default: {
-      double n = NumberOf(v);  // integers: exact in a double
+      double n = NumberOf(v);  // integers of 32 bits and less: exact in a double
       return NumberToText(static_cast<std::int64_t>(n));
     }
   }

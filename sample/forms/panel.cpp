@@ -1,5 +1,6 @@
 #include "panel.h"
 
+#include "boundary_guard.h"
 #include "runtime_error.h"
 #include "window_class.h"
 
@@ -17,17 +18,19 @@ Panel::Panel(EventRunner& runner, const WidgetPlacement& placement) : Widget(run
 }
 
 LRESULT CALLBACK Panel::PanelProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  switch (message) {
-    case WM_COMMAND:
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORLISTBOX:
-      // The form routes every widget's notification in one place.
-      return SendMessageW(GetParent(hwnd), message, wparam, lparam);
-    default:
-      return DefWindowProcW(hwnd, message, wparam, lparam);
-  }
+  return GuardMessage(hwnd, [&]() -> LRESULT {
+    switch (message) {
+      case WM_COMMAND:
+      case WM_CTLCOLORSTATIC:
+      case WM_CTLCOLOREDIT:
+      case WM_CTLCOLORBTN:
+      case WM_CTLCOLORLISTBOX:
+        // The form routes every widget's notification in one place.
+        return SendMessageW(GetParent(hwnd), message, wparam, lparam);
+      default:
+        return DefWindowProcW(hwnd, message, wparam, lparam);
+    }
+  });
 }
 
 }  // namespace forms

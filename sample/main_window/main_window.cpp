@@ -8,6 +8,7 @@
 #include "clip_form.h"
 #include "combo_box.h"
 #include "commands.h"
+#include "boundary_guard.h"
 #include "error_report.h"
 #include "label.h"
 #include "layout.h"
@@ -381,7 +382,10 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wparam, 
     window->hwnd_ = nullptr;
     return DefWindowProcW(hwnd, message, wparam, lparam);
   }
-  return window->OnMessage(message, wparam, lparam);
+  // Whatever a message's handling leaves escaping (the end of the session's
+  // unload included) is reported as any handler's error, and the program goes on.
+  return forms::GuardMessage([&] { return window->OnMessage(message, wparam, lparam); },
+                             [window] { window->ReportCurrentError(); });
 }
 
 }  // namespace sample

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "boundary_guard.h"
 #include "runtime_error.h"
 #include "tool_window.h"
 #include "window_class.h"
@@ -82,7 +83,7 @@ LRESULT CALLBACK StreamForm::WindowProc(HWND hwnd, UINT message, WPARAM wparam, 
   }
   auto* self = reinterpret_cast<StreamForm*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (!self) return DefWindowProcW(hwnd, message, wparam, lparam);
-  return self->OnMessage(hwnd, message, wparam, lparam);
+  return forms::GuardMessage(hwnd, [&] { return self->OnMessage(hwnd, message, wparam, lparam); });
 }
 
 // Nothing here can throw: the window only remembers its handle and device context.

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <thread>
@@ -189,6 +190,53 @@ TEST_F(ClipFormTest, AMalformedBitmapIsReportedAndTheOldPictureStays) {
   EXPECT_THROW(ClipForm::Instance().GetClipBoard(), convert::RuntimeError);
   EXPECT_EQ(ClipForm::Instance().picture().kind(), Kind::kBitmap);
   EXPECT_EQ(ClipForm::Instance().picture().size().cy, 20);
+}
+
+// Extents come from another program and may be anything 32 bits hold; the
+// picture's size stays bounded and positive, never a wrapped or negative side.
+TEST(ClipPictureSize, ExtremeMetafileExtentsGiveTheLargestSide) {
+  struct Row {
+    const char* name;
+    LONG mm;
+    LONG x_ext, y_ext;
+    LONG cx, cy;  // pixels; 0 means "compare with the screen's own", below
+  };
+  constexpr LONG kLargest = 32767;
+  const Row rows[] = {
+      {"hundredths of a millimetre, smallest int", MM_ANISOTROPIC, INT32_MIN, INT32_MIN, kLargest, kLargest},
+      {"isotropic, largest int", MM_ISOTROPIC, INT32_MAX, -INT32_MAX, kLargest, kLargest},
+      {"pixels, smallest int", MM_TEXT, INT32_MIN, INT32_MIN, kLargest, kLargest},
+      {"an inch by half an inch", MM_ANISOTROPIC, 2540, 1270, 0, 0},
+  };
+  HDC screen = GetDC(nullptr);
+  const SIZE dpi{GetDeviceCaps(screen, LOGPIXELSX), GetDeviceCaps(screen, LOGPIXELSY)};
+  ReleaseDC(nullptr, screen);
+  for (const Row& r : rows) {
+    HDC recorder = CreateMetaFileW(nullptr);
+    ASSERT_NE(recorder, nullptr);
+    Rectangle(recorder, 0, 0, 10, 10);
+    METAFILEPICT pict{r.mm, r.x_ext, r.y_ext, CloseMetaFile(recorder)};
+    const ClipPicture picture = ClipPicture::FromMetafilePict(pict);
+    DeleteMetaFile(pict.hMF);
+    const SIZE expected = r.cx ? SIZE{r.cx, r.cy} : SIZE{dpi.cx, dpi.cy / 2};
+    EXPECT_EQ(picture.size().cx, expected.cx) << r.name;
+    EXPECT_EQ(picture.size().cy, expected.cy) << r.name;
+  }
+
+  // An enhanced metafile whose frame spans more than an int can subtract.
+  const RECT frame{-2000000000, -2000000000, 2000000000, 2000000000};
+  HDC recorder = CreateEnhMetaFileW(nullptr, nullptr, &frame, nullptr);
+  ASSERT_NE(recorder, nullptr);
+  Rectangle(recorder, 0, 0, 10, 10);
+  HENHMETAFILE emf = CloseEnhMetaFile(recorder);
+  ENHMETAHEADER header{};
+  GetEnhMetaFileHeader(emf, sizeof header, &header);
+  if (header.rclFrame.right == frame.right && header.rclFrame.left == frame.left) {
+    const ClipPicture picture = ClipPicture::FromEnhancedMetafile(emf);
+    EXPECT_EQ(picture.size().cx, kLargest);
+    EXPECT_EQ(picture.size().cy, kLargest);
+  }
+  DeleteEnhMetaFile(emf);
 }
 
 TEST_F(ClipFormTest, RepaintBringsThePictureBackOverADrawnFrame) {

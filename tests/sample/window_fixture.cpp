@@ -2,6 +2,8 @@
 
 #include <ole2.h>
 
+#include <stdexcept>
+
 #include "clip_form.h"
 #include "stream_form.h"
 
@@ -40,7 +42,10 @@ bool SampleWindowTest::StartWindow(bool load) {
     return answer;
   };
   options.report_error = [this](HWND, const convert::RuntimeError& error) { errors_.push_back(error); };
-  options.end_process = [this](UINT code) { ended_.push_back(code); };
+  options.end_process = [this](UINT code) {
+    ended_.push_back(code);
+    if (end_process_fails_) throw std::runtime_error("the end of the process failed");
+  };
   window_ = std::make_unique<sample::MainWindow>(options);
   try {
     window_->Create();

@@ -47,6 +47,7 @@ class SampleWindowTest : public ::testing::Test {
   std::vector<ShownMessage> messages_;
   std::vector<convert::RuntimeError> errors_;
   std::vector<UINT> ended_;
+  bool end_process_fails_ = false;  // ending the process then throws, as a failing shutdown step would
   CallLog log_;
 
  private:
