@@ -22,15 +22,9 @@
 
 namespace {
 
-std::wstring GuidText(REFGUID guid) {
-  wchar_t text[40] = {};
-  ::StringFromGUID2(guid, text, 40);
-  return text;
-}
-
 std::vector<kit_msi::WixRow> ControlRows(const std::wstring& installed_file) {
-  const std::wstring clsid = GuidText(CLSID_Morvane);
-  const std::wstring libid = GuidText(LIBID_MORVANELib);
+  const std::wstring clsid = kit_msi::GuidText(CLSID_Morvane);
+  const std::wstring libid = kit_msi::GuidText(LIBID_MORVANELib);
   std::vector<kit_msi::WixRow> rows;
   for (const morvane::RegistryRow& row : morvane::RegistryRows()) {
     rows.push_back({morvane::ExpandRegistryText(row.key, clsid, libid, installed_file),

@@ -33,12 +33,6 @@ void ThrowIfFailed(HRESULT hr, const char* what) {
   }
 }
 
-std::wstring GuidText(REFGUID guid) {
-  wchar_t text[40] = {};
-  ::StringFromGUID2(guid, text, static_cast<int>(std::size(text)));
-  return text;
-}
-
 std::wstring Hex(unsigned value) {
   wchar_t text[16];
   wsprintfW(text, L"%x", value);
@@ -125,6 +119,12 @@ void AddInterfaceRows(ITypeLib* library, UINT index, const std::wstring& libid, 
 }
 
 }  // namespace
+
+std::wstring GuidText(REFGUID guid) {
+  wchar_t text[40] = {};
+  ::StringFromGUID2(guid, text, static_cast<int>(std::size(text)));
+  return text;
+}
 
 TypeLibraryRowSet TypeLibraryRows(const std::wstring& file, const std::wstring& installed_file,
                                   const std::wstring& installed_folder) {

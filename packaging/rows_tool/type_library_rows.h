@@ -3,12 +3,17 @@
 // library), read from the library itself so that they follow the IDL.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
 #include "wix_rows.h"
 
 namespace kit_msi {
+
+// {XXXXXXXX-...} as the registry writes class and library ids.
+std::wstring GuidText(REFGUID guid);
 
 struct TypeLibraryRowSet {
   std::vector<WixRow> rows;  // in the registry view of the library's own bitness
