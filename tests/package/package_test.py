@@ -10,6 +10,7 @@ usage: package_test.py CASE SOURCE_DIR TREE_DIR DIST_DIR WORK_DIR
   upgrade    the previous version, then this one: one entry, the new files
   zip        the ZIP unpacked, the control registered with Halvern, sample runs
   template   makes the fresh prefix that each case starts from a copy of
+  cleanup    removes that prefix again
 """
 import filecmp
 import os
@@ -310,10 +311,13 @@ CASES = {'template': case_template, 'install': case_install, 'sample': case_samp
 
 
 def main():
-    if len(sys.argv) < 6 or sys.argv[1] not in CASES:
+    if len(sys.argv) < 6 or sys.argv[1] not in list(CASES) + ['cleanup']:
         sys.exit(__doc__)
     case, source, tree, dist, work = sys.argv[1:6]
     extra = sys.argv[6:]
+    if case == 'cleanup':
+        shutil.rmtree(os.path.join(work, 'template', 'prefix'), ignore_errors=True)
+        return
     version = None
     if case != 'template':
         with open(os.path.join(dist, 'version.txt')) as f:
@@ -323,6 +327,9 @@ def main():
         CASES[case](bed, dist, version, os.path.join(tree, 'bin'), *extra)
     finally:
         bed.stop()
+    # A prefix takes 700 MB; a failed case keeps its own to be looked at.
+    if case != 'template':
+        shutil.rmtree(os.path.join(bed.state, 'prefix'), ignore_errors=True)
     print('PASS: package %s' % case)
 
 
