@@ -4,7 +4,9 @@
 #   scripts/run-main.sh [seconds]
 # With a display, the program stays open until it is closed. Without one it
 # runs on a virtual display; after [seconds] (default 8) a screenshot is saved,
-# its path printed, and the program closed.
+# its path printed, and the program closed. The virtual display has no window
+# manager, so there the program runs in a Wine desktop window, which draws
+# frames and captions as Windows does.
 set -euo pipefail
 root_dir=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-8}
@@ -31,6 +33,17 @@ if [ -f "$tree/bin/Morvane.ocx" ]; then
   "$root_dir/scripts/wine-run.sh" "$KIT_WINE_STATE" regsvr32 /s "$tree/bin/Morvane.ocx"
 fi
 
+if [ -n "$headless" ]; then
+  "$root_dir/scripts/wine-run.sh" "$KIT_WINE_STATE" regedit /S "$root_dir/scripts/wine-desktop.reg"
+  # The desktop already made by the running server stays as it is: start again.
+  "$WINESERVER" -k >/dev/null 2>&1 || true
+  "$root_dir/scripts/wine-testbed.sh" start "$KIT_WINE_STATE" >/dev/null
+else
+  # An earlier headless run left the prefix in its desktop window.
+  "$root_dir/scripts/wine-run.sh" "$KIT_WINE_STATE" reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f \
+    >/dev/null 2>&1 || true
+fi
+
 echo "running $program (Wine prefix $WINEPREFIX, display $DISPLAY)"
 if [ -z "$headless" ]; then
   "$root_dir/scripts/wine-run.sh" "$KIT_WINE_STATE" "$program"
@@ -48,7 +61,9 @@ if [ "$(basename "$program")" = sample.exe ] && [ -f "$probe" ]; then
   sleep 3
 fi
 shot="$KIT_WINE_STATE/screenshot.png"
-import -display "$DISPLAY" -window root "$shot"
+# The Wine desktop window, as the user would see the screen.
+desktop=$(xwininfo -display "$DISPLAY" -root -tree | awk '/Wine desktop/ { print $1; exit }')
+import -display "$DISPLAY" -window "${desktop:-root}" "$shot"
 echo "screenshot: $shot"
 kill "$pid" 2>/dev/null || true
 "$root_dir/scripts/wine-testbed.sh" stop "$KIT_WINE_STATE" >/dev/null

@@ -1,0 +1,337 @@
+#!/usr/bin/env python3
+"""The kit's packages installed and used as Windows users do, each case in a
+fresh Wine prefix of its own.
+
+usage: package_test.py CASE SOURCE_DIR TREE_DIR DIST_DIR WORK_DIR
+  install    silent install: files, shortcuts, uninstall entry; the control's
+             keys equal what regsvr32 writes; silent uninstall restores the
+             registry and Program Files
+  sample     sample.exe started from the installed folder previews the control
+  upgrade    the previous version, then this one: one entry, the new files
+  zip        the ZIP unpacked, the control registered with Halvern, sample runs
+  template   makes the fresh prefix that each case starts from a copy of
+  cleanup    removes that prefix again
+"""
+import filecmp
+import os
+import shutil
+import subprocess
+import sys
+import zipfile
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'registrar'))
+from compare_registration import changes, parse_reg  # noqa: E402
+
+PRODUCT = 'Morvane Kit'
+CLASSES = r'HKEY_LOCAL_MACHINE\Software\Classes'
+UNINSTALL = r'HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall'
+# What an install may touch and an uninstall must restore.
+WHOLE = [r'HKEY_LOCAL_MACHINE\Software', r'HKEY_CURRENT_USER\Software']
+PROGRAMS = ['sample.exe', 'Halvern.exe', 'Morvane.ocx']
+SHORTCUTS = ['Morvane OCX Sample.lnk', 'Halvern.lnk']
+# The installer's own records, under which it leaves empty keys behind once
+# the last product is gone (on Windows they are never empty).
+INSTALLER_RECORDS = [r'hkey_local_machine\software\classes\installer',
+                     r'hkey_local_machine\software\microsoft\windows\currentversion\installer']
+WINE_SETTINGS = r'hkey_current_user\software\wine'
+# Shortcuts must not reach the desktop of the machine that runs the tests.
+WINE_ENV = {'WINEDLLOVERRIDES': 'mscoree,mshtml,winemenubuilder.exe='}
+
+
+def fail(message):
+    sys.exit('FAIL: ' + message)
+
+
+class Bed:
+    """A fresh Wine prefix with a display of its own. Making a prefix takes
+    Wine a minute here; a copy of a new one made once is as fresh and takes
+    seconds."""
+
+    def __init__(self, source, tree, work, name):
+        self.source = source
+        self.tree = tree
+        self.state = os.path.join(work, name)
+        shutil.rmtree(self.state, ignore_errors=True)
+        os.makedirs(self.state)
+        shutil.copy(os.path.join(tree, 'wine', 'arch'), os.path.join(self.state, 'arch'))
+        template = os.path.join(work, 'template', 'prefix')
+        if name != 'template':
+            if not os.path.isfile(os.path.join(template, '.kit-ready')):
+                fail('no template prefix at %s (the test package_prefix makes it)' % template)
+            subprocess.run(['cp', '-a', template, os.path.join(self.state, 'prefix')], check=True)
+        self.exports = os.path.join(self.state, 'exports')
+        os.makedirs(self.exports)
+        self.script('wine-testbed.sh', 'start', self.state)
+        self.drive_c = os.path.join(self.state, 'prefix', 'drive_c')
+
+    def script(self, name, *args, env=None, check=True):
+        full_env = dict(os.environ)
+        full_env.update(WINE_ENV)
+        full_env.update(env or {})
+        result = subprocess.run([os.path.join(self.source, 'scripts', name), *args], env=full_env,
+                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, errors='replace')
+        if check and result.returncode != 0:
+            fail('%s %s failed (%d):\n%s%s' % (name, ' '.join(args), result.returncode, result.stdout,
+                                              result.stderr))
+        return result
+
+    def run(self, *args, env=None, check=True):
+        return self.script('wine-run.sh', self.state, *args, env=env, check=check)
+
+    def stop(self):
+        self.script('wine-testbed.sh', 'stop', self.state, check=False)
+
+    def export(self, key, tag):
+        path = os.path.join(self.exports, tag + '.reg')
+        if os.path.exists(path):
+            os.remove(path)
+        self.run('regedit', '/E', winpath(path), key, check=False)
+        return parse_reg(path) if os.path.exists(path) else {}
+
+    def export_all(self, tag):
+        """Both software hives, without Wine's own settings (it keeps
+        run-time state there)."""
+        keys = {}
+        for i, key in enumerate(WHOLE):
+            keys.update(self.export(key, '%s-%d' % (tag, i)))
+        return {k: v for k, v in keys.items() if not k.startswith(WINE_SETTINGS)}
+
+    def program_files(self):
+        return os.path.join(self.drive_c, 'Program Files')
+
+    def install_dir(self):
+        return os.path.join(self.program_files(), PRODUCT)
+
+    def menu_dir(self):
+        """The kit's Start-menu folder: all users' on Windows; Wine 8's
+        installer puts a per-machine package's shortcuts in the user's."""
+        places = [os.path.join(self.drive_c, 'ProgramData'),
+                  os.path.join(self.drive_c, 'users', os.environ.get('USER', 'root'), 'AppData', 'Roaming')]
+        for place in places:
+            folder = os.path.join(place, 'Microsoft', 'Windows', 'Start Menu', 'Programs', PRODUCT)
+            if os.path.isdir(folder):
+                return folder
+        return folder
+
+    def msiexec(self, action, msi):
+        result = self.run('msiexec', action, winpath(msi), '/qn', check=False)
+        if result.returncode != 0:
+            fail('msiexec %s %s /qn ended with %d:\n%s' % (action, os.path.basename(msi), result.returncode,
+                                                           result.stderr[-2000:]))
+
+    def entries(self):
+        """The uninstall entries of the kit: {key: values}."""
+        found = {}
+        for key, values in self.export(UNINSTALL, 'uninstall').items():
+            if values.get('"displayname"') == '"%s"' % PRODUCT:
+                found[key] = values
+        return found
+
+    def use_virtual_desktop(self):
+        """Every window of the prefix in one Wine desktop, drawn with its frame
+        and caption as on Windows (the bare display has no window manager)."""
+        reg = os.path.join(self.state, 'desktop.reg')
+        shutil.copy(os.path.join(self.source, 'scripts', 'wine-desktop.reg'), reg)
+        self.run('regedit', '/S', winpath(reg))
+        # The desktop the running server already made stays as it is: start again.
+        subprocess.run(['bash', '-c', 'source "$0"; "$WINESERVER" -k',
+                        os.path.join(self.source, 'scripts', 'wine-env.sh')],
+                       env=dict(os.environ, KIT_WINE_STATE=self.state), check=False)
+        self.script('wine-testbed.sh', 'start', self.state)
+
+    def sample_runs(self, sample, name, screenshot=''):
+        self.script_in_tests('sample_runs.sh', self.state, sample, name, screenshot)
+
+    def script_in_tests(self, name, *args):
+        here = os.path.dirname(os.path.abspath(__file__))
+        result = subprocess.run([os.path.join(here, name), self.source, self.tree, *args],
+                                stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, errors='replace')
+        print(result.stdout)
+        if result.returncode != 0:
+            fail('%s failed' % name)
+
+
+def winpath(path):
+    return 'Z:' + path.replace('/', '\\')
+
+
+def tree_files(root):
+    """Every file and folder under root, relative, as a sorted list."""
+    out = []
+    for folder, dirs, files in os.walk(root):
+        for entry in dirs + files:
+            out.append(os.path.relpath(os.path.join(folder, entry), root))
+    return sorted(out)
+
+
+def normalised(keys, install_dir_win):
+    """The export with the installed folder's path written as <INSTALLDIR>:
+    also written with the \\\\?\\ prefix (Wine's type library registration)
+    or, as a folder of its own, with a trailing backslash (the installer's
+    folder properties) it names the same place."""
+    escaped = install_dir_win.replace('\\', '\\\\')
+    variants = ['\\\\\\\\?\\\\' + escaped, escaped]
+    out = {}
+    for key, values in keys.items():
+        new_values = {}
+        for name, data in values.items():
+            for variant in variants:
+                data = data.replace(variant, '<INSTALLDIR>').replace(variant.lower(), '<INSTALLDIR>')
+            if data == '"<INSTALLDIR>\\\\"':
+                data = '"<INSTALLDIR>"'
+            new_values[name] = data
+        out[key] = new_values
+    return out
+
+
+def uninstall_left(before, after):
+    """What the uninstall changed, but for empty keys: those of the
+    installer's own records, and keys that were empty before (a fresh Wine
+    prefix has some that Windows always fills, and the uninstall takes an
+    empty parent key away with ours)."""
+    def empty(keys, key):
+        return not keys[key] and not any(k.startswith(key + '\\') for k in keys)
+
+    def no_values(keys, key):
+        return not any(values for k, values in keys.items() if k == key or k.startswith(key + '\\'))
+    left = []
+    for line in changes(before, after):
+        kind, _, key = line.partition(' ')
+        if kind == '+key' and no_values(after, key) and any(key.startswith(r) for r in INSTALLER_RECORDS):
+            continue
+        if kind == '-key' and empty(before, key):
+            continue
+        left.append(line)
+    return left
+
+
+def expect_installed_files(bed, bin_dir):
+    missing = [f for f in PROGRAMS + ['README.txt', 'LICENSE.txt'] if not os.path.isfile(os.path.join(bed.install_dir(), f))]
+    if missing:
+        fail('not installed: %s (folder holds %s)' % (missing, tree_files(bed.program_files())))
+    for f in PROGRAMS:
+        if not filecmp.cmp(os.path.join(bin_dir, f), os.path.join(bed.install_dir(), f), shallow=False):
+            fail('%s installed is not the package\'s file' % f)
+
+
+def expect_one_entry(bed, version):
+    entries = bed.entries()
+    if len(entries) != 1:
+        fail('%d uninstall entries for %s: %s' % (len(entries), PRODUCT, sorted(entries)))
+    values = next(iter(entries.values()))
+    if values.get('"displayversion"') != '"%s"' % version:
+        fail('the uninstall entry shows version %s, expected %s' % (values.get('"displayversion"'), version))
+
+
+def case_install(bed, dist, version, bin_dir):
+    msi = os.path.join(dist, 'MorvaneKit-%s.msi' % version)
+    before = bed.export_all('before')
+    files_before = tree_files(bed.program_files())
+    menu_before = os.path.isdir(bed.menu_dir())
+
+    bed.msiexec('/i', msi)
+    expect_installed_files(bed, bin_dir)
+    shortcuts = sorted(os.listdir(bed.menu_dir())) if os.path.isdir(bed.menu_dir()) else []
+    if shortcuts != sorted(SHORTCUTS):
+        fail('Start-menu shortcuts %s, expected %s' % (shortcuts, sorted(SHORTCUTS)))
+    expect_one_entry(bed, version)
+
+    # The installer's keys for the control against regsvr32's for the same file.
+    ocx = r'C:\Program Files\%s\Morvane.ocx' % PRODUCT
+    installed_dir = r'C:\Program Files\%s' % PRODUCT
+    by_installer = bed.export(CLASSES, 'installed')
+    bed.run('regsvr32', '/u', '/s', ocx)
+    unregistered = bed.export(CLASSES, 'unregistered')
+    bed.run('regsvr32', '/s', ocx)
+    by_regsvr32 = bed.export(CLASSES, 'regsvr32')
+    written_by_installer = changes(normalised(unregistered, installed_dir), normalised(by_installer, installed_dir))
+    written_by_regsvr32 = changes(normalised(unregistered, installed_dir), normalised(by_regsvr32, installed_dir))
+    if not written_by_regsvr32:
+        fail('regsvr32 wrote nothing: the comparison would prove nothing')
+    if written_by_installer != written_by_regsvr32:
+        fail('the installer wrote other keys than regsvr32:\n  installer:\n    %s\n  regsvr32:\n    %s' % (
+            '\n    '.join(written_by_installer), '\n    '.join(written_by_regsvr32)))
+    print('%d registry changes of the control compared with regsvr32' % len(written_by_regsvr32))
+
+    bed.msiexec('/x', msi)
+    left = uninstall_left(before, bed.export_all('after'))
+    if left:
+        fail('the uninstall left the registry changed:\n  ' + '\n  '.join(left))
+    if tree_files(bed.program_files()) != files_before:
+        fail('the uninstall left Program Files changed: %s' % sorted(
+            set(tree_files(bed.program_files())) ^ set(files_before)))
+    if os.path.isdir(bed.menu_dir()) != menu_before:
+        fail('the uninstall left the Start-menu folder behind')
+
+
+def case_sample(bed, dist, version, bin_dir, screenshot):
+    bed.use_virtual_desktop()
+    bed.msiexec('/i', os.path.join(dist, 'MorvaneKit-%s.msi' % version))
+    bed.sample_runs(r'C:\Program Files\%s\sample.exe' % PRODUCT, 'package_installed_sample', screenshot)
+
+
+def case_upgrade(bed, dist, version, bin_dir):
+    bed.msiexec('/i', os.path.join(dist, 'MorvaneKit-previous.msi'))
+    entries = bed.entries()
+    if len(entries) != 1:
+        fail('the previous version made %d uninstall entries' % len(entries))
+    old_version = next(iter(entries.values())).get('"displayversion"')
+    if old_version == '"%s"' % version:
+        fail('the previous package carries this version: the upgrade would prove nothing')
+    bed.msiexec('/i', os.path.join(dist, 'MorvaneKit-%s.msi' % version))
+    expect_one_entry(bed, version)
+    expect_installed_files(bed, bin_dir)
+    if not any(k.endswith(r'\morvanelib.morvane\curver') for k in bed.export(CLASSES, 'upgraded')):
+        fail('after the upgrade the control is not registered')
+
+
+def case_zip(bed, dist, version, bin_dir):
+    with open(os.path.join(bed.tree, 'wine', 'arch')) as f:
+        name = 'MorvaneKit-%s-%s' % (version, f.read().strip())
+    with zipfile.ZipFile(os.path.join(dist, name + '.zip')) as archive:
+        members = sorted(m for m in archive.namelist() if not m.endswith('/'))
+        expected = sorted('%s/%s' % (name, f) for f in PROGRAMS + ['README.txt', 'LICENSE.txt'])
+        if members != expected:
+            fail('the ZIP holds %s, expected %s' % (members, expected))
+        archive.extractall(os.path.join(bed.drive_c, 'kit'))
+    folder = r'C:\kit\%s' % name
+    here = os.path.dirname(os.path.abspath(__file__))
+    script = os.path.join(here, '..', 'registrar', 'ui', 'hhctrl_command.txt')
+    bed.run(os.path.join(bed.tree, 'bin', 'uidriver.exe'), script,
+            env={'HALVERN': folder + r'\Halvern.exe', 'HALVERN_OCX': folder + r'\Morvane.ocx',
+                 'HALVERN_BUTTON': '4', 'HALVERN_EXPECT': '正常に登録できました。'})
+    bed.sample_runs(folder + r'\sample.exe', 'package_zip_sample')
+
+
+def case_template(bed, dist, version, bin_dir):
+    pass
+
+
+CASES = {'template': case_template, 'install': case_install, 'sample': case_sample, 'upgrade': case_upgrade, 'zip': case_zip}
+
+
+def main():
+    if len(sys.argv) < 6 or sys.argv[1] not in list(CASES) + ['cleanup']:
+        sys.exit(__doc__)
+    case, source, tree, dist, work = sys.argv[1:6]
+    extra = sys.argv[6:]
+    if case == 'cleanup':
+        shutil.rmtree(os.path.join(work, 'template', 'prefix'), ignore_errors=True)
+        return
+    version = None
+    if case != 'template':
+        with open(os.path.join(dist, 'version.txt')) as f:
+            version = f.read().strip()
+    bed = Bed(source, tree, work, case)
+    try:
+        CASES[case](bed, dist, version, os.path.join(tree, 'bin'), *extra)
+    finally:
+        bed.stop()
+    # A prefix takes 700 MB; a failed case keeps its own to be looked at.
+    if case != 'template':
+        shutil.rmtree(os.path.join(bed.state, 'prefix'), ignore_errors=True)
+    print('PASS: package %s' % case)
+
+
+if __name__ == '__main__':
+    main()
