@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <new>
 #include <optional>
 
 #include "control.h"
@@ -56,6 +57,70 @@ class CaptureScope {
  private:
   bool& capturing_;
   const std::uint8_t*& live_bits_;
+};
+
+// The first failure of a capture, as the host hears of it: an HRESULT and
+// a text. Noting one never throws, so it can be done from any handler.
+class CaptureFailure {
+ public:
+  // Notes the exception being handled, unless a failure was noted before.
+  // Only from inside a catch block.
+  void NoteCurrent() noexcept {
+    if (failed_) return;
+    failed_ = true;
+    message_ = MessageId::kInternal;
+    try {
+      try {
+        throw;
+      } catch (const CaptureError& error) {
+        scode_ = error.system_code() ? HRESULT_FROM_WIN32(error.system_code()) : E_FAIL;
+        text_ = error.message();
+      } catch (const std::bad_alloc&) {
+        message_ = MessageId::kOutOfMemory;
+      } catch (...) {
+        // Anything else (a device's own exception) is an internal error.
+      }
+    } catch (...) {
+      message_ = MessageId::kOutOfMemory;  // no room for the error's text
+    }
+  }
+
+  explicit operator bool() const { return failed_; }
+  // The error as Invoke reports it; its text may fail to allocate, so the
+  // message table's own text stands in.
+  HRESULT scode() const { return text_.empty() ? Message(message_).scode : scode_; }
+  const wchar_t* text() const { return text_.empty() ? Message(message_).text : text_.c_str(); }
+
+ private:
+  bool failed_ = false;
+  MessageId message_ = MessageId::kInternal;
+  HRESULT scode_ = E_FAIL;
+  std::wstring text_;
+};
+
+// Runs one step of the capture's end; a step that throws is noted as the
+// capture's failure (if it is the first) and the next step still runs.
+template <typename Step>
+void RunEndStep(CaptureFailure& failure, Step&& step) noexcept {
+  try {
+    step();
+  } catch (...) {
+    failure.NoteCurrent();
+  }
+}
+
+// Runs the end of a capture when it goes out of scope, however the loop
+// was left.
+template <typename End>
+class AtCaptureEnd {
+ public:
+  explicit AtCaptureEnd(End& end) : end_(end) {}
+  ~AtCaptureEnd() { end_(); }
+  AtCaptureEnd(const AtCaptureEnd&) = delete;
+  AtCaptureEnd& operator=(const AtCaptureEnd&) = delete;
+
+ private:
+  End& end_;
 };
 
 }  // namespace
@@ -127,142 +192,147 @@ HRESULT Control::RunCapture(bool to_file) {
   if (window_) ::KillTimer(window_, kPreviewTimer);
 
   ComPtr<IDispatch> self(this);
-  FireCaptureStarted(format.width, format.height);
-  wchar_t status[96];
-  FormatCaptureStatus(status, 96, !to_file, 0, 0);
-  SetStatus(status);
-
-  const std::int64_t limit = settings_.time_limit_enabled && settings_.time_limit > 0
-                                 ? FramesForTimeLimit(settings_.time_limit, rate)
-                                 : std::numeric_limits<std::int64_t>::max();
-  const std::int64_t frequency = Frequency();
-  FrameClock clock(frequency, Now(), rate);
-  std::int64_t next_slot = 0;
-  std::int64_t audio_written = 0;
-  std::int64_t last_status = Now();
   StopReason reason = StopReason::kUserKeyOrClick;
-  std::optional<CaptureError> failure;
-
-  for (;;) {
-    MSG msg;
-    bool quit = false;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message == WM_QUIT) {
-        // Not ours to swallow: the host's own loop must still see it.
-        ::PostQuitMessage(static_cast<int>(msg.wParam));
-        quit = true;
-        break;
-      }
-      if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
-        RequestStop(StopReason::kUserKeyOrClick);
-        continue;
-      }
-      if ((msg.message == WM_LBUTTONDOWN || msg.message == WM_NCLBUTTONDOWN) && settings_.stop_on_left_click) {
-        RequestStop(StopReason::kUserKeyOrClick);
-      }
-      if ((msg.message == WM_RBUTTONDOWN || msg.message == WM_NCRBUTTONDOWN) && settings_.stop_on_right_click) {
-        RequestStop(StopReason::kUserKeyOrClick);
-      }
-      ::TranslateMessage(&msg);
-      ::DispatchMessageW(&msg);
-    }
-    if (quit) {
-      reason = StopReason::kClosed;
-      break;
-    }
-    if (stop_requested_) {
-      reason = stop_reason_;
-      break;
-    }
-    if (next_slot >= limit) {
-      reason = StopReason::kTimeLimit;
-      break;
-    }
-    const std::int64_t now = Now();
-    std::int64_t slot = clock.SlotAt(now);
-    if (slot < next_slot) {
-      DWORD wait = clock.MillisecondsUntil(next_slot, now);
-      if (wait > 0) ::MsgWaitForMultipleObjectsEx(0, nullptr, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-      continue;
-    }
-    if (slot > next_slot) {
-      // Slots that passed while we were busy: their frames are lost.
-      const std::int64_t missed = std::min(slot, limit) - next_slot;
-      dropped_frames_ += static_cast<long>(missed);
-      VARIANTARG argument;
-      argument.vt = VT_I4;
-      argument.lVal = static_cast<LONG>(next_slot);
-      FireEvent(kEventFrameDropped, &argument, 1);
-      next_slot = std::min(slot, limit);
-      if (next_slot >= limit) {
-        reason = StopReason::kTimeLimit;
-        break;
-      }
-    }
-
-    device->Render(format, bits, next_slot, static_cast<double>(next_slot) / rate);
+  CaptureFailure failure;
+  // Whatever ends the capture (a stop, a failed write, a device or an event
+  // that throws, memory running out), the file is finished, the host hears
+  // CaptureStopped and CaptureComplete, and the preview comes back.
+  auto end_capture = [&]() noexcept {
     if (writer) {
-      try {
-        writer->WriteVideoFrame(bits, format.ImageSize());
-        if (tone) {
-          const std::int64_t audio_due = AudioSamplesBefore(next_slot + 1, tone->format().samples_per_second, rate);
-          const size_t block_align = tone->format().BlockAlign();
-          const std::int64_t per_write = static_cast<std::int64_t>(audio_buffer.size() / block_align);
-          while (audio_written < audio_due) {
-            const std::int64_t count = std::min(audio_due - audio_written, per_write);
-            tone->Generate(audio_buffer.data(), static_cast<size_t>(count));
-            writer->WriteAudio(audio_buffer.data(), static_cast<size_t>(count) * block_align);
-            audio_written += count;
+      RunEndStep(failure, [&] { writer->Close(); });
+      capture_file_written_ = writer->frames_written() > 0;
+    }
+    // The last frame stays the current one for the still commands; without
+    // memory for it they render a fresh frame instead.
+    still_format_ = format;
+    try {
+      still_bits_.assign(bits, bits + format.ImageSize());
+    } catch (...) {
+      still_bits_.clear();
+    }
+    live_bits_ = nullptr;
+    capturing_ = false;
+    RunEndStep(failure, [&] { SetStatus(StatusCaptureEnded()); });
+    if (failure) RunEndStep(failure, [&] { FireError(failure.scode(), failure.text()); });
+    RunEndStep(failure, [&] { FireCaptureStopped(reason); });
+    RunEndStep(failure, [&] { FireCaptureComplete(captured_frames_, dropped_frames_); });
+    RunEndStep(failure, [&] { UpdatePreviewTimer(); });
+  };
+  {
+    AtCaptureEnd<decltype(end_capture)> at_end(end_capture);
+    try {
+      FireCaptureStarted(format.width, format.height);
+      wchar_t status[96];
+      FormatCaptureStatus(status, 96, !to_file, 0, 0);
+      SetStatus(status);
+
+      const std::int64_t limit = settings_.time_limit_enabled && settings_.time_limit > 0
+                                     ? FramesForTimeLimit(settings_.time_limit, rate)
+                                     : std::numeric_limits<std::int64_t>::max();
+      const std::int64_t frequency = Frequency();
+      FrameClock clock(frequency, Now(), rate);
+      std::int64_t next_slot = 0;
+      std::int64_t audio_written = 0;
+      std::int64_t last_status = Now();
+
+      for (;;) {
+        MSG msg;
+        bool quit = false;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+          if (msg.message == WM_QUIT) {
+            // Not ours to swallow: the host's own loop must still see it.
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            quit = true;
+            break;
+          }
+          if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
+            RequestStop(StopReason::kUserKeyOrClick);
+            continue;
+          }
+          if ((msg.message == WM_LBUTTONDOWN || msg.message == WM_NCLBUTTONDOWN) && settings_.stop_on_left_click) {
+            RequestStop(StopReason::kUserKeyOrClick);
+          }
+          if ((msg.message == WM_RBUTTONDOWN || msg.message == WM_NCRBUTTONDOWN) && settings_.stop_on_right_click) {
+            RequestStop(StopReason::kUserKeyOrClick);
+          }
+          ::TranslateMessage(&msg);
+          ::DispatchMessageW(&msg);
+        }
+        if (quit) {
+          reason = StopReason::kClosed;
+          break;
+        }
+        if (stop_requested_) {
+          reason = stop_reason_;
+          break;
+        }
+        if (next_slot >= limit) {
+          reason = StopReason::kTimeLimit;
+          break;
+        }
+        const std::int64_t now = Now();
+        std::int64_t slot = clock.SlotAt(now);
+        if (slot < next_slot) {
+          DWORD wait = clock.MillisecondsUntil(next_slot, now);
+          if (wait > 0) ::MsgWaitForMultipleObjectsEx(0, nullptr, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+          continue;
+        }
+        if (slot > next_slot) {
+          // Slots that passed while we were busy: their frames are lost.
+          const std::int64_t missed = std::min(slot, limit) - next_slot;
+          dropped_frames_ += static_cast<long>(missed);
+          VARIANTARG argument;
+          argument.vt = VT_I4;
+          argument.lVal = static_cast<LONG>(next_slot);
+          FireEvent(kEventFrameDropped, &argument, 1);
+          next_slot = std::min(slot, limit);
+          if (next_slot >= limit) {
+            reason = StopReason::kTimeLimit;
+            break;
           }
         }
-      } catch (const CaptureError& error) {
-        failure = error;
-        reason = StopReason::kError;
-        break;
+
+        device->Render(format, bits, next_slot, static_cast<double>(next_slot) / rate);
+        if (writer) {
+          // A failed write ends the capture; the writer keeps every complete frame.
+          writer->WriteVideoFrame(bits, format.ImageSize());
+          if (tone) {
+            const std::int64_t audio_due = AudioSamplesBefore(next_slot + 1, tone->format().samples_per_second, rate);
+            const size_t block_align = tone->format().BlockAlign();
+            const std::int64_t per_write = static_cast<std::int64_t>(audio_buffer.size() / block_align);
+            while (audio_written < audio_due) {
+              const std::int64_t count = std::min(audio_due - audio_written, per_write);
+              tone->Generate(audio_buffer.data(), static_cast<size_t>(count));
+              writer->WriteAudio(audio_buffer.data(), static_cast<size_t>(count) * block_align);
+              audio_written += count;
+            }
+          }
+        }
+        ++captured_frames_;
+        ++next_slot;
+        if (callback_enabled_ && FireStreamFrame(format.width, format.height, block.data(), bits)) {
+          reason = StopReason::kStopFlag;
+          break;
+        }
+        if (preview_ && window_) {
+          WindowDc dc(window_);
+          RECT client{};
+          ::GetClientRect(window_, &client);
+          if (dc.get()) DrawFrame(dc.get(), client, format, bits, false);
+        }
+        const std::int64_t after = Now();
+        if ((after - last_status) * 1000 >= kStatusIntervalMs * frequency) {
+          last_status = after;
+          FormatCaptureStatus(status, 96, !to_file, captured_frames_, dropped_frames_);
+          SetStatus(status);
+        }
       }
-    }
-    ++captured_frames_;
-    ++next_slot;
-    if (callback_enabled_ && FireStreamFrame(format.width, format.height, block.data(), bits)) {
-      reason = StopReason::kStopFlag;
-      break;
-    }
-    if (preview_ && window_) {
-      WindowDc dc(window_);
-      RECT client{};
-      ::GetClientRect(window_, &client);
-      if (dc.get()) DrawFrame(dc.get(), client, format, bits, false);
-    }
-    const std::int64_t after = Now();
-    if ((after - last_status) * 1000 >= kStatusIntervalMs * frequency) {
-      last_status = after;
-      FormatCaptureStatus(status, 96, !to_file, captured_frames_, dropped_frames_);
-      SetStatus(status);
+    } catch (...) {
+      failure.NoteCurrent();
+      reason = StopReason::kError;
     }
   }
-
-  if (writer) {
-    try {
-      writer->Close();
-    } catch (const CaptureError& error) {
-      if (!failure) failure = error;
-    }
-    capture_file_written_ = writer->frames_written() > 0;
-  }
-  // The last frame stays the current one for the still commands.
-  still_format_ = format;
-  still_bits_.assign(bits, bits + format.ImageSize());
-
-  live_bits_ = nullptr;
-  capturing_ = false;
-  SetStatus(StatusCaptureEnded());
-  if (failure) FireError(failure->system_code() ? HRESULT_FROM_WIN32(failure->system_code()) : E_FAIL, failure->message());
-  FireCaptureStopped(reason);
-  FireCaptureComplete(captured_frames_, dropped_frames_);
-  UpdatePreviewTimer();
-  if (failure) {
-    return FailWith(failure->system_code() ? HRESULT_FROM_WIN32(failure->system_code()) : E_FAIL, failure->message());
-  }
+  if (failure) return FailWith(failure.scode(), failure.text());
   return S_OK;
 }
 
