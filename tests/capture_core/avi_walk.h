@@ -9,7 +9,9 @@
 // its parent; the headers claim exactly the chunks the file holds; each
 // index that is present points at every data chunk of its range exactly
 // once, in order, with the right id and size; and nothing after the last
-// segment (a torn chunk) is left over.
+// segment (a torn chunk) is left over. It knows the layout our writer uses
+// (video stream 0, optional PCM stream 1, idx1 offsets from the 'movi'
+// type field) and refuses anything else rather than guess.
 #pragma once
 
 #include <cstddef>
