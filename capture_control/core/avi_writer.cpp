@@ -344,7 +344,6 @@ void AviWriter::WriteIdx1() {
   first_riff_size_ = end_ - 8;
   for (StreamState* s : {&video_, &audio_}) {
     s->chunks_first_riff = s->chunks;
-    s->bytes_first_riff = s->bytes;
   }
   std::vector<std::uint8_t>().swap(idx1_);  // the first segment is done with it
 }

@@ -100,7 +100,6 @@ class AviWriter {
     std::uint32_t chunks = 0;              // chunks in the whole file
     std::uint32_t chunks_first_riff = 0;   // chunks in the first segment
     std::uint64_t bytes = 0;               // payload bytes in the whole file
-    std::uint64_t bytes_first_riff = 0;    // payload bytes in the first segment
     std::uint32_t max_chunk = 0;           // for the suggested buffer size
     // The open standard-index block: fixed capacity, written out when full
     // or when the segment ends.
