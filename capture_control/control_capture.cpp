@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <new>
 #include <optional>
 
 #include "control.h"
@@ -56,6 +57,70 @@ class CaptureScope {
  private:
   bool& capturing_;
   const std::uint8_t*& live_bits_;
+};
+
+// The first failure of a capture, as the host hears of it: an HRESULT and
+// a text. Noting one never throws, so it can be done from any handler.
+class CaptureFailure {
+ public:
+  // Notes the exception being handled, unless a failure was noted before.
+  // Only from inside a catch block.
+  void NoteCurrent() noexcept {
+    if (failed_) return;
+    failed_ = true;
+    message_ = MessageId::kInternal;
+    try {
+      try {
+        throw;
+      } catch (const CaptureError& error) {
+        scode_ = error.system_code() ? HRESULT_FROM_WIN32(error.system_code()) : E_FAIL;
+        text_ = error.message();
+      } catch (const std::bad_alloc&) {
+        message_ = MessageId::kOutOfMemory;
+      } catch (...) {
+        // Anything else (a device's own exception) is an internal error.
+      }
+    } catch (...) {
+      message_ = MessageId::kOutOfMemory;  // no room for the error's text
+    }
+  }
+
+  explicit operator bool() const { return failed_; }
+  // The error as Invoke reports it; its text may fail to allocate, so the
+  // message table's own text stands in.
+  HRESULT scode() const { return text_.empty() ? Message(message_).scode : scode_; }
+  const wchar_t* text() const { return text_.empty() ? Message(message_).text : text_.c_str(); }
+
+ private:
+  bool failed_ = false;
+  MessageId message_ = MessageId::kInternal;
+  HRESULT scode_ = E_FAIL;
+  std::wstring text_;
+};
+
+// Runs one step of the capture's end; a step that throws is noted as the
+// capture's failure (if it is the first) and the next step still runs.
+template <typename Step>
+void RunEndStep(CaptureFailure& failure, Step&& step) noexcept {
+  try {
+    step();
+  } catch (...) {
+    failure.NoteCurrent();
+  }
+}
+
+// Runs the end of a capture when it goes out of scope, however the loop
+// was left.
+template <typename End>
+class AtCaptureEnd {
+ public:
+  explicit AtCaptureEnd(End& end) : end_(end) {}
+  ~AtCaptureEnd() { end_(); }
+  AtCaptureEnd(const AtCaptureEnd&) = delete;
+  AtCaptureEnd& operator=(const AtCaptureEnd&) = delete;
+
+ private:
+  End& end_;
 };
 
 }  // namespace
@@ -127,6 +192,35 @@ HRESULT Control::RunCapture(bool to_file) {
   if (window_) ::KillTimer(window_, kPreviewTimer);
 
   ComPtr<IDispatch> self(this);
+  StopReason reason = StopReason::kUserKeyOrClick;
+  CaptureFailure failure;
+  // Whatever ends the capture (a stop, a failed write, a device or an event
+  // that throws, memory running out), the file is finished, the host hears
+  // CaptureStopped and CaptureComplete, and the preview comes back.
+  auto end_capture = [&]() noexcept {
+    if (writer) {
+      RunEndStep(failure, [&] { writer->Close(); });
+      capture_file_written_ = writer->frames_written() > 0;
+    }
+    // The last frame stays the current one for the still commands; without
+    // memory for it they render a fresh frame instead.
+    still_format_ = format;
+    try {
+      still_bits_.assign(bits, bits + format.ImageSize());
+    } catch (...) {
+      still_bits_.clear();
+    }
+    live_bits_ = nullptr;
+    capturing_ = false;
+    RunEndStep(failure, [&] { SetStatus(StatusCaptureEnded()); });
+    if (failure) RunEndStep(failure, [&] { FireError(failure.scode(), failure.text()); });
+    RunEndStep(failure, [&] { FireCaptureStopped(reason); });
+    RunEndStep(failure, [&] { FireCaptureComplete(captured_frames_, dropped_frames_); });
+    RunEndStep(failure, [&] { UpdatePreviewTimer(); });
+  };
+  {
+    AtCaptureEnd<decltype(end_capture)> at_end(end_capture);
+    try {
   FireCaptureStarted(format.width, format.height);
   wchar_t status[96];
   FormatCaptureStatus(status, 96, !to_file, 0, 0);
@@ -140,8 +234,6 @@ HRESULT Control::RunCapture(bool to_file) {
   std::int64_t next_slot = 0;
   std::int64_t audio_written = 0;
   std::int64_t last_status = Now();
-  StopReason reason = StopReason::kUserKeyOrClick;
-  std::optional<CaptureError> failure;
 
   for (;;) {
     MSG msg;
@@ -202,7 +294,7 @@ HRESULT Control::RunCapture(bool to_file) {
 
     device->Render(format, bits, next_slot, SlotMicroseconds(next_slot, rate));
     if (writer) {
-      try {
+          // A failed write ends the capture; the writer keeps every complete frame.
         writer->WriteVideoFrame(bits, format.ImageSize());
         if (tone) {
           const std::int64_t audio_due = AudioSamplesBefore(next_slot + 1, tone->format().samples_per_second, rate);
@@ -215,11 +307,6 @@ HRESULT Control::RunCapture(bool to_file) {
             audio_written += count;
           }
         }
-      } catch (const CaptureError& error) {
-        failure = error;
-        reason = StopReason::kError;
-        break;
-      }
     }
     ++captured_frames_;
     ++next_slot;
@@ -240,29 +327,12 @@ HRESULT Control::RunCapture(bool to_file) {
       SetStatus(status);
     }
   }
-
-  if (writer) {
-    try {
-      writer->Close();
-    } catch (const CaptureError& error) {
-      if (!failure) failure = error;
+    } catch (...) {
+      failure.NoteCurrent();
+      reason = StopReason::kError;
     }
-    capture_file_written_ = writer->frames_written() > 0;
   }
-  // The last frame stays the current one for the still commands.
-  still_format_ = format;
-  still_bits_.assign(bits, bits + format.ImageSize());
-
-  live_bits_ = nullptr;
-  capturing_ = false;
-  SetStatus(StatusCaptureEnded());
-  if (failure) FireError(failure->system_code() ? HRESULT_FROM_WIN32(failure->system_code()) : E_FAIL, failure->message());
-  FireCaptureStopped(reason);
-  FireCaptureComplete(captured_frames_, dropped_frames_);
-  UpdatePreviewTimer();
-  if (failure) {
-    return FailWith(failure->system_code() ? HRESULT_FROM_WIN32(failure->system_code()) : E_FAIL, failure->message());
-  }
+  if (failure) return FailWith(failure.scode(), failure.text());
   return S_OK;
 }
 

@@ -61,7 +61,12 @@ void Control::FireEvent(DISPID id, VARIANTARG* args, UINT count) {
   ComPtr<IDispatch> self(this);
   for (size_t i = 0; i < total; ++i) {
     // A sink's failure is its own affair; the other sinks still hear of it.
-    sinks[i]->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+    // So is an exception a sink lets escape, against the rules of COM.
+    try {
+      sinks[i]->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+    } catch (...) {
+      ::OutputDebugStringW(L"Morvane: an event sink threw an exception\n");
+    }
   }
 }
 

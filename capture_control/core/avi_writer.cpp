@@ -35,6 +35,8 @@ constexpr std::size_t kMaxAudioChunk = 16u << 20;
 constexpr std::size_t kMaxIdx1Reserve = 65536;
 // Chunks up to this size (audio, typically) are written with one call.
 constexpr std::size_t kStagingSize = 64 * 1024;
+// How often Close() tries to finish the file before cutting it back.
+constexpr int kFinishAttempts = 2;
 
 void Put16(std::uint8_t* at, std::uint16_t v) {
   at[0] = static_cast<std::uint8_t>(v);
@@ -116,7 +118,7 @@ AviWriter::~AviWriter() {
   if (closed_) return;
   try {
     Close();
-  } catch (const std::exception&) {
+  } catch (...) {
     // Close() already left the headers claiming no more than the file
     // holds; a destructor has no one to tell.
   }
@@ -156,13 +158,13 @@ void AviWriter::Start() {
 
   // The headers have the same size whatever they say; size them first, then
   // build them for an empty file.
-  BuildHeaders(false, headers_);
+  BuildHeaders(HeaderClaim{}, headers_);
   header_size_ = headers_.size() - 12;
   if (header_size_ + 1024 > riff_limit_) throw InvalidArgument(L"ファイルの分割サイズが小さすぎます。");
   movi_start_ = header_size_;
   riff_start_ = 0;
   end_ = header_size_ + 12;
-  BuildHeaders(false, headers_);
+  BuildHeaders(OpenFirstSegmentClaim(), headers_);
 
   if (!sink_) sink_ = CreateFileSink(path_);
   sink_->Write(headers_.data(), headers_.size());
@@ -204,63 +206,102 @@ void AviWriter::EnsureRoom(std::uint64_t chunk_bytes) {
 
 void AviWriter::WriteChunk(StreamState& stream, const std::uint8_t* data, std::size_t size,
                            std::uint64_t duration) {
+  const std::uint64_t chunk_bytes = 8 + size + (size & 1);
   try {
-    const std::uint64_t chunk_bytes = 8 + size + (size & 1);
     EnsureRoom(chunk_bytes);
-    if (stream.block_entries == 0 && stream.super_entries >= limits_.blocks_per_stream) {
-      // Not a write failure: what is in the file is intact and Close() finishes it.
-      throw MakeFileError(CaptureErrorKind::kFileTooLong, path_);
-    }
-
-    const std::uint64_t at = end_;
-    if (chunk_bytes <= staging_.size()) {
-      Put32(staging_.data(), stream.chunk_id);
-      Put32(staging_.data() + 4, static_cast<std::uint32_t>(size));
-      std::memcpy(staging_.data() + 8, data, size);
-      if (size & 1) staging_[8 + size] = 0;
-      sink_->Write(staging_.data(), static_cast<std::size_t>(chunk_bytes));
-    } else {
-      Put32(scratch_, stream.chunk_id);
-      Put32(scratch_ + 4, static_cast<std::uint32_t>(size));
-      sink_->Write(scratch_, 8);
-      sink_->Write(data, size);
-      if (size & 1) {
-        scratch_[8] = 0;
-        sink_->Write(scratch_ + 8, 1);
-      }
-    }
-    end_ = at + chunk_bytes;
-    ++segment_chunks_;
-    ++stream.chunks;
-    stream.bytes += size;
-    stream.max_chunk = std::max(stream.max_chunk, static_cast<std::uint32_t>(size));
-
-    if (in_first_segment_) {
-      std::uint8_t entry[16];
-      Put32(entry, stream.chunk_id);
-      Put32(entry + 4, kAviifKeyframe);
-      Put32(entry + 8, static_cast<std::uint32_t>(at - (movi_start_ + 8)));
-      Put32(entry + 12, static_cast<std::uint32_t>(size));
-      idx1_.insert(idx1_.end(), entry, entry + 16);
-    }
-
-    if (stream.block_entries == 0) {
-      stream.block_base = at;
-      stream.block_duration = 0;
-    }
-    std::uint8_t* entry = stream.block.data() + kStdIndexHeader + 8u * stream.block_entries;
-    // Offsets point at the data, past the chunk header; every chunk is a key frame.
-    Put32(entry, static_cast<std::uint32_t>(at + 8 - stream.block_base));
-    Put32(entry + 4, static_cast<std::uint32_t>(size));
-    ++stream.block_entries;
-    stream.block_duration += duration;
-    if (stream.block_entries == limits_.entries_per_block) FlushIndexBlock(stream);
-  } catch (const CaptureError& error) {
-    if (error.kind() != CaptureErrorKind::kFileTooLong && !failed_) {
-      failed_ = true;
-      failure_ = error;
-    }
+  } catch (...) {
+    RecordFailure();
     throw;
+  }
+  if (stream.block_entries == 0 && stream.super_entries >= limits_.blocks_per_stream) {
+    // Not a write failure: what is in the file is intact and Close() finishes it.
+    throw MakeFileError(CaptureErrorKind::kFileTooLong, path_);
+  }
+  // The classic index grows before the chunk goes out: if memory runs out,
+  // the file holds no chunk that its indexes leave out.
+  if (in_first_segment_) ReserveIdx1Entry();
+
+  const std::uint64_t at = end_;
+  try {
+    WriteChunkBytes(stream, data, size, chunk_bytes);
+  } catch (...) {
+    RecordFailure();
+    throw;
+  }
+  // The chunk is complete in the file; counting and indexing it cannot fail.
+  end_ = at + chunk_bytes;
+  ++segment_chunks_;
+  ++stream.chunks;
+  stream.bytes += size;
+  stream.max_chunk = std::max(stream.max_chunk, static_cast<std::uint32_t>(size));
+
+  if (in_first_segment_) {
+    std::uint8_t entry[16];
+    Put32(entry, stream.chunk_id);
+    Put32(entry + 4, kAviifKeyframe);
+    Put32(entry + 8, static_cast<std::uint32_t>(at - (movi_start_ + 8)));
+    Put32(entry + 12, static_cast<std::uint32_t>(size));
+    idx1_.insert(idx1_.end(), entry, entry + 16);  // within the reserved capacity
+  }
+
+  if (stream.block_entries == 0) {
+    stream.block_base = at;
+    stream.block_duration = 0;
+  }
+  std::uint8_t* entry = stream.block.data() + kStdIndexHeader + 8u * stream.block_entries;
+  // Offsets point at the data, past the chunk header; every chunk is a key frame.
+  Put32(entry, static_cast<std::uint32_t>(at + 8 - stream.block_base));
+  Put32(entry + 4, static_cast<std::uint32_t>(size));
+  ++stream.block_entries;
+  stream.block_duration += duration;
+  if (stream.block_entries < limits_.entries_per_block) return;
+  try {
+    FlushIndexBlock(stream);
+  } catch (...) {
+    RecordFailure();
+    throw;
+  }
+}
+
+void AviWriter::WriteChunkBytes(const StreamState& stream, const std::uint8_t* data, std::size_t size,
+                                std::uint64_t chunk_bytes) {
+  if (chunk_bytes <= staging_.size()) {
+    Put32(staging_.data(), stream.chunk_id);
+    Put32(staging_.data() + 4, static_cast<std::uint32_t>(size));
+    std::memcpy(staging_.data() + 8, data, size);
+    if (size & 1) staging_[8 + size] = 0;
+    sink_->Write(staging_.data(), static_cast<std::size_t>(chunk_bytes));
+    return;
+  }
+  Put32(scratch_, stream.chunk_id);
+  Put32(scratch_ + 4, static_cast<std::uint32_t>(size));
+  sink_->Write(scratch_, 8);
+  sink_->Write(data, size);
+  if (size & 1) {
+    scratch_[8] = 0;
+    sink_->Write(scratch_ + 8, 1);
+  }
+}
+
+void AviWriter::ReserveIdx1Entry() {
+  if (idx1_.size() + 16 <= idx1_.capacity()) return;
+  // Doubling keeps the cost amortised constant past the reserved entries.
+  idx1_.reserve(std::max(idx1_.capacity() * 2, idx1_.size() + 16));
+}
+
+void AviWriter::RecordFailure() noexcept {
+  failed_ = true;
+  if (failure_) return;
+  try {
+    try {
+      throw;
+    } catch (const CaptureError& error) {
+      failure_ = error;
+    } catch (...) {
+      failure_ = MakeFileError(CaptureErrorKind::kWriteFailed, path_);
+    }
+  } catch (...) {
+    // No memory even for the message: Close() reports a plain write failure.
   }
 }
 
@@ -303,9 +344,7 @@ void AviWriter::WriteIdx1() {
   first_riff_size_ = end_ - 8;
   for (StreamState* s : {&video_, &audio_}) {
     s->chunks_first_riff = s->chunks;
-    s->bytes_first_riff = s->bytes;
   }
-  idx1_written_ = true;
   std::vector<std::uint8_t>().swap(idx1_);  // the first segment is done with it
 }
 
@@ -320,21 +359,31 @@ void AviWriter::PatchSegmentSizes() {
   sink_->Seek(end_);
 }
 
-void AviWriter::EndSegment() {
+void AviWriter::CloseSegment() {
+  if (!segment_open_) return;
+  sink_->Seek(end_);
   FlushIndexBlock(video_);
   FlushIndexBlock(audio_);
   if (in_first_segment_) {
     WriteIdx1();
-    // Describe the finished first segment now: should the program die later
-    // in the capture, the file still plays up to here.
-    BuildHeaders(false, headers_);
-    CheckHeaderSize(headers_);
-    sink_->Seek(0);
-    sink_->Write(headers_.data(), headers_.size());
-    sink_->Seek(end_);
   } else {
     PatchSegmentSizes();
   }
+  segment_open_ = false;
+  closed_part_.any = true;
+  closed_part_.end = end_;
+  closed_part_.video_chunks = video_.chunks;
+  closed_part_.audio_bytes = audio_.bytes;
+  closed_part_.video_super = video_.super_entries;
+  closed_part_.audio_super = audio_.super_entries;
+}
+
+void AviWriter::EndSegment() {
+  CloseSegment();
+  // Describe every closed segment now: should the program die later in the
+  // capture, the file still plays up to here.
+  WriteHeaders(ClosedSegmentsClaim());
+  sink_->Seek(end_);
 }
 
 void AviWriter::BeginExtensionSegment() {
@@ -351,6 +400,7 @@ void AviWriter::BeginExtensionSegment() {
   movi_start_ = at + 12;
   end_ = at + sizeof h;
   in_first_segment_ = false;
+  segment_open_ = true;
   ++segment_count_;
   segment_chunks_ = 0;
 }
@@ -358,17 +408,26 @@ void AviWriter::BeginExtensionSegment() {
 void AviWriter::Close() {
   if (closed_) return;
   closed_ = true;
-  if (failed_) {
-    FinishAfterFailure();
-    return;
+  // A second try gets past an error that passes (a network drive's hiccup);
+  // a full disk fails both.
+  bool finished = false;
+  for (int attempt = 0; attempt < kFinishAttempts && !finished; ++attempt) {
+    try {
+      // After a failed write the bytes past the last complete chunk or
+      // index block are torn: cut them, then finish as usual, which indexes
+      // every complete chunk.
+      if (failed_) sink_->Truncate(end_);
+      Finish();
+      finished = true;
+    } catch (...) {
+      RecordFailure();
+    }
   }
-  try {
-    Finish();
-  } catch (const CaptureError& error) {
-    failed_ = true;
-    failure_ = error;
-    FinishAfterFailure();
-  }
+  if (!finished) FinishWithClosedSegments();
+  if (!failed_) return;
+  // The file is sound, but it is not the whole capture: the caller hears of it.
+  if (failure_) throw *failure_;
+  throw MakeFileError(CaptureErrorKind::kWriteFailed, path_);
 }
 
 void AviWriter::CheckHeaderSize(const std::vector<std::uint8_t>& headers) const {
@@ -378,72 +437,68 @@ void AviWriter::CheckHeaderSize(const std::vector<std::uint8_t>& headers) const 
 }
 
 void AviWriter::Finish() {
-  sink_->Seek(end_);
-  FlushIndexBlock(video_);
-  FlushIndexBlock(audio_);
-  if (in_first_segment_) {
-    WriteIdx1();
-  } else {
-    PatchSegmentSizes();
-  }
-  // The headers go last: until they are written the file claims nothing.
-  BuildHeaders(true, headers_);
-  CheckHeaderSize(headers_);
-  sink_->Seek(0);
-  sink_->Write(headers_.data(), headers_.size());
+  CloseSegment();
+  // The headers go last: until they are written the file claims only the
+  // segments closed before.
+  WriteHeaders(ClosedSegmentsClaim());
   sink_->Close();
 }
 
-void AviWriter::FinishAfterFailure() {
-  // Something could not be written. What the file keeps is described by a
-  // header that claims only chunks known to be complete; the caller still
-  // hears of the failure, so the file is never taken for a full capture.
-  std::optional<CaptureError> first = failure_;
+void AviWriter::FinishWithClosedSegments() {
+  // Not even the open segment's indexes could be written. Cut back to the
+  // closed segments, which are complete with their indexes; in the first
+  // segment keep the complete chunks and claim them without an index.
+  const bool cut_back = closed_part_.any;
   try {
-    if (!idx1_written_) sink_->Truncate(end_);  // drop a torn chunk at the end
-  } catch (const CaptureError& error) {
-    first = error;
+    sink_->Truncate(cut_back ? closed_part_.end : end_);
+  } catch (...) {
+    RecordFailure();
   }
   try {
-    BuildHeaders(false, headers_);
-    CheckHeaderSize(headers_);
-    sink_->Seek(0);
-    sink_->Write(headers_.data(), headers_.size());
-  } catch (const CaptureError& error) {
-    if (!first) first = error;
+    WriteHeaders(cut_back ? ClosedSegmentsClaim() : OpenFirstSegmentClaim());
+  } catch (...) {
+    RecordFailure();
   }
   try {
     sink_->Close();
-  } catch (const CaptureError& error) {
-    if (!first) first = error;
+  } catch (...) {
+    RecordFailure();
   }
-  if (first) throw *first;
-  throw MakeFileError(CaptureErrorKind::kWriteFailed, path_);
 }
 
-void AviWriter::BuildHeaders(bool complete, std::vector<std::uint8_t>& out) const {
+void AviWriter::WriteHeaders(const HeaderClaim& claim) {
+  BuildHeaders(claim, headers_);
+  CheckHeaderSize(headers_);
+  sink_->Seek(0);
+  sink_->Write(headers_.data(), headers_.size());
+}
+
+AviWriter::HeaderClaim AviWriter::OpenFirstSegmentClaim() const {
+  HeaderClaim claim;
+  claim.first_frames = claim.total_frames = video_.chunks;
+  claim.audio_bytes = audio_.bytes;
+  claim.riff_size = end_ - 8;
+  claim.movi_size = end_ - (header_size_ + 8);
+  return claim;
+}
+
+AviWriter::HeaderClaim AviWriter::ClosedSegmentsClaim() const {
+  HeaderClaim claim;
+  claim.first_frames = video_.chunks_first_riff;
+  claim.total_frames = closed_part_.video_chunks;
+  claim.audio_bytes = closed_part_.audio_bytes;
+  claim.riff_size = first_riff_size_;
+  claim.movi_size = first_movi_size_;
+  claim.has_idx1 = true;
+  claim.has_super = true;
+  claim.video_super = closed_part_.video_super;
+  claim.audio_super = closed_part_.audio_super;
+  return claim;
+}
+
+void AviWriter::BuildHeaders(const HeaderClaim& claim, std::vector<std::uint8_t>& out) const {
   const FrameFormat& frame = video_format_.frame;
   const bool has_audio = audio_format_.has_value();
-  // Frames and audio the headers may claim, and the first segment's sizes.
-  std::uint32_t first_frames;
-  std::uint32_t total_frames;
-  std::uint64_t audio_bytes;
-  std::uint64_t riff_size;
-  std::uint64_t movi_size;
-  if (idx1_written_) {
-    first_frames = video_.chunks_first_riff;
-    total_frames = complete ? video_.chunks : first_frames;
-    audio_bytes = complete ? audio_.bytes : audio_.bytes_first_riff;
-    riff_size = first_riff_size_;
-    movi_size = first_movi_size_;
-  } else {
-    first_frames = total_frames = video_.chunks;
-    audio_bytes = audio_.bytes;
-    riff_size = end_ - 8;
-    movi_size = end_ - (header_size_ + 8);
-  }
-  if (end_ == 0) riff_size = movi_size = 4;  // only sizing the headers: nothing is written yet
-  const bool with_super = complete;
 
   // Built into the same storage each time: its capacity is set by the first
   // build, so later ones do not allocate.
@@ -451,7 +506,7 @@ void AviWriter::BuildHeaders(bool complete, std::vector<std::uint8_t>& out) cons
   out.reserve(2048 + 32u * limits_.blocks_per_stream);
   Bytes b(out);
   b.U32(FourCc("RIFF"));
-  b.U32(static_cast<std::uint32_t>(riff_size));
+  b.U32(static_cast<std::uint32_t>(claim.riff_size));
   b.U32(FourCc("AVI "));
 
   const std::size_t hdrl = b.Open(FourCc("LIST"), FourCc("hdrl"));
@@ -463,8 +518,8 @@ void AviWriter::BuildHeaders(bool complete, std::vector<std::uint8_t>& out) cons
   b.U32(us);
   b.U32(Clamp32(video_rate + (has_audio ? audio_format_->BytesPerSecond() : 0)));
   b.U32(0);  // padding granularity
-  b.U32((idx1_written_ ? kAvifHasIndex : 0) | (has_audio ? kAvifIsInterleaved : 0) | kAvifWasCaptureFile);
-  b.U32(first_frames);
+  b.U32((claim.has_idx1 ? kAvifHasIndex : 0) | (has_audio ? kAvifIsInterleaved : 0) | kAvifWasCaptureFile);
+  b.U32(claim.first_frames);
   b.U32(0);  // initial frames
   b.U32(has_audio ? 2 : 1);
   b.U32(suggested);
@@ -473,16 +528,18 @@ void AviWriter::BuildHeaders(bool complete, std::vector<std::uint8_t>& out) cons
   b.Zeros(16);
   b.Close(avih);
 
-  auto super_index = [&](const StreamState& s) {
-    const std::size_t at = b.Open(with_super ? FourCc("indx") : FourCc("JUNK"));
-    if (with_super) {
+  auto super_index = [&](const StreamState& s, std::uint32_t used) {
+    const std::size_t at = b.Open(claim.has_super ? FourCc("indx") : FourCc("JUNK"));
+    if (claim.has_super) {
       b.U16(4);  // longs per entry
       b.U8(0);
       b.U8(kIndexOfIndexes);
-      b.U32(s.super_entries);
+      b.U32(used);
       b.U32(s.chunk_id);
       b.Zeros(12);
-      b.Raw(s.super.data(), s.super.size());
+      // Entries written since (blocks of a segment not yet closed) stay out.
+      b.Raw(s.super.data(), 16u * used);
+      b.Zeros(16u * (limits_.blocks_per_stream - used));
     } else {
       // Room for the super index, so that finishing the file never moves data.
       b.Zeros(kSuperIndexFields + 16u * limits_.blocks_per_stream);
@@ -503,7 +560,7 @@ void AviWriter::BuildHeaders(bool complete, std::vector<std::uint8_t>& out) cons
   b.U32(us / divisor);
   b.U32(1000000u / divisor);
   b.U32(0);  // start
-  b.U32(total_frames);
+  b.U32(claim.total_frames);
   b.U32(static_cast<std::uint32_t>(frame.ImageSize()));
   b.U32(0xFFFFFFFFu);  // default quality
   b.U32(0);            // one frame per chunk
@@ -516,7 +573,7 @@ void AviWriter::BuildHeaders(bool complete, std::vector<std::uint8_t>& out) cons
   const auto bih = MakeBitmapInfoHeader(frame);
   b.Raw(bih.data(), bih.size());
   b.Close(vstrf);
-  super_index(video_);
+  super_index(video_, claim.video_super);
   b.Close(vstrl);
 
   if (has_audio) {
@@ -532,7 +589,7 @@ void AviWriter::BuildHeaders(bool complete, std::vector<std::uint8_t>& out) cons
     b.U32(a.BlockAlign());
     b.U32(a.BytesPerSecond());
     b.U32(0);
-    b.U32(Clamp32(audio_bytes / a.BlockAlign()));
+    b.U32(Clamp32(claim.audio_bytes / a.BlockAlign()));
     b.U32(std::max<std::uint32_t>(audio_.max_chunk, a.BytesPerSecond() / 10));
     b.U32(0xFFFFFFFFu);
     b.U32(a.BlockAlign());
@@ -547,20 +604,20 @@ void AviWriter::BuildHeaders(bool complete, std::vector<std::uint8_t>& out) cons
     b.U16(a.bits_per_sample);
     b.U16(0);  // no extra bytes
     b.Close(astrf);
-    super_index(audio_);
+    super_index(audio_, claim.audio_super);
     b.Close(astrl);
   }
 
   const std::size_t odml = b.Open(FourCc("LIST"), FourCc("odml"));
   const std::size_t dmlh = b.Open(FourCc("dmlh"));
-  b.U32(total_frames);
+  b.U32(claim.total_frames);
   b.Zeros(kDmlhSize - 4);
   b.Close(dmlh);
   b.Close(odml);
   b.Close(hdrl);
 
   b.U32(FourCc("LIST"));
-  b.U32(static_cast<std::uint32_t>(movi_size));
+  b.U32(static_cast<std::uint32_t>(claim.movi_size));
   b.U32(FourCc("movi"));
 }
 

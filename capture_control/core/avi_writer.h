@@ -9,8 +9,13 @@
 // frames that segment can hold, so a steady capture does not allocate).
 //
 // Until Close() the headers claim only what is finished: nothing at first,
-// the first segment once it is closed. A program that dies mid-capture so
-// leaves a file that plays as far as it claims.
+// then every segment once it is closed, with its indexes. A program that
+// dies mid-capture so leaves a file that plays as far as it claims.
+//
+// After a failed write, Close() cuts the torn bytes and finishes the file
+// at the last complete chunk: every complete frame and sample is kept and
+// indexed. Should even the indexes not fit, the file is cut back to the
+// segments already closed.
 #pragma once
 
 #include <cstddef>
@@ -71,13 +76,16 @@ class AviWriter {
   // after a write failure the writer accepts no more data, and Close() keeps
   // the chunks that were completely written. kFileTooLong (indexes full) and
   // kInvalidArgument are not failures of the file: Close() finishes normally.
+  // Neither is std::bad_alloc (the classic index could not grow): the frame
+  // is then not in the file, and the writer goes on.
   void WriteVideoFrame(const std::uint8_t* bits, std::size_t size);
   // A run of PCM bytes ('01wb'), a whole number of sample frames. Only when
   // the writer was opened with audio.
   void WriteAudio(const std::uint8_t* data, std::size_t size);
   // Writes the indexes and the final headers. Throws CaptureError if that
-  // fails; the headers then still claim no more than what the file holds
-  // (at worst nothing). Calling it again does nothing.
+  // fails or an earlier write failed; the file then still holds headers and
+  // indexes that agree with its complete chunks. Calling it again does
+  // nothing.
   void Close();
 
   std::uint32_t frames_written() const { return video_.chunks; }
@@ -92,7 +100,6 @@ class AviWriter {
     std::uint32_t chunks = 0;              // chunks in the whole file
     std::uint32_t chunks_first_riff = 0;   // chunks in the first segment
     std::uint64_t bytes = 0;               // payload bytes in the whole file
-    std::uint64_t bytes_first_riff = 0;    // payload bytes in the first segment
     std::uint32_t max_chunk = 0;           // for the suggested buffer size
     // The open standard-index block: fixed capacity, written out when full
     // or when the segment ends.
@@ -105,21 +112,56 @@ class AviWriter {
     std::uint32_t super_entries = 0;
   };
 
+  // What the headers at the start of the file claim.
+  struct HeaderClaim {
+    std::uint32_t first_frames = 0;  // avih: frames in the first segment
+    std::uint32_t total_frames = 0;  // strh and dmlh: frames in the whole file
+    std::uint64_t audio_bytes = 0;   // strh of the audio stream
+    std::uint64_t riff_size = 4;     // the first segment's RIFF and movi sizes
+    std::uint64_t movi_size = 4;
+    bool has_idx1 = false;
+    // With 'indx' super indexes of these many entries; else room for them.
+    bool has_super = false;
+    std::uint32_t video_super = 0;
+    std::uint32_t audio_super = 0;
+  };
+  // The file up to the end of its last closed segment, indexes included:
+  // what any later failure leaves standing.
+  struct ClosedPart {
+    bool any = false;
+    std::uint64_t end = 0;
+    std::uint32_t video_chunks = 0;
+    std::uint64_t audio_bytes = 0;
+    std::uint32_t video_super = 0;
+    std::uint32_t audio_super = 0;
+  };
+
   void Start();
   void WriteChunk(StreamState& stream, const std::uint8_t* data, std::size_t size,
                   std::uint64_t duration);
+  void WriteChunkBytes(const StreamState& stream, const std::uint8_t* data, std::size_t size,
+                       std::uint64_t chunk_bytes);
+  void ReserveIdx1Entry();
   void EnsureRoom(std::uint64_t chunk_bytes);
   void FlushIndexBlock(StreamState& stream);
+  // Writes the open segment's index blocks and its idx1 or sizes; then the
+  // segment counts as closed. Does nothing for a closed segment.
+  void CloseSegment();
   void EndSegment();
   void WriteIdx1();
   void PatchSegmentSizes();
   void BeginExtensionSegment();
   void Finish();
-  void FinishAfterFailure();
-  // The headers and the first movi list header, the same size every time.
-  // Complete: counts and indexes of the whole file. Otherwise only what the
-  // first segment is known to hold, without the super indexes.
-  void BuildHeaders(bool complete, std::vector<std::uint8_t>& out) const;
+  void FinishWithClosedSegments();
+  // Notes the exception being handled as the writer's failure (the first
+  // one is kept). Only from inside a catch block.
+  void RecordFailure() noexcept;
+  HeaderClaim OpenFirstSegmentClaim() const;
+  HeaderClaim ClosedSegmentsClaim() const;
+  // The headers and the first movi list header, the same size whatever
+  // they claim.
+  void BuildHeaders(const HeaderClaim& claim, std::vector<std::uint8_t>& out) const;
+  void WriteHeaders(const HeaderClaim& claim);
   void CheckUsable() const;
   void CheckHeaderSize(const std::vector<std::uint8_t>& headers) const;
 
@@ -134,8 +176,8 @@ class AviWriter {
   StreamState audio_;
   std::vector<std::uint8_t> idx1_;  // classic index of the first segment, 16 bytes per entry
   std::uint8_t scratch_[32] = {};   // chunk headers and padding
-  std::vector<std::uint8_t> staging_;
-  std::vector<std::uint8_t> headers_;  // built headers, reused  // small chunks go out header and all in one write
+  std::vector<std::uint8_t> staging_;  // small chunks go out header and all in one write
+  std::vector<std::uint8_t> headers_;  // built headers, reused
 
   std::uint64_t header_size_ = 0;     // bytes before the first movi list
   std::uint64_t riff_start_ = 0;      // offset of the open segment's RIFF header
@@ -146,7 +188,8 @@ class AviWriter {
   std::uint32_t segment_count_ = 1;
   std::uint32_t segment_chunks_ = 0;  // chunks in the open segment
   bool in_first_segment_ = true;
-  bool idx1_written_ = false;
+  bool segment_open_ = true;
+  ClosedPart closed_part_;
   bool failed_ = false;
   std::optional<CaptureError> failure_;  // the first failure, reported again by Close()
   bool closed_ = false;

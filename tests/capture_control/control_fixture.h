@@ -20,7 +20,7 @@ class ControlTest : public ::testing::Test {
     ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr)));
     ::SetEnvironmentVariableW(L"MORVANE_SETTINGS_KEY", kTestSettingsKey);
     ::RegDeleteTreeW(HKEY_CURRENT_USER, kTestSettingsKey);
-    host_ = std::make_unique<TestHost>(ShowHost());
+    host_ = std::make_unique<TestHost>(ShowHost(), Creator());
     ASSERT_TRUE(host_->ok()) << "control not created: hr=0x" << std::hex << host_->create_result();
   }
   void TearDown() override {
@@ -29,6 +29,7 @@ class ControlTest : public ::testing::Test {
   }
   IDispatch* control() { return host_->control(); }
   virtual bool ShowHost() const { return false; }
+  virtual TestHost::CreateControl Creator() const { return nullptr; }
 
   std::unique_ptr<TestHost> host_;
 };

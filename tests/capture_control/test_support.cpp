@@ -114,6 +114,7 @@ STDMETHODIMP EventSink::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
 STDMETHODIMP EventSink::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) { return E_NOTIMPL; }
 STDMETHODIMP EventSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) {
   if (on_event) on_event(id, params);
+  if (!record) return S_OK;
   Event event{id, {}};
   for (UINT i = params->cArgs; i > 0; --i) {
     Var copy;
@@ -204,7 +205,7 @@ class TestHost::Site final : public IOleClientSite, public IOleInPlaceSite {
   LONG references_ = 1;
 };
 
-TestHost::TestHost(bool shown) {
+TestHost::TestHost(bool shown, CreateControl create) {
   WNDCLASSW window_class{};
   window_class.lpfnWndProc = ::DefWindowProcW;
   window_class.hInstance = ::GetModuleHandleW(nullptr);
@@ -213,10 +214,14 @@ TestHost::TestHost(bool shown) {
   ::RegisterClassW(&window_class);
   window_ = ::CreateWindowExW(0, L"MorvaneTestHost", L"Morvane test host", WS_POPUP | (shown ? WS_VISIBLE : 0), 0, 0, 340, 260,
                               nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
-  CLSID clsid{};
-  create_result_ = ::CLSIDFromProgID(L"MORVANELib.Morvane", &clsid);
-  if (FAILED(create_result_)) return;
-  create_result_ = ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&unknown_));
+  if (create) {
+    create_result_ = create(IID_IUnknown, reinterpret_cast<void**>(unknown_.GetAddressOf()));
+  } else {
+    CLSID clsid{};
+    create_result_ = ::CLSIDFromProgID(L"MORVANELib.Morvane", &clsid);
+    if (FAILED(create_result_)) return;
+    create_result_ = ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&unknown_));
+  }
   if (FAILED(create_result_)) return;
   create_result_ = unknown_.As(&ole_object_);
   if (FAILED(create_result_)) return;
@@ -229,7 +234,7 @@ TestHost::TestHost(bool shown) {
 }
 
 TestHost::~TestHost() {
-  if (point_ && cookie_) point_->Unadvise(cookie_);
+  for (DWORD cookie : cookies_) point_->Unadvise(cookie);
   point_.Reset();
   if (ole_object_) {
     ole_object_->Close(OLECLOSE_NOSAVE);
@@ -250,6 +255,12 @@ HWND TestHost::control_window() const {
 }
 
 HRESULT TestHost::Advise(EventSink* sink) {
+  if (point_) {
+    DWORD cookie = 0;
+    HRESULT hr = point_->Advise(sink, &cookie);
+    if (SUCCEEDED(hr)) cookies_.push_back(cookie);
+    return hr;
+  }
   ComPtr<IProvideClassInfo2> class_info;
   HRESULT hr = unknown_.As(&class_info);
   if (FAILED(hr)) return hr;
@@ -261,7 +272,7 @@ HRESULT TestHost::Advise(EventSink* sink) {
   if (FAILED(hr)) return hr;
   hr = container->FindConnectionPoint(events, point_.ReleaseAndGetAddressOf());
   if (FAILED(hr)) return hr;
-  return point_->Advise(sink, &cookie_);
+  return Advise(sink);
 }
 
 void TestHost::Pump(DWORD milliseconds) {

@@ -64,6 +64,8 @@ class EventSink final : public IDispatch {
   // stop flag or call back into the control.
   std::function<void(DISPID, DISPPARAMS*)> on_event;
   std::vector<Event> events;
+  // Off: events only reach on_event (nothing allocated after it returns).
+  bool record = true;
 
   STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
   STDMETHODIMP_(ULONG) AddRef() override;
@@ -84,7 +86,11 @@ class EventSink final : public IDispatch {
 // screen: Wine waits about two seconds for a shown top-level window to go.
 class TestHost {
  public:
-  explicit TestHost(bool shown = false);
+  // Creates a control the way the host's code would (nullptr: through COM
+  // from the registered Morvane.ocx; tests that link the control's library
+  // pass its own creation function).
+  using CreateControl = HRESULT (*)(REFIID iid, void** object);
+  explicit TestHost(bool shown = false, CreateControl create = nullptr);
   ~TestHost();
   TestHost(const TestHost&) = delete;
   TestHost& operator=(const TestHost&) = delete;
@@ -94,7 +100,8 @@ class TestHost {
   IDispatch* control() const { return dispatch_.Get(); }
   HWND window() const { return window_; }
   HWND control_window() const;
-  // Connects the sink to the control's event interface.
+  // Connects the sink to the control's event interface (any number of
+  // sinks; all are disconnected when the host goes).
   HRESULT Advise(EventSink* sink);
   // Pumps this thread's messages for a while.
   static void Pump(DWORD milliseconds);
@@ -107,7 +114,7 @@ class TestHost {
   ComPtr<IDispatch> dispatch_;
   ComPtr<IOleObject> ole_object_;
   ComPtr<IConnectionPoint> point_;
-  DWORD cookie_ = 0;
+  std::vector<DWORD> cookies_;
   HRESULT create_result_ = E_FAIL;
 };
 

@@ -19,7 +19,16 @@ void MemorySink::Write(const void* data, std::size_t size) {
   const std::uint64_t end = position_ + size;
   std::uint64_t allowed = end;
   bool fail = false;
-  if (end > bytes_->size()) {
+  ++writes_;
+  if (fail_write_countdown_ >= 0 && fail_write_countdown_-- == 0) {
+    allowed = position_ + size / 2;
+    fail = true;
+  } else if (end > bytes_->size() && fill_growth_countdown_ >= 0 && fill_growth_countdown_-- == 0) {
+    const std::uint64_t from = std::max<std::uint64_t>(position_, bytes_->size());
+    capacity_ = from + (end - from) / 2;
+    allowed = capacity_;
+    fail = true;
+  } else if (end > bytes_->size()) {
     const std::uint64_t limit = std::max<std::uint64_t>(capacity_, bytes_->size());
     if (fail_growth_once_) {
       fail_growth_once_ = false;
@@ -35,7 +44,10 @@ void MemorySink::Write(const void* data, std::size_t size) {
     if (bytes_->size() < allowed) bytes_->resize(allowed);
     std::copy(p, p + (allowed - position_), bytes_->begin() + static_cast<std::ptrdiff_t>(position_));
   }
-  if (fail) throw morvane::CaptureError(morvane::CaptureErrorKind::kDiskFull, L"full", 28);
+  if (fail) {
+    failed_write_size_ = size;
+    throw morvane::CaptureError(morvane::CaptureErrorKind::kDiskFull, L"full", 28);
+  }
   position_ = end;
 }
 

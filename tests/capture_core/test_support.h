@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "allocation_hooks.h"
 #include "file_sink.h"
 
 namespace coretest {
@@ -16,6 +17,10 @@ namespace coretest {
 // A file in memory. Overwriting bytes always works; growing the file stops
 // at `capacity` bytes, like a disk that is full: the write stores what fits
 // and then fails. fail_growth_once makes only the next growing write fail.
+// For sweeps over every write: fail_write_at(n) makes the n-th Write() from
+// now store half its bytes and fail once (a transient error), and
+// fill_at_growth(n) fills the disk at the n-th growing Write() from now,
+// which stores half of what it adds.
 class MemorySink : public morvane::FileSink {
  public:
   explicit MemorySink(std::vector<std::uint8_t>* bytes, std::uint64_t capacity = UINT64_MAX)
@@ -28,6 +33,11 @@ class MemorySink : public morvane::FileSink {
 
   void set_capacity(std::uint64_t capacity) { capacity_ = capacity; }
   void set_fail_growth_once(bool fail) { fail_growth_once_ = fail; }
+  void fail_write_at(std::int64_t n) { fail_write_countdown_ = n; }
+  void fill_at_growth(std::int64_t n) { fill_growth_countdown_ = n; }
+  // Write() calls so far, and the size of the one that failed last (0: none).
+  std::uint64_t writes() const { return writes_; }
+  std::size_t failed_write_size() const { return failed_write_size_; }
 
  private:
   std::vector<std::uint8_t>* bytes_;
@@ -35,6 +45,10 @@ class MemorySink : public morvane::FileSink {
   std::uint64_t position_ = 0;
   bool fail_growth_once_ = false;
   bool closed_ = false;
+  std::int64_t fail_write_countdown_ = -1;
+  std::int64_t fill_growth_countdown_ = -1;
+  std::uint64_t writes_ = 0;
+  std::size_t failed_write_size_ = 0;
 };
 
 std::uint32_t Le32(const std::vector<std::uint8_t>& b, std::uint64_t at);
@@ -94,8 +108,5 @@ bool HaveTool(const std::string& name);
 
 // "key=value" lines (ffprobe -of flat) into a map, quotes removed.
 std::map<std::string, std::string> ParseFlat(const std::string& text);
-
-// The number of heap allocations made so far by this program (operator new).
-std::uint64_t AllocationCount();
 
 }  // namespace coretest
