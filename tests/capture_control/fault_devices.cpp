@@ -28,10 +28,10 @@ class FaultyDevice final : public morvane::VideoDevice {
   void SelectSource(int) override {}
   int SelectedSource() const override { return 0; }
   void Render(const morvane::FrameFormat& format, std::uint8_t* bits, std::int64_t frame_number,
-              double seconds) override {
+              std::int64_t microseconds) override {
     ++g_calls;
     if (g_countdown >= 0 && g_countdown-- == 0) Throw(g_fault);
-    bars_->Render(format, bits, frame_number, seconds);
+    bars_->Render(format, bits, frame_number, microseconds);
   }
 
  private:
