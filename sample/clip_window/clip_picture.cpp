@@ -4,6 +4,7 @@
 #include <cstring>
 #include <cstdlib>
 
+#include "screen_resolution.h"
 #include "tool_window.h"
 
 namespace sample {
@@ -28,13 +29,8 @@ struct ScreenDpi {
 };
 
 ScreenDpi GetScreenDpi() {
-  ScreenDpi dpi;
-  if (HDC screen = GetDC(nullptr)) {
-    dpi.x = GetDeviceCaps(screen, LOGPIXELSX);
-    dpi.y = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-  }
-  return dpi;
+  const forms::PixelsPerInch screen = forms::ScreenPixelsPerInch();
+  return ScreenDpi{screen.x, screen.y};
 }
 
 PackedDibLayout Refuse(const wchar_t* problem) {

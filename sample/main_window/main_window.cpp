@@ -13,6 +13,7 @@
 #include "layout.h"
 #include "option_handlers.h"
 #include "panel.h"
+#include "screen_resolution.h"
 #include "startup_sequence.h"
 #include "stream_form.h"
 #include "tab_order.h"
@@ -122,9 +123,7 @@ void MainWindow::Create() {
 }
 
 void MainWindow::CreateFonts() {
-  HDC screen = GetDC(nullptr);
-  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-  if (screen) ReleaseDC(nullptr, screen);
+  const int dpi = forms::ScreenPixelsPerInch().y;
   auto make = [dpi](const FontStyle& style) {
     return Font(CreateFontW(-MulDiv(style.points, dpi, 72), 0, 0, 0, style.weight, FALSE, FALSE, FALSE,
                             SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,

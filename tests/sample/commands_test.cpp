@@ -1,7 +1,10 @@
 // The commands' call sequences, with the VARIANT types they send.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "clip_form.h"
+#include "screen_resolution.h"
 #include "stream_form.h"
 #include "window_fixture.h"
 
@@ -174,6 +177,55 @@ TEST_F(SampleWindowTest, PreviewSizeResizesTheControlInPlace) {
   Click(CommandId(13));
   ASSERT_EQ(errors_.size(), 1u);
   EXPECT_EQ(errors_[0].number(), static_cast<long>(0x800A017C));
+}
+
+// A display whose vertical resolution differs from its horizontal one.
+int WINAPI TallPixelCaps(HDC dc, int index) {
+  if (index == LOGPIXELSX) return 96;
+  if (index == LOGPIXELSY) return 120;
+  return GetDeviceCaps(dc, index);
+}
+
+class ScreenResolutionOverride {
+ public:
+  explicit ScreenResolutionOverride(forms::DeviceCapsFunction caps) { forms::SetDeviceCapsFunction(caps); }
+  ~ScreenResolutionOverride() { forms::SetDeviceCapsFunction(nullptr); }
+  ScreenResolutionOverride(const ScreenResolutionOverride&) = delete;
+  ScreenResolutionOverride& operator=(const ScreenResolutionOverride&) = delete;
+};
+
+TEST_F(SampleWindowTest, PreviewSizeConvertsEachSideWithItsOwnResolution) {
+  ScreenResolutionOverride tall(&TallPixelCaps);
+  ASSERT_TRUE(StartWindow());
+  window().Check(2).SetState(0);
+  HWND site = Item(sample::kMorvane1Id);
+  struct Row {
+    const wchar_t* width;
+    const wchar_t* height;
+    int cx, cy;  // pixels: 96 per inch across, 120 down
+  };
+  const Row rows[] = {{L"6000", L"1500", 400, 125}, {L"4800", L"3600", 320, 300}, {L"1440", L"1440", 96, 120}};
+  for (const Row& r : rows) {
+    window().Text(10).SetText(r.width);
+    window().Text(11).SetText(r.height);
+    Click(CommandId(13));
+    RECT rect{};
+    GetWindowRect(site, &rect);
+    EXPECT_EQ(rect.right - rect.left, r.cx) << r.width;
+    EXPECT_EQ(rect.bottom - rect.top, r.cy) << r.height;
+    EXPECT_EQ(window().Morvane1().Width(), std::stof(r.width));
+    EXPECT_EQ(window().Morvane1().Height(), std::stof(r.height));
+  }
+  // Putting back what was read moves nothing, however often it is done.
+  window().Text(11).SetText(L"1510");
+  Click(CommandId(13));
+  const float settled = window().Morvane1().Height();
+  for (int i = 0; i < 4; ++i) {
+    window().Text(11).SetText(std::to_wstring(static_cast<int>(window().Morvane1().Height())));
+    Click(CommandId(13));
+    EXPECT_EQ(window().Morvane1().Height(), settled) << "put " << i + 1;
+  }
+  EXPECT_TRUE(errors_.empty());
 }
 
 TEST_F(SampleWindowTest, ShowClipboardShowsTheClipboardWindow) {
