@@ -137,6 +137,70 @@ TEST_F(SampleWindowTest, AFailedCaptureCallPutsTheFlagBackBeforeTheReport) {
   EXPECT_FALSE(IsWindow(window().hwnd()));
 }
 
+// The control refuses a capture clicked while another one runs. The running
+// capture goes on as it was: its frames keep coming (CallbackEnabled as it
+// had it) and it can still be stopped through StopFlag, which stays False.
+struct NestedFailureCase {
+  const char* name;
+  DISPID outer;  // the capture call pending when the user clicks
+  int outer_answer;
+  int nested_button;
+  std::vector<std::wstring> expected;  // every call, in order
+};
+
+const NestedFailureCase kNestedFailureCases[] = {
+    {"file capture during a stream capture",
+     35,
+     IDNO,
+     CommandId(1),
+     {L"put CallbackEnabled BOOL -1", L"call StartStreamCapture", L"put CallbackEnabled BOOL 0",
+      L"put CaptureRate R8 15", L"put TimeLimit R8 0", L"call StartCapture", L"put CallbackEnabled BOOL -1",
+      L"put CallbackEnabled BOOL 0"}},
+    {"stream capture during a file capture without callbacks",
+     26,
+     IDNO,
+     CommandId(12),
+     {L"put CallbackEnabled BOOL 0", L"put CaptureRate R8 15", L"put TimeLimit R8 0", L"call StartCapture",
+      L"put CallbackEnabled BOOL -1", L"call StartStreamCapture", L"put CallbackEnabled BOOL 0",
+      L"put CallbackEnabled BOOL 0"}},
+    {"stream capture during a file capture with callbacks",
+     26,
+     IDYES,
+     CommandId(12),
+     {L"put CallbackEnabled BOOL -1", L"put CaptureRate R8 15", L"put TimeLimit R8 0", L"call StartCapture",
+      L"put CallbackEnabled BOOL -1", L"call StartStreamCapture", L"put CallbackEnabled BOOL -1",
+      L"put CallbackEnabled BOOL 0"}},
+};
+
+TEST_F(SampleWindowTest, ANestedCaptureFailureLeavesTheRunningCaptureAsItWas) {
+  ASSERT_TRUE(StartWindow());
+  for (const NestedFailureCase& c : kNestedFailureCases) {
+    const DISPID nested = c.outer == 26 ? 35 : 26;
+    fake().Script(c.outer, Answer{});
+    fake().Script(nested, Fails(static_cast<HRESULT>(0x80040230), L"already capturing"));
+    std::vector<std::int16_t> flags_after_nested;
+    answers_.clear();
+    fake().During(c.outer, [&] {
+      if (nested == 26) answers_.push_back(IDNO);  // the nested file capture's question
+      Click(c.nested_button);
+      flags_after_nested.push_back(window().StopFlag());
+    });
+    fake().During(nested, [] {});
+    window().Text(3).SetText(L"15");
+    window().Text(5).SetText(L"0");
+    errors_.clear();
+    log_.Clear();
+    if (c.outer == 26) answers_.push_back(c.outer_answer);
+    Click(c.outer == 26 ? CommandId(1) : CommandId(12));
+    EXPECT_EQ(log_.lines(), c.expected) << c.name;
+    EXPECT_EQ(flags_after_nested, std::vector<std::int16_t>{0}) << c.name;
+    EXPECT_EQ(errors_.size(), 1u) << c.name;
+    EXPECT_EQ(window().StopFlag(), -1) << c.name;
+    fake().During(c.outer, [] {});
+    fake().Script(nested, Answer{});
+  }
+}
+
 TEST_F(SampleWindowTest, DeviceChoicePutsThePosition) {
   fake().Script(24, I2(3));
   ASSERT_TRUE(StartWindow());
