@@ -64,6 +64,9 @@ std::vector<const LayoutRow*> CreationOrder(int container) {
   return rows;
 }
 
+// The widget that has the focus when the window first opens.
+HWND FirstTabStop(HWND window) { return NextInTabOrder(window, nullptr, false); }
+
 MainWindowOptions WithDefaults(MainWindowOptions options) {
   if (!options.control_factory) options.control_factory = RegisteredControlFactory(kProgId);
   if (!options.message_box) {
@@ -78,7 +81,8 @@ MainWindowOptions WithDefaults(MainWindowOptions options) {
 
 }  // namespace
 
-MainWindow::MainWindow(MainWindowOptions options) : options_(WithDefaults(std::move(options))) {}
+MainWindow::MainWindow(MainWindowOptions options)
+    : options_(WithDefaults(std::move(options))), focus_keeper_(&FirstTabStop) {}
 
 MainWindow::~MainWindow() {
   unloaded_ = true;
@@ -340,6 +344,19 @@ void MainWindow::OnClose() {
   });
 }
 
+// The window keeps its focused widget across losing and regaining
+// activation, as a dialog does: after a message box, or when the user comes
+// back from another window, typing goes on where it was.
+LRESULT MainWindow::OnActivate(WPARAM wparam, LPARAM lparam) {
+  if (focus_keeper_.OnActivate(hwnd_, wparam)) return 0;
+  return DefWindowProcW(hwnd_, WM_ACTIVATE, wparam, lparam);
+}
+
+LRESULT MainWindow::OnSetFocus(WPARAM wparam, LPARAM lparam) {
+  if (focus_keeper_.OnFrameFocus(hwnd_)) return 0;
+  return DefWindowProcW(hwnd_, WM_SETFOCUS, wparam, lparam);
+}
+
 BOOL MainWindow::OnQueryEndSession() {
   bool allowed = false;
   RunUserEvent([&] { allowed = OnCloseRequest(); });
@@ -360,6 +377,8 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       return brush ? brush : DefWindowProcW(hwnd_, message, wparam, lparam);
     }
     case WM_CLOSE: OnClose(); return 0;
+    case WM_ACTIVATE: return OnActivate(wparam, lparam);
+    case WM_SETFOCUS: return OnSetFocus(wparam, lparam);
     case WM_QUERYENDSESSION: return OnQueryEndSession();
     case WM_ENDSESSION: OnEndSession(wparam != FALSE); return 0;
     default: return DefWindowProcW(hwnd_, message, wparam, lparam);
