@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "screen_resolution.h"
 #include "tool_window.h"
 
 namespace sample {
@@ -27,13 +28,8 @@ struct ScreenDpi {
 };
 
 ScreenDpi GetScreenDpi() {
-  ScreenDpi dpi;
-  if (HDC screen = GetDC(nullptr)) {
-    dpi.x = GetDeviceCaps(screen, LOGPIXELSX);
-    dpi.y = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-  }
-  return dpi;
+  const forms::PixelsPerInch screen = forms::ScreenPixelsPerInch();
+  return ScreenDpi{screen.x, screen.y};
 }
 
 // The pixels of a length in hundredths of a millimetre, rounded to the nearest

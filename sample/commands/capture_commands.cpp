@@ -1,3 +1,4 @@
+#include <cstdint>
 #include <exception>
 #include <new>
 
@@ -11,18 +12,42 @@ namespace {
 
 constexpr wchar_t kCallbackQuestion[] = L"ｺｰﾙﾊﾞｯｸしますか？";
 
-// A capture command that fails part-way must not leave StopFlag False: the
-// close guard would then refuse to close the window for good. On the way out
-// of a failure it puts StopFlag back to True and switches the frame
-// callbacks off, before the error reaches the report.
-class CaptureFailureGuard {
+// What the capture commands have set, as it stands between them. A capture
+// command clicked while another one's capture call is pending runs nested
+// inside it; only the window thread runs them.
+struct CaptureState {
+  int running = 0;                // capture commands under way, nested ones included
+  bool callback_enabled = false;  // the last CallbackEnabled put
+};
+
+CaptureState& State() {
+  static CaptureState state;
+  return state;
+}
+
+// A capture command that fails part-way puts back what held before it began,
+// before the error reaches the report. A command that ran on its own must
+// not leave StopFlag False, or the close guard would refuse to close the
+// window for good: it ends with StopFlag True and the frame callbacks off.
+// A nested one (the control refuses a second capture) leaves the capture
+// that is running as it was: its StopFlag, so that it can still be stopped,
+// and its CallbackEnabled, so that its frames keep coming.
+class CaptureCommandScope {
  public:
-  explicit CaptureFailureGuard(SampleView& view) : view_(view), exceptions_(std::uncaught_exceptions()) {}
-  ~CaptureFailureGuard() {
+  explicit CaptureCommandScope(SampleView& view)
+      : view_(view),
+        stop_flag_before_(view.StopFlag()),
+        callback_before_(State().callback_enabled),
+        nested_(State().running > 0),
+        exceptions_(std::uncaught_exceptions()) {
+    ++State().running;
+  }
+  ~CaptureCommandScope() {
+    --State().running;
     if (std::uncaught_exceptions() <= exceptions_) return;
-    view_.SetStopFlag(kTrue);
+    view_.SetStopFlag(nested_ ? stop_flag_before_ : kTrue);
     try {
-      view_.Morvane1().PutCallbackEnabled(false);
+      PutCallbackEnabled(nested_ && callback_before_);
     } catch (const convert::RuntimeError&) {
       // The control refused this too; the error that ended the command is
       // the one the user needs to see, and it is already on its way.
@@ -30,38 +55,45 @@ class CaptureFailureGuard {
       // As above: the original error is reported.
     }
   }
-  CaptureFailureGuard(const CaptureFailureGuard&) = delete;
-  CaptureFailureGuard& operator=(const CaptureFailureGuard&) = delete;
+  CaptureCommandScope(const CaptureCommandScope&) = delete;
+  CaptureCommandScope& operator=(const CaptureCommandScope&) = delete;
+
+  void PutCallbackEnabled(bool enabled) {
+    view_.Morvane1().PutCallbackEnabled(enabled);
+    State().callback_enabled = enabled;
+  }
 
  private:
   SampleView& view_;
+  std::int16_t stop_flag_before_;
+  bool callback_before_;
+  bool nested_;
   int exceptions_;
 };
 
 }  // namespace
 
 void CaptureToFile(SampleView& view) {
+  CaptureCommandScope scope(view);
   view.SetStopFlag(kFalse);
-  CaptureFailureGuard guard(view);
   const int answer = view.ShowMessage(kCallbackQuestion, MB_YESNO | MB_ICONQUESTION);
   MorvaneControl& control = view.Morvane1();
-  control.PutCallbackEnabled(answer == IDYES);
+  scope.PutCallbackEnabled(answer == IDYES);
   control.PutCaptureRate(convert::LeadingNumber(view.Text(3).Text()));
   control.PutTimeLimit(convert::LeadingNumber(view.Text(5).Text()));
   control.StartCapture();
-  control.PutCallbackEnabled(false);
+  scope.PutCallbackEnabled(false);
   view.SetStopFlag(kTrue);
 }
 
 void StreamCapture(SampleView& view) {
   StreamForm::Instance().Show();
+  CaptureCommandScope scope(view);
   view.SetStopFlag(kFalse);
-  CaptureFailureGuard guard(view);
-  MorvaneControl& control = view.Morvane1();
-  control.PutCallbackEnabled(true);
-  control.StartStreamCapture();
+  scope.PutCallbackEnabled(true);
+  view.Morvane1().StartStreamCapture();
   view.SetStopFlag(kTrue);
-  control.PutCallbackEnabled(false);
+  scope.PutCallbackEnabled(false);
 }
 
 void SaveCaptureFile(SampleView& view) { view.Morvane1().SaveCaptureFile(view.Text(1).Text()); }

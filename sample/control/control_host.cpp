@@ -11,6 +11,7 @@
 #include "event_sink.h"
 #include "extender.h"
 #include "runtime_error.h"
+#include "screen_resolution.h"
 #include "window_class.h"
 
 namespace sample {
@@ -91,10 +92,8 @@ void ControlHost::Activate(const RECT& rect) {
   if (!(status & OLEMISC_SETCLIENTSITEFIRST)) ole_object_->SetClientSite(client);
 
   RECT area{0, 0, rect.right - rect.left, rect.bottom - rect.top};
-  HDC screen = GetDC(nullptr);
-  SIZEL extent{MulDiv(area.right, 2540, GetDeviceCaps(screen, LOGPIXELSX)),
-               MulDiv(area.bottom, 2540, GetDeviceCaps(screen, LOGPIXELSY))};
-  ReleaseDC(nullptr, screen);
+  const forms::PixelsPerInch screen = forms::ScreenPixelsPerInch();
+  SIZEL extent{MulDiv(area.right, 2540, screen.x), MulDiv(area.bottom, 2540, screen.y)};
   ole_object_->SetExtent(DVASPECT_CONTENT, &extent);
 
   HRESULT hr = ole_object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, client, 0, site_window_, &area);

@@ -93,7 +93,8 @@ HRESULT Extender::InvokeMember(DISPID id, WORD flags, DISPPARAMS* params, VARIAN
     VariantInit(&value);
     HRESULT hr = VariantChangeType(&value, &params->rgvarg[0], 0, VT_R4);
     if (FAILED(hr)) return hr;
-    const double pixels = std::floor(TwipsToPixelsX(V_R4(&value)) + 0.5);
+    const double twips = V_R4(&value);
+    const double pixels = std::floor((width ? TwipsToPixelsX(twips) : TwipsToPixelsY(twips)) + 0.5);
     if (!(pixels >= 0 && pixels <= kLargestSidePixels)) return Refuse(info);
     const int side = static_cast<int>(pixels);
     SetWindowPos(site_, nullptr, 0, 0, width ? side : cx, width ? cy : side,

@@ -1,5 +1,6 @@
 #include "text_box.h"
 
+#include "focus.h"
 #include "runtime_error.h"
 
 namespace forms {
@@ -35,7 +36,15 @@ void TextBox::OnCommand(WORD code) {
       if (!writing_ && change_) RunUserEvent(change_);
       break;
     case EN_KILLFOCUS:
-      if (lost_focus_) RunUserEvent(lost_focus_);
+      // Only leaving the field for another widget of the form counts. The
+      // form losing activation (a message box, another window or program)
+      // is no leaving, and neither is a focus change that the handler
+      // itself causes while it runs.
+      if (lost_focus_ && !in_lost_focus_ && FocusMovedWithinForm(hwnd_)) {
+        in_lost_focus_ = true;
+        RunUserEvent(lost_focus_);
+        in_lost_focus_ = false;
+      }
       break;
     default:
       break;

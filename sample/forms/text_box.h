@@ -1,5 +1,6 @@
 // A single-line text field. Writing a different text runs the change
-// handler; focus loss is reported only when the focus really moves away.
+// handler; focus loss is reported only when the focus moves on to another
+// widget of the same form.
 #pragma once
 
 #include "widget.h"
@@ -21,6 +22,7 @@ class TextBox final : public Widget {
   Handler change_;
   Handler lost_focus_;
   bool writing_ = false;
+  bool in_lost_focus_ = false;
 };
 
 }  // namespace forms

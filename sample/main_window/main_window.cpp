@@ -14,6 +14,7 @@
 #include "layout.h"
 #include "option_handlers.h"
 #include "panel.h"
+#include "screen_resolution.h"
 #include "startup_sequence.h"
 #include "stream_form.h"
 #include "tab_order.h"
@@ -64,6 +65,9 @@ std::vector<const LayoutRow*> CreationOrder(int container) {
   return rows;
 }
 
+// The widget that has the focus when the window first opens.
+HWND FirstTabStop(HWND window) { return NextInTabOrder(window, nullptr, false); }
+
 MainWindowOptions WithDefaults(MainWindowOptions options) {
   if (!options.control_factory) options.control_factory = RegisteredControlFactory(kProgId);
   if (!options.message_box) {
@@ -78,7 +82,8 @@ MainWindowOptions WithDefaults(MainWindowOptions options) {
 
 }  // namespace
 
-MainWindow::MainWindow(MainWindowOptions options) : options_(WithDefaults(std::move(options))) {}
+MainWindow::MainWindow(MainWindowOptions options)
+    : options_(WithDefaults(std::move(options))), focus_keeper_(&FirstTabStop) {}
 
 MainWindow::~MainWindow() {
   unloaded_ = true;
@@ -123,9 +128,7 @@ void MainWindow::Create() {
 }
 
 void MainWindow::CreateFonts() {
-  HDC screen = GetDC(nullptr);
-  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-  if (screen) ReleaseDC(nullptr, screen);
+  const int dpi = forms::ScreenPixelsPerInch().y;
   auto make = [dpi](const FontStyle& style) {
     return Font(CreateFontW(-MulDiv(style.points, dpi, 72), 0, 0, 0, style.weight, FALSE, FALSE, FALSE,
                             SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
@@ -342,6 +345,19 @@ void MainWindow::OnClose() {
   });
 }
 
+// The window keeps its focused widget across losing and regaining
+// activation, as a dialog does: after a message box, or when the user comes
+// back from another window, typing goes on where it was.
+LRESULT MainWindow::OnActivate(WPARAM wparam, LPARAM lparam) {
+  if (focus_keeper_.OnActivate(hwnd_, wparam)) return 0;
+  return DefWindowProcW(hwnd_, WM_ACTIVATE, wparam, lparam);
+}
+
+LRESULT MainWindow::OnSetFocus(WPARAM wparam, LPARAM lparam) {
+  if (focus_keeper_.OnFrameFocus(hwnd_)) return 0;
+  return DefWindowProcW(hwnd_, WM_SETFOCUS, wparam, lparam);
+}
+
 BOOL MainWindow::OnQueryEndSession() {
   bool allowed = false;
   RunUserEvent([&] { allowed = OnCloseRequest(); });
@@ -362,6 +378,8 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       return brush ? brush : DefWindowProcW(hwnd_, message, wparam, lparam);
     }
     case WM_CLOSE: OnClose(); return 0;
+    case WM_ACTIVATE: return OnActivate(wparam, lparam);
+    case WM_SETFOCUS: return OnSetFocus(wparam, lparam);
     case WM_QUERYENDSESSION: return OnQueryEndSession();
     case WM_ENDSESSION: OnEndSession(wparam != FALSE); return 0;
     default: return DefWindowProcW(hwnd_, message, wparam, lparam);

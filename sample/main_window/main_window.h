@@ -15,6 +15,7 @@
 
 #include "control_events.h"
 #include "control_host.h"
+#include "focus.h"
 #include "message_pump.h"
 #include "runtime_error.h"
 #include "sample_view.h"
@@ -102,6 +103,8 @@ class MainWindow final : public SampleView,
   void OnCommand(WORD id, WORD code);
   LRESULT OnCtlColor(HDC dc, HWND control);
   void OnClose();
+  LRESULT OnActivate(WPARAM wparam, LPARAM lparam);
+  LRESULT OnSetFocus(WPARAM wparam, LPARAM lparam);
   BOOL OnQueryEndSession();
   void OnEndSession(bool ending);
 
@@ -132,6 +135,7 @@ class MainWindow final : public SampleView,
   Font default_font_;
   Font button_font_;
   Font title_font_;
+  forms::FocusKeeper focus_keeper_;
   std::int16_t stop_flag_ = kFalse;
   int events_in_progress_ = 0;
   bool unloaded_ = false;

@@ -2,19 +2,15 @@
 
 #include <string>
 
+#include "screen_resolution.h"
+
 namespace sample::tool_window {
 
 int TwipsToPixels(int twips, int pixels_per_inch) { return MulDiv(twips, pixels_per_inch, 1440); }
 
 SIZE OuterSizeForClientTwips(int width_twips, int height_twips, DWORD style, DWORD ex_style) {
-  int dpi_x = 96;
-  int dpi_y = 96;
-  if (HDC screen = GetDC(nullptr)) {
-    dpi_x = GetDeviceCaps(screen, LOGPIXELSX);
-    dpi_y = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-  }
-  RECT rect{0, 0, TwipsToPixels(width_twips, dpi_x), TwipsToPixels(height_twips, dpi_y)};
+  const forms::PixelsPerInch screen = forms::ScreenPixelsPerInch();
+  RECT rect{0, 0, TwipsToPixels(width_twips, screen.x), TwipsToPixels(height_twips, screen.y)};
   AdjustWindowRectEx(&rect, style, FALSE, ex_style);
   return SIZE{rect.right - rect.left, rect.bottom - rect.top};
 }

@@ -1,7 +1,10 @@
 // The commands' call sequences, with the VARIANT types they send.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "clip_form.h"
+#include "screen_resolution.h"
 #include "stream_form.h"
 #include "window_fixture.h"
 
@@ -134,6 +137,70 @@ TEST_F(SampleWindowTest, AFailedCaptureCallPutsTheFlagBackBeforeTheReport) {
   EXPECT_FALSE(IsWindow(window().hwnd()));
 }
 
+// The control refuses a capture clicked while another one runs. The running
+// capture goes on as it was: its frames keep coming (CallbackEnabled as it
+// had it) and it can still be stopped through StopFlag, which stays False.
+struct NestedFailureCase {
+  const char* name;
+  DISPID outer;  // the capture call pending when the user clicks
+  int outer_answer;
+  int nested_button;
+  std::vector<std::wstring> expected;  // every call, in order
+};
+
+const NestedFailureCase kNestedFailureCases[] = {
+    {"file capture during a stream capture",
+     35,
+     IDNO,
+     CommandId(1),
+     {L"put CallbackEnabled BOOL -1", L"call StartStreamCapture", L"put CallbackEnabled BOOL 0",
+      L"put CaptureRate R8 15", L"put TimeLimit R8 0", L"call StartCapture", L"put CallbackEnabled BOOL -1",
+      L"put CallbackEnabled BOOL 0"}},
+    {"stream capture during a file capture without callbacks",
+     26,
+     IDNO,
+     CommandId(12),
+     {L"put CallbackEnabled BOOL 0", L"put CaptureRate R8 15", L"put TimeLimit R8 0", L"call StartCapture",
+      L"put CallbackEnabled BOOL -1", L"call StartStreamCapture", L"put CallbackEnabled BOOL 0",
+      L"put CallbackEnabled BOOL 0"}},
+    {"stream capture during a file capture with callbacks",
+     26,
+     IDYES,
+     CommandId(12),
+     {L"put CallbackEnabled BOOL -1", L"put CaptureRate R8 15", L"put TimeLimit R8 0", L"call StartCapture",
+      L"put CallbackEnabled BOOL -1", L"call StartStreamCapture", L"put CallbackEnabled BOOL -1",
+      L"put CallbackEnabled BOOL 0"}},
+};
+
+TEST_F(SampleWindowTest, ANestedCaptureFailureLeavesTheRunningCaptureAsItWas) {
+  ASSERT_TRUE(StartWindow());
+  for (const NestedFailureCase& c : kNestedFailureCases) {
+    const DISPID nested = c.outer == 26 ? 35 : 26;
+    fake().Script(c.outer, Answer{});
+    fake().Script(nested, Fails(static_cast<HRESULT>(0x80040230), L"already capturing"));
+    std::vector<std::int16_t> flags_after_nested;
+    answers_.clear();
+    fake().During(c.outer, [&] {
+      if (nested == 26) answers_.push_back(IDNO);  // the nested file capture's question
+      Click(c.nested_button);
+      flags_after_nested.push_back(window().StopFlag());
+    });
+    fake().During(nested, [] {});
+    window().Text(3).SetText(L"15");
+    window().Text(5).SetText(L"0");
+    errors_.clear();
+    log_.Clear();
+    if (c.outer == 26) answers_.push_back(c.outer_answer);
+    Click(c.outer == 26 ? CommandId(1) : CommandId(12));
+    EXPECT_EQ(log_.lines(), c.expected) << c.name;
+    EXPECT_EQ(flags_after_nested, std::vector<std::int16_t>{0}) << c.name;
+    EXPECT_EQ(errors_.size(), 1u) << c.name;
+    EXPECT_EQ(window().StopFlag(), -1) << c.name;
+    fake().During(c.outer, [] {});
+    fake().Script(nested, Answer{});
+  }
+}
+
 TEST_F(SampleWindowTest, DeviceChoicePutsThePosition) {
   fake().Script(24, I2(3));
   ASSERT_TRUE(StartWindow());
@@ -174,6 +241,55 @@ TEST_F(SampleWindowTest, PreviewSizeResizesTheControlInPlace) {
   Click(CommandId(13));
   ASSERT_EQ(errors_.size(), 1u);
   EXPECT_EQ(errors_[0].number(), static_cast<long>(0x800A017C));
+}
+
+// A display whose vertical resolution differs from its horizontal one.
+int WINAPI TallPixelCaps(HDC dc, int index) {
+  if (index == LOGPIXELSX) return 96;
+  if (index == LOGPIXELSY) return 120;
+  return GetDeviceCaps(dc, index);
+}
+
+class ScreenResolutionOverride {
+ public:
+  explicit ScreenResolutionOverride(forms::DeviceCapsFunction caps) { forms::SetDeviceCapsFunction(caps); }
+  ~ScreenResolutionOverride() { forms::SetDeviceCapsFunction(nullptr); }
+  ScreenResolutionOverride(const ScreenResolutionOverride&) = delete;
+  ScreenResolutionOverride& operator=(const ScreenResolutionOverride&) = delete;
+};
+
+TEST_F(SampleWindowTest, PreviewSizeConvertsEachSideWithItsOwnResolution) {
+  ScreenResolutionOverride tall(&TallPixelCaps);
+  ASSERT_TRUE(StartWindow());
+  window().Check(2).SetState(0);
+  HWND site = Item(sample::kMorvane1Id);
+  struct Row {
+    const wchar_t* width;
+    const wchar_t* height;
+    int cx, cy;  // pixels: 96 per inch across, 120 down
+  };
+  const Row rows[] = {{L"6000", L"1500", 400, 125}, {L"4800", L"3600", 320, 300}, {L"1440", L"1440", 96, 120}};
+  for (const Row& r : rows) {
+    window().Text(10).SetText(r.width);
+    window().Text(11).SetText(r.height);
+    Click(CommandId(13));
+    RECT rect{};
+    GetWindowRect(site, &rect);
+    EXPECT_EQ(rect.right - rect.left, r.cx) << r.width;
+    EXPECT_EQ(rect.bottom - rect.top, r.cy) << r.height;
+    EXPECT_EQ(window().Morvane1().Width(), std::stof(r.width));
+    EXPECT_EQ(window().Morvane1().Height(), std::stof(r.height));
+  }
+  // Putting back what was read moves nothing, however often it is done.
+  window().Text(11).SetText(L"1510");
+  Click(CommandId(13));
+  const float settled = window().Morvane1().Height();
+  for (int i = 0; i < 4; ++i) {
+    window().Text(11).SetText(std::to_wstring(static_cast<int>(window().Morvane1().Height())));
+    Click(CommandId(13));
+    EXPECT_EQ(window().Morvane1().Height(), settled) << "put " << i + 1;
+  }
+  EXPECT_TRUE(errors_.empty());
 }
 
 TEST_F(SampleWindowTest, ShowClipboardShowsTheClipboardWindow) {

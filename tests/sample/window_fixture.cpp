@@ -3,11 +3,61 @@
 #include <ole2.h>
 
 #include <stdexcept>
+#include <vector>
 
 #include "clip_form.h"
 #include "stream_form.h"
 
 namespace sample_test {
+namespace {
+
+constexpr UINT kBoxPollMs = 50;
+constexpr int kBoxPollLimit = 100;  // about five seconds for a box to come up
+constexpr DWORD kPumpLimitMs = 5000;
+
+// The boxes that are open, innermost last; the thread timer's callback has
+// no context of its own. A box may open while another one is still coming up
+// (a handler that the first one's activation runs opens the second); the box
+// in front is then the innermost one, and it is answered first.
+struct PendingBox {
+  int answer;
+  std::function<void()> on_open;
+  HWND answered = nullptr;
+  int polls = 0;
+};
+std::vector<PendingBox*> g_pending_boxes;
+
+bool IsBox(HWND window) {
+  wchar_t class_name[16] = {};
+  return window != nullptr && GetClassNameW(window, class_name, 16) > 0 && lstrcmpW(class_name, L"#32770") == 0 &&
+         IsWindowVisible(window);
+}
+
+BOOL CALLBACK FindBox(HWND window, LPARAM found) {
+  if (!IsBox(window)) return TRUE;
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
+}
+
+// Answers the box in front once it is up and active, as a user would after
+// reading it; one that never becomes active is answered all the same.
+void CALLBACK AnswerBox(HWND, UINT, UINT_PTR, DWORD) {
+  if (g_pending_boxes.empty()) return;
+  PendingBox& pending = *g_pending_boxes.back();
+  if (pending.answered != nullptr) return;
+  HWND box = GetActiveWindow();
+  if (!IsBox(box)) {
+    if (++pending.polls < kBoxPollLimit) return;
+    box = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), &FindBox, reinterpret_cast<LPARAM>(&box));
+    if (box == nullptr) return;
+  }
+  pending.answered = box;
+  pending.on_open();
+  PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(pending.answer), 0);
+}
+
+}  // namespace
 
 void SampleWindowTest::SetUp() {
   ole_ = SUCCEEDED(OleInitialize(nullptr));
@@ -34,14 +84,19 @@ bool SampleWindowTest::StartWindow(bool load) {
   Microsoft::WRL::ComPtr<IUnknown> control = fake_;
   options.control_factory = [control] { return control; };
   options.wrap_extender = [this](IDispatch* real) { return RecordingExtender(real, log_); };
-  options.message_box = [this](HWND, const std::wstring& text, UINT style) {
+  options.message_box = [this](HWND owner, const std::wstring& text, UINT style) {
     messages_.push_back({text, style});
-    if (answers_.empty()) return IDOK;
-    int answer = answers_.front();
-    answers_.pop_front();
-    return answer;
+    int answer = IDOK;
+    if (!answers_.empty()) {
+      answer = answers_.front();
+      answers_.pop_front();
+    }
+    return real_boxes_ ? ShowRealBox(owner, text, style, answer) : answer;
   };
-  options.report_error = [this](HWND, const convert::RuntimeError& error) { errors_.push_back(error); };
+  options.report_error = [this](HWND owner, const convert::RuntimeError& error) {
+    errors_.push_back(error);
+    if (real_boxes_) ShowRealBox(owner, error.description(), MB_OK | MB_ICONSTOP, IDOK);
+  };
   options.end_process = [this](UINT code) {
     ended_.push_back(code);
     if (end_process_fails_) throw std::runtime_error("the end of the process failed");
@@ -91,6 +146,48 @@ void SampleWindowTest::SelectEntry(int index) {
 }
 
 std::wstring SampleWindowTest::FieldText(int text_n) { return window_->Text(text_n).Text(); }
+
+int SampleWindowTest::ShowRealBox(HWND owner, const std::wstring& text, UINT style, int answer) {
+  PendingBox pending{answer, [this] { focus_while_box_open_.push_back(GetFocus()); }};
+  g_pending_boxes.push_back(&pending);
+  const UINT_PTR timer = SetTimer(nullptr, 0, kBoxPollMs, &AnswerBox);
+  const int result = MessageBoxW(owner, text.c_str(), sample::kProgramTitle, style);
+  KillTimer(nullptr, timer);
+  g_pending_boxes.pop_back();
+  return result;
+}
+
+bool SampleWindowTest::PumpUntil(const std::function<bool()>& condition) {
+  const DWORD start = GetTickCount();
+  while (!condition()) {
+    if (GetTickCount() - start > kPumpLimitMs) return false;
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) continue;
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    Sleep(10);
+  }
+  return true;
+}
+
+void SampleWindowTest::ShowMainWindow() {
+  if (!IsWindowVisible(window_->hwnd())) window_->Show(SW_SHOWNORMAL);
+  ActivateMainWindow();
+}
+
+void SampleWindowTest::PutFocus(int id) {
+  ShowMainWindow();
+  SetFocus(Item(id));
+}
+
+void SampleWindowTest::ActivateWindow(HWND top) {
+  SetForegroundWindow(top);
+  EXPECT_TRUE(PumpUntil([top] { return GetActiveWindow() == top; })) << "the other window did not become active";
+}
+
+void SampleWindowTest::ActivateMainWindow() { ActivateWindow(window_->hwnd()); }
 
 std::vector<std::wstring> WithHandles(std::vector<std::wstring> lines, HWND text4) {
   const std::wstring value = std::to_wstring(static_cast<LONG>(reinterpret_cast<LONG_PTR>(text4)));

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -42,6 +43,21 @@ class SampleWindowTest : public ::testing::Test {
   void SelectEntry(int index);                         // the user picks in Combo1
   std::wstring FieldText(int text_n);
 
+  // Focus and activation as the user changes them.
+  void ShowMainWindow();                               // shown and active
+  void PutFocus(int id);                               // the user clicks or tabs into a widget
+  bool HasFocus(int id) const { return GetFocus() == Item(id); }
+  void ActivateWindow(HWND top);                       // another top-level window of this program
+  void ActivateMainWindow();                           // the user comes back
+  // Pumps until the condition holds (or a few seconds pass); false on time-out.
+  bool PumpUntil(const std::function<bool()>& condition);
+
+  // Message boxes and error reports open as real modal boxes owned by the
+  // window, and close by themselves with the queued answer; where the focus
+  // was while each one was up is recorded.
+  bool real_boxes_ = false;
+  std::vector<HWND> focus_while_box_open_;
+
   // Answers for the next message boxes (IDOK when none is queued).
   std::deque<int> answers_;
   std::vector<ShownMessage> messages_;
@@ -54,6 +70,8 @@ class SampleWindowTest : public ::testing::Test {
   Microsoft::WRL::ComPtr<FakeControl> fake_;
   std::unique_ptr<sample::MainWindow> window_;
   bool ole_ = false;
+
+  int ShowRealBox(HWND owner, const std::wstring& text, UINT style, int answer);
 };
 
 // Replaces "$Text4" in expected lines by the status line's handle value.
