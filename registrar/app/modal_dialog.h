@@ -17,7 +17,7 @@ class DataExchange {
   // A text field mirrored by a Shift-JIS string. Reading the field fails
   // (false, and the string is emptied) when it holds a character code page
   // 932 cannot spell.
-  bool Text(int controlId, std::string& value);
+  bool Text(int control_id, std::string& value);
 
  private:
   HWND dialog_;
@@ -26,7 +26,7 @@ class DataExchange {
 
 class ModalDialog {
  public:
-  explicit ModalDialog(UINT templateId) : templateId_(templateId) {}
+  explicit ModalDialog(UINT template_id) : template_id_(template_id) {}
   virtual ~ModalDialog() = default;
   ModalDialog(const ModalDialog&) = delete;
   ModalDialog& operator=(const ModalDialog&) = delete;
@@ -53,7 +53,7 @@ class ModalDialog {
  private:
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 
-  UINT templateId_;
+  UINT template_id_;
   HWND hwnd_ = nullptr;
 };
 

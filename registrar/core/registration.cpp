@@ -8,31 +8,31 @@ namespace halvern {
 namespace {
 
 const CommandRow kCommands[] = {
-    {Command::Register, "DllRegisterServer", MessageId::RegisterMissing, MessageId::RegisterFailed,
-     MessageId::Registered, MessageId::RegisterCrashed},
-    {Command::Remove, "DllUnregisterServer", MessageId::RemoveMissing, MessageId::RemoveFailed, MessageId::Removed,
-     MessageId::RemoveCrashed},
+    {Command::kRegister, "DllRegisterServer", MessageId::kRegisterMissing, MessageId::kRegisterFailed,
+     MessageId::kRegistered, MessageId::kRegisterCrashed},
+    {Command::kRemove, "DllUnregisterServer", MessageId::kRemoveMissing, MessageId::kRemoveFailed, MessageId::kRemoved,
+     MessageId::kRemoveCrashed},
 };
 
 }  // namespace
 
 const CommandRow& CommandInfo(Command command) {
-  return command == Command::Register ? kCommands[0] : kCommands[1];
+  return command == Command::kRegister ? kCommands[0] : kCommands[1];
 }
 
 CommandResult RunRegistrationCommand(Command command, const std::string& path932, const Reporter& report) {
   const CommandRow& info = CommandInfo(command);
-  CommandResult result{MessageId::LoadFailed};
+  CommandResult result{MessageId::kLoadFailed};
 
-  Library library = LoadNamedLibrary(path932, result.loadError);
+  Library library = LoadNamedLibrary(path932, result.load_error);
   if (!library) {
-    const MessageRow& row = Message(MessageId::LoadFailed);
-    report(row, FormatLoadFailure(result.loadError));
+    const MessageRow& row = Message(MessageId::kLoadFailed);
+    report(row, FormatLoadFailure(result.load_error));
     return result;
   }
 
   auto entry = reinterpret_cast<EntryPoint>(
-      reinterpret_cast<void*>(GetProcAddress(library.get(), info.entryPoint)));
+      reinterpret_cast<void*>(GetProcAddress(library.get(), info.entry_point)));
   if (!entry) {
     result.outcome = info.missing;
     const MessageRow& row = Message(result.outcome);
@@ -42,8 +42,8 @@ CommandResult RunRegistrationCommand(Command command, const std::string& path932
   const GuardedCall call = CallGuarded(entry);
   if (call.faulted()) {
     result.outcome = info.crashed;
-    result.exceptionCode = call.exceptionCode;
-    report(Message(result.outcome), FormatWithCode(result.outcome, call.exceptionCode));
+    result.exception_code = call.exception_code;
+    report(Message(result.outcome), FormatWithCode(result.outcome, call.exception_code));
     return result;  // the crashed library is released like any other
   }
   result.status = call.status;

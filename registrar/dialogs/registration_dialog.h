@@ -4,10 +4,10 @@
 
 #include <string>
 
-#include "../app/modal_dialog.h"
-#include "../core/ole_session.h"
-#include "../core/registration.h"
-#include "../core/system_command.h"
+#include "app/modal_dialog.h"
+#include "core/ole_session.h"
+#include "core/registration.h"
+#include "core/system_command.h"
 
 namespace halvern {
 
@@ -18,7 +18,7 @@ class RegistrationDialog : public ModalDialog {
   RegistrationDialog();
 
   const std::string& path() const { return path_; }
-  bool oleReady() const { return ole_.initialised(); }
+  bool ole_ready() const { return ole_.initialised(); }
   HICON icon() const { return icon_; }
 
  protected:

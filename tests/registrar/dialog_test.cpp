@@ -70,8 +70,8 @@ struct ControlRow {
   const wchar_t* cls;
   const wchar_t* text;  // null: not compared
   RECT units;           // x, y, width, height in dialog units
-  DWORD styleOn;
-  DWORD styleOff;
+  DWORD style_on;
+  DWORD style_off;
 };
 
 const ControlRow kMainControls[] = {
@@ -104,11 +104,11 @@ void ExpectControls(HWND dialog, const ControlRow* rows, size_t count) {
       EXPECT_EQ(Text(child), row.text);
     }
     const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(child, GWL_STYLE));
-    EXPECT_EQ(style & row.styleOn, row.styleOn) << std::hex << style;
-    if (row.styleOff == BS_DEFPUSHBUTTON) {
+    EXPECT_EQ(style & row.style_on, row.style_on) << std::hex << style;
+    if (row.style_off == BS_DEFPUSHBUTTON) {
       EXPECT_NE(style & BS_TYPEMASK, static_cast<DWORD>(BS_DEFPUSHBUTTON)) << std::hex << style;
     } else {
-      EXPECT_EQ(style & row.styleOff, 0u) << std::hex << style;
+      EXPECT_EQ(style & row.style_off, 0u) << std::hex << style;
     }
     // The dialog manager converts position and size separately, each rounded.
     RECT origin = {row.units.left, row.units.top, 0, 0};
@@ -159,7 +159,7 @@ class DialogTest : public ::testing::Test {
 
 TEST_F(DialogTest, MainDialogTemplateIconsAndSystemMenu) {
   RegistrationDialog dialog;
-  ASSERT_TRUE(dialog.oleReady());
+  ASSERT_TRUE(dialog.ole_ready());
   ASSERT_NE(dialog.icon(), nullptr);
   ModalProbe probe([&](HWND hwnd) {
     EXPECT_EQ(Text(hwnd), L"Morvane OCX登録・削除ツール");
@@ -179,7 +179,7 @@ TEST_F(DialogTest, MainDialogTemplateIconsAndSystemMenu) {
     EXPECT_TRUE((GetWindowLongPtrW(path, GWL_STYLE) & WS_BORDER) ||
                 (GetWindowLongPtrW(path, GWL_EXSTYLE) & WS_EX_CLIENTEDGE));
     EXPECT_EQ(GetFocus(), path);
-    EXPECT_EQ(Application::Instance().mainWindow(), hwnd);
+    EXPECT_EQ(Application::Instance().main_window(), hwnd);
     EXPECT_EQ(SendMessageW(hwnd, WM_GETICON, ICON_BIG, 0), reinterpret_cast<LRESULT>(dialog.icon()));
     EXPECT_EQ(SendMessageW(hwnd, WM_GETICON, ICON_SMALL, 0), reinterpret_cast<LRESULT>(dialog.icon()));
     EXPECT_EQ(SendMessageW(hwnd, WM_QUERYDRAGICON, 0, 0), reinterpret_cast<LRESULT>(dialog.icon()));
@@ -196,17 +196,17 @@ TEST_F(DialogTest, MainDialogTemplateIconsAndSystemMenu) {
   });
   EXPECT_EQ(dialog.DoModal(nullptr), IDCANCEL);
   EXPECT_TRUE(probe.ran());
-  EXPECT_EQ(Application::Instance().mainWindow(), nullptr);
+  EXPECT_EQ(Application::Instance().main_window(), nullptr);
 }
 
 // WM_ICONERASEBKGND with a paint DC: the minimised painting ran.
 HWND g_watched = nullptr;
-int g_iconErases = 0;
+int g_icon_erases = 0;
 
 LRESULT CALLBACK WatchSent(int code, WPARAM wparam, LPARAM lparam) {
   const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lparam);
   if (code == HC_ACTION && sent->hwnd == g_watched && sent->message == WM_ICONERASEBKGND && sent->wParam != 0) {
-    ++g_iconErases;
+    ++g_icon_erases;
   }
   return CallNextHookEx(nullptr, code, wparam, lparam);
 }
@@ -217,7 +217,7 @@ TEST_F(DialogTest, MinimisedDialogErasesAndDrawsItsIcon) {
   ModalProbe probe([&](HWND hwnd) {
     SetWindowTextW(GetDlgItem(hwnd, IDC_PATH), L"C:\\kept.ocx");
     g_watched = hwnd;
-    g_iconErases = 0;
+    g_icon_erases = 0;
     HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, WatchSent, nullptr, GetCurrentThreadId());
     ShowWindow(hwnd, SW_MINIMIZE);
     iconic = IsIconic(hwnd) != FALSE;
@@ -234,7 +234,7 @@ TEST_F(DialogTest, MinimisedDialogErasesAndDrawsItsIcon) {
   dialog.DoModal(nullptr);
   ASSERT_TRUE(probe.ran());
   ASSERT_TRUE(iconic);
-  EXPECT_GE(g_iconErases, 1) << "the minimised paint did not erase the icon background with its paint DC";
+  EXPECT_GE(g_icon_erases, 1) << "the minimised paint did not erase the icon background with its paint DC";
 }
 
 TEST_F(DialogTest, AboutBoxTemplate) {
@@ -261,7 +261,7 @@ TEST_F(DialogTest, DialogObjectBracketsOle) {
   APTTYPEQUALIFIER qualifier = APTTYPEQUALIFIER_NONE;
   {
     RegistrationDialog dialog;
-    EXPECT_TRUE(dialog.oleReady());
+    EXPECT_TRUE(dialog.ole_ready());
     EXPECT_EQ(CoGetApartmentType(&type, &qualifier), S_OK);
     EXPECT_EQ(type, APTTYPE_MAINSTA);
     EXPECT_TRUE(dialog.path().empty());
@@ -371,14 +371,14 @@ TEST_F(DialogTest, OleFailureIsReportedWithoutOwnerAndRequestsTheExit) {
   });
   {
     RegistrationDialog dialog;  // shows the box; the probe closes it
-    EXPECT_FALSE(dialog.oleReady());
+    EXPECT_FALSE(dialog.ole_ready());
   }
   EXPECT_TRUE(probe.ran());
   EXPECT_EQ(seen.text, L"OLE ｼｽﾃﾑの初期化ができません。");
   EXPECT_EQ(seen.title, Application::Instance().name());
   EXPECT_EQ(seen.icon, uidriver::BoxIcon::Stop);
   EXPECT_EQ(owner, nullptr);
-  EXPECT_TRUE(Application::Instance().exitRequested());
+  EXPECT_TRUE(Application::Instance().exit_requested());
   // The failed session left the apartment it did not create alone.
   APTTYPE type = APTTYPE_CURRENT;
   APTTYPEQUALIFIER qualifier = APTTYPEQUALIFIER_NONE;
