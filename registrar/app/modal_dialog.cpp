@@ -57,7 +57,7 @@ bool ModalDialog::Route(UINT message, WPARAM wparam, LPARAM, INT_PTR& result) {
       return true;
     case WM_COMMAND:
       result = TRUE;
-      return OnStandardCommand(LOWORD(wparam));
+      return OnCommand(LOWORD(wparam));
     default:
       return false;
   }

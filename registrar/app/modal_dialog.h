@@ -41,8 +41,11 @@ class ModalDialog {
   virtual bool Route(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR& result);
   virtual void DoDataExchange(DataExchange&) {}
 
-  // Standard handlers a dialog's routing falls back on.
+  // Standard handlers a dialog's routing falls back on. A dialog with
+  // commands of its own handles them in OnCommand and passes the rest to
+  // OnStandardCommand.
   virtual BOOL OnInitDialog();
+  virtual bool OnCommand(WORD id) { return OnStandardCommand(id); }
   virtual void OnOK();
   virtual void OnCancel();
   bool OnStandardCommand(WORD id);

@@ -45,15 +45,10 @@ RegistrationDialog::RegistrationDialog()
       icon_(LoadIconW(Application::Instance().instance(), MAKEINTRESOURCEW(IDR_MAINFRAME))),
       ole_(ReportOleFailure) {}
 
-// The one routing table of the main dialog.
+// The main dialog's messages beyond the standard ones; WM_INITDIALOG and
+// WM_COMMAND reach OnInitDialog and OnCommand through the standard routing.
 bool RegistrationDialog::Route(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR& result) {
   switch (message) {
-    case WM_INITDIALOG:
-      result = OnInitDialog();
-      return true;
-    case WM_COMMAND:
-      result = TRUE;
-      return OnCommand(LOWORD(wparam));
     case WM_SYSCOMMAND:
       result = TRUE;
       return OnSysCommand(wparam);

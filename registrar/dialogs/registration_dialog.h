@@ -25,9 +25,9 @@ class RegistrationDialog : public ModalDialog {
   bool Route(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR& result) override;
   void DoDataExchange(DataExchange& exchange) override;
   BOOL OnInitDialog() override;
+  bool OnCommand(WORD id) override;
 
  private:
-  bool OnCommand(WORD id);
   bool OnSysCommand(WPARAM command);
   bool OnPaint();
   INT_PTR OnQueryDragIcon() const;
