@@ -14,6 +14,26 @@ const CommandRow kCommands[] = {
      MessageId::kRemoveCrashed},
 };
 
+// The entry point the command calls; null when the library does not export it.
+EntryPoint FindEntryPoint(HMODULE library, const char* name) {
+  return reinterpret_cast<EntryPoint>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+}
+
+// Calls the entry point once and settles the outcome; returns the text to
+// report: the crash with its code, or the success or failure row's own text.
+std::string CallEntryPoint(EntryPoint entry, const CommandRow& info, CommandResult& result) {
+  const GuardedCall call = CallGuarded(entry);
+  if (call.faulted()) {
+    result.outcome = info.crashed;
+    result.exception_code = call.exception_code;
+    return FormatWithCode(result.outcome, call.exception_code);
+  }
+  result.status = call.status;
+  // Only the sign counts: S_FALSE and other success codes are successes.
+  result.outcome = FAILED(result.status) ? info.failed : info.succeeded;
+  return Message(result.outcome).text932;
+}
+
 }  // namespace
 
 const CommandRow& CommandInfo(Command command) {
@@ -23,35 +43,22 @@ const CommandRow& CommandInfo(Command command) {
 CommandResult RunRegistrationCommand(Command command, const std::string& path932, const Reporter& report) {
   const CommandRow& info = CommandInfo(command);
   CommandResult result{MessageId::kLoadFailed};
-
   Library library = LoadNamedLibrary(path932, result.load_error);
   if (!library) {
-    const MessageRow& row = Message(MessageId::kLoadFailed);
-    report(row, FormatLoadFailure(result.load_error));
+    report(Message(result.outcome), FormatLoadFailure(result.load_error));
     return result;
   }
-
-  auto entry = reinterpret_cast<EntryPoint>(
-      reinterpret_cast<void*>(GetProcAddress(library.get(), info.entry_point)));
-  if (!entry) {
+  std::string text932;
+  if (const EntryPoint entry = FindEntryPoint(library.get(), info.entry_point)) {
+    text932 = CallEntryPoint(entry, info, result);
+  } else {
     result.outcome = info.missing;
-    const MessageRow& row = Message(result.outcome);
-    report(row, row.text932);
-    return result;
+    text932 = Message(result.outcome).text932;
   }
-  const GuardedCall call = CallGuarded(entry);
-  if (call.faulted()) {
-    result.outcome = info.crashed;
-    result.exception_code = call.exception_code;
-    report(Message(result.outcome), FormatWithCode(result.outcome, call.exception_code));
-    return result;  // the crashed library is released like any other
-  }
-  result.status = call.status;
-  // Only the sign counts: S_FALSE and other success codes are successes.
-  result.outcome = FAILED(result.status) ? info.failed : info.succeeded;
-  const MessageRow& row = Message(result.outcome);
-  report(row, row.text932);
-  return result;  // `library` is released here, after the box was closed
+  // Reported while the library is still loaded, a crashed one too; `library`
+  // is released here, after the box was closed.
+  report(Message(result.outcome), text932);
+  return result;
 }
 
 }  // namespace halvern
