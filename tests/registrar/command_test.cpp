@@ -289,10 +289,9 @@ TEST(OleSession, FailureIsReportedAndNotUnbalanced) {
     EXPECT_EQ(session.status(), reported);
   }
   // The failed session did not uninitialise: the apartment we set up is intact.
-  APTTYPE type = APTTYPE_CURRENT;
-  APTTYPEQUALIFIER qualifier = APTTYPEQUALIFIER_NONE;
-  EXPECT_EQ(CoGetApartmentType(&type, &qualifier), S_OK);
-  EXPECT_EQ(type, APTTYPE_MTA);
+  const halvern_test::Apartment apartment = halvern_test::CurrentApartment();
+  EXPECT_EQ(apartment.status, S_OK);
+  EXPECT_EQ(apartment.type, APTTYPE_MTA);
   CoUninitialize();
 }
 
@@ -301,15 +300,12 @@ TEST(OleSession, SuccessKeepsASingleThreadedApartmentForItsLifetime) {
   {
     OleSession session([&](HRESULT) { ++calls; });
     EXPECT_TRUE(session.initialised());
-    APTTYPE type = APTTYPE_CURRENT;
-    APTTYPEQUALIFIER qualifier = APTTYPEQUALIFIER_NONE;
-    EXPECT_EQ(CoGetApartmentType(&type, &qualifier), S_OK);
-    EXPECT_EQ(type, APTTYPE_MAINSTA);
+    const halvern_test::Apartment apartment = halvern_test::CurrentApartment();
+    EXPECT_EQ(apartment.status, S_OK);
+    EXPECT_EQ(apartment.type, APTTYPE_MAINSTA);
   }
   EXPECT_EQ(calls, 0);
-  APTTYPE type = APTTYPE_CURRENT;
-  APTTYPEQUALIFIER qualifier = APTTYPEQUALIFIER_NONE;
-  EXPECT_EQ(CoGetApartmentType(&type, &qualifier), CO_E_NOTINITIALIZED);
+  EXPECT_EQ(halvern_test::CurrentApartment().status, CO_E_NOTINITIALIZED);
 }
 
 }  // namespace

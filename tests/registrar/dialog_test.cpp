@@ -13,6 +13,7 @@
 #include "dialogs/registration_dialog.h"
 #include "msgbox.h"
 #include "resource.h"
+#include "test_support.h"
 
 namespace halvern {
 namespace {
@@ -91,10 +92,25 @@ const ControlRow kAboutControls[] = {
     {1, L"Button", L"OK", {178, 7, 32, 14}, WS_VISIBLE | BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, 0},
 };
 
-// Children in template order, each where its dialog units put it.
-void ExpectControls(HWND dialog, const ControlRow* rows, size_t count) {
+// The frame a template makes: its caption, the styles it must have and its
+// client size in dialog units. Callers name the dialog with SCOPED_TRACE.
+void ExpectFrame(HWND dialog, const wchar_t* caption, DWORD style_on, SIZE units) {
+  EXPECT_EQ(Text(dialog), caption);
+  const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_STYLE));
+  EXPECT_EQ(style & style_on, style_on) << std::hex << style;
+  RECT client = {}, extent = {0, 0, units.cx, units.cy};
+  GetClientRect(dialog, &client);
+  MapDialogRect(dialog, &extent);
+  EXPECT_EQ(client.right, extent.right);
+  EXPECT_EQ(client.bottom, extent.bottom);
+}
+
+// Children in template order, each where its dialog units put it. Callers
+// name the dialog with SCOPED_TRACE.
+template <size_t N>
+void ExpectControls(HWND dialog, const ControlRow (&rows)[N]) {
   HWND child = GetWindow(dialog, GW_CHILD);
-  for (size_t i = 0; i < count; ++i, child = GetWindow(child, GW_HWNDNEXT)) {
+  for (size_t i = 0; i < N; ++i, child = GetWindow(child, GW_HWNDNEXT)) {
     const ControlRow& row = rows[i];
     SCOPED_TRACE("control #" + std::to_string(i));
     ASSERT_NE(child, nullptr);
@@ -162,18 +178,13 @@ TEST_F(DialogTest, MainDialogTemplateIconsAndSystemMenu) {
   ASSERT_TRUE(dialog.ole_ready());
   ASSERT_NE(dialog.icon(), nullptr);
   ModalProbe probe([&](HWND hwnd) {
-    EXPECT_EQ(Text(hwnd), L"Morvane OCX登録・削除ツール");
+    SCOPED_TRACE("main dialog");
+    ExpectFrame(hwnd, L"Morvane OCX登録・削除ツール", WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
+                {243, 115});
     const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE));
-    const DWORD wanted = WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
-    EXPECT_EQ(style & wanted, wanted) << std::hex << style;
     EXPECT_EQ(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0u) << std::hex << style;
     EXPECT_NE(GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_APPWINDOW, 0);
-    RECT client = {}, units = {0, 0, 243, 115};
-    GetClientRect(hwnd, &client);
-    MapDialogRect(hwnd, &units);
-    EXPECT_EQ(client.right, units.right);
-    EXPECT_EQ(client.bottom, units.bottom);
-    ExpectControls(hwnd, kMainControls, sizeof(kMainControls) / sizeof(kMainControls[0]));
+    ExpectControls(hwnd, kMainControls);
 
     HWND path = GetDlgItem(hwnd, IDC_PATH);
     EXPECT_TRUE((GetWindowLongPtrW(path, GWL_STYLE) & WS_BORDER) ||
@@ -240,16 +251,9 @@ TEST_F(DialogTest, MinimisedDialogErasesAndDrawsItsIcon) {
 TEST_F(DialogTest, AboutBoxTemplate) {
   AboutDialog about;
   ModalProbe probe([](HWND hwnd) {
-    EXPECT_EQ(Text(hwnd), L"ﾊﾞｰｼﾞｮﾝ情報");
-    const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE));
-    const DWORD wanted = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
-    EXPECT_EQ(style & wanted, wanted) << std::hex << style;
-    RECT client = {}, units = {0, 0, 217, 55};
-    GetClientRect(hwnd, &client);
-    MapDialogRect(hwnd, &units);
-    EXPECT_EQ(client.right, units.right);
-    EXPECT_EQ(client.bottom, units.bottom);
-    ExpectControls(hwnd, kAboutControls, sizeof(kAboutControls) / sizeof(kAboutControls[0]));
+    SCOPED_TRACE("About box");
+    ExpectFrame(hwnd, L"ﾊﾞｰｼﾞｮﾝ情報", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, {217, 55});
+    ExpectControls(hwnd, kAboutControls);
     EXPECT_NE(SendMessageW(GetWindow(hwnd, GW_CHILD), STM_GETICON, 0, 0), 0);
   });
   EXPECT_EQ(about.DoModal(nullptr), IDCANCEL);
@@ -257,16 +261,15 @@ TEST_F(DialogTest, AboutBoxTemplate) {
 }
 
 TEST_F(DialogTest, DialogObjectBracketsOle) {
-  APTTYPE type = APTTYPE_CURRENT;
-  APTTYPEQUALIFIER qualifier = APTTYPEQUALIFIER_NONE;
   {
     RegistrationDialog dialog;
     EXPECT_TRUE(dialog.ole_ready());
-    EXPECT_EQ(CoGetApartmentType(&type, &qualifier), S_OK);
-    EXPECT_EQ(type, APTTYPE_MAINSTA);
+    const halvern_test::Apartment apartment = halvern_test::CurrentApartment();
+    EXPECT_EQ(apartment.status, S_OK);
+    EXPECT_EQ(apartment.type, APTTYPE_MAINSTA);
     EXPECT_TRUE(dialog.path().empty());
   }
-  EXPECT_EQ(CoGetApartmentType(&type, &qualifier), CO_E_NOTINITIALIZED);
+  EXPECT_EQ(halvern_test::CurrentApartment().status, CO_E_NOTINITIALIZED);
 }
 
 // Reads and closes every message box owned by `owner` while it lives.
@@ -380,10 +383,9 @@ TEST_F(DialogTest, OleFailureIsReportedWithoutOwnerAndRequestsTheExit) {
   EXPECT_EQ(owner, nullptr);
   EXPECT_TRUE(Application::Instance().exit_requested());
   // The failed session left the apartment it did not create alone.
-  APTTYPE type = APTTYPE_CURRENT;
-  APTTYPEQUALIFIER qualifier = APTTYPEQUALIFIER_NONE;
-  EXPECT_EQ(CoGetApartmentType(&type, &qualifier), S_OK);
-  EXPECT_EQ(type, APTTYPE_MTA);
+  const halvern_test::Apartment apartment = halvern_test::CurrentApartment();
+  EXPECT_EQ(apartment.status, S_OK);
+  EXPECT_EQ(apartment.type, APTTYPE_MTA);
   CoUninitialize();
 }
 
