@@ -12,7 +12,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // The dialog object brackets OLE: created before the window, destroyed after it.
     halvern::RegistrationDialog dialog;
     // After a failed OLE start the exit request stands: no dialog, no command.
-    if (!app.exitRequested()) dialog.DoModal(nullptr);
+    if (!app.exit_requested()) dialog.DoModal(nullptr);
   }
   return 0;
 }

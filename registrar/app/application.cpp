@@ -12,9 +12,9 @@ Application& Application::Instance() {
   return application;
 }
 
-std::wstring ApplicationNameFromPath(const std::wstring& modulePath) {
-  const size_t slash = modulePath.find_last_of(L"\\/");
-  std::wstring name = slash == std::wstring::npos ? modulePath : modulePath.substr(slash + 1);
+std::wstring ApplicationNameFromPath(const std::wstring& module_path) {
+  const size_t slash = module_path.find_last_of(L"\\/");
+  std::wstring name = slash == std::wstring::npos ? module_path : module_path.substr(slash + 1);
   const size_t dot = name.find_last_of(L'.');
   if (dot != std::wstring::npos && dot > 0) name.erase(dot);
   return name;
@@ -51,8 +51,8 @@ void Application::RequestExit() { OnAppExit(); }
 void Application::OnHelp() { MessageBeep(MB_OK); }
 
 void Application::OnAppExit() {
-  exitRequested_ = true;
-  if (mainWindow_) PostMessageW(mainWindow_, WM_CLOSE, 0, 0);
+  exit_requested_ = true;
+  if (main_window_) PostMessageW(main_window_, WM_CLOSE, 0, 0);
 }
 
 }  // namespace halvern

@@ -21,8 +21,8 @@ class Application {
   HINSTANCE instance() const { return instance_; }
   const std::wstring& name() const { return name_; }
 
-  void SetMainWindow(HWND window) { mainWindow_ = window; }
-  HWND mainWindow() const { return mainWindow_; }
+  void SetMainWindow(HWND window) { main_window_ = window; }
+  HWND main_window() const { return main_window_; }
 
   // A modal box; an empty title means the application's name.
   int ShowMessage(HWND owner, const std::wstring& text, const std::wstring& title, UINT style) const;
@@ -33,7 +33,7 @@ class Application {
   // Asks the tool to end: closes the main window, or, before there is one,
   // keeps the request so that the main dialog never runs.
   void RequestExit();
-  bool exitRequested() const { return exitRequested_; }
+  bool exit_requested() const { return exit_requested_; }
 
  private:
   Application() = default;
@@ -42,8 +42,8 @@ class Application {
 
   HINSTANCE instance_ = nullptr;
   std::wstring name_ = L"Halvern";
-  HWND mainWindow_ = nullptr;
-  bool exitRequested_ = false;
+  HWND main_window_ = nullptr;
+  bool exit_requested_ = false;
 
   struct CommandEntry {
     UINT id;
@@ -53,6 +53,6 @@ class Application {
 };
 
 // The file name of a module path without directory and extension.
-std::wstring ApplicationNameFromPath(const std::wstring& modulePath);
+std::wstring ApplicationNameFromPath(const std::wstring& module_path);
 
 }  // namespace halvern

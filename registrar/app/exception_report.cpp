@@ -2,9 +2,9 @@
 
 #include <exception>
 
-#include "../core/messages.h"
-#include "../core/text_cp932.h"
 #include "application.h"
+#include "core/messages.h"
+#include "core/text_cp932.h"
 
 namespace halvern {
 
@@ -15,7 +15,7 @@ bool g_reporting = false;
 }  // namespace
 
 std::wstring EscapedExceptionText() {
-  std::wstring text = FromCp932(Message(MessageId::UnexpectedError).text932);
+  std::wstring text = FromCp932(Message(MessageId::kUnexpectedError).text932);
   try {
     throw;
   } catch (const std::exception& e) {

@@ -1,13 +1,13 @@
 #include "modal_dialog.h"
 
 #include "application.h"
+#include "core/text_cp932.h"
 #include "exception_report.h"
-#include "../core/text_cp932.h"
 
 namespace halvern {
 
-bool DataExchange::Text(int controlId, std::string& value) {
-  HWND field = GetDlgItem(dialog_, controlId);
+bool DataExchange::Text(int control_id, std::string& value) {
+  HWND field = GetDlgItem(dialog_, control_id);
   if (!field) return true;
   if (!saving_) {
     SetWindowTextW(field, FromCp932(value).c_str());
@@ -24,7 +24,7 @@ bool DataExchange::Text(int controlId, std::string& value) {
 
 INT_PTR ModalDialog::DoModal(HWND parent) {
   Application& app = Application::Instance();
-  return DialogBoxParamW(app.instance(), MAKEINTRESOURCEW(templateId_), parent, DialogProc,
+  return DialogBoxParamW(app.instance(), MAKEINTRESOURCEW(template_id_), parent, DialogProc,
                          reinterpret_cast<LPARAM>(this));
 }
 
@@ -57,7 +57,7 @@ bool ModalDialog::Route(UINT message, WPARAM wparam, LPARAM, INT_PTR& result) {
       return true;
     case WM_COMMAND:
       result = TRUE;
-      return OnStandardCommand(LOWORD(wparam));
+      return OnCommand(LOWORD(wparam));
     default:
       return false;
   }

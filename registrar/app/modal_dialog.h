@@ -17,7 +17,7 @@ class DataExchange {
   // A text field mirrored by a Shift-JIS string. Reading the field fails
   // (false, and the string is emptied) when it holds a character code page
   // 932 cannot spell.
-  bool Text(int controlId, std::string& value);
+  bool Text(int control_id, std::string& value);
 
  private:
   HWND dialog_;
@@ -26,7 +26,7 @@ class DataExchange {
 
 class ModalDialog {
  public:
-  explicit ModalDialog(UINT templateId) : templateId_(templateId) {}
+  explicit ModalDialog(UINT template_id) : template_id_(template_id) {}
   virtual ~ModalDialog() = default;
   ModalDialog(const ModalDialog&) = delete;
   ModalDialog& operator=(const ModalDialog&) = delete;
@@ -41,8 +41,11 @@ class ModalDialog {
   virtual bool Route(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR& result);
   virtual void DoDataExchange(DataExchange&) {}
 
-  // Standard handlers a dialog's routing falls back on.
+  // Standard handlers a dialog's routing falls back on. A dialog with
+  // commands of its own handles them in OnCommand and passes the rest to
+  // OnStandardCommand.
   virtual BOOL OnInitDialog();
+  virtual bool OnCommand(WORD id) { return OnStandardCommand(id); }
   virtual void OnOK();
   virtual void OnCancel();
   bool OnStandardCommand(WORD id);
@@ -53,7 +56,7 @@ class ModalDialog {
  private:
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 
-  UINT templateId_;
+  UINT template_id_;
   HWND hwnd_ = nullptr;
 };
 

@@ -115,7 +115,7 @@ GuardedCall CallGuarded(EntryPoint entry) {
   // A library that unmasked floating-point faults, or left one pending, does
   // not pass that on: the state the call began with comes back.
   std::fesetenv(&frame.floating_point);
-  result.exceptionCode = frame.code;
+  result.exception_code = frame.code;
   return result;
 }
 

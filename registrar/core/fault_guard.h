@@ -9,9 +9,9 @@ namespace halvern {
 using EntryPoint = HRESULT(STDAPICALLTYPE*)();
 
 struct GuardedCall {
-  HRESULT status = S_OK;    // what the entry point returned, when it returned
-  DWORD exceptionCode = 0;  // the fault that ended it instead; 0 when it returned
-  bool faulted() const { return exceptionCode != 0; }
+  HRESULT status = S_OK;     // what the entry point returned, when it returned
+  DWORD exception_code = 0;  // the fault that ended it instead; 0 when it returned
+  bool faulted() const { return exception_code != 0; }
 };
 
 // True for the processor faults a guarded call is ended on.

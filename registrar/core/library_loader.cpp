@@ -27,17 +27,17 @@ std::wstring LoaderName(const std::string& path932, DWORD& last_error) {
   return full;
 }
 
-Library LoadNamedLibrary(const std::string& path932, DWORD& lastError) {
-  const std::wstring name = LoaderName(path932, lastError);
-  if (lastError != ERROR_SUCCESS) return Library();
+Library LoadNamedLibrary(const std::string& path932, DWORD& last_error) {
+  const std::wstring name = LoaderName(path932, last_error);
+  if (last_error != ERROR_SUCCESS) return Library();
   HMODULE module = NamesDirectory(path932) ? LoadLibraryExW(name.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH)
                                            : LoadLibraryW(name.c_str());
   // Handles below 32 were error codes on old systems; nothing to release then.
   if (reinterpret_cast<UINT_PTR>(module) < 32) {
-    lastError = GetLastError();
+    last_error = GetLastError();
     return Library();
   }
-  lastError = ERROR_SUCCESS;
+  last_error = ERROR_SUCCESS;
   return Library(module);
 }
 

@@ -27,8 +27,8 @@ std::wstring LoaderName(const std::string& path932, DWORD& last_error);
 // Loads the library. A path with a directory is loaded by its full path with
 // the altered search path, so that the DLLs an OCX depends on are found beside
 // it (the altered search path is defined for full paths only); a bare name
-// keeps the platform's search order. On failure returns null and `lastError`
+// keeps the platform's search order. On failure returns null and `last_error`
 // holds the thread's last-error code, read right after the failed call.
-Library LoadNamedLibrary(const std::string& path932, DWORD& lastError);
+Library LoadNamedLibrary(const std::string& path932, DWORD& last_error);
 
 }  // namespace halvern

@@ -8,23 +8,23 @@
 namespace halvern {
 
 enum class MessageId {
-  LoadFailed,
-  RegisterMissing,
-  RegisterFailed,
-  Registered,
-  RemoveMissing,
-  RemoveFailed,
-  Removed,
-  OleInitFailed,
-  PathTooLong,
-  PathNotCp932,
-  RegisterCrashed,
-  RemoveCrashed,
-  UnexpectedError,
+  kLoadFailed,
+  kRegisterMissing,
+  kRegisterFailed,
+  kRegistered,
+  kRemoveMissing,
+  kRemoveFailed,
+  kRemoved,
+  kOleInitFailed,
+  kPathTooLong,
+  kPathNotCp932,
+  kRegisterCrashed,
+  kRemoveCrashed,
+  kUnexpectedError,
 };
 
 // Boxes titled with the application's name pass no title of their own.
-enum class TitleKind { ApplicationName, Information };
+enum class TitleKind { kApplicationName, kInformation };
 
 struct MessageRow {
   MessageId id;

@@ -4,9 +4,9 @@
 
 namespace halvern {
 
-OleSession::OleSession(const std::function<void(HRESULT)>& onFailure)
+OleSession::OleSession(const std::function<void(HRESULT)>& on_failure)
     : status_(OleInitialize(nullptr)), initialised_(SUCCEEDED(status_)) {
-  if (!initialised_ && onFailure) onFailure(status_);
+  if (!initialised_ && on_failure) on_failure(status_);
 }
 
 OleSession::~OleSession() {

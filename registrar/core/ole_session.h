@@ -9,8 +9,8 @@ namespace halvern {
 
 class OleSession {
  public:
-  // `onFailure` runs when OleInitialize fails, with its status.
-  explicit OleSession(const std::function<void(HRESULT)>& onFailure);
+  // `on_failure` runs when OleInitialize fails, with its status.
+  explicit OleSession(const std::function<void(HRESULT)>& on_failure);
   ~OleSession();
   OleSession(const OleSession&) = delete;
   OleSession& operator=(const OleSession&) = delete;

@@ -36,8 +36,8 @@ void PrepareOpenRequest(OPENFILENAMEW& request, OpenRequestBuffers& buffers, HWN
 
   // A system directory longer than the buffer leaves no initial directory: the
   // dialog then starts where the platform chooses.
-  const UINT length = GetSystemDirectoryW(buffers.initialDir, ARRAYSIZE(buffers.initialDir));
-  if (length == 0 || length >= ARRAYSIZE(buffers.initialDir)) buffers.initialDir[0] = L'\0';
+  const UINT length = GetSystemDirectoryW(buffers.initial_dir, ARRAYSIZE(buffers.initial_dir));
+  if (length == 0 || length >= ARRAYSIZE(buffers.initial_dir)) buffers.initial_dir[0] = L'\0';
   lstrcpyW(buffers.file, L"*.ocx");
   // Both texts end in the terminator the literal adds, which is decoded too.
   DecodeInto(buffers.filter, kFilter932, sizeof(kFilter932));
@@ -49,9 +49,9 @@ void PrepareOpenRequest(OPENFILENAMEW& request, OpenRequestBuffers& buffers, HWN
   request.nFilterIndex = 0;
   request.lpstrFile = buffers.file;
   request.nMaxFile = ARRAYSIZE(buffers.file);
-  request.lpstrFileTitle = buffers.fileTitle;
-  request.nMaxFileTitle = ARRAYSIZE(buffers.fileTitle);
-  request.lpstrInitialDir = buffers.initialDir[0] ? buffers.initialDir : nullptr;
+  request.lpstrFileTitle = buffers.file_title;
+  request.nMaxFileTitle = ARRAYSIZE(buffers.file_title);
+  request.lpstrInitialDir = buffers.initial_dir[0] ? buffers.initial_dir : nullptr;
   request.lpstrTitle = buffers.title;
   request.Flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
   request.lpstrDefExt = L"OCX";
@@ -60,11 +60,11 @@ void PrepareOpenRequest(OPENFILENAMEW& request, OpenRequestBuffers& buffers, HWN
 OpenOutcome ReadOpenOutcome(BOOL confirmed, DWORD extended_error, const OpenRequestBuffers& buffers,
                             std::string& path932) {
   path932.clear();
-  if (!confirmed) return extended_error == FNERR_BUFFERTOOSMALL ? OpenOutcome::TooLong : OpenOutcome::Cancelled;
+  if (!confirmed) return extended_error == FNERR_BUFFERTOOSMALL ? OpenOutcome::kTooLong : OpenOutcome::kCancelled;
   // The buffer always ends in a terminator the dialog wrote; the bound only
   // guards against one that did not.
   const std::wstring chosen(buffers.file, wcsnlen(buffers.file, ARRAYSIZE(buffers.file)));
-  return ToCp932(chosen, path932) ? OpenOutcome::Chosen : OpenOutcome::Unspellable;
+  return ToCp932(chosen, path932) ? OpenOutcome::kChosen : OpenOutcome::kUnspellable;
 }
 
 }  // namespace halvern

@@ -10,11 +10,11 @@ namespace halvern {
 
 // The buffers the request points into; they must outlive the request.
 struct OpenRequestBuffers {
-  wchar_t file[256];        // preset to "*.ocx"; receives the full path
-  wchar_t fileTitle[16];    // filled by the dialog, never read
-  wchar_t initialDir[256];  // the system directory
-  wchar_t filter[32];       // "OLE ｺﾝﾄﾛｰﾙ (*.OCX)", "*.OCX", double-terminated
-  wchar_t title[32];        // "OLE ｺﾝﾄﾛｰﾙを選択"
+  wchar_t file[256];         // preset to "*.ocx"; receives the full path
+  wchar_t file_title[16];    // filled by the dialog, never read
+  wchar_t initial_dir[256];  // the system directory
+  wchar_t filter[32];        // "OLE ｺﾝﾄﾛｰﾙ (*.OCX)", "*.OCX", double-terminated
+  wchar_t title[32];         // "OLE ｺﾝﾄﾛｰﾙを選択"
 };
 
 // Clears the request and fills it: owner, the OCX filter, "*.ocx" in the
@@ -27,10 +27,10 @@ void PrepareOpenRequest(OPENFILENAMEW& request, OpenRequestBuffers& buffers, HWN
 // What came of the request, from GetOpenFileNameW's answer and
 // CommDlgExtendedError.
 enum class OpenOutcome {
-  Chosen,       // `path932` holds the chosen file's full path
-  Cancelled,    // or failed otherwise: nothing changes, nothing is reported
-  TooLong,      // the chosen path did not fit the 256-character buffer
-  Unspellable,  // the chosen path has characters code page 932 cannot spell
+  kChosen,       // `path932` holds the chosen file's full path
+  kCancelled,    // or failed otherwise: nothing changes, nothing is reported
+  kTooLong,      // the chosen path did not fit the 256-character buffer
+  kUnspellable,  // the chosen path has characters code page 932 cannot spell
 };
 
 OpenOutcome ReadOpenOutcome(BOOL confirmed, DWORD extended_error, const OpenRequestBuffers& buffers,

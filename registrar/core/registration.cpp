@@ -8,50 +8,57 @@ namespace halvern {
 namespace {
 
 const CommandRow kCommands[] = {
-    {Command::Register, "DllRegisterServer", MessageId::RegisterMissing, MessageId::RegisterFailed,
-     MessageId::Registered, MessageId::RegisterCrashed},
-    {Command::Remove, "DllUnregisterServer", MessageId::RemoveMissing, MessageId::RemoveFailed, MessageId::Removed,
-     MessageId::RemoveCrashed},
+    {Command::kRegister, "DllRegisterServer", MessageId::kRegisterMissing, MessageId::kRegisterFailed,
+     MessageId::kRegistered, MessageId::kRegisterCrashed},
+    {Command::kRemove, "DllUnregisterServer", MessageId::kRemoveMissing, MessageId::kRemoveFailed, MessageId::kRemoved,
+     MessageId::kRemoveCrashed},
 };
 
-}  // namespace
-
-const CommandRow& CommandInfo(Command command) {
-  return command == Command::Register ? kCommands[0] : kCommands[1];
+// The entry point the command calls; null when the library does not export it.
+EntryPoint FindEntryPoint(HMODULE library, const char* name) {
+  return reinterpret_cast<EntryPoint>(reinterpret_cast<void*>(GetProcAddress(library, name)));
 }
 
-CommandResult RunRegistrationCommand(Command command, const std::string& path932, const Reporter& report) {
-  const CommandRow& info = CommandInfo(command);
-  CommandResult result{MessageId::LoadFailed};
-
-  Library library = LoadNamedLibrary(path932, result.loadError);
-  if (!library) {
-    const MessageRow& row = Message(MessageId::LoadFailed);
-    report(row, FormatLoadFailure(result.loadError));
-    return result;
-  }
-
-  auto entry = reinterpret_cast<EntryPoint>(
-      reinterpret_cast<void*>(GetProcAddress(library.get(), info.entryPoint)));
-  if (!entry) {
-    result.outcome = info.missing;
-    const MessageRow& row = Message(result.outcome);
-    report(row, row.text932);
-    return result;
-  }
+// Calls the entry point once and settles the outcome; returns the text to
+// report: the crash with its code, or the success or failure row's own text.
+std::string CallEntryPoint(EntryPoint entry, const CommandRow& info, CommandResult& result) {
   const GuardedCall call = CallGuarded(entry);
   if (call.faulted()) {
     result.outcome = info.crashed;
-    result.exceptionCode = call.exceptionCode;
-    report(Message(result.outcome), FormatWithCode(result.outcome, call.exceptionCode));
-    return result;  // the crashed library is released like any other
+    result.exception_code = call.exception_code;
+    return FormatWithCode(result.outcome, call.exception_code);
   }
   result.status = call.status;
   // Only the sign counts: S_FALSE and other success codes are successes.
   result.outcome = FAILED(result.status) ? info.failed : info.succeeded;
-  const MessageRow& row = Message(result.outcome);
-  report(row, row.text932);
-  return result;  // `library` is released here, after the box was closed
+  return Message(result.outcome).text932;
+}
+
+}  // namespace
+
+const CommandRow& CommandInfo(Command command) {
+  return command == Command::kRegister ? kCommands[0] : kCommands[1];
+}
+
+CommandResult RunRegistrationCommand(Command command, const std::string& path932, const Reporter& report) {
+  const CommandRow& info = CommandInfo(command);
+  CommandResult result{MessageId::kLoadFailed};
+  Library library = LoadNamedLibrary(path932, result.load_error);
+  if (!library) {
+    report(Message(result.outcome), FormatLoadFailure(result.load_error));
+    return result;
+  }
+  std::string text932;
+  if (const EntryPoint entry = FindEntryPoint(library.get(), info.entry_point)) {
+    text932 = CallEntryPoint(entry, info, result);
+  } else {
+    result.outcome = info.missing;
+    text932 = Message(result.outcome).text932;
+  }
+  // Reported while the library is still loaded, a crashed one too; `library`
+  // is released here, after the box was closed.
+  report(Message(result.outcome), text932);
+  return result;
 }
 
 }  // namespace halvern

@@ -9,7 +9,7 @@
 
 namespace halvern {
 
-enum class Command { Register, Remove };
+enum class Command { kRegister, kRemove };
 
 // One report: the message row and its text (the row's text, or the row's text
 // with the load error or exception code filled in). Called while the library is still loaded; the library is
@@ -18,7 +18,7 @@ using Reporter = std::function<void(const MessageRow& row, const std::string& te
 
 struct CommandRow {
   Command command;
-  const char* entryPoint;
+  const char* entry_point;
   MessageId missing;
   MessageId failed;
   MessageId succeeded;
@@ -31,8 +31,8 @@ const CommandRow& CommandInfo(Command command);
 struct CommandResult {
   MessageId outcome;
   HRESULT status = S_OK;
-  DWORD loadError = ERROR_SUCCESS;
-  DWORD exceptionCode = 0;  // the fault that ended the entry point, if one did
+  DWORD load_error = ERROR_SUCCESS;
+  DWORD exception_code = 0;  // the fault that ended the entry point, if one did
 };
 
 CommandResult RunRegistrationCommand(Command command, const std::string& path932, const Reporter& report);

@@ -1,6 +1,6 @@
 #include "about_dialog.h"
 
-#include "../resource.h"
+#include "resource.h"
 
 namespace halvern {
 

@@ -1,7 +1,7 @@
 // The About box: no data and no initialisation of its own.
 #pragma once
 
-#include "../app/modal_dialog.h"
+#include "app/modal_dialog.h"
 
 namespace halvern {
 

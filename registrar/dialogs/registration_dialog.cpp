@@ -4,12 +4,12 @@
 
 #include <memory>
 
-#include "../app/application.h"
-#include "../core/icon_centre.h"
-#include "../core/open_request.h"
-#include "../core/text_cp932.h"
-#include "../resource.h"
 #include "about_dialog.h"
+#include "app/application.h"
+#include "core/icon_centre.h"
+#include "core/open_request.h"
+#include "core/text_cp932.h"
+#include "resource.h"
 
 namespace halvern {
 
@@ -31,7 +31,7 @@ class PaintScope {
 };
 
 void ReportOleFailure(HRESULT) {
-  const MessageRow& row = Message(MessageId::OleInitFailed);
+  const MessageRow& row = Message(MessageId::kOleInitFailed);
   Application& app = Application::Instance();
   // There is no window yet: the box has no owner.
   app.ShowMessage(nullptr, FromCp932(row.text932), L"", row.icon);
@@ -45,15 +45,10 @@ RegistrationDialog::RegistrationDialog()
       icon_(LoadIconW(Application::Instance().instance(), MAKEINTRESOURCEW(IDR_MAINFRAME))),
       ole_(ReportOleFailure) {}
 
-// The one routing table of the main dialog.
+// The main dialog's messages beyond the standard ones; WM_INITDIALOG and
+// WM_COMMAND reach OnInitDialog and OnCommand through the standard routing.
 bool RegistrationDialog::Route(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR& result) {
   switch (message) {
-    case WM_INITDIALOG:
-      result = OnInitDialog();
-      return true;
-    case WM_COMMAND:
-      result = TRUE;
-      return OnCommand(LOWORD(wparam));
     case WM_SYSCOMMAND:
       result = TRUE;
       return OnSysCommand(wparam);
@@ -101,10 +96,10 @@ bool RegistrationDialog::OnCommand(WORD id) {
       OnBrowse();
       return true;
     case IDC_REGISTER:
-      OnRunCommand(Command::Register);
+      OnRunCommand(Command::kRegister);
       return true;
     case IDC_REMOVE:
-      OnRunCommand(Command::Remove);
+      OnRunCommand(Command::kRemove);
       return true;
     default:
       return OnStandardCommand(id);
@@ -122,12 +117,12 @@ bool RegistrationDialog::OnPaint() {
   if (!IsIconic(hwnd())) return false;
   PaintScope paint(hwnd());
   SendMessageW(hwnd(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(paint.dc()), 0);
-  const int iconWidth = GetSystemMetrics(SM_CXICON);
-  const int iconHeight = GetSystemMetrics(SM_CYICON);
+  const int icon_width = GetSystemMetrics(SM_CXICON);
+  const int icon_height = GetSystemMetrics(SM_CYICON);
   RECT client = {};
   GetClientRect(hwnd(), &client);
-  DrawIcon(paint.dc(), CentredIconOffset(client.right - client.left, iconWidth),
-           CentredIconOffset(client.bottom - client.top, iconHeight), icon_);
+  DrawIcon(paint.dc(), CentredIconOffset(client.right - client.left, icon_width),
+           CentredIconOffset(client.bottom - client.top, icon_height), icon_);
   return true;
 }
 
@@ -135,7 +130,7 @@ INT_PTR RegistrationDialog::OnQueryDragIcon() const { return reinterpret_cast<IN
 
 void RegistrationDialog::OnDestroy() {
   Application& app = Application::Instance();
-  if (app.mainWindow() == hwnd()) app.SetMainWindow(nullptr);
+  if (app.main_window() == hwnd()) app.SetMainWindow(nullptr);
 }
 
 void RegistrationDialog::OnBrowse() {
@@ -146,17 +141,17 @@ void RegistrationDialog::OnBrowse() {
   const BOOL confirmed = GetOpenFileNameW(&request);
   std::string chosen;
   switch (ReadOpenOutcome(confirmed, confirmed ? 0 : CommDlgExtendedError(), *buffers, chosen)) {
-    case OpenOutcome::Chosen:
+    case OpenOutcome::kChosen:
       path_ = chosen;
       UpdateData(false);
       return;
-    case OpenOutcome::TooLong:
-      ShowStop(MessageId::PathTooLong);
+    case OpenOutcome::kTooLong:
+      ShowStop(MessageId::kPathTooLong);
       return;
-    case OpenOutcome::Unspellable:
-      ShowStop(MessageId::PathNotCp932);
+    case OpenOutcome::kUnspellable:
+      ShowStop(MessageId::kPathNotCp932);
       return;
-    case OpenOutcome::Cancelled:
+    case OpenOutcome::kCancelled:
       // The field keeps whatever it held.
       return;
   }
@@ -166,7 +161,7 @@ void RegistrationDialog::OnRunCommand(Command command) {
   UpdateData(true);
   // Nothing is loaded for a path the loader would receive only approximated.
   if (!path_spellable_) {
-    ShowStop(MessageId::PathNotCp932);
+    ShowStop(MessageId::kPathNotCp932);
     return;
   }
   RunRegistrationCommand(command, path_,
@@ -179,7 +174,7 @@ void RegistrationDialog::ShowStop(MessageId id) {
 }
 
 void RegistrationDialog::ShowReport(const MessageRow& row, const std::string& text932) {
-  const std::wstring title = row.title == TitleKind::Information ? FromCp932(kInformationTitle932) : std::wstring();
+  const std::wstring title = row.title == TitleKind::kInformation ? FromCp932(kInformationTitle932) : std::wstring();
   Application::Instance().ShowMessage(hwnd(), FromCp932(text932), title, MB_OK | row.icon);
 }
 

@@ -4,10 +4,10 @@
 
 #include <string>
 
-#include "../app/modal_dialog.h"
-#include "../core/ole_session.h"
-#include "../core/registration.h"
-#include "../core/system_command.h"
+#include "app/modal_dialog.h"
+#include "core/ole_session.h"
+#include "core/registration.h"
+#include "core/system_command.h"
 
 namespace halvern {
 
@@ -18,16 +18,16 @@ class RegistrationDialog : public ModalDialog {
   RegistrationDialog();
 
   const std::string& path() const { return path_; }
-  bool oleReady() const { return ole_.initialised(); }
+  bool ole_ready() const { return ole_.initialised(); }
   HICON icon() const { return icon_; }
 
  protected:
   bool Route(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR& result) override;
   void DoDataExchange(DataExchange& exchange) override;
   BOOL OnInitDialog() override;
+  bool OnCommand(WORD id) override;
 
  private:
-  bool OnCommand(WORD id);
   bool OnSysCommand(WPARAM command);
   bool OnPaint();
   INT_PTR OnQueryDragIcon() const;

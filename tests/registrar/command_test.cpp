@@ -23,16 +23,16 @@ using Lines = std::vector<std::string>;
 struct SeenReport {
   MessageId id;
   std::wstring text;
-  bool libraryLoaded;
+  bool library_loaded;
 };
 
 class RegistrationCommandTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(ole_.initialised()) << std::hex << ole_.status(); }
 
-  CommandResult Run(Command command, const std::string& path, const wchar_t* moduleName) {
+  CommandResult Run(Command command, const std::string& path, const wchar_t* module_name) {
     return RunRegistrationCommand(command, path, [&](const MessageRow& row, const std::string& text) {
-      reports_.push_back({row.id, FromCp932(text), moduleName && GetModuleHandleW(moduleName) != nullptr});
+      reports_.push_back({row.id, FromCp932(text), module_name && GetModuleHandleW(module_name) != nullptr});
     });
   }
 
@@ -53,55 +53,55 @@ struct LibraryCase {
 };
 
 const LibraryCase kLibraryCases[] = {
-    {"halvern_test_ok.ocx", L"halvern_test_ok.ocx", Command::Register, MessageId::Registered, S_OK,
+    {"halvern_test_ok.ocx", L"halvern_test_ok.ocx", Command::kRegister, MessageId::kRegistered, S_OK,
      {"ok load", "ok DllRegisterServer called ole=1", "ok unload"}},
-    {"halvern_test_ok.ocx", L"halvern_test_ok.ocx", Command::Remove, MessageId::Removed, S_OK,
+    {"halvern_test_ok.ocx", L"halvern_test_ok.ocx", Command::kRemove, MessageId::kRemoved, S_OK,
      {"ok load", "ok DllUnregisterServer called ole=1", "ok unload"}},
-    {"halvern_test_false.ocx", L"halvern_test_false.ocx", Command::Register, MessageId::Registered, S_FALSE,
+    {"halvern_test_false.ocx", L"halvern_test_false.ocx", Command::kRegister, MessageId::kRegistered, S_FALSE,
      {"false load", "false DllRegisterServer called ole=1", "false unload"}},
-    {"halvern_test_false.ocx", L"halvern_test_false.ocx", Command::Remove, MessageId::Removed, S_FALSE,
+    {"halvern_test_false.ocx", L"halvern_test_false.ocx", Command::kRemove, MessageId::kRemoved, S_FALSE,
      {"false load", "false DllUnregisterServer called ole=1", "false unload"}},
-    {"halvern_test_fail.ocx", L"halvern_test_fail.ocx", Command::Register, MessageId::RegisterFailed, E_FAIL,
+    {"halvern_test_fail.ocx", L"halvern_test_fail.ocx", Command::kRegister, MessageId::kRegisterFailed, E_FAIL,
      {"fail load", "fail DllRegisterServer called ole=1", "fail unload"}},
-    {"halvern_test_fail.ocx", L"halvern_test_fail.ocx", Command::Remove, MessageId::RemoveFailed, E_FAIL,
+    {"halvern_test_fail.ocx", L"halvern_test_fail.ocx", Command::kRemove, MessageId::kRemoveFailed, E_FAIL,
      {"fail load", "fail DllUnregisterServer called ole=1", "fail unload"}},
-    {"halvern_test_none.ocx", L"halvern_test_none.ocx", Command::Register, MessageId::RegisterMissing, S_OK,
+    {"halvern_test_none.ocx", L"halvern_test_none.ocx", Command::kRegister, MessageId::kRegisterMissing, S_OK,
      {"none load", "none unload"}},
-    {"halvern_test_none.ocx", L"halvern_test_none.ocx", Command::Remove, MessageId::RemoveMissing, S_OK,
+    {"halvern_test_none.ocx", L"halvern_test_none.ocx", Command::kRemove, MessageId::kRemoveMissing, S_OK,
      {"none load", "none unload"}},
-    {"halvern_test_regonly.ocx", L"halvern_test_regonly.ocx", Command::Register, MessageId::Registered, S_OK,
+    {"halvern_test_regonly.ocx", L"halvern_test_regonly.ocx", Command::kRegister, MessageId::kRegistered, S_OK,
      {"regonly load", "regonly DllRegisterServer called ole=1", "regonly unload"}},
-    {"halvern_test_regonly.ocx", L"halvern_test_regonly.ocx", Command::Remove, MessageId::RemoveMissing, S_OK,
+    {"halvern_test_regonly.ocx", L"halvern_test_regonly.ocx", Command::kRemove, MessageId::kRemoveMissing, S_OK,
      {"regonly load", "regonly unload"}},
     // A crash in the entry point is reported with its code; the library is
     // still released after the box.
-    {"halvern_test_crash.ocx", L"halvern_test_crash.ocx", Command::Register, MessageId::RegisterCrashed, S_OK,
+    {"halvern_test_crash.ocx", L"halvern_test_crash.ocx", Command::kRegister, MessageId::kRegisterCrashed, S_OK,
      {"crash load", "crash DllRegisterServer called ole=1", "crash unload"}, EXCEPTION_ACCESS_VIOLATION,
      L"DllRegisterServer の呼び出し中に例外 0xc0000005 が発生しました。"},
-    {"halvern_test_crash.ocx", L"halvern_test_crash.ocx", Command::Remove, MessageId::RemoveCrashed, S_OK,
+    {"halvern_test_crash.ocx", L"halvern_test_crash.ocx", Command::kRemove, MessageId::kRemoveCrashed, S_OK,
      {"crash load", "crash DllUnregisterServer called ole=1", "crash unload"}, EXCEPTION_ACCESS_VIOLATION,
      L"DllUnregisterServer の呼び出し中に例外 0xc0000005 が発生しました。"},
-    {"halvern_test_divide.ocx", L"halvern_test_divide.ocx", Command::Register, MessageId::RegisterCrashed, S_OK,
+    {"halvern_test_divide.ocx", L"halvern_test_divide.ocx", Command::kRegister, MessageId::kRegisterCrashed, S_OK,
      {"divide load", "divide DllRegisterServer called ole=1", "divide unload"}, EXCEPTION_INT_DIVIDE_BY_ZERO,
      L"DllRegisterServer の呼び出し中に例外 0xc0000094 が発生しました。"},
     // After a crash the tool goes on as before.
-    {"halvern_test_ok.ocx", L"halvern_test_ok.ocx", Command::Register, MessageId::Registered, S_OK,
+    {"halvern_test_ok.ocx", L"halvern_test_ok.ocx", Command::kRegister, MessageId::kRegistered, S_OK,
      {"ok load", "ok DllRegisterServer called ole=1", "ok unload"}},
 };
 
 TEST_F(RegistrationCommandTest, CallsTheEntryPointOnceAndReleasesAfterTheReport) {
   for (const LibraryCase& c : kLibraryCases) {
-    SCOPED_TRACE(std::string(c.file) + (c.command == Command::Register ? " register" : " remove"));
+    SCOPED_TRACE(std::string(c.file) + (c.command == Command::kRegister ? " register" : " remove"));
     log_.Clear();
     reports_.clear();
     const CommandResult result = Run(c.command, BinDir() + c.file, c.module);
     EXPECT_EQ(result.outcome, c.outcome);
     EXPECT_EQ(result.status, c.status);
-    EXPECT_EQ(result.exceptionCode, c.exception) << std::hex << result.exceptionCode;
+    EXPECT_EQ(result.exception_code, c.exception) << std::hex << result.exception_code;
     ASSERT_EQ(reports_.size(), 1u);
     EXPECT_EQ(reports_[0].id, c.outcome);
     EXPECT_EQ(reports_[0].text, c.text ? c.text : FromCp932(Message(c.outcome).text932));
-    EXPECT_TRUE(reports_[0].libraryLoaded) << "released before the box was closed";
+    EXPECT_TRUE(reports_[0].library_loaded) << "released before the box was closed";
     EXPECT_EQ(GetModuleHandleW(c.module), nullptr) << "not released after the command";
     EXPECT_EQ(log_.Lines(), c.log);
   }
@@ -109,20 +109,20 @@ TEST_F(RegistrationCommandTest, CallsTheEntryPointOnceAndReleasesAfterTheReport)
 
 TEST_F(RegistrationCommandTest, EachPressLoadsCallsAndReleasesAgain) {
   const std::string path = BinDir() + "halvern_test_ok.ocx";
-  Run(Command::Register, path, L"halvern_test_ok.ocx");
-  Run(Command::Register, path, L"halvern_test_ok.ocx");
-  Run(Command::Remove, path, L"halvern_test_ok.ocx");
+  Run(Command::kRegister, path, L"halvern_test_ok.ocx");
+  Run(Command::kRegister, path, L"halvern_test_ok.ocx");
+  Run(Command::kRemove, path, L"halvern_test_ok.ocx");
   EXPECT_EQ(log_.Lines(), (Lines{"ok load", "ok DllRegisterServer called ole=1", "ok unload", "ok load",
                                  "ok DllRegisterServer called ole=1", "ok unload", "ok load",
                                  "ok DllUnregisterServer called ole=1", "ok unload"}));
   ASSERT_EQ(reports_.size(), 3u);
-  EXPECT_EQ(reports_[2].id, MessageId::Removed);
+  EXPECT_EQ(reports_[2].id, MessageId::kRemoved);
 }
 
 TEST_F(RegistrationCommandTest, ABareNameFollowsTheSearchOrder) {
   // The test program's own folder is first in the search order.
-  const CommandResult result = Run(Command::Register, "halvern_test_ok.ocx", L"halvern_test_ok.ocx");
-  EXPECT_EQ(result.outcome, MessageId::Registered);
+  const CommandResult result = Run(Command::kRegister, "halvern_test_ok.ocx", L"halvern_test_ok.ocx");
+  EXPECT_EQ(result.outcome, MessageId::kRegistered);
   EXPECT_EQ(log_.Lines(), (Lines{"ok load", "ok DllRegisterServer called ole=1", "ok unload"}));
 }
 
@@ -148,18 +148,18 @@ TEST_F(RegistrationCommandTest, LoadFailuresReportTheLoadersCode) {
   for (const LoadFailureCase& c : cases) {
     SCOPED_TRACE(c.what);
     reports_.clear();
-    const CommandResult result = Run(Command::Register, c.path, nullptr);
-    EXPECT_EQ(result.outcome, MessageId::LoadFailed);
+    const CommandResult result = Run(Command::kRegister, c.path, nullptr);
+    EXPECT_EQ(result.outcome, MessageId::kLoadFailed);
     if (c.code) {
-      EXPECT_EQ(result.loadError, c.code) << std::hex << result.loadError;
+      EXPECT_EQ(result.load_error, c.code) << std::hex << result.load_error;
     } else {
-      EXPECT_NE(result.loadError, 0u);
+      EXPECT_NE(result.load_error, 0u);
     }
     ASSERT_EQ(reports_.size(), 1u);
-    EXPECT_EQ(reports_[0].text, FromCp932(FormatLoadFailure(result.loadError)));
+    EXPECT_EQ(reports_[0].text, FromCp932(FormatLoadFailure(result.load_error)));
     // Remove reports the same load failure.
     reports_.clear();
-    EXPECT_EQ(Run(Command::Remove, c.path, nullptr).loadError, result.loadError);
+    EXPECT_EQ(Run(Command::kRemove, c.path, nullptr).load_error, result.load_error);
   }
   DeleteFileA(junk.c_str());
 }
@@ -173,14 +173,14 @@ TEST_F(RegistrationCommandTest, DependenciesBesideTheControlAreFound) {
 
   // The plain search order does not look there, which is what users met as 0x7e.
   HMODULE plain = LoadLibraryA(path.c_str());
-  const DWORD plainError = GetLastError();
+  const DWORD plain_error = GetLastError();
   if (plain) FreeLibrary(plain);
   EXPECT_EQ(plain, nullptr);
-  EXPECT_EQ(plainError, static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+  EXPECT_EQ(plain_error, static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
 
   log_.Clear();
-  const CommandResult result = Run(Command::Register, path, L"halvern_test_dep.ocx");
-  EXPECT_EQ(result.outcome, MessageId::Registered) << std::hex << result.loadError;
+  const CommandResult result = Run(Command::kRegister, path, L"halvern_test_dep.ocx");
+  EXPECT_EQ(result.outcome, MessageId::kRegistered) << std::hex << result.load_error;
   EXPECT_EQ(log_.Lines(), (Lines{"dep load", "dep DllRegisterServer called ole=1", "dep unload"}));
 }
 
@@ -200,12 +200,12 @@ TEST_F(RegistrationCommandTest, RelativePathsAreLoadedByTheirFullPath) {
     SCOPED_TRACE(path);
     log_.Clear();
     std::wstring loaded;
-    const CommandResult result = RunRegistrationCommand(Command::Register, path, [&](const MessageRow&, const std::string&) {
+    const CommandResult result = RunRegistrationCommand(Command::kRegister, path, [&](const MessageRow&, const std::string&) {
       wchar_t name[MAX_PATH] = {};
       GetModuleFileNameW(GetModuleHandleW(L"halvern_test_dep.ocx"), name, MAX_PATH);
       loaded = name;
     });
-    EXPECT_EQ(result.outcome, MessageId::Registered) << std::hex << result.loadError;
+    EXPECT_EQ(result.outcome, MessageId::kRegistered) << std::hex << result.load_error;
     EXPECT_EQ(_wcsicmp(loaded.c_str(), expected.c_str()), 0) << loaded;
     EXPECT_EQ(log_.Lines(), (Lines{"dep load", "dep DllRegisterServer called ole=1", "dep unload"}));
   }
@@ -220,15 +220,15 @@ TEST_F(RegistrationCommandTest, JapaneseNamesLoadOnEveryCodePage) {
   ASSERT_FALSE(dir.empty()) << "HALVERN_NAMES_DIR is not set";
   std::string path;
   ASSERT_TRUE(ToCp932(halvern_test::Widen(dir) + L"登録テスト.ocx", path));
-  const CommandResult result = Run(Command::Register, path, L"登録テスト.ocx");
-  EXPECT_EQ(result.outcome, MessageId::Registered) << std::hex << result.loadError;
+  const CommandResult result = Run(Command::kRegister, path, L"登録テスト.ocx");
+  EXPECT_EQ(result.outcome, MessageId::kRegistered) << std::hex << result.load_error;
   EXPECT_EQ(log_.Lines(), (Lines{"ok load", "ok DllRegisterServer called ole=1", "ok unload"}));
   ASSERT_EQ(reports_.size(), 1u);
-  EXPECT_TRUE(reports_[0].libraryLoaded);
+  EXPECT_TRUE(reports_[0].library_loaded);
 
-  std::string lookAlike = "stale";
-  EXPECT_FALSE(ToCp932(halvern_test::Widen(dir) + L"halvern_\x0100.ocx", lookAlike));
-  EXPECT_EQ(lookAlike, "");
+  std::string look_alike = "stale";
+  EXPECT_FALSE(ToCp932(halvern_test::Widen(dir) + L"halvern_\x0100.ocx", look_alike));
+  EXPECT_EQ(look_alike, "");
 }
 
 HRESULT STDAPICALLTYPE ReturnsFailure() { return E_FAIL; }
@@ -266,7 +266,7 @@ TEST(FaultGuard, EndsTheCallOnAProcessorFaultOnly) {
     SCOPED_TRACE(c.what);
     const GuardedCall call = CallGuarded(c.entry);
     EXPECT_EQ(call.faulted(), c.exception != 0);
-    EXPECT_EQ(call.exceptionCode, c.exception) << std::hex << call.exceptionCode;
+    EXPECT_EQ(call.exception_code, c.exception) << std::hex << call.exception_code;
     if (!call.faulted()) {
       EXPECT_EQ(call.status, c.status);
     }
@@ -289,10 +289,9 @@ TEST(OleSession, FailureIsReportedAndNotUnbalanced) {
     EXPECT_EQ(session.status(), reported);
   }
   // The failed session did not uninitialise: the apartment we set up is intact.
-  APTTYPE type = APTTYPE_CURRENT;
-  APTTYPEQUALIFIER qualifier = APTTYPEQUALIFIER_NONE;
-  EXPECT_EQ(CoGetApartmentType(&type, &qualifier), S_OK);
-  EXPECT_EQ(type, APTTYPE_MTA);
+  const halvern_test::Apartment apartment = halvern_test::CurrentApartment();
+  EXPECT_EQ(apartment.status, S_OK);
+  EXPECT_EQ(apartment.type, APTTYPE_MTA);
   CoUninitialize();
 }
 
@@ -301,15 +300,12 @@ TEST(OleSession, SuccessKeepsASingleThreadedApartmentForItsLifetime) {
   {
     OleSession session([&](HRESULT) { ++calls; });
     EXPECT_TRUE(session.initialised());
-    APTTYPE type = APTTYPE_CURRENT;
-    APTTYPEQUALIFIER qualifier = APTTYPEQUALIFIER_NONE;
-    EXPECT_EQ(CoGetApartmentType(&type, &qualifier), S_OK);
-    EXPECT_EQ(type, APTTYPE_MAINSTA);
+    const halvern_test::Apartment apartment = halvern_test::CurrentApartment();
+    EXPECT_EQ(apartment.status, S_OK);
+    EXPECT_EQ(apartment.type, APTTYPE_MAINSTA);
   }
   EXPECT_EQ(calls, 0);
-  APTTYPE type = APTTYPE_CURRENT;
-  APTTYPEQUALIFIER qualifier = APTTYPEQUALIFIER_NONE;
-  EXPECT_EQ(CoGetApartmentType(&type, &qualifier), CO_E_NOTINITIALIZED);
+  EXPECT_EQ(halvern_test::CurrentApartment().status, CO_E_NOTINITIALIZED);
 }
 
 }  // namespace

@@ -25,24 +25,24 @@ struct MessageCase {
 // What the user must read, decoded from the stored Shift-JIS bytes; compared
 // with wide literals, so the check holds whatever the ANSI code page is.
 const MessageCase kMessageCases[] = {
-    {MessageId::LoadFailed, L"ﾌｧｲﾙｵｰﾌﾟﾝｴﾗｰ 0x%08lx", TitleKind::ApplicationName, MB_ICONSTOP},
-    {MessageId::RegisterMissing, L"DllRegisterServer ｴﾝﾄﾘが見つかりません。", TitleKind::ApplicationName, MB_ICONSTOP},
-    {MessageId::RegisterFailed, L"DllRegisterServer の呼び出しが失敗しました。", TitleKind::ApplicationName,
+    {MessageId::kLoadFailed, L"ﾌｧｲﾙｵｰﾌﾟﾝｴﾗｰ 0x%08lx", TitleKind::kApplicationName, MB_ICONSTOP},
+    {MessageId::kRegisterMissing, L"DllRegisterServer ｴﾝﾄﾘが見つかりません。", TitleKind::kApplicationName, MB_ICONSTOP},
+    {MessageId::kRegisterFailed, L"DllRegisterServer の呼び出しが失敗しました。", TitleKind::kApplicationName,
      MB_ICONSTOP},
-    {MessageId::Registered, L"正常に登録できました。", TitleKind::Information, MB_ICONINFORMATION},
-    {MessageId::RemoveMissing, L"DllUnregisterServer ｴﾝﾄﾘが見つかりません。", TitleKind::ApplicationName,
+    {MessageId::kRegistered, L"正常に登録できました。", TitleKind::kInformation, MB_ICONINFORMATION},
+    {MessageId::kRemoveMissing, L"DllUnregisterServer ｴﾝﾄﾘが見つかりません。", TitleKind::kApplicationName,
      MB_ICONSTOP},
-    {MessageId::RemoveFailed, L"DllUnregisterServer の呼び出しが失敗しました。", TitleKind::ApplicationName,
+    {MessageId::kRemoveFailed, L"DllUnregisterServer の呼び出しが失敗しました。", TitleKind::kApplicationName,
      MB_ICONSTOP},
-    {MessageId::Removed, L"正常に削除できました。", TitleKind::Information, MB_ICONINFORMATION},
-    {MessageId::OleInitFailed, L"OLE ｼｽﾃﾑの初期化ができません。", TitleKind::ApplicationName, MB_ICONSTOP},
-    {MessageId::PathTooLong, L"ﾊﾟｽ名が 255 文字を超えています。", TitleKind::ApplicationName, MB_ICONSTOP},
-    {MessageId::PathNotCp932, L"ﾊﾟｽ名に使用できない文字が含まれています。", TitleKind::ApplicationName, MB_ICONSTOP},
-    {MessageId::RegisterCrashed, L"DllRegisterServer の呼び出し中に例外 0x%08lx が発生しました。",
-     TitleKind::ApplicationName, MB_ICONSTOP},
-    {MessageId::RemoveCrashed, L"DllUnregisterServer の呼び出し中に例外 0x%08lx が発生しました。",
-     TitleKind::ApplicationName, MB_ICONSTOP},
-    {MessageId::UnexpectedError, L"予期しないｴﾗｰが発生しました。", TitleKind::ApplicationName, MB_ICONSTOP},
+    {MessageId::kRemoved, L"正常に削除できました。", TitleKind::kInformation, MB_ICONINFORMATION},
+    {MessageId::kOleInitFailed, L"OLE ｼｽﾃﾑの初期化ができません。", TitleKind::kApplicationName, MB_ICONSTOP},
+    {MessageId::kPathTooLong, L"ﾊﾟｽ名が 255 文字を超えています。", TitleKind::kApplicationName, MB_ICONSTOP},
+    {MessageId::kPathNotCp932, L"ﾊﾟｽ名に使用できない文字が含まれています。", TitleKind::kApplicationName, MB_ICONSTOP},
+    {MessageId::kRegisterCrashed, L"DllRegisterServer の呼び出し中に例外 0x%08lx が発生しました。",
+     TitleKind::kApplicationName, MB_ICONSTOP},
+    {MessageId::kRemoveCrashed, L"DllUnregisterServer の呼び出し中に例外 0x%08lx が発生しました。",
+     TitleKind::kApplicationName, MB_ICONSTOP},
+    {MessageId::kUnexpectedError, L"予期しないｴﾗｰが発生しました。", TitleKind::kApplicationName, MB_ICONSTOP},
 };
 
 TEST(Messages, DecodeToTheExactTextsWithTitleAndIcon) {
@@ -63,20 +63,20 @@ struct FormatCase {
 };
 
 const FormatCase kFormatCases[] = {
-    {MessageId::LoadFailed, 0x7e, L"ﾌｧｲﾙｵｰﾌﾟﾝｴﾗｰ 0x0000007e"},
-    {MessageId::LoadFailed, 0xc1, L"ﾌｧｲﾙｵｰﾌﾟﾝｴﾗｰ 0x000000c1"},
-    {MessageId::LoadFailed, 0, L"ﾌｧｲﾙｵｰﾌﾟﾝｴﾗｰ 0x00000000"},
-    {MessageId::LoadFailed, 0x8002801c, L"ﾌｧｲﾙｵｰﾌﾟﾝｴﾗｰ 0x8002801c"},
-    {MessageId::LoadFailed, 0xffffffff, L"ﾌｧｲﾙｵｰﾌﾟﾝｴﾗｰ 0xffffffff"},
-    {MessageId::RegisterCrashed, 0xc0000005, L"DllRegisterServer の呼び出し中に例外 0xc0000005 が発生しました。"},
-    {MessageId::RemoveCrashed, 0xffffffff, L"DllUnregisterServer の呼び出し中に例外 0xffffffff が発生しました。"},
+    {MessageId::kLoadFailed, 0x7e, L"ﾌｧｲﾙｵｰﾌﾟﾝｴﾗｰ 0x0000007e"},
+    {MessageId::kLoadFailed, 0xc1, L"ﾌｧｲﾙｵｰﾌﾟﾝｴﾗｰ 0x000000c1"},
+    {MessageId::kLoadFailed, 0, L"ﾌｧｲﾙｵｰﾌﾟﾝｴﾗｰ 0x00000000"},
+    {MessageId::kLoadFailed, 0x8002801c, L"ﾌｧｲﾙｵｰﾌﾟﾝｴﾗｰ 0x8002801c"},
+    {MessageId::kLoadFailed, 0xffffffff, L"ﾌｧｲﾙｵｰﾌﾟﾝｴﾗｰ 0xffffffff"},
+    {MessageId::kRegisterCrashed, 0xc0000005, L"DllRegisterServer の呼び出し中に例外 0xc0000005 が発生しました。"},
+    {MessageId::kRemoveCrashed, 0xffffffff, L"DllUnregisterServer の呼び出し中に例外 0xffffffff が発生しました。"},
 };
 
 TEST(Messages, CodesShowEightLowerCaseHexDigits) {
   for (const FormatCase& c : kFormatCases) {
     const std::string text = FormatWithCode(c.id, c.code);
     EXPECT_EQ(FromCp932(text), c.text) << std::hex << c.code;
-    if (c.id == MessageId::LoadFailed) {
+    if (c.id == MessageId::kLoadFailed) {
       EXPECT_LT(text.size(), 64u);
       EXPECT_EQ(FormatLoadFailure(c.code), text);
     }
@@ -85,7 +85,7 @@ TEST(Messages, CodesShowEightLowerCaseHexDigits) {
 
 struct DirectoryCase {
   const wchar_t* path;
-  bool namesDirectory;
+  bool names_directory;
 };
 
 const DirectoryCase kDirectoryCases[] = {
@@ -107,7 +107,7 @@ TEST(LibraryLoader, TellsPathsWithADirectoryFromBareNames) {
   for (const DirectoryCase& c : kDirectoryCases) {
     std::string path932;
     ASSERT_TRUE(ToCp932(c.path, path932)) << c.path;
-    EXPECT_EQ(NamesDirectory(path932), c.namesDirectory) << c.path;
+    EXPECT_EQ(NamesDirectory(path932), c.names_directory) << c.path;
   }
 }
 
@@ -248,20 +248,20 @@ TEST(OpenRequest, MatchesTheBrowseRequest) {
   EXPECT_EQ(request.hInstance, nullptr);
   // Wide texts decoded from Shift-JIS: compared with wide literals, so the
   // check holds whatever the ANSI code page is.
-  const std::wstring filterDescription = request.lpstrFilter;
-  const std::wstring filterPattern = request.lpstrFilter + filterDescription.size() + 1;
-  EXPECT_EQ(filterDescription, L"OLE ｺﾝﾄﾛｰﾙ (*.OCX)");
-  EXPECT_EQ(filterPattern, L"*.OCX");
-  EXPECT_EQ(request.lpstrFilter[filterDescription.size() + 1 + filterPattern.size() + 1], L'\0');
+  const std::wstring filter_description = request.lpstrFilter;
+  const std::wstring filter_pattern = request.lpstrFilter + filter_description.size() + 1;
+  EXPECT_EQ(filter_description, L"OLE ｺﾝﾄﾛｰﾙ (*.OCX)");
+  EXPECT_EQ(filter_pattern, L"*.OCX");
+  EXPECT_EQ(request.lpstrFilter[filter_description.size() + 1 + filter_pattern.size() + 1], L'\0');
   EXPECT_EQ(request.lpstrCustomFilter, nullptr);
   EXPECT_EQ(request.nMaxCustFilter, 0u);
   EXPECT_EQ(request.nFilterIndex, 0u);
   EXPECT_EQ(request.lpstrFile, buffers.file);
   EXPECT_STREQ(request.lpstrFile, L"*.ocx");
   EXPECT_EQ(request.nMaxFile, 256u);
-  EXPECT_EQ(request.lpstrFileTitle, buffers.fileTitle);
+  EXPECT_EQ(request.lpstrFileTitle, buffers.file_title);
   EXPECT_EQ(request.nMaxFileTitle, 16u);
-  EXPECT_EQ(buffers.fileTitle[0], L'\0');
+  EXPECT_EQ(buffers.file_title[0], L'\0');
 
   wchar_t system[MAX_PATH] = {};
   GetSystemDirectoryW(system, MAX_PATH);

@@ -13,6 +13,7 @@
 #include "dialogs/registration_dialog.h"
 #include "msgbox.h"
 #include "resource.h"
+#include "test_support.h"
 
 namespace halvern {
 namespace {
@@ -70,8 +71,8 @@ struct ControlRow {
   const wchar_t* cls;
   const wchar_t* text;  // null: not compared
   RECT units;           // x, y, width, height in dialog units
-  DWORD styleOn;
-  DWORD styleOff;
+  DWORD style_on;
+  DWORD style_off;
 };
 
 const ControlRow kMainControls[] = {
@@ -91,10 +92,25 @@ const ControlRow kAboutControls[] = {
     {1, L"Button", L"OK", {178, 7, 32, 14}, WS_VISIBLE | BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, 0},
 };
 
-// Children in template order, each where its dialog units put it.
-void ExpectControls(HWND dialog, const ControlRow* rows, size_t count) {
+// The frame a template makes: its caption, the styles it must have and its
+// client size in dialog units. Callers name the dialog with SCOPED_TRACE.
+void ExpectFrame(HWND dialog, const wchar_t* caption, DWORD style_on, SIZE units) {
+  EXPECT_EQ(Text(dialog), caption);
+  const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_STYLE));
+  EXPECT_EQ(style & style_on, style_on) << std::hex << style;
+  RECT client = {}, extent = {0, 0, units.cx, units.cy};
+  GetClientRect(dialog, &client);
+  MapDialogRect(dialog, &extent);
+  EXPECT_EQ(client.right, extent.right);
+  EXPECT_EQ(client.bottom, extent.bottom);
+}
+
+// Children in template order, each where its dialog units put it. Callers
+// name the dialog with SCOPED_TRACE.
+template <size_t N>
+void ExpectControls(HWND dialog, const ControlRow (&rows)[N]) {
   HWND child = GetWindow(dialog, GW_CHILD);
-  for (size_t i = 0; i < count; ++i, child = GetWindow(child, GW_HWNDNEXT)) {
+  for (size_t i = 0; i < N; ++i, child = GetWindow(child, GW_HWNDNEXT)) {
     const ControlRow& row = rows[i];
     SCOPED_TRACE("control #" + std::to_string(i));
     ASSERT_NE(child, nullptr);
@@ -104,11 +120,11 @@ void ExpectControls(HWND dialog, const ControlRow* rows, size_t count) {
       EXPECT_EQ(Text(child), row.text);
     }
     const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(child, GWL_STYLE));
-    EXPECT_EQ(style & row.styleOn, row.styleOn) << std::hex << style;
-    if (row.styleOff == BS_DEFPUSHBUTTON) {
+    EXPECT_EQ(style & row.style_on, row.style_on) << std::hex << style;
+    if (row.style_off == BS_DEFPUSHBUTTON) {
       EXPECT_NE(style & BS_TYPEMASK, static_cast<DWORD>(BS_DEFPUSHBUTTON)) << std::hex << style;
     } else {
-      EXPECT_EQ(style & row.styleOff, 0u) << std::hex << style;
+      EXPECT_EQ(style & row.style_off, 0u) << std::hex << style;
     }
     // The dialog manager converts position and size separately, each rounded.
     RECT origin = {row.units.left, row.units.top, 0, 0};
@@ -159,27 +175,22 @@ class DialogTest : public ::testing::Test {
 
 TEST_F(DialogTest, MainDialogTemplateIconsAndSystemMenu) {
   RegistrationDialog dialog;
-  ASSERT_TRUE(dialog.oleReady());
+  ASSERT_TRUE(dialog.ole_ready());
   ASSERT_NE(dialog.icon(), nullptr);
   ModalProbe probe([&](HWND hwnd) {
-    EXPECT_EQ(Text(hwnd), L"Morvane OCX登録・削除ツール");
+    SCOPED_TRACE("main dialog");
+    ExpectFrame(hwnd, L"Morvane OCX登録・削除ツール", WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
+                {243, 115});
     const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE));
-    const DWORD wanted = WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
-    EXPECT_EQ(style & wanted, wanted) << std::hex << style;
     EXPECT_EQ(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0u) << std::hex << style;
     EXPECT_NE(GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_APPWINDOW, 0);
-    RECT client = {}, units = {0, 0, 243, 115};
-    GetClientRect(hwnd, &client);
-    MapDialogRect(hwnd, &units);
-    EXPECT_EQ(client.right, units.right);
-    EXPECT_EQ(client.bottom, units.bottom);
-    ExpectControls(hwnd, kMainControls, sizeof(kMainControls) / sizeof(kMainControls[0]));
+    ExpectControls(hwnd, kMainControls);
 
     HWND path = GetDlgItem(hwnd, IDC_PATH);
     EXPECT_TRUE((GetWindowLongPtrW(path, GWL_STYLE) & WS_BORDER) ||
                 (GetWindowLongPtrW(path, GWL_EXSTYLE) & WS_EX_CLIENTEDGE));
     EXPECT_EQ(GetFocus(), path);
-    EXPECT_EQ(Application::Instance().mainWindow(), hwnd);
+    EXPECT_EQ(Application::Instance().main_window(), hwnd);
     EXPECT_EQ(SendMessageW(hwnd, WM_GETICON, ICON_BIG, 0), reinterpret_cast<LRESULT>(dialog.icon()));
     EXPECT_EQ(SendMessageW(hwnd, WM_GETICON, ICON_SMALL, 0), reinterpret_cast<LRESULT>(dialog.icon()));
     EXPECT_EQ(SendMessageW(hwnd, WM_QUERYDRAGICON, 0, 0), reinterpret_cast<LRESULT>(dialog.icon()));
@@ -196,17 +207,17 @@ TEST_F(DialogTest, MainDialogTemplateIconsAndSystemMenu) {
   });
   EXPECT_EQ(dialog.DoModal(nullptr), IDCANCEL);
   EXPECT_TRUE(probe.ran());
-  EXPECT_EQ(Application::Instance().mainWindow(), nullptr);
+  EXPECT_EQ(Application::Instance().main_window(), nullptr);
 }
 
 // WM_ICONERASEBKGND with a paint DC: the minimised painting ran.
 HWND g_watched = nullptr;
-int g_iconErases = 0;
+int g_icon_erases = 0;
 
 LRESULT CALLBACK WatchSent(int code, WPARAM wparam, LPARAM lparam) {
   const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lparam);
   if (code == HC_ACTION && sent->hwnd == g_watched && sent->message == WM_ICONERASEBKGND && sent->wParam != 0) {
-    ++g_iconErases;
+    ++g_icon_erases;
   }
   return CallNextHookEx(nullptr, code, wparam, lparam);
 }
@@ -217,7 +228,7 @@ TEST_F(DialogTest, MinimisedDialogErasesAndDrawsItsIcon) {
   ModalProbe probe([&](HWND hwnd) {
     SetWindowTextW(GetDlgItem(hwnd, IDC_PATH), L"C:\\kept.ocx");
     g_watched = hwnd;
-    g_iconErases = 0;
+    g_icon_erases = 0;
     HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, WatchSent, nullptr, GetCurrentThreadId());
     ShowWindow(hwnd, SW_MINIMIZE);
     iconic = IsIconic(hwnd) != FALSE;
@@ -234,22 +245,15 @@ TEST_F(DialogTest, MinimisedDialogErasesAndDrawsItsIcon) {
   dialog.DoModal(nullptr);
   ASSERT_TRUE(probe.ran());
   ASSERT_TRUE(iconic);
-  EXPECT_GE(g_iconErases, 1) << "the minimised paint did not erase the icon background with its paint DC";
+  EXPECT_GE(g_icon_erases, 1) << "the minimised paint did not erase the icon background with its paint DC";
 }
 
 TEST_F(DialogTest, AboutBoxTemplate) {
   AboutDialog about;
   ModalProbe probe([](HWND hwnd) {
-    EXPECT_EQ(Text(hwnd), L"ﾊﾞｰｼﾞｮﾝ情報");
-    const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE));
-    const DWORD wanted = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
-    EXPECT_EQ(style & wanted, wanted) << std::hex << style;
-    RECT client = {}, units = {0, 0, 217, 55};
-    GetClientRect(hwnd, &client);
-    MapDialogRect(hwnd, &units);
-    EXPECT_EQ(client.right, units.right);
-    EXPECT_EQ(client.bottom, units.bottom);
-    ExpectControls(hwnd, kAboutControls, sizeof(kAboutControls) / sizeof(kAboutControls[0]));
+    SCOPED_TRACE("About box");
+    ExpectFrame(hwnd, L"ﾊﾞｰｼﾞｮﾝ情報", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, {217, 55});
+    ExpectControls(hwnd, kAboutControls);
     EXPECT_NE(SendMessageW(GetWindow(hwnd, GW_CHILD), STM_GETICON, 0, 0), 0);
   });
   EXPECT_EQ(about.DoModal(nullptr), IDCANCEL);
@@ -257,16 +261,15 @@ TEST_F(DialogTest, AboutBoxTemplate) {
 }
 
 TEST_F(DialogTest, DialogObjectBracketsOle) {
-  APTTYPE type = APTTYPE_CURRENT;
-  APTTYPEQUALIFIER qualifier = APTTYPEQUALIFIER_NONE;
   {
     RegistrationDialog dialog;
-    EXPECT_TRUE(dialog.oleReady());
-    EXPECT_EQ(CoGetApartmentType(&type, &qualifier), S_OK);
-    EXPECT_EQ(type, APTTYPE_MAINSTA);
+    EXPECT_TRUE(dialog.ole_ready());
+    const halvern_test::Apartment apartment = halvern_test::CurrentApartment();
+    EXPECT_EQ(apartment.status, S_OK);
+    EXPECT_EQ(apartment.type, APTTYPE_MAINSTA);
     EXPECT_TRUE(dialog.path().empty());
   }
-  EXPECT_EQ(CoGetApartmentType(&type, &qualifier), CO_E_NOTINITIALIZED);
+  EXPECT_EQ(halvern_test::CurrentApartment().status, CO_E_NOTINITIALIZED);
 }
 
 // Reads and closes every message box owned by `owner` while it lives.
@@ -371,19 +374,18 @@ TEST_F(DialogTest, OleFailureIsReportedWithoutOwnerAndRequestsTheExit) {
   });
   {
     RegistrationDialog dialog;  // shows the box; the probe closes it
-    EXPECT_FALSE(dialog.oleReady());
+    EXPECT_FALSE(dialog.ole_ready());
   }
   EXPECT_TRUE(probe.ran());
   EXPECT_EQ(seen.text, L"OLE ｼｽﾃﾑの初期化ができません。");
   EXPECT_EQ(seen.title, Application::Instance().name());
   EXPECT_EQ(seen.icon, uidriver::BoxIcon::Stop);
   EXPECT_EQ(owner, nullptr);
-  EXPECT_TRUE(Application::Instance().exitRequested());
+  EXPECT_TRUE(Application::Instance().exit_requested());
   // The failed session left the apartment it did not create alone.
-  APTTYPE type = APTTYPE_CURRENT;
-  APTTYPEQUALIFIER qualifier = APTTYPEQUALIFIER_NONE;
-  EXPECT_EQ(CoGetApartmentType(&type, &qualifier), S_OK);
-  EXPECT_EQ(type, APTTYPE_MTA);
+  const halvern_test::Apartment apartment = halvern_test::CurrentApartment();
+  EXPECT_EQ(apartment.status, S_OK);
+  EXPECT_EQ(apartment.type, APTTYPE_MTA);
   CoUninitialize();
 }
 

@@ -33,7 +33,7 @@ const ResourceCase kResources[] = {
 #pragma pack(push, 2)
 struct IconDirEntry {
   BYTE width, height, colours, reserved;
-  WORD planes, bitCount;
+  WORD planes, bit_count;
   DWORD bytes;
   WORD id;
 };
@@ -81,9 +81,9 @@ TEST_F(ResourceTest, IconGroupHoldsBigAndSmall16ColourImages) {
     EXPECT_EQ(entry.width, sides[i]);
     EXPECT_EQ(entry.height, sides[i]);
     EXPECT_EQ(entry.colours, 16);
-    EXPECT_EQ(entry.bitCount, 4);
-    DWORD imageSize = 0;
-    EXPECT_NE(Find(RT_ICON, entry.id, imageSize), nullptr) << "image " << entry.id;
+    EXPECT_EQ(entry.bit_count, 4);
+    DWORD image_size = 0;
+    EXPECT_NE(Find(RT_ICON, entry.id, image_size), nullptr) << "image " << entry.id;
   }
 }
 

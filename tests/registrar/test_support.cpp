@@ -34,6 +34,13 @@ std::wstring Widen(const std::string& ansi) {
   return wide;
 }
 
+Apartment CurrentApartment() {
+  Apartment apartment = {E_UNEXPECTED, APTTYPE_CURRENT};
+  APTTYPEQUALIFIER qualifier = APTTYPEQUALIFIER_NONE;
+  apartment.status = CoGetApartmentType(&apartment.type, &qualifier);
+  return apartment;
+}
+
 TestLibraryLog::TestLibraryLog(const char* name) {
   char temp[MAX_PATH] = {};
   GetTempPathA(MAX_PATH, temp);

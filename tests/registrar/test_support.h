@@ -1,8 +1,9 @@
 // Shared helpers of Halvern's tests: where the test files are, the test
-// libraries' log.
+// libraries' log, the thread's apartment.
 #pragma once
 
 #include <windows.h>
+#include <objbase.h>
 
 #include <string>
 #include <vector>
@@ -19,6 +20,14 @@ std::string DirFromEnvironment(const char* variable);
 
 // ANSI (the test's own paths) to UTF-16.
 std::wstring Widen(const std::string& ansi);
+
+// The calling thread's apartment as CoGetApartmentType tells it; `type`
+// counts only when `status` is S_OK.
+struct Apartment {
+  HRESULT status;
+  APTTYPE type;
+};
+Apartment CurrentApartment();
 
 // A fresh log file for the test libraries, named in HALVERN_TESTLIB_LOG.
 class TestLibraryLog {

@@ -48,9 +48,9 @@ volatile int* volatile g_nowhere = nullptr;
 volatile int g_zero = 0;
 #endif
 
-HRESULT Run(const char* entryPoint) {
+HRESULT Run(const char* entry_point) {
   char event[128];
-  std::snprintf(event, sizeof(event), "%s called %s", entryPoint, OleState());
+  std::snprintf(event, sizeof(event), "%s called %s", entry_point, OleState());
   Record(event);
 #ifdef TESTLIB_CRASH_ACCESS
   *g_nowhere = 1;

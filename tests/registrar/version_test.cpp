@@ -36,10 +36,10 @@ class VersionResourceTest : public ::testing::Test {
   }
 
   template <typename T>
-  const T* Query(const std::wstring& subBlock, UINT& length) {
+  const T* Query(const std::wstring& sub_block, UINT& length) {
     void* value = nullptr;
     length = 0;
-    if (!VerQueryValueW(data_.data(), subBlock.c_str(), &value, &length)) return nullptr;
+    if (!VerQueryValueW(data_.data(), sub_block.c_str(), &value, &length)) return nullptr;
     return static_cast<const T*>(value);
   }
 
