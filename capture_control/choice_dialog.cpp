@@ -1,5 +1,7 @@
 #include "choice_dialog.h"
 
+#include "guard.h"
+
 namespace morvane {
 namespace {
 
@@ -63,7 +65,7 @@ void OnOk(HWND dialog, std::vector<ChoiceField>& fields) {
   ::EndDialog(dialog, IDOK);
 }
 
-INT_PTR CALLBACK DialogProcedure(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+INT_PTR Route(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_INITDIALOG) {
     ::SetWindowLongPtrW(dialog, DWLP_USER, lparam);
     OnInitDialog(dialog, *reinterpret_cast<std::vector<ChoiceField>*>(lparam));
@@ -86,6 +88,17 @@ INT_PTR CALLBACK DialogProcedure(HWND dialog, UINT message, WPARAM wparam, LPARA
     default:
       return FALSE;
   }
+}
+
+INT_PTR CALLBACK DialogProcedure(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+  return Guard<INT_PTR>(
+      FALSE, [&] { return Route(dialog, message, wparam, lparam); },
+      [dialog](const Failure& failure) {
+        // A dialog that cannot go on is closed as if cancelled: nothing is applied.
+        LogFailure(L"dialog", failure);
+        ::EndDialog(dialog, IDCANCEL);
+        return INT_PTR{TRUE};
+      });
 }
 
 }  // namespace

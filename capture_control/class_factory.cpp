@@ -3,6 +3,7 @@
 #include <new>
 
 #include "control.h"
+#include "guard.h"
 #include "module.h"
 #include "morvane_guids.h"
 
@@ -48,7 +49,7 @@ class ClassFactory final : public IClassFactory {
     if (!object) return E_POINTER;
     *object = nullptr;
     if (outer) return CLASS_E_NOAGGREGATION;
-    return create_(iid, object);
+    return ComGuard([&] { return create_(iid, object); });
   }
   STDMETHODIMP LockServer(BOOL lock) override {
     if (lock) {

@@ -3,7 +3,8 @@
 #include <olectl.h>
 
 #include <algorithm>
-#include <new>
+
+#include "guard.h"
 
 namespace morvane {
 
@@ -41,21 +42,22 @@ STDMETHODIMP EventConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
   if (!cookie) return E_POINTER;
   *cookie = 0;
   if (!sink) return E_POINTER;
-  Microsoft::WRL::ComPtr<IDispatch> dispatch;
-  // Our events are dispinterface calls: a sink answers for the event
-  // interface itself or, as many containers do, only for IDispatch.
-  if (FAILED(sink->QueryInterface(event_iid_, reinterpret_cast<void**>(dispatch.GetAddressOf()))) &&
-      FAILED(sink->QueryInterface(IID_PPV_ARGS(&dispatch)))) {
-    return CONNECT_E_CANNOTCONNECT;
-  }
-  try {
+  return ComGuard([&] {
+    Microsoft::WRL::ComPtr<IDispatch> dispatch;
+    // Our events are dispinterface calls: a sink answers for the event
+    // interface itself or, as many containers do, only for IDispatch. A
+    // sink that claims success but hands back nothing is no sink: the next
+    // event would call through a null pointer.
+    if ((FAILED(sink->QueryInterface(event_iid_, reinterpret_cast<void**>(dispatch.ReleaseAndGetAddressOf()))) ||
+         !dispatch) &&
+        (FAILED(sink->QueryInterface(IID_PPV_ARGS(dispatch.ReleaseAndGetAddressOf()))) || !dispatch)) {
+      return CONNECT_E_CANNOTCONNECT;
+    }
     sinks_.push_back({next_cookie_, dispatch});
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  }
-  *cookie = next_cookie_;
-  if (++next_cookie_ == 0) next_cookie_ = 1;  // 0 means "no connection" to callers
-  return S_OK;
+    *cookie = next_cookie_;
+    if (++next_cookie_ == 0) next_cookie_ = 1;  // 0 means "no connection" to callers
+    return S_OK;
+  });
 }
 
 STDMETHODIMP EventConnectionPoint::Unadvise(DWORD cookie) {

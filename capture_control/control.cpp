@@ -1,6 +1,7 @@
 #include "control.h"
 
 #include <new>
+#include <utility>
 
 #include "module.h"
 #include "morvane_guids.h"
@@ -10,24 +11,25 @@ namespace morvane {
 HRESULT Control::Create(REFIID iid, void** object) {
   if (!object) return E_POINTER;
   *object = nullptr;
-  Control* control = nullptr;
-  try {
-    control = new Control();
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  } catch (const std::exception&) {
-    // A pattern or device that cannot be set up leaves no usable control.
-    return E_FAIL;
-  }
-  HRESULT hr = control->QueryInterface(iid, object);
-  control->Release();
-  return hr;
+  // A pattern or device that cannot be set up leaves no usable control.
+  return ComGuard([&] { return CreateWithDevices(MakeSyntheticDevices(), iid, object); });
 }
 
-Control::Control()
+HRESULT Control::CreateWithDevices(std::vector<std::unique_ptr<VideoDevice>> devices, REFIID iid, void** object) {
+  if (!object) return E_POINTER;
+  *object = nullptr;
+  return ComGuard([&] {
+    Control* control = new Control(std::move(devices));
+    HRESULT hr = control->QueryInterface(iid, object);
+    control->Release();
+    return hr;
+  });
+}
+
+Control::Control(std::vector<std::unique_ptr<VideoDevice>> devices)
     : events_(static_cast<IDispatch*>(this), static_cast<IConnectionPointContainer*>(this), DIID__DMorvaneEvents),
       settings_key_(SettingsKeyPath()),
-      devices_(MakeSyntheticDevices()) {
+      devices_(std::move(devices)) {
   LoadSettings(settings_, settings_key_);
   if (settings_.capture_file.empty()) settings_.capture_file = DefaultCaptureFile();
   if (settings_.device_index < 0 || settings_.device_index >= static_cast<int>(devices_.size())) {
@@ -65,6 +67,8 @@ STDMETHODIMP Control::QueryInterface(REFIID iid, void** object) {
     *object = static_cast<IConnectionPointContainer*>(this);
   } else if (iid == IID_IProvideClassInfo || iid == IID_IProvideClassInfo2) {
     *object = static_cast<IProvideClassInfo2*>(this);
+  } else if (iid == IID_ISupportErrorInfo) {
+    *object = static_cast<ISupportErrorInfo*>(this);
   } else {
     return E_NOINTERFACE;
   }
@@ -86,7 +90,7 @@ HRESULT Control::Fail(MessageId id) {
 }
 
 HRESULT Control::FailWith(HRESULT scode, const std::wstring& text) {
-  error_scode_ = scode;
+  error_scode_ = FAILED(scode) ? scode : E_FAIL;
   try {
     error_text_ = text;
   } catch (const std::bad_alloc&) {
@@ -119,9 +123,22 @@ FrameFormat Control::CaptureFormat() const {
   return format;
 }
 
-void Control::PersistSettings() {
-  if (VideoDevice* device = CurrentDevice()) settings_.source_pattern = device->SelectedSource();
-  SaveSettings(settings_, settings_key_);
+void Control::PersistSettings(std::initializer_list<SettingId> ids) {
+  for (SettingId id : ids) {
+    if (id == SettingId::kSourcePattern) {
+      if (VideoDevice* device = CurrentDevice()) settings_.source_pattern = device->SelectedSource();
+    }
+    SaveSetting(settings_, id, settings_key_);
+  }
+}
+
+STDMETHODIMP Control::InterfaceSupportsErrorInfo(REFIID iid) {
+  // Our dispatch members describe failures in EXCEPINFO and IErrorInfo; the
+  // others through IErrorInfo when their guard caught something.
+  return iid == IID_IDispatch || iid == DIID__DMorvane || iid == IID_IOleObject || iid == IID_IViewObject ||
+                 iid == IID_IViewObject2 || iid == IID_IProvideClassInfo || iid == IID_IProvideClassInfo2
+             ? S_OK
+             : S_FALSE;
 }
 
 void Control::SetStatus(const wchar_t* text) {

@@ -14,6 +14,8 @@
 //   control_events.cpp       IConnectionPointContainer, IProvideClassInfo2, firing events
 //   control_window.cpp       the control's child window and its message routing
 //   control_dialogs.cpp      the device dialogs
+// Every COM method that can fail in an unforeseen way runs its body through
+// the guard of guard.h.
 #pragma once
 
 #include <ocidl.h>
@@ -22,12 +24,15 @@
 #include <wrl/client.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "connection_point.h"
 #include "core/frame_format.h"
+#include "guard.h"
+#include "handles.h"
 #include "messages.h"
 #include "settings.h"
 #include "video_device.h"
@@ -70,9 +75,13 @@ class Control final : public IDispatch,
                       public IPersistStreamInit,
                       public IPersistPropertyBag,
                       public IConnectionPointContainer,
-                      public IProvideClassInfo2 {
+                      public IProvideClassInfo2,
+                      public ISupportErrorInfo {
  public:
   static HRESULT Create(REFIID iid, void** object);
+  // The same with devices of the caller's choosing (tests put in devices
+  // that fail on purpose).
+  static HRESULT CreateWithDevices(std::vector<std::unique_ptr<VideoDevice>> devices, REFIID iid, void** object);
 
   // IUnknown
   STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
@@ -162,6 +171,9 @@ class Control final : public IDispatch,
   STDMETHODIMP GetClassInfo(ITypeInfo** info) override;
   STDMETHODIMP GetGUID(DWORD kind, GUID* guid) override;
 
+  // ISupportErrorInfo
+  STDMETHODIMP InterfaceSupportsErrorInfo(REFIID iid) override;
+
   // Dispatch members, one per row of the member table. Property values
   // arrive already converted to the member's type.
   HRESULT GetCaptureFileName(VARIANT* result);
@@ -224,21 +236,30 @@ class Control final : public IDispatch,
   void OnRightButtonDown();
   void OnLeftButtonDoubleClick();
   void OnWindowDestroyed();
+  // A message handler failed: preview and overlay stop, and the status line
+  // and the Error event say why. Never throws.
+  void OnWindowFailure(const Failure& failure) noexcept;
 
  private:
-  Control();
+  explicit Control(std::vector<std::unique_ptr<VideoDevice>> devices);
   ~Control();
   Control(const Control&) = delete;
   Control& operator=(const Control&) = delete;
 
   // Records the error for Invoke's EXCEPINFO and returns DISP_E_EXCEPTION.
   HRESULT Fail(MessageId id);
+  // A scode that is not a failure is recorded as E_FAIL: the caller must
+  // never read a failure as success.
   HRESULT FailWith(HRESULT scode, const std::wstring& text);
+  // Invoke's part after the parameters were checked, inside the guard.
+  HRESULT InvokeMember(DISPID id, WORD flags, DISPPARAMS& params, VARIANT* result, UINT* arg_error);
   HRESULT EnsureTypeInfo();
 
   VideoDevice* CurrentDevice() const;
   FrameFormat CaptureFormat() const;
-  void PersistSettings();
+  // Writes just these settings, so that what another control of the same
+  // user changed meanwhile stays.
+  void PersistSettings(std::initializer_list<SettingId> ids);
   void SetStatus(const wchar_t* text);
 
   // Preview: renders a frame into the still buffer and draws it.
@@ -251,6 +272,9 @@ class Control final : public IDispatch,
   // The frame stills are made from: the capture's live buffer while one
   // runs, else the last preview frame (rendered on demand).
   bool CurrentFrame(FrameFormat& format, const std::uint8_t*& bits);
+
+  // The message-only window that owns our clipboard data, made on first use.
+  HWND ClipboardOwner();
 
   HRESULT RunCapture(bool to_file);
   // Asks a running capture to end at its next frame; the first reason given wins.
@@ -285,6 +309,9 @@ class Control final : public IDispatch,
   DWORD view_aspects_ = 0;
   DWORD view_flags_ = 0;
   HWND window_ = nullptr;
+  // A message-only window of our own that owns what we put on the
+  // clipboard; it exists before in-place activation and after Close.
+  UniqueHwnd clipboard_owner_;
   bool in_place_active_ = false;
   SIZEL extent_{8467, 6350};  // 320 x 240 pixels at 96 dpi, in HIMETRIC
   LONG freeze_count_ = 0;

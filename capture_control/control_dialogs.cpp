@@ -57,7 +57,7 @@ HRESULT Control::ShowFormatDialog(const VARIANT*, VARIANT*) {
   const FrameSize& chosen = sizes[static_cast<size_t>(fields[0].selected)];
   settings_.capture_width = chosen.width;
   settings_.capture_height = chosen.height;
-  PersistSettings();
+  PersistSettings({SettingId::kCaptureWidth, SettingId::kCaptureHeight});
   if (window_) ::InvalidateRect(window_, nullptr, FALSE);
   return S_OK;
 }
@@ -72,7 +72,7 @@ HRESULT Control::ShowSourceDialog(const VARIANT*, VARIANT*) {
   HWND owner = window_ ? ::GetAncestor(window_, GA_ROOT) : ::GetActiveWindow();
   if (!RunChoiceDialog(ModuleInstance(), owner, kSourceTitle, fields)) return S_OK;
   device->SelectSource(fields[0].selected);
-  PersistSettings();
+  PersistSettings({SettingId::kSourcePattern});
   return S_OK;
 }
 
@@ -88,7 +88,7 @@ HRESULT Control::ShowAudioDialog(const VARIANT*, VARIANT*) {
   settings_.audio_samples_per_second = kSampleRates[fields[0].selected].value;
   settings_.audio_bits_per_sample = kSampleBits[fields[1].selected].value;
   settings_.audio_channels = kChannels[fields[2].selected].value;
-  PersistSettings();
+  PersistSettings({SettingId::kAudioSamplesPerSecond, SettingId::kAudioBitsPerSample, SettingId::kAudioChannels});
   return S_OK;
 }
 

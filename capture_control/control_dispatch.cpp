@@ -4,12 +4,9 @@
 #include <windows.h>
 #include <oleauto.h>
 
-#include <exception>
-#include <iterator>
-#include <new>
+#include <utility>
 
 #include "control.h"
-#include "core/capture_error.h"
 
 namespace morvane {
 namespace {
@@ -84,6 +81,31 @@ struct ScopedVariant {
   ScopedVariant& operator=(const ScopedVariant&) = delete;
 };
 
+// What a caller hands in is checked before any of it is read: the counts
+// must agree with the arrays they describe.
+HRESULT CheckParams(const DISPPARAMS& params) {
+  if (params.cArgs > 0 && !params.rgvarg) return DISP_E_BADPARAMCOUNT;
+  if (params.cNamedArgs > params.cArgs) return DISP_E_BADPARAMCOUNT;
+  if (params.cNamedArgs > 0 && !params.rgdispidNamedArgs) return E_INVALIDARG;
+  return S_OK;
+}
+
+// An argument the caller left out arrives as VT_ERROR with
+// DISP_E_PARAMNOTFOUND, directly or behind a VARIANT reference.
+bool IsMissing(const VARIANT& value) {
+  const VARIANT* inner = &value;
+  if (value.vt == (VT_BYREF | VT_VARIANT) && value.pvarVal) inner = value.pvarVal;
+  return inner->vt == VT_ERROR && inner->scode == DISP_E_PARAMNOTFOUND;
+}
+
+// Converts one argument to the member's type; a missing one, or a reference
+// to nothing, is refused before conversion could read it.
+HRESULT ConvertArgument(VARIANT& out, const VARIANT& in, VARTYPE type) {
+  if (IsMissing(in)) return DISP_E_PARAMNOTOPTIONAL;
+  if ((in.vt & VT_BYREF) && !in.byref) return DISP_E_TYPEMISMATCH;
+  return ::VariantChangeType(&out, const_cast<VARIANT*>(&in), 0, type);
+}
+
 }  // namespace
 
 STDMETHODIMP Control::GetTypeInfoCount(UINT* count) {
@@ -96,9 +118,11 @@ STDMETHODIMP Control::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
   if (!info) return E_POINTER;
   *info = nullptr;
   if (index != 0) return DISP_E_BADINDEX;
-  HRESULT hr = EnsureTypeInfo();
-  if (FAILED(hr)) return hr;
-  return dispatch_info_.CopyTo(info);
+  return ComGuard([&] {
+    HRESULT hr = EnsureTypeInfo();
+    if (FAILED(hr)) return hr;
+    return dispatch_info_.CopyTo(info);
+  });
 }
 
 STDMETHODIMP Control::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
@@ -118,10 +142,11 @@ STDMETHODIMP Control::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, D
 STDMETHODIMP Control::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                              EXCEPINFO* exception, UINT* arg_error) {
   if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-  const MemberRow* row = FindMember(id);
-  if (!row) return DISP_E_MEMBERNOTFOUND;
+  if (!FindMember(id)) return DISP_E_MEMBERNOTFOUND;
   DISPPARAMS empty{};
   if (!params) params = &empty;
+  HRESULT hr = CheckParams(*params);
+  if (FAILED(hr)) return hr;
   if (result) ::VariantInit(result);
   // A caller may ask to be called back into while we run (a capture pumps
   // messages); keep ourselves alive until we return.
@@ -129,64 +154,12 @@ STDMETHODIMP Control::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS
 
   error_scode_ = S_OK;
   error_text_.clear();
-  HRESULT hr = S_OK;
-  try {
-    if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
-      if (!row->put) {
-        hr = row->get ? Fail(MessageId::kReadOnly) : DISP_E_MEMBERNOTFOUND;
-      } else if (params->cArgs != 1 || params->cNamedArgs != 1 || !params->rgdispidNamedArgs ||
-                 params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT) {
-        hr = params->cArgs == 1 ? DISP_E_PARAMNOTOPTIONAL : DISP_E_BADPARAMCOUNT;
-      } else {
-        ScopedVariant value;
-        hr = ::VariantChangeType(&value.value, &params->rgvarg[0], 0, row->type);
-        if (FAILED(hr)) {
-          if (arg_error) *arg_error = 0;
-          hr = hr == DISP_E_OVERFLOW ? Fail(row->type == VT_I2 && (id == 22 || id == 23)
-                                                ? MessageId::kFrameSizeOutOfRange
-                                                : MessageId::kNotAValue)
-                                     : DISP_E_TYPEMISMATCH;
-        } else {
-          hr = (this->*row->put)(value.value);
-        }
-      }
-    } else if (row->call && (flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET))) {
-      if (params->cNamedArgs != 0) {
-        hr = DISP_E_NONAMEDARGS;
-      } else if (params->cArgs != row->arguments) {
-        hr = DISP_E_BADPARAMCOUNT;
-      } else {
-        ScopedVariant argument;
-        if (row->arguments == 1) {
-          hr = ::VariantChangeType(&argument.value, &params->rgvarg[0], 0, row->type);
-          if (FAILED(hr) && arg_error) *arg_error = 0;
-        }
-        if (SUCCEEDED(hr)) {
-          ScopedVariant value;
-          hr = (this->*row->call)(&argument.value, &value.value);
-          if (SUCCEEDED(hr) && result) std::swap(*result, value.value);
-        }
-      }
-    } else if (row->get && (flags & DISPATCH_PROPERTYGET)) {
-      if (params->cArgs != 0) {
-        hr = DISP_E_BADPARAMCOUNT;
-      } else {
-        ScopedVariant value;
-        hr = (this->*row->get)(&value.value);
-        if (SUCCEEDED(hr) && result) std::swap(*result, value.value);
-      }
-    } else {
-      hr = DISP_E_MEMBERNOTFOUND;
-    }
-  } catch (const CaptureError& error) {
-    hr = FailWith(error.system_code() ? HRESULT_FROM_WIN32(error.system_code()) : E_FAIL, error.message());
-  } catch (const std::bad_alloc&) {
-    hr = Fail(MessageId::kOutOfMemory);
-  } catch (const std::exception&) {
-    hr = Fail(MessageId::kInternal);
-  }
+  hr = Guard<HRESULT>(
+      E_UNEXPECTED, [&] { return InvokeMember(id, flags, *params, result, arg_error); },
+      [this](const Failure& failure) { return FailWith(failure.scode, failure.text); });
 
   if (hr == DISP_E_EXCEPTION) {
+    ReportComFailure(error_scode_, error_text_);
     if (exception) {
       *exception = EXCEPINFO{};
       exception->bstrSource = ::SysAllocString(L"Morvane");
@@ -198,6 +171,49 @@ STDMETHODIMP Control::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS
     }
   }
   return hr;
+}
+
+HRESULT Control::InvokeMember(DISPID id, WORD flags, DISPPARAMS& params, VARIANT* result, UINT* arg_error) {
+  const MemberRow* row = FindMember(id);
+  if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
+    if (!row->put) return row->get ? Fail(MessageId::kReadOnly) : DISP_E_MEMBERNOTFOUND;
+    if (params.cArgs != 1 || params.cNamedArgs != 1 || params.rgdispidNamedArgs[0] != DISPID_PROPERTYPUT) {
+      return params.cArgs == 1 ? DISP_E_PARAMNOTOPTIONAL : DISP_E_BADPARAMCOUNT;
+    }
+    ScopedVariant value;
+    HRESULT hr = ConvertArgument(value.value, params.rgvarg[0], row->type);
+    if (FAILED(hr)) {
+      if (arg_error) *arg_error = 0;
+      if (hr != DISP_E_OVERFLOW) return hr;
+      return Fail(row->type == VT_I2 && (id == 22 || id == 23) ? MessageId::kFrameSizeOutOfRange
+                                                               : MessageId::kNotAValue);
+    }
+    return (this->*row->put)(value.value);
+  }
+  if (row->call && (flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET))) {
+    if (params.cNamedArgs != 0) return DISP_E_NONAMEDARGS;
+    if (params.cArgs != row->arguments) return DISP_E_BADPARAMCOUNT;
+    ScopedVariant argument;
+    if (row->arguments == 1) {
+      HRESULT hr = ConvertArgument(argument.value, params.rgvarg[0], row->type);
+      if (FAILED(hr)) {
+        if (arg_error) *arg_error = 0;
+        return hr;
+      }
+    }
+    ScopedVariant value;
+    HRESULT hr = (this->*row->call)(&argument.value, &value.value);
+    if (SUCCEEDED(hr) && result) std::swap(*result, value.value);
+    return hr;
+  }
+  if (row->get && (flags & DISPATCH_PROPERTYGET)) {
+    if (params.cArgs != 0) return DISP_E_BADPARAMCOUNT;
+    ScopedVariant value;
+    HRESULT hr = (this->*row->get)(&value.value);
+    if (SUCCEEDED(hr) && result) std::swap(*result, value.value);
+    return hr;
+  }
+  return DISP_E_MEMBERNOTFOUND;
 }
 
 }  // namespace morvane

@@ -29,9 +29,11 @@ STDMETHODIMP Control::FindConnectionPoint(REFIID iid, IConnectionPoint** point) 
 STDMETHODIMP Control::GetClassInfo(ITypeInfo** info) {
   if (!info) return E_POINTER;
   *info = nullptr;
-  HRESULT hr = EnsureTypeInfo();
-  if (FAILED(hr)) return hr;
-  return class_info_.CopyTo(info);
+  return ComGuard([&] {
+    HRESULT hr = EnsureTypeInfo();
+    if (FAILED(hr)) return hr;
+    return class_info_.CopyTo(info);
+  });
 }
 
 STDMETHODIMP Control::GetGUID(DWORD kind, GUID* guid) {

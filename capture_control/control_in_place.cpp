@@ -52,7 +52,7 @@ HRESULT Control::ActivateInPlace(IOleClientSite* site, HWND parent, LPCRECT posi
 
 HRESULT Control::CreateControlWindow(HWND parent, const RECT& position) {
   window_ = CreateControlWindowFor(this, parent, position);
-  if (!window_) return HRESULT_FROM_WIN32(::GetLastError());
+  if (!window_) return HresultFromWin32(::GetLastError());
   return S_OK;
 }
 

@@ -7,6 +7,7 @@
 #include "control.h"
 #include "core/bmp_writer.h"
 #include "handles.h"
+#include "module.h"
 
 namespace morvane {
 namespace {
@@ -47,7 +48,7 @@ HRESULT Control::SaveCaptureFile(const VARIANT* args, VARIANT*) {
   }
   if (!::CopyFileW(source.c_str(), target.c_str(), FALSE)) {
     const DWORD error = ::GetLastError();
-    return FailWith(HRESULT_FROM_WIN32(error), std::wstring(Message(MessageId::kSaveFailed).text) + L" (" + target + L")");
+    return FailWith(HresultFromWin32(error), std::wstring(Message(MessageId::kSaveFailed).text) + L" (" + target + L")");
   }
   return S_OK;
 }
@@ -75,11 +76,22 @@ HRESULT Control::CopyToClipboard(const VARIANT*, VARIANT*) {
   std::memcpy(target, dib.data(), dib.size());
   ::GlobalUnlock(memory.get());
 
-  ClipboardScope clipboard(window_);
+  // Data put there without an owner window is refused by Windows.
+  const HWND owner = ClipboardOwner();
+  if (!owner) return Fail(MessageId::kClipboardFailed);
+  ClipboardScope clipboard(owner);
   if (!clipboard.is_open() || !::EmptyClipboard()) return Fail(MessageId::kClipboardFailed);
   if (!::SetClipboardData(CF_DIB, memory.get())) return Fail(MessageId::kClipboardFailed);
   memory.release();  // the clipboard owns it now
   return S_OK;
+}
+
+HWND Control::ClipboardOwner() {
+  if (!clipboard_owner_) {
+    clipboard_owner_.reset(::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                             ModuleInstance(), nullptr));
+  }
+  return clipboard_owner_.get();
 }
 
 HRESULT Control::CopyFrameToDC(const VARIANT* args, VARIANT* result) {

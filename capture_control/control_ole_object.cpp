@@ -21,11 +21,13 @@ STDMETHODIMP Control::GetClientSite(IOleClientSite** site) {
 STDMETHODIMP Control::SetHostNames(LPCOLESTR, LPCOLESTR) { return S_OK; }
 
 STDMETHODIMP Control::Close(DWORD) {
-  // A capture still running nested below this call ends at its next frame.
-  if (capturing_) RequestStop(StopReason::kClosed);
-  InPlaceDeactivate();
-  if (advise_holder_) advise_holder_->SendOnClose();
-  return S_OK;
+  return ComGuard([&] {
+    // A capture still running nested below this call ends at its next frame.
+    if (capturing_) RequestStop(StopReason::kClosed);
+    InPlaceDeactivate();
+    if (advise_holder_) advise_holder_->SendOnClose();
+    return S_OK;
+  });
 }
 
 STDMETHODIMP Control::SetMoniker(DWORD, IMoniker*) { return E_NOTIMPL; }
@@ -43,18 +45,20 @@ STDMETHODIMP Control::GetClipboardData(DWORD, IDataObject** data) {
 }
 
 STDMETHODIMP Control::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND parent, LPCRECT position) {
-  switch (verb) {
-    case OLEIVERB_PRIMARY:
-    case OLEIVERB_SHOW:
-    case OLEIVERB_INPLACEACTIVATE:
-    case OLEIVERB_UIACTIVATE:
-      return ActivateInPlace(site ? site : client_site_.Get(), parent, position);
-    case OLEIVERB_HIDE:
-      if (window_) ::ShowWindow(window_, SW_HIDE);
-      return S_OK;
-    default:
-      return OLEOBJ_S_INVALIDVERB;
-  }
+  return ComGuard([&] {
+    switch (verb) {
+      case OLEIVERB_PRIMARY:
+      case OLEIVERB_SHOW:
+      case OLEIVERB_INPLACEACTIVATE:
+      case OLEIVERB_UIACTIVATE:
+        return ActivateInPlace(site ? site : client_site_.Get(), parent, position);
+      case OLEIVERB_HIDE:
+        if (window_) ::ShowWindow(window_, SW_HIDE);
+        return S_OK;
+      default:
+        return OLEOBJ_S_INVALIDVERB;
+    }
+  });
 }
 
 STDMETHODIMP Control::EnumVerbs(IEnumOLEVERB** verbs) {
@@ -94,6 +98,7 @@ STDMETHODIMP Control::GetExtent(DWORD aspect, SIZEL* size) {
 STDMETHODIMP Control::Advise(IAdviseSink* sink, DWORD* connection) {
   if (!connection) return E_POINTER;
   *connection = 0;
+  if (!sink) return E_INVALIDARG;
   if (!advise_holder_) {
     HRESULT hr = ::CreateOleAdviseHolder(advise_holder_.GetAddressOf());
     if (FAILED(hr)) return hr;

@@ -110,6 +110,27 @@ void Control::OnRightButtonDown() {
 
 void Control::OnLeftButtonDoubleClick() { FireWithoutArguments(kEventDblClick); }
 
+void Control::OnWindowFailure(const Failure& failure) noexcept {
+  LogFailure(L"window", failure);
+  // The next timer tick or paint would most likely fail the same way: the
+  // preview stops, and the user sees why in the status line and the host
+  // hears it through the Error event.
+  const bool was_showing = preview_ || overlay_;
+  preview_ = false;
+  overlay_ = false;
+  if (window_) {
+    ::KillTimer(window_, kPreviewTimer);
+    ::InvalidateRect(window_, nullptr, FALSE);
+  }
+  try {
+    SetStatus(failure.text.c_str());
+    FireError(failure.scode, failure.text);
+    if (was_showing) FirePreviewChanged();
+  } catch (...) {
+    // Reporting is best effort; the window itself must survive.
+  }
+}
+
 void Control::OnWindowDestroyed() {
   window_ = nullptr;
   // The window went with its parent (the host closed without telling us):

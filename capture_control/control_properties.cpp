@@ -1,7 +1,13 @@
 // Property getters and setters of the control. Values arrive converted to
-// the member's VARIANT type by Invoke; range checks live here.
+// the member's VARIANT type by Invoke; range checks live here. The rates and
+// the time limit arrive as doubles and are kept as the whole numbers they
+// round to (ties to even), so that a host reading them as 16-bit integers
+// gets back exactly what we hold.
 #include <windows.h>
 #include <oleauto.h>
+
+#include <cstdint>
+#include <optional>
 
 #include "control.h"
 #include "core/frame_format.h"
@@ -12,12 +18,6 @@ namespace {
 HRESULT ReturnBool(VARIANT* result, bool value) {
   result->vt = VT_BOOL;
   result->boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
-  return S_OK;
-}
-
-HRESULT ReturnDouble(VARIANT* result, double value) {
-  result->vt = VT_R8;
-  result->dblVal = value;
   return S_OK;
 }
 
@@ -51,7 +51,7 @@ HRESULT Control::PutCaptureFileName(const VARIANT& value) {
   // The name takes effect with the next capture; a capture in progress
   // keeps writing the file it opened.
   settings_.capture_file = name;
-  PersistSettings();
+  PersistSettings({SettingId::kCaptureFileName});
   return S_OK;
 }
 
@@ -70,16 +70,17 @@ HRESULT Control::GetAudioRecording(VARIANT* result) { return ReturnBool(result, 
 
 HRESULT Control::PutAudioRecording(const VARIANT& value) {
   settings_.audio_recording = value.boolVal != VARIANT_FALSE;
-  PersistSettings();
+  PersistSettings({SettingId::kAudioRecording});
   return S_OK;
 }
 
-HRESULT Control::GetCaptureRate(VARIANT* result) { return ReturnDouble(result, settings_.capture_rate); }
+HRESULT Control::GetCaptureRate(VARIANT* result) { return ReturnShort(result, settings_.capture_rate); }
 
 HRESULT Control::PutCaptureRate(const VARIANT& value) {
-  if (!IsValidCaptureRate(value.dblVal)) return Fail(MessageId::kCaptureRateOutOfRange);
-  settings_.capture_rate = value.dblVal;
-  PersistSettings();
+  const std::optional<std::int32_t> rate = RoundToRange(value.dblVal, kCaptureRateRange);
+  if (!rate) return Fail(MessageId::kCaptureRateOutOfRange);
+  settings_.capture_rate = *rate;
+  PersistSettings({SettingId::kCaptureRate});
   return S_OK;
 }
 
@@ -101,7 +102,7 @@ HRESULT Control::GetConfirmBeforeCapture(VARIANT* result) {
 
 HRESULT Control::PutConfirmBeforeCapture(const VARIANT& value) {
   settings_.confirm_before_capture = value.boolVal != VARIANT_FALSE;
-  PersistSettings();
+  PersistSettings({SettingId::kConfirmBeforeCapture});
   return S_OK;
 }
 
@@ -109,16 +110,17 @@ HRESULT Control::GetTimeLimitEnabled(VARIANT* result) { return ReturnBool(result
 
 HRESULT Control::PutTimeLimitEnabled(const VARIANT& value) {
   settings_.time_limit_enabled = value.boolVal != VARIANT_FALSE;
-  PersistSettings();
+  PersistSettings({SettingId::kTimeLimitEnabled});
   return S_OK;
 }
 
-HRESULT Control::GetTimeLimit(VARIANT* result) { return ReturnDouble(result, settings_.time_limit); }
+HRESULT Control::GetTimeLimit(VARIANT* result) { return ReturnShort(result, settings_.time_limit); }
 
 HRESULT Control::PutTimeLimit(const VARIANT& value) {
-  if (!IsValidTimeLimit(value.dblVal)) return Fail(MessageId::kTimeLimitOutOfRange);
-  settings_.time_limit = value.dblVal;
-  PersistSettings();
+  const std::optional<std::int32_t> seconds = RoundToRange(value.dblVal, kTimeLimitRange);
+  if (!seconds) return Fail(MessageId::kTimeLimitOutOfRange);
+  settings_.time_limit = *seconds;
+  PersistSettings({SettingId::kTimeLimit});
   return S_OK;
 }
 
@@ -135,12 +137,13 @@ HRESULT Control::PutOverlay(const VARIANT& value) {
   return S_OK;
 }
 
-HRESULT Control::GetPreviewRate(VARIANT* result) { return ReturnDouble(result, settings_.preview_rate); }
+HRESULT Control::GetPreviewRate(VARIANT* result) { return ReturnShort(result, settings_.preview_rate); }
 
 HRESULT Control::PutPreviewRate(const VARIANT& value) {
-  if (!IsValidPreviewRate(value.dblVal)) return Fail(MessageId::kPreviewRateOutOfRange);
-  settings_.preview_rate = value.dblVal;
-  PersistSettings();
+  const std::optional<std::int32_t> rate = RoundToRange(value.dblVal, kPreviewRateRange);
+  if (!rate) return Fail(MessageId::kPreviewRateOutOfRange);
+  settings_.preview_rate = *rate;
+  PersistSettings({SettingId::kPreviewRate});
   UpdatePreviewTimer();
   return S_OK;
 }
@@ -162,7 +165,7 @@ HRESULT Control::PutDeviceIndex(const VARIANT& value) {
     UpdatePreviewTimer();
     AnnouncePreviewState();
   }
-  PersistSettings();
+  PersistSettings({SettingId::kDeviceIndex});
   VARIANTARG argument;
   argument.vt = VT_I2;
   argument.iVal = value.iVal;
@@ -175,7 +178,7 @@ HRESULT Control::GetStopOnLeftClick(VARIANT* result) { return ReturnBool(result,
 
 HRESULT Control::PutStopOnLeftClick(const VARIANT& value) {
   settings_.stop_on_left_click = value.boolVal != VARIANT_FALSE;
-  PersistSettings();
+  PersistSettings({SettingId::kStopOnLeftClick});
   return S_OK;
 }
 
@@ -183,7 +186,7 @@ HRESULT Control::GetStopOnRightClick(VARIANT* result) { return ReturnBool(result
 
 HRESULT Control::PutStopOnRightClick(const VARIANT& value) {
   settings_.stop_on_right_click = value.boolVal != VARIANT_FALSE;
-  PersistSettings();
+  PersistSettings({SettingId::kStopOnRightClick});
   return S_OK;
 }
 
@@ -220,7 +223,7 @@ HRESULT Control::PutCaptureWidth(const VARIANT& value) {
   if (value.iVal < kMinFrameSide || value.iVal > kMaxFrameSide) return Fail(MessageId::kFrameSizeOutOfRange);
   if (capturing_ && value.iVal != settings_.capture_width) return Fail(MessageId::kCaptureRunning);
   settings_.capture_width = value.iVal;
-  PersistSettings();
+  PersistSettings({SettingId::kCaptureWidth});
   return S_OK;
 }
 
@@ -230,7 +233,7 @@ HRESULT Control::PutCaptureHeight(const VARIANT& value) {
   if (value.iVal < kMinFrameSide || value.iVal > kMaxFrameSide) return Fail(MessageId::kFrameSizeOutOfRange);
   if (capturing_ && value.iVal != settings_.capture_height) return Fail(MessageId::kCaptureRunning);
   settings_.capture_height = value.iVal;
-  PersistSettings();
+  PersistSettings({SettingId::kCaptureHeight});
   return S_OK;
 }
 

@@ -9,11 +9,14 @@ STDMETHODIMP Control::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC 
   if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
   if (!draw_dc || !bounds) return E_INVALIDARG;
   RECT target{bounds->left, bounds->top, bounds->right, bounds->bottom};
-  FrameFormat format;
-  const std::uint8_t* bits = nullptr;
-  if (!CurrentFrame(format, bits)) return E_FAIL;
-  DrawFrame(draw_dc, target, format, bits, false);
-  return S_OK;
+  // Rendering the frame on demand runs the device, which may fail.
+  return ComGuard([&] {
+    FrameFormat format;
+    const std::uint8_t* bits = nullptr;
+    if (!CurrentFrame(format, bits)) return E_FAIL;
+    DrawFrame(draw_dc, target, format, bits, false);
+    return S_OK;
+  });
 }
 
 STDMETHODIMP Control::GetColorSet(DWORD, LONG, void*, DVTARGETDEVICE*, HDC, LOGPALETTE** palette) {

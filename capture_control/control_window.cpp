@@ -1,6 +1,7 @@
 #include "control_window.h"
 
 #include "control.h"
+#include "guard.h"
 #include "module.h"
 
 namespace morvane {
@@ -8,13 +9,7 @@ namespace {
 
 const wchar_t kClassName[] = L"MorvaneCaptureWindow";
 
-LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
-    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* control = reinterpret_cast<Control*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (!control) return ::DefWindowProcW(window, message, wparam, lparam);
+LRESULT Route(Control* control, HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_TIMER:
       if (wparam == kPreviewTimer) control->OnTimer();
@@ -40,6 +35,21 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wparam, LPARA
     default:
       return ::DefWindowProcW(window, message, wparam, lparam);
   }
+}
+
+LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
+    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* control = reinterpret_cast<Control*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (!control) return ::DefWindowProcW(window, message, wparam, lparam);
+  return Guard<LRESULT>(
+      0, [&] { return Route(control, window, message, wparam, lparam); },
+      [control](const Failure& failure) {
+        control->OnWindowFailure(failure);
+        return LRESULT{0};
+      });
 }
 
 bool RegisterWindowClass() {

@@ -6,13 +6,15 @@
 namespace morvane {
 namespace {
 
-void* AllocateBelow4G(std::size_t size) {
+void* AllocateBelow2G(std::size_t size) {
 #ifdef _WIN64
   // Walk the address space from 256 MiB upward and take the first free range
   // big enough; VirtualQuery skips whole occupied regions at once instead of
   // probing every 64 KiB step.
   constexpr UINT_PTR kStart = 0x10000000;
-  constexpr UINT_PTR kLimit = 0x100000000ull;
+  // Below 2 GiB, not 4: a host that reads the Long as signed (as the
+  // hosts' Long type is) must still get back the address it was given.
+  constexpr UINT_PTR kLimit = 0x80000000ull;
   constexpr UINT_PTR kGranularity = 0x10000;
   UINT_PTR address = kStart;
   while (address + size <= kLimit) {
@@ -36,7 +38,7 @@ void* AllocateBelow4G(std::size_t size) {
 }  // namespace
 
 LowMemoryBuffer::LowMemoryBuffer(std::size_t size) : size_(size) {
-  data_ = static_cast<std::uint8_t*>(AllocateBelow4G(size));
+  data_ = static_cast<std::uint8_t*>(AllocateBelow2G(size));
   if (!data_) throw std::bad_alloc();
 }
 

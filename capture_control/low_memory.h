@@ -1,6 +1,7 @@
-// A buffer whose address fits in 32 bits. The stream event hands the
+// A buffer whose address is a positive Long. The stream event hands the
 // bitmap-info and pixel addresses to the host as Long values, so on 64-bit
-// Windows they must lie below 4 GB; on 32-bit Windows any address does.
+// Windows the whole block lies below 2 GiB; on 32-bit Windows any address
+// does (the host reads it back bit for bit).
 #pragma once
 
 #include <windows.h>

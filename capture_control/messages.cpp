@@ -10,11 +10,11 @@ namespace {
 
 const MessageRow kMessages[] = {
     {MessageId::kCaptureRateOutOfRange, CTL_E_INVALIDPROPERTYVALUE,
-     L"ｷｬﾌﾟﾁｬﾚｰﾄは 0.1 から 100 (ﾌﾚｰﾑ/秒) の範囲で指定してください。"},
+     L"ｷｬﾌﾟﾁｬﾚｰﾄは 1 から 100 (ﾌﾚｰﾑ/秒) の整数で指定してください。"},
     {MessageId::kPreviewRateOutOfRange, CTL_E_INVALIDPROPERTYVALUE,
-     L"ﾌﾟﾚﾋﾞｭｰﾚｰﾄは 1 から 100 (ﾌﾚｰﾑ/秒) の範囲で指定してください。"},
+     L"ﾌﾟﾚﾋﾞｭｰﾚｰﾄは 1 から 100 (ﾌﾚｰﾑ/秒) の整数で指定してください。"},
     {MessageId::kTimeLimitOutOfRange, CTL_E_INVALIDPROPERTYVALUE,
-     L"制限時間は 0 から 86400 秒の範囲で指定してください。"},
+     L"制限時間は 0 から 32767 (秒) の整数で指定してください。0 は制限なしです。"},
     {MessageId::kFrameSizeOutOfRange, CTL_E_INVALIDPROPERTYVALUE,
      L"ｷｬﾌﾟﾁｬｻｲｽﾞは幅・高さとも 16 から 4096 ﾋﾟｸｾﾙの範囲で指定してください。"},
     {MessageId::kDeviceIndexOutOfRange, CTL_E_INVALIDPROPERTYARRAYINDEX,

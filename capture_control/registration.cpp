@@ -4,6 +4,7 @@
 
 #include <iterator>
 
+#include "guard.h"
 #include "handles.h"
 #include "module.h"
 #include "morvane_guids.h"
@@ -88,7 +89,9 @@ HRESULT UnregisterServer() {
 }  // namespace morvane
 
 extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() {
-  return morvane::RegisterServer(morvane::ModulePath());
+  return morvane::ComGuard([] { return morvane::RegisterServer(morvane::ModulePath()); });
 }
 
-extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() { return morvane::UnregisterServer(); }
+extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() {
+  return morvane::ComGuard([] { return morvane::UnregisterServer(); });
+}

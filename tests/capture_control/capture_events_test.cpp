@@ -187,7 +187,7 @@ void PressWhenShown(const wchar_t* title, int button) {
 }
 
 TEST_F(CaptureTest, ConfirmationDecidesWhetherTheCaptureRuns) {
-  Configure(10, 0.3, 160, 120);
+  Configure(10, 1, 160, 120);
   ASSERT_EQ(S_OK, PutProperty(control(), 1, Var::Text(OutPath(L"confirmed.avi").c_str()).v).hr);
   ASSERT_EQ(S_OK, PutProperty(control(), 6, Var::I2(1).v).hr);
   struct Row {
@@ -216,7 +216,7 @@ TEST_F(CaptureTest, ClicksInTheControlStopOnlyWhenAskedTo) {
       {13, 1, WM_RBUTTONDOWN, true},
       {13, 0, WM_RBUTTONDOWN, false},
   };
-  Configure(20, 0.5, 160, 120);
+  Configure(20, 1, 160, 120);
   ASSERT_EQ(S_OK, PutProperty(control(), 17, Var::Bool(true).v).hr);
   for (const Row& row : rows) {
     SCOPED_TRACE(row.message);
@@ -292,7 +292,7 @@ TEST_F(CaptureTest, OverlayAndPreviewExcludeEachOther) {
 }
 
 TEST_F(CaptureTest, ClipboardHoldsTheCurrentFrame) {
-  Configure(10, 0.3, 160, 120);
+  Configure(10, 1, 160, 120);
   ASSERT_EQ(S_OK, PutProperty(control(), 17, Var::Bool(true).v).hr);
   std::vector<BYTE> last;
   sink_.on_event = [&](DISPID id, DISPPARAMS* params) {
@@ -315,6 +315,37 @@ TEST_F(CaptureTest, ClipboardHoldsTheCurrentFrame) {
   EXPECT_EQ(0, std::memcmp(pixels, last.data(), last.size()));
   ::GlobalUnlock(data);
   ::CloseClipboard();
+}
+
+// The clipboard data has an owner window of the control's own, whether or
+// not the control is in place: before activation and after Close.
+TEST_F(CaptureTest, ClipboardCopyWorksWithoutTheControlsWindow) {
+  CLSID clsid{};
+  ASSERT_EQ(S_OK, ::CLSIDFromProgID(L"MORVANELib.Morvane", &clsid));
+  ComPtr<IDispatch> inactive;
+  ASSERT_EQ(S_OK, ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&inactive)));
+  ComPtr<IOleObject> ole_object;
+  ASSERT_EQ(S_OK, control()->QueryInterface(IID_PPV_ARGS(&ole_object)));
+  ASSERT_EQ(S_OK, ole_object->Close(OLECLOSE_NOSAVE));
+  ASSERT_EQ(nullptr, host_->control_window());
+
+  struct Row {
+    const char* name;
+    IDispatch* control;
+  };
+  const Row rows[] = {{"never activated", inactive.Get()}, {"after Close", control()}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    ASSERT_TRUE(::OpenClipboard(nullptr));
+    ::EmptyClipboard();
+    ::CloseClipboard();
+    CallResult copy = CallMethod(row.control, 32);
+    ASSERT_EQ(S_OK, copy.hr) << copy.scode;
+    EXPECT_NE(nullptr, ::GetClipboardOwner()) << "the data has an owner";
+    ASSERT_TRUE(::OpenClipboard(nullptr));
+    EXPECT_NE(nullptr, ::GetClipboardData(CF_DIB));
+    ::CloseClipboard();
+  }
 }
 
 }  // namespace

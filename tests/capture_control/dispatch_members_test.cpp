@@ -2,6 +2,8 @@
 // the same DISPIDs, flags and VARIANT types.
 #include <olectl.h>
 
+#include <cmath>
+
 #include "control_fixture.h"
 
 namespace morvane_test {
@@ -27,16 +29,16 @@ TEST_F(ControlTest, PropertiesTakeTheHostsTypesAndReadBack) {
       {"Preview on (VT_I2 1)", 2, Var::I2(1), VT_BOOL, -1},
       {"Preview off", 2, Var::I2(0), VT_BOOL, 0},
       {"AudioRecording", 3, Var::I2(1), VT_BOOL, -1},
-      {"CaptureRate", 4, Var::R8(30), VT_R8, 30},
-      {"CaptureRate fraction", 4, Var::R8(12.5), VT_R8, 12.5},
+      {"CaptureRate", 4, Var::R8(30), VT_I2, 30},
+      {"CaptureRate fraction", 4, Var::R8(12.5), VT_I2, 12},
       {"ConfirmBeforeCapture", 6, Var::I2(1), VT_BOOL, -1},
       {"ConfirmBeforeCapture off", 6, Var::I2(0), VT_BOOL, 0},
       {"TimeLimitEnabled", 7, Var::I2(1), VT_BOOL, -1},
-      {"TimeLimit", 8, Var::R8(30), VT_R8, 30},
-      {"TimeLimit zero", 8, Var::R8(0), VT_R8, 0},
+      {"TimeLimit", 8, Var::R8(30), VT_I2, 30},
+      {"TimeLimit zero", 8, Var::R8(0), VT_I2, 0},
       {"Overlay (device 0 has one)", 9, Var::I2(1), VT_BOOL, -1},
       {"Overlay off", 9, Var::I2(0), VT_BOOL, 0},
-      {"PreviewRate", 10, Var::R8(20), VT_R8, 20},
+      {"PreviewRate", 10, Var::R8(20), VT_I2, 20},
       {"DeviceIndex 1", 11, Var::I2(1), VT_I2, 1},
       {"DeviceIndex 0", 11, Var::I2(0), VT_I2, 0},
       {"StopOnLeftClick off", 12, Var::I2(0), VT_BOOL, 0},
@@ -56,6 +58,126 @@ TEST_F(ControlTest, PropertiesTakeTheHostsTypesAndReadBack) {
     EXPECT_EQ(row.get_type, get.value.v.vt);
     EXPECT_EQ(row.expected, AsDouble(get.value.v));
   }
+}
+
+// CaptureRate, TimeLimit and PreviewRate are Integer properties: a put rounds
+// to the nearest whole number (ties to even), a value outside the control's
+// range after rounding is refused and leaves the old one, and a get answers
+// a 16-bit integer that a host can always read.
+TEST_F(ControlTest, IntegerPropertiesRoundToEvenAndRefuseWhatLiesOutside) {
+  struct Row {
+    const char* name;
+    DISPID id;
+    Var put;
+    double expected;  // -1: refused
+  };
+  const Row rows[] = {
+      {"rate 2.5 to even 2", 4, Var::R8(2.5), 2},
+      {"rate 3.5 to even 4", 4, Var::R8(3.5), 4},
+      {"rate 14.5", 4, Var::R8(14.5), 14},
+      {"rate 15.5", 4, Var::R8(15.5), 16},
+      {"rate 0.3 rounds to 0", 4, Var::R8(0.3), -1},
+      {"rate 0.5 rounds to 0", 4, Var::R8(0.5), -1},
+      {"rate 100.4", 4, Var::R8(100.4), 100},
+      {"rate 100.6", 4, Var::R8(100.6), -1},
+      {"rate as text", 4, Var::Text(L"25"), 25},
+      {"limit 2.5 to even 2", 8, Var::R8(2.5), 2},
+      {"limit 32767", 8, Var::R8(32767), 32767},
+      {"limit 32767.5 would not fit 16 bits", 8, Var::R8(32767.5), -1},
+      {"limit 40000", 8, Var::R8(40000), -1},
+      {"limit 86400 (a day)", 8, Var::R8(86400), -1},
+      {"limit -0.4 rounds to 0", 8, Var::R8(-0.4), 0},
+      {"limit -1", 8, Var::R8(-1), -1},
+      {"limit NaN", 8, Var::R8(std::nan("")), -1},
+      {"preview 0.5 to even 0", 10, Var::R8(0.5), -1},
+      {"preview 1.5 to even 2", 10, Var::R8(1.5), 2},
+      {"preview 24.5 to even 24", 10, Var::R8(24.5), 24},
+      {"preview 1e10", 10, Var::R8(1e10), -1},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const double before = AsDouble(GetProperty(control(), row.id).value.v);
+    CallResult put = PutProperty(control(), row.id, row.put.v);
+    CallResult get = GetProperty(control(), row.id);
+    ASSERT_EQ(S_OK, get.hr);
+    EXPECT_EQ(VT_I2, get.value.v.vt);
+    if (row.expected < 0) {
+      EXPECT_EQ(DISP_E_EXCEPTION, put.hr);
+      EXPECT_EQ(CTL_E_INVALIDPROPERTYVALUE, put.scode) << std::hex << put.scode;
+      EXPECT_FALSE(put.description.empty());
+      EXPECT_EQ(before, AsDouble(get.value.v)) << "the value was kept";
+    } else {
+      EXPECT_EQ(S_OK, put.hr) << std::hex << put.scode;
+      EXPECT_EQ(row.expected, AsDouble(get.value.v));
+    }
+  }
+}
+
+// Calls that are malformed or incomplete: refused with the standard code,
+// never read past, and the control goes on answering.
+TEST_F(ControlTest, BadDispatchCallsAreRefused) {
+  VARIANT missing;
+  missing.vt = VT_ERROR;
+  missing.scode = DISP_E_PARAMNOTFOUND;
+  VARIANT missing_by_reference;
+  missing_by_reference.vt = VT_BYREF | VT_VARIANT;
+  missing_by_reference.pvarVal = &missing;
+  VARIANT null_short;
+  null_short.vt = VT_BYREF | VT_I2;
+  null_short.piVal = nullptr;
+  VARIANT null_text;
+  null_text.vt = VT_BYREF | VT_BSTR;
+  null_text.pbstrVal = nullptr;
+  DISPID put_id = DISPID_PROPERTYPUT;
+  DISPID two_named[] = {DISPID_PROPERTYPUT, 1};
+  const WORD kMethod = DISPATCH_METHOD | DISPATCH_PROPERTYGET;
+
+  struct Row {
+    const char* name;
+    DISPID id;
+    WORD flags;
+    DISPPARAMS params;
+    HRESULT expected;
+    bool names_argument;  // arg_error names argument 0
+  };
+  const Row rows[] = {
+      {"SaveBitmap without its file name", 31, kMethod, {&missing, nullptr, 1, 0}, DISP_E_PARAMNOTOPTIONAL, true},
+      {"DeviceName without its index", 36, kMethod, {&missing, nullptr, 1, 0}, DISP_E_PARAMNOTOPTIONAL, true},
+      {"CopyFrameToDC without its DC", 33, kMethod, {&missing, nullptr, 1, 0}, DISP_E_PARAMNOTOPTIONAL, true},
+      {"SaveCaptureFile, missing by reference", 25, kMethod, {&missing_by_reference, nullptr, 1, 0},
+       DISP_E_PARAMNOTOPTIONAL, true},
+      {"CaptureRate put without a value", 4, DISPATCH_PROPERTYPUT, {&missing, &put_id, 1, 1},
+       DISP_E_PARAMNOTOPTIONAL, true},
+      {"CaptureWidth put without a value", 22, DISPATCH_PROPERTYPUT, {&missing, &put_id, 1, 1},
+       DISP_E_PARAMNOTOPTIONAL, true},
+      {"DeviceName by reference to nothing", 36, kMethod, {&null_short, nullptr, 1, 0}, DISP_E_TYPEMISMATCH, true},
+      {"SaveBitmap by reference to nothing", 31, kMethod, {&null_text, nullptr, 1, 0}, DISP_E_TYPEMISMATCH, true},
+      {"method, one argument, no array", 31, kMethod, {nullptr, nullptr, 1, 0}, DISP_E_BADPARAMCOUNT, false},
+      {"put, one argument, no array", 4, DISPATCH_PROPERTYPUT, {nullptr, &put_id, 1, 1}, DISP_E_BADPARAMCOUNT,
+       false},
+      {"get, one argument, no array", 4, DISPATCH_PROPERTYGET, {nullptr, nullptr, 1, 0}, DISP_E_BADPARAMCOUNT, false},
+      {"more names than arguments", 4, DISPATCH_PROPERTYPUT, {&missing, two_named, 1, 2}, DISP_E_BADPARAMCOUNT,
+       false},
+      {"named arguments without their array", 4, DISPATCH_PROPERTYPUT, {&missing, nullptr, 1, 1}, E_INVALIDARG,
+       false},
+      {"put without DISPID_PROPERTYPUT", 4, DISPATCH_PROPERTYPUT, {&missing, nullptr, 1, 0},
+       DISP_E_PARAMNOTOPTIONAL, false},
+      {"a member that does not exist", 999, kMethod, {nullptr, nullptr, 0, 0}, DISP_E_MEMBERNOTFOUND, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    DISPPARAMS params = row.params;
+    CallResult call = InvokeRaw(control(), row.id, row.flags, &params);
+    EXPECT_EQ(row.expected, call.hr) << std::hex << call.hr << " scode " << call.scode;
+    if (row.names_argument) {
+      EXPECT_EQ(0u, call.arg_error);
+    }
+    EXPECT_EQ(S_OK, GetProperty(control(), 4).hr) << "the control still answers";
+  }
+  // No DISPPARAMS at all is an empty list; an interface id other than
+  // IID_NULL is refused.
+  EXPECT_EQ(S_OK, InvokeRaw(control(), 4, DISPATCH_PROPERTYGET, nullptr).hr);
+  EXPECT_EQ(DISP_E_UNKNOWNINTERFACE, InvokeRaw(control(), 4, DISPATCH_PROPERTYGET, nullptr, IID_IDispatch).hr);
 }
 
 TEST_F(ControlTest, ReadOnlyMembersAnswerWhatTheDeviceOffers) {

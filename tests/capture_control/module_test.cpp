@@ -2,6 +2,8 @@
 // container binds events with, persisted settings and the dialogs.
 #include <olectl.h>
 
+#include <clocale>
+#include <cwchar>
 #include <thread>
 
 #include "control_fixture.h"
@@ -144,6 +146,30 @@ TEST_F(ControlTest, ConnectionPointCookiesAreCheckedOnUnadvise) {
   EXPECT_EQ(S_OK, point->Unadvise(cookie2));
 }
 
+// A sink whose QueryInterface claims success but hands back nothing.
+class HollowSink final : public IUnknown {
+ public:
+  STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+    *object = iid == IID_IUnknown ? static_cast<IUnknown*>(this) : nullptr;
+    return S_OK;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
+};
+
+TEST_F(ControlTest, ASinkThatAnswersWithNothingIsRefused) {
+  ComPtr<IConnectionPointContainer> container;
+  ASSERT_EQ(S_OK, control()->QueryInterface(IID_PPV_ARGS(&container)));
+  ComPtr<IConnectionPoint> point;
+  ASSERT_EQ(S_OK, container->FindConnectionPoint(kEventsIid, &point));
+  HollowSink hollow;
+  DWORD cookie = 0xDEAD;
+  EXPECT_EQ(CONNECT_E_CANNOTCONNECT, point->Advise(&hollow, &cookie));
+  EXPECT_EQ(0u, cookie);
+  // The next event must not call through a null sink.
+  EXPECT_EQ(S_OK, PutProperty(control(), 11, Var::I2(1).v).hr);
+}
+
 TEST_F(ControlTest, SettingsPersistForTheNextControl) {
   ASSERT_EQ(S_OK, PutProperty(control(), 4, Var::R8(12.5).v).hr);
   ASSERT_EQ(S_OK, PutProperty(control(), 22, Var::R8(640).v).hr);
@@ -165,7 +191,7 @@ TEST_F(ControlTest, SettingsPersistForTheNextControl) {
     DISPID id;
     double expected;
   };
-  const Row rows[] = {{4, 12.5}, {22, 640}, {23, 480}, {11, 1}, {8, 42}, {12, 0}, {10, 15}};
+  const Row rows[] = {{4, 12}, {22, 640}, {23, 480}, {11, 1}, {8, 42}, {12, 0}, {10, 15}};
   for (const Row& row : rows) {
     Var number;
     CallResult get = GetProperty(second.control(), row.id);
@@ -173,6 +199,113 @@ TEST_F(ControlTest, SettingsPersistForTheNextControl) {
     EXPECT_EQ(row.expected, number.v.dblVal) << row.id;
   }
   EXPECT_STREQ(L"C:\\TEMP\\KEEP.AVI", GetProperty(second.control(), 1).value.v.bstrVal);
+}
+
+void StoreValue(const wchar_t* name, DWORD type, const void* data, DWORD size) {
+  HKEY key = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExW(HKEY_CURRENT_USER, kTestSettingsKey, 0, nullptr, 0, KEY_SET_VALUE,
+                                             nullptr, &key, nullptr));
+  ::RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size);
+  ::RegCloseKey(key);
+}
+
+void StoreText(const wchar_t* name, const wchar_t* text) {
+  StoreValue(name, REG_SZ, text, static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t)));
+}
+
+void StoreNumber(const wchar_t* name, DWORD number) { StoreValue(name, REG_DWORD, &number, sizeof(number)); }
+
+double ReadNumber(IDispatch* control, DISPID id) {
+  Var number;
+  CallResult get = GetProperty(control, id);
+  if (FAILED(::VariantChangeType(&number.v, &get.value.v, 0, VT_R8))) return -99999;
+  return number.v.dblVal;
+}
+
+// What a new control reads back from the store: values outside their range
+// (which would end a host that reads them as 16-bit integers) are ignored,
+// and numbers written as text by earlier versions, with a period or a comma,
+// still count.
+TEST_F(ControlTest, StoredValuesAreTakenOnlyInsideTheirRange) {
+  struct Row {
+    const char* name;
+    const wchar_t* value_name;
+    DWORD number;          // stored as REG_DWORD unless text is set
+    const wchar_t* text;   // stored as REG_SZ
+    DISPID id;
+    double expected;
+  };
+  const Row rows[] = {
+      {"time limit 40000", L"TimeLimit", 40000, nullptr, 8, 0},
+      {"time limit 86400 as text", L"TimeLimit", 0, L"86400", 8, 0},
+      {"time limit 32767", L"TimeLimit", 32767, nullptr, 8, 32767},
+      {"time limit written with a comma", L"TimeLimit", 0, L"30,5", 8, 30},
+      {"time limit written with a period", L"TimeLimit", 0, L"31.5", 8, 32},
+      {"capture rate 0.3", L"CaptureRate", 0, L"0.29999999999999999", 4, 15},
+      {"capture rate 0", L"CaptureRate", 0, nullptr, 4, 15},
+      {"capture rate 12.5 (an old fraction)", L"CaptureRate", 0, L"12.5", 4, 12},
+      {"preview rate 1000", L"PreviewRate", 1000, nullptr, 10, 15},
+      {"preview rate -1", L"PreviewRate", 0xFFFFFFFFu, nullptr, 10, 15},
+      {"capture width 70000", L"CaptureWidth", 70000, nullptr, 22, 320},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, kTestSettingsKey);
+    if (row.text) {
+      StoreText(row.value_name, row.text);
+    } else {
+      StoreNumber(row.value_name, row.number);
+    }
+    TestHost next;
+    ASSERT_TRUE(next.ok());
+    EXPECT_EQ(row.expected, ReadNumber(next.control(), row.id));
+  }
+}
+
+// Two controls of one user, each changing its own setting: neither undoes
+// the other's change with the value it loaded at start.
+TEST_F(ControlTest, TwoControlsDoNotUndoEachOther) {
+  TestHost other;
+  ASSERT_TRUE(other.ok());
+  ASSERT_EQ(S_OK, PutProperty(control(), 4, Var::R8(30).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(other.control(), 8, Var::R8(20).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), 22, Var::R8(640).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(other.control(), 3, Var::I2(1).v).hr);
+  TestHost third;
+  ASSERT_TRUE(third.ok());
+  EXPECT_EQ(30, ReadNumber(third.control(), 4));
+  EXPECT_EQ(20, ReadNumber(third.control(), 8));
+  EXPECT_EQ(640, ReadNumber(third.control(), 22));
+  EXPECT_EQ(-1, ReadNumber(third.control(), 3));
+}
+
+// A host that switched the C runtime to a decimal-comma locale stores the
+// same numbers as one that did not, and either reads what the other wrote.
+TEST_F(ControlTest, StoredNumbersDoNotDependOnTheLocale) {
+  struct Row {
+    const char* name;
+    const char* writer_locale;
+    const char* reader_locale;
+  };
+  const Row rows[] = {
+      {"written with a comma, read with a period", "German_Germany.1252", "C"},
+      {"written with a period, read with a comma", "C", "German_Germany.1252"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, kTestSettingsKey);
+    ASSERT_NE(nullptr, std::setlocale(LC_ALL, row.writer_locale));
+    double written = 0;
+    {
+      TestHost writer;
+      ASSERT_EQ(S_OK, PutProperty(writer.control(), 4, Var::R8(12.5).v).hr);
+      written = ReadNumber(writer.control(), 4);
+    }
+    std::setlocale(LC_ALL, row.reader_locale);
+    TestHost reader;
+    EXPECT_EQ(written, ReadNumber(reader.control(), 4));
+    std::setlocale(LC_ALL, "C");
+  }
 }
 
 // Finds a dialog of ours by its title on another thread, lets it act, then
@@ -230,11 +363,11 @@ TEST_F(ControlTest, DialogsApplyOnOkAndKeepEverythingOnCancel) {
   ASSERT_EQ(S_OK, CallMethod(second.control(), 29).hr);
   HKEY key = nullptr;
   ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExW(HKEY_CURRENT_USER, kTestSettingsKey, 0, KEY_QUERY_VALUE, &key));
-  wchar_t text[32] = {};
-  DWORD size = sizeof(text);
-  ::RegQueryValueExW(key, L"AudioSamplesPerSecond", nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size);
+  DWORD rate = 0;
+  DWORD size = sizeof(rate);
+  ::RegQueryValueExW(key, L"AudioSamplesPerSecond", nullptr, nullptr, reinterpret_cast<BYTE*>(&rate), &size);
   ::RegCloseKey(key);
-  EXPECT_STREQ(L"44100", text);
+  EXPECT_EQ(44100u, rate);
 }
 
 class ShownControlTest : public ControlTest {

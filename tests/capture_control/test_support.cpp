@@ -3,6 +3,7 @@
 #include <oleauto.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace morvane_test {
 
@@ -43,14 +44,11 @@ Var Var::Text(const wchar_t* value) {
   return var;
 }
 
-namespace {
-
-CallResult Invoke(IDispatch* dispatch, DISPID id, WORD flags, DISPPARAMS* params) {
+CallResult InvokeRaw(IDispatch* dispatch, DISPID id, WORD flags, DISPPARAMS* params, REFIID iid) {
   CallResult result;
   EXCEPINFO exception{};
-  UINT arg_error = 0;
-  result.hr = dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, params, &result.value.v, &exception,
-                               &arg_error);
+  result.hr = dispatch->Invoke(id, iid, LOCALE_USER_DEFAULT, flags, params, &result.value.v, &exception,
+                               &result.arg_error);
   if (exception.bstrSource) result.source = exception.bstrSource;
   if (exception.bstrDescription) result.description = exception.bstrDescription;
   result.scode = exception.scode;
@@ -60,24 +58,22 @@ CallResult Invoke(IDispatch* dispatch, DISPID id, WORD flags, DISPPARAMS* params
   return result;
 }
 
-}  // namespace
-
 CallResult PutProperty(IDispatch* dispatch, DISPID id, const VARIANT& value) {
   VARIANT argument = value;
   DISPID named = DISPID_PROPERTYPUT;
   DISPPARAMS params{&argument, &named, 1, 1};
-  return Invoke(dispatch, id, DISPATCH_PROPERTYPUT, &params);
+  return InvokeRaw(dispatch, id, DISPATCH_PROPERTYPUT, &params);
 }
 
 CallResult GetProperty(IDispatch* dispatch, DISPID id) {
   DISPPARAMS params{nullptr, nullptr, 0, 0};
-  return Invoke(dispatch, id, DISPATCH_PROPERTYGET, &params);
+  return InvokeRaw(dispatch, id, DISPATCH_PROPERTYGET, &params);
 }
 
 CallResult CallMethod(IDispatch* dispatch, DISPID id, std::vector<VARIANT> arguments) {
   std::reverse(arguments.begin(), arguments.end());
   DISPPARAMS params{arguments.empty() ? nullptr : arguments.data(), nullptr, static_cast<UINT>(arguments.size()), 0};
-  return Invoke(dispatch, id, DISPATCH_METHOD | DISPATCH_PROPERTYGET, &params);
+  return InvokeRaw(dispatch, id, DISPATCH_METHOD | DISPATCH_PROPERTYGET, &params);
 }
 
 std::wstring EnvPath(const wchar_t* name) {
@@ -205,7 +201,7 @@ class TestHost::Site final : public IOleClientSite, public IOleInPlaceSite {
   LONG references_ = 1;
 };
 
-TestHost::TestHost(bool shown, CreateControl create) {
+void TestHost::CreateHostWindow(bool shown) {
   WNDCLASSW window_class{};
   window_class.lpfnWndProc = ::DefWindowProcW;
   window_class.hInstance = ::GetModuleHandleW(nullptr);
@@ -214,6 +210,21 @@ TestHost::TestHost(bool shown, CreateControl create) {
   ::RegisterClassW(&window_class);
   window_ = ::CreateWindowExW(0, L"MorvaneTestHost", L"Morvane test host", WS_POPUP | (shown ? WS_VISIBLE : 0), 0, 0, 340, 260,
                               nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+}
+
+void TestHost::Activate() {
+  create_result_ = unknown_.As(&ole_object_);
+  if (FAILED(create_result_)) return;
+  site_ = new Site(window_);
+  ole_object_->SetClientSite(site_);
+  RECT position{0, 0, 320, 240};
+  create_result_ = ole_object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site_, 0, window_, &position);
+  if (FAILED(create_result_)) return;
+  create_result_ = unknown_.As(&dispatch_);
+}
+
+TestHost::TestHost(bool shown, CreateControl create) {
+  CreateHostWindow(shown);
   if (create) {
     create_result_ = create(IID_IUnknown, reinterpret_cast<void**>(unknown_.GetAddressOf()));
   } else {
@@ -223,14 +234,12 @@ TestHost::TestHost(bool shown, CreateControl create) {
     create_result_ = ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&unknown_));
   }
   if (FAILED(create_result_)) return;
-  create_result_ = unknown_.As(&ole_object_);
-  if (FAILED(create_result_)) return;
-  site_ = new Site(window_);
-  ole_object_->SetClientSite(site_);
-  RECT position{0, 0, 320, 240};
-  create_result_ = ole_object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site_, 0, window_, &position);
-  if (FAILED(create_result_)) return;
-  create_result_ = unknown_.As(&dispatch_);
+  Activate();
+}
+
+TestHost::TestHost(ComPtr<IUnknown> object, bool shown) : unknown_(std::move(object)) {
+  CreateHostWindow(shown);
+  if (unknown_) Activate();
 }
 
 TestHost::~TestHost() {

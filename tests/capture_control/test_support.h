@@ -42,8 +42,11 @@ struct CallResult {
   std::wstring source;
   std::wstring description;
   HRESULT scode = S_OK;
+  UINT arg_error = 0xFFFF;  // as Invoke left it
 };
 
+// Invoke exactly as given (params may be malformed on purpose).
+CallResult InvokeRaw(IDispatch* dispatch, DISPID id, WORD flags, DISPPARAMS* params, REFIID iid = IID_NULL);
 CallResult PutProperty(IDispatch* dispatch, DISPID id, const VARIANT& value);
 CallResult GetProperty(IDispatch* dispatch, DISPID id);
 // Arguments in the caller's order; Invoke receives them reversed.
@@ -91,6 +94,8 @@ class TestHost {
   // pass its own creation function).
   using CreateControl = HRESULT (*)(REFIID iid, void** object);
   explicit TestHost(bool shown = false, CreateControl create = nullptr);
+  // Hosts an object made elsewhere (a control with devices of the test's own).
+  explicit TestHost(ComPtr<IUnknown> object, bool shown = false);
   ~TestHost();
   TestHost(const TestHost&) = delete;
   TestHost& operator=(const TestHost&) = delete;
@@ -108,6 +113,8 @@ class TestHost {
 
  private:
   class Site;
+  void CreateHostWindow(bool shown);
+  void Activate();
   HWND window_ = nullptr;
   Site* site_ = nullptr;
   ComPtr<IUnknown> unknown_;

@@ -3,13 +3,16 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cwchar>
+#include <new>
 #include <string>
 
 #include "choice_dialog.h"
 #include "core/pattern.h"
 #include "frame_clock.h"
+#include "guard.h"
 #include "low_memory.h"
 #include "messages.h"
 #include "registration.h"
@@ -138,12 +141,55 @@ TEST(LowMemoryTest, AddressesSurviveTheTripThroughALong) {
     LowMemoryBuffer buffer(size);
     ASSERT_NE(nullptr, buffer.data());
     EXPECT_EQ(buffer.data(), LongToAddress(AddressToLong(buffer.data())));
-    EXPECT_LT(reinterpret_cast<UINT_PTR>(buffer.data()) + size - 1, static_cast<UINT_PTR>(0xFFFFFFFFu));
+    if (sizeof(void*) == 8) {
+      // A host reads the Long signed: the whole block must be below 2 GiB.
+      EXPECT_GT(AddressToLong(buffer.data()), 0);
+      EXPECT_LE(reinterpret_cast<UINT_PTR>(buffer.data()) + size, static_cast<UINT_PTR>(0x80000000u));
+    }
     buffer.data()[size - 1] = 0x5A;  // all of it is usable
     buffers.push_back(std::move(buffer));
   }
   EXPECT_NE(buffers[0].data(), buffers[1].data());
 }
+
+#ifdef _WIN64
+// With every free range below 2 GiB taken, a buffer is refused rather than
+// placed where a host reading the address as a signed Long would get a
+// negative number.
+TEST(LowMemoryTest, NoBlockAboveTwoGigabytesWhenTheLowRangeIsFull) {
+  constexpr UINT_PTR kGranularity = 0x10000;
+  std::vector<void*> reserved;
+  auto reserve = [&](UINT_PTR start, UINT_PTR size) {
+    void* block = ::VirtualAlloc(reinterpret_cast<void*>(start), size, MEM_RESERVE, PAGE_NOACCESS);
+    if (block) reserved.push_back(block);
+    return block != nullptr;
+  };
+  for (UINT_PTR address = kGranularity; address < 0x80000000u;) {
+    MEMORY_BASIC_INFORMATION info{};
+    if (::VirtualQuery(reinterpret_cast<void*>(address), &info, sizeof(info)) == 0) break;
+    const UINT_PTR end = reinterpret_cast<UINT_PTR>(info.BaseAddress) + info.RegionSize;
+    // Reservations start on the allocation granularity; the last free range
+    // may reach far beyond 2 GiB and is taken only up to there.
+    const UINT_PTR start = (reinterpret_cast<UINT_PTR>(info.BaseAddress) + kGranularity - 1) & ~(kGranularity - 1);
+    const UINT_PTR stop = std::min<UINT_PTR>(end, 0x80000000u);
+    if (info.State == MEM_FREE && start < stop && !reserve(start, stop - start)) {
+      // Wine reports ranges as free that it will only hand out piece by piece.
+      for (UINT_PTR piece = start; piece + kGranularity <= stop; piece += kGranularity) reserve(piece, kGranularity);
+    }
+    address = std::max(end, address + kGranularity);
+  }
+  bool refused = false;
+  UINT_PTR placed = 0;
+  try {
+    LowMemoryBuffer buffer(4 * 1024 * 1024);
+    placed = reinterpret_cast<UINT_PTR>(buffer.data());
+  } catch (const std::bad_alloc&) {
+    refused = true;
+  }
+  for (void* block : reserved) ::VirtualFree(block, 0, MEM_RELEASE);
+  EXPECT_TRUE(refused) << "placed at 0x" << std::hex << placed;
+}
+#endif
 
 TEST(MessagesTest, StatusTextsAndErrors) {
   struct Row {
@@ -182,22 +228,36 @@ TEST(ChoiceDialogTest, TemplateHoldsALabelAndListPerFieldAndTwoButtons) {
 TEST(SettingsTest, Ranges) {
   struct Row {
     const char* name;
-    bool (*check)(double);
+    IntegerRange range;
     double value;
     bool valid;
   };
   const Row rows[] = {
-      {"rate 0.1", IsValidCaptureRate, 0.1, true},   {"rate 100", IsValidCaptureRate, 100, true},
-      {"rate 0", IsValidCaptureRate, 0, false},      {"rate NaN", IsValidCaptureRate, std::nan(""), false},
-      {"rate inf", IsValidCaptureRate, INFINITY, false}, {"preview 1", IsValidPreviewRate, 1, true},
-      {"preview 0.5", IsValidPreviewRate, 0.5, false}, {"limit 0", IsValidTimeLimit, 0, true},
-      {"limit -0.1", IsValidTimeLimit, -0.1, false},  {"limit a day", IsValidTimeLimit, 86400, true},
+      {"rate 0.1 rounds to none", kCaptureRateRange, 0.1, false},
+      {"rate 100", kCaptureRateRange, 100, true},
+      {"rate 0", kCaptureRateRange, 0, false},
+      {"rate NaN", kCaptureRateRange, std::nan(""), false},
+      {"rate inf", kCaptureRateRange, INFINITY, false},
+      {"preview 1", kPreviewRateRange, 1, true},
+      {"preview 0.5", kPreviewRateRange, 0.5, false},
+      {"limit 0", kTimeLimitRange, 0, true},
+      {"limit -0.1", kTimeLimitRange, -0.1, true},
+      {"limit -0.6", kTimeLimitRange, -0.6, false},
+      {"limit a day", kTimeLimitRange, 86400, false},
   };
-  for (const Row& row : rows) EXPECT_EQ(row.valid, row.check(row.value)) << row.name;
+  for (const Row& row : rows) EXPECT_EQ(row.valid, RoundToRange(row.value, row.range).has_value()) << row.name;
   EXPECT_TRUE(IsValidAudioSetting(44100, 16, 2));
   EXPECT_FALSE(IsValidAudioSetting(48000, 16, 2));
   EXPECT_FALSE(IsValidAudioSetting(22050, 12, 1));
   EXPECT_FALSE(IsValidAudioSetting(22050, 8, 3));
+}
+
+// A Win32 error code of 0 (a call that failed without saying why) must not
+// turn a failure into S_OK.
+TEST(GuardTest, LastErrorNeverBecomesSuccess) {
+  EXPECT_EQ(E_FAIL, HresultFromWin32(ERROR_SUCCESS));
+  EXPECT_EQ(E_OUTOFMEMORY, HresultFromWin32(ERROR_SUCCESS, E_OUTOFMEMORY));
+  EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED), HresultFromWin32(ERROR_ACCESS_DENIED));
 }
 
 }  // namespace

@@ -1,0 +1,122 @@
+// The control's settings, their ranges, and how a value that comes back from
+// the store (the registry on Windows) becomes a setting. Whatever the store
+// holds, a value is either taken, inside its range, or ignored; so a damaged
+// or foreign entry can never yield an unusable control or a value a host
+// cannot read back as a 16-bit integer.
+//
+// | Setting          | Range            | Unit, meaning                        |
+// |------------------|------------------|--------------------------------------|
+// | CaptureRate      | 1 .. 100         | frames per second                    |
+// | PreviewRate      | 1 .. 100         | frames per second                    |
+// | TimeLimit        | 0 .. 32767       | seconds; 0 is "no limit"             |
+// | CaptureWidth/-Height | 16 .. 4096   | pixels                               |
+// | DeviceIndex      | 0 .. 32767       | checked against the devices later    |
+// | Audio format     | 11025/22050/44100 Hz, 8/16 bit, 1/2 channels          |
+//
+// The three rates and the time limit are whole numbers: hosts read them as
+// 16-bit integers. TimeLimit keeps 0 because hosts send it for "no limit".
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace morvane {
+
+struct Settings {
+  std::wstring capture_file;  // empty until set: the default lives in the temp folder
+  int device_index = 0;
+  int capture_width = 320;
+  int capture_height = 240;
+  int capture_rate = 15;
+  int preview_rate = 15;
+  int time_limit = 0;
+  bool time_limit_enabled = false;
+  bool audio_recording = false;
+  bool confirm_before_capture = false;
+  bool stop_on_left_click = true;
+  bool stop_on_right_click = true;
+  int audio_samples_per_second = 22050;
+  int audio_bits_per_sample = 16;
+  int audio_channels = 1;
+  int source_pattern = 0;  // which picture the first device shows
+};
+
+struct IntegerRange {
+  std::int32_t low;
+  std::int32_t high;
+  bool Contains(std::int64_t value) const { return value >= low && value <= high; }
+};
+
+constexpr IntegerRange kCaptureRateRange{1, 100};
+constexpr IntegerRange kPreviewRateRange{1, 100};
+constexpr IntegerRange kTimeLimitRange{0, 32767};
+
+// One stored value per setting, in the order of this enumeration.
+enum class SettingId {
+  kCaptureFileName,
+  kDeviceIndex,
+  kCaptureWidth,
+  kCaptureHeight,
+  kCaptureRate,
+  kPreviewRate,
+  kTimeLimit,
+  kTimeLimitEnabled,
+  kAudioRecording,
+  kConfirmBeforeCapture,
+  kStopOnLeftClick,
+  kStopOnRightClick,
+  kAudioSamplesPerSecond,
+  kAudioBitsPerSample,
+  kAudioChannels,
+  kSourcePattern,
+};
+
+enum class SettingKind { kText, kInteger, kFlag };
+
+// Exactly one member pointer is set, the one kind names.
+struct SettingRow {
+  SettingId id;
+  const wchar_t* name;  // the stored value's name
+  SettingKind kind;
+  int Settings::*integer;
+  bool Settings::*flag;
+  std::wstring Settings::*text;
+  IntegerRange range;  // flags: 0 .. 1
+};
+
+const SettingRow* SettingRows();
+std::size_t SettingRowCount();
+const SettingRow& RowOf(SettingId id);
+
+// A value as the store hands it back.
+struct StoredValue {
+  enum class Type { kNumber, kText, kOther } type = Type::kOther;
+  std::uint32_t number = 0;  // kNumber: a 32-bit value, read as signed
+  std::wstring text;         // kText
+};
+
+// Takes a stored value into settings when it is valid for its row; returns
+// false, leaving settings as they were, when it is not.
+bool ApplyStoredValue(Settings& settings, const SettingRow& row, const StoredValue& value);
+
+// The whole number a stored text stands for, inside range. Numbers are plain
+// decimal in any locale: an optional minus sign, digits, and an optional
+// fraction after "." (or the "," a decimal-comma locale once wrote), rounded
+// to the nearest whole number with ties to the even one. Nothing else may
+// follow.
+std::optional<std::int32_t> ParseStoredInteger(const std::wstring& text, IntegerRange range);
+
+// A caller's value (already a double) as the whole number it rounds to, ties
+// to even, when that lies inside range; nothing for NaN, infinities and
+// values outside.
+std::optional<std::int32_t> RoundToRange(double value, IntegerRange range);
+
+bool IsValidAudioSetting(int samples_per_second, int bits_per_sample, int channels);
+
+// Puts back the defaults of the audio format unless the three together are
+// a format the control can record.
+void KeepValidAudioFormat(Settings& settings);
+
+}  // namespace morvane
