@@ -56,7 +56,7 @@ class FaultyDevice final : public morvane::VideoDevice {
   std::vector<const wchar_t*> SourceChoices() const override { return {}; }
   void SelectSource(int) override {}
   int SelectedSource() const override { return 0; }
-  void Render(const morvane::FrameFormat& format, std::uint8_t* bits, std::int64_t, double) override {
+  void Render(const morvane::FrameFormat& format, std::uint8_t* bits, std::int64_t, std::int64_t) override {
     switch (*fault_) {
       case Fault::kCaptureError:
         throw morvane::CaptureError(morvane::CaptureErrorKind::kInvalidFormat, L"ﾃｽﾄ: 描画できません", 0);
