@@ -175,7 +175,7 @@ TEST_F(CaptureFaultTest, MemoryRunningOutWhileRaisingAnEventEndsTheCaptureAsAnEr
 }
 
 TEST_F(CaptureFaultTest, SinkThatThrowsLeavesTheOthersAndTheCaptureAlone) {
-  ASSERT_EQ(S_OK, PutProperty(control(), 8, Var::R8(0.3).v).hr);  // six frame slots
+  ASSERT_EQ(S_OK, PutProperty(control(), 8, Var::R8(1).v).hr);  // twenty frame slots
   EventSink& throwing = more_sinks_[0];
   EventSink& after = more_sinks_[1];
   ASSERT_EQ(S_OK, host_->Advise(&throwing));
