@@ -215,6 +215,12 @@ bool DoWaitWindow(Session& session, const Args& args, std::string& error) {
     error = "no window \"" + args[1] + "\" appeared";
     return false;
   }
+  // A window can be found while its program is still setting it up (a dialog
+  // whose template is visible shows before its initialisation has filled the
+  // fields). A message sent to it returns only once that thread is back in its
+  // message loop, so what the script does next meets a finished window.
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(found, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, session.timeoutMs, &result);
   session.window = found;
   return true;
 }
