@@ -3,7 +3,7 @@
 # throw-away Debian 12 root made with debootstrap, with nothing installed by
 # hand, the committed repository copied in, run as root.
 #   scripts/check-fresh-machine.sh [WORK_DIR]
-# Run by hand (it takes a good half hour); needs root. The root is kept in
+# Run by hand (it takes the better part of an hour); needs root. The root is kept in
 # WORK_DIR (default /var/tmp/kit-fresh) for a look afterwards and made anew
 # on every run. Prints the run time of each stage.
 set -euo pipefail
