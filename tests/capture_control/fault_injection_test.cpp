@@ -7,36 +7,16 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
-#include <cstdlib>
+#include <cstdint>
 #include <memory>
 #include <new>
 
+#include "allocation_hooks.h"
 #include "control.h"
 #include "control_fixture.h"
 #include "control_window.h"
 #include "core/capture_error.h"
 #include "video_device.h"
-
-namespace {
-
-// Allocations of at least this many bytes fail while armed.
-std::atomic<std::size_t> g_fail_allocations_from{SIZE_MAX};
-
-void* Allocate(std::size_t size) {
-  if (size >= g_fail_allocations_from.load()) throw std::bad_alloc();
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-  throw std::bad_alloc();
-}
-
-}  // namespace
-
-void* operator new(std::size_t size) { return Allocate(size); }
-void* operator new[](std::size_t size) { return Allocate(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace morvane_test {
 namespace {
@@ -89,7 +69,7 @@ class FaultInjectionTest : public ::testing::Test {
     ASSERT_EQ(S_OK, PutProperty(control(), 5, Var::I4(static_cast<LONG>(reinterpret_cast<LONG_PTR>(status_))).v).hr);
   }
   void TearDown() override {
-    g_fail_allocations_from = SIZE_MAX;
+    coretest::FailAllocationsFrom(SIZE_MAX);
     fault_ = Fault::kNone;
     host_.reset();
     ::OleUninitialize();
@@ -99,11 +79,11 @@ class FaultInjectionTest : public ::testing::Test {
     fault_ = fault;
     // Smaller than one 320x240 frame, far above anything else the control
     // allocates on the way.
-    if (fault == Fault::kAllocation) g_fail_allocations_from = 320 * 240 * 3 - 1;
+    if (fault == Fault::kAllocation) coretest::FailAllocationsFrom(320 * 240 * 3 - 1);
   }
   void Disarm() {
     fault_ = Fault::kNone;
-    g_fail_allocations_from = SIZE_MAX;
+    coretest::FailAllocationsFrom(SIZE_MAX);
   }
   std::wstring StatusText() const {
     wchar_t text[256] = {};

@@ -11,9 +11,11 @@
 namespace {
 std::atomic<std::uint64_t> g_allocations{0};
 std::atomic<std::int64_t> g_fail_countdown{-1};
+std::atomic<std::size_t> g_fail_from_size{SIZE_MAX};
 
 void* Allocate(std::size_t size) {
   g_allocations.fetch_add(1, std::memory_order_relaxed);
+  if (size >= g_fail_from_size.load(std::memory_order_relaxed)) throw std::bad_alloc();
   if (g_fail_countdown.load(std::memory_order_relaxed) >= 0 && g_fail_countdown.fetch_sub(1) == 0) {
     throw std::bad_alloc();
   }
@@ -24,6 +26,7 @@ void* Allocate(std::size_t size) {
 
 std::uint64_t coretest::AllocationCount() { return g_allocations.load(std::memory_order_relaxed); }
 void coretest::FailAllocationAt(std::int64_t n) { g_fail_countdown.store(n); }
+void coretest::FailAllocationsFrom(std::size_t size) { g_fail_from_size.store(size); }
 
 void* operator new(std::size_t size) { return Allocate(size); }
 void* operator new[](std::size_t size) { return Allocate(size); }
