@@ -90,8 +90,9 @@ std::int64_t FramesForTimeLimit(double seconds, double frames_per_second) {
   // frames. The limit is taken in whole milliseconds first.
   const double capped = std::min(std::max(seconds, 0.0), 1e9);
   const std::int64_t milliseconds = std::llround(capped * 1000);
-  const std::int64_t millionths = MulDivFloor(milliseconds, MilliFramesPerSecond(frames_per_second), 1);
-  const std::int64_t frames = FloorDiv(millionths > kMax - 500000 ? kMax - 500000 : millionths + 500000, 1000000);
+  // At most 10^12 ms times 10^6 thousandths of a frame: fits in 64 bits.
+  const std::int64_t millionths = milliseconds * MilliFramesPerSecond(frames_per_second);
+  const std::int64_t frames = FloorDiv(millionths + 500000, 1000000);
   return frames < 1 ? 1 : frames;
 }
 
