@@ -1,8 +1,11 @@
 // How many frames a second the stream path sustains: StreamForm::DrawFrame,
-// one pass over the waiting messages and the stop-flag write, against a bare
-// loop that only calls StretchDIBits into the same window from the same
-// buffers. Also answers which device-context strategy is cheaper: the class
-// DC the window uses, or GetDC/ReleaseDC around every frame.
+// one pass over the waiting messages and the stop-flag write, against the
+// floor: a bare loop that calls StretchDIBits into the same window from the
+// same buffers through a kept device context and then handles the waiting
+// messages once, as any program that streams into a window and stays
+// responsive must. Also prints what the message pass itself costs (the bare
+// loop with and without it), and which device-context strategy is cheaper:
+// the class DC the window uses, or GetDC/ReleaseDC around every frame.
 //   stream_bench [seconds-per-measurement]
 #include <windows.h>
 
@@ -16,6 +19,8 @@
 #include "stream_form.h"
 
 namespace {
+
+constexpr double kGoal = 1.1;
 
 // Frame buffers below 4 GiB: the event hands addresses over as 32-bit values.
 class LowBuffer {
@@ -125,8 +130,8 @@ int Run(double seconds) {
     return 1;
   }
   const int sizes[][2] = {{320, 240}, {640, 480}};
-  std::printf("%-9s %10s %10s %10s %10s %8s %8s\n", "frame", "path fps", "bare fps", "draw fps", "getdc fps",
-              "ratio", "draw/bare");
+  std::printf("%-9s %10s %10s %10s %10s %10s %8s %8s\n", "frame", "path fps", "floor fps", "draw fps", "no-pass fps",
+              "getdc fps", "ratio", "pass us");
   volatile short stop = 0;
   const short stop_flag = 0;
   bool goal_met = true;
@@ -149,6 +154,14 @@ int Run(double seconds) {
     auto bare = [&] {
       StretchDIBits(class_dc, 0, 0, w, h, 0, 0, w, h, frame.bits.get(), frame.bitmap_info(), DIB_RGB_COLORS, SRCCOPY);
     };
+    auto floor = [&] {
+      StretchDIBits(class_dc, 0, 0, w, h, 0, 0, w, h, frame.bits.get(), frame.bitmap_info(), DIB_RGB_COLORS, SRCCOPY);
+      MSG msg;
+      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+      }
+    };
     // The path without the message pass: what StreamForm itself adds.
     auto draw_only = [&] {
       form.EnsureCreated();
@@ -161,24 +174,26 @@ int Run(double seconds) {
       ReleaseDC(plain, dc);
     };
     // Best of three, alternating, so that a busy moment on the machine hits both sides.
-    double best_path = 0, best_bare = 0, best_draw = 0, best_getdc = 0;
+    double best_path = 0, best_floor = 0, best_bare = 0, best_draw = 0, best_getdc = 0;
     for (int round = 0; round < 3; ++round) {
       double p = FramesPerSecond(seconds, path);
+      double f = FramesPerSecond(seconds, floor);
       double b = FramesPerSecond(seconds, bare);
       double d = FramesPerSecond(seconds, draw_only);
       double g = FramesPerSecond(seconds, get_dc);
       if (p > best_path) best_path = p;
+      if (f > best_floor) best_floor = f;
       if (b > best_bare) best_bare = b;
       if (d > best_draw) best_draw = d;
       if (g > best_getdc) best_getdc = g;
     }
     ReleaseDC(form.hwnd(), class_dc);
-    const double ratio = best_bare / best_path;  // time per frame, path over bare
-    if (ratio > 1.2) goal_met = false;
+    const double ratio = best_floor / best_path;  // time per frame, path over floor
+    if (ratio > kGoal) goal_met = false;
     char label[16];
     std::snprintf(label, sizeof label, "%dx%d", w, h);
-    std::printf("%-9s %10.0f %10.0f %10.0f %10.0f %7.3fx %7.3fx\n", label, best_path, best_bare, best_draw, best_getdc,
-                ratio, best_bare / best_draw);
+    std::printf("%-9s %10.0f %10.0f %10.0f %10.0f %10.0f %7.3fx %8.1f\n", label, best_path, best_floor, best_draw,
+                best_bare, best_getdc, ratio, 1e6 / best_floor - 1e6 / best_bare);
   }
   // What one pass over an empty queue costs, and what a cheaper look would.
   MSG msg;
@@ -187,7 +202,8 @@ int Run(double seconds) {
   const double pump = FramesPerSecond(seconds, [&] { forms::PumpWaitingMessages(); });
   std::printf("empty queue: PumpWaitingMessages %.1f us, PeekMessage %.1f us, GetQueueStatus %.1f us\n", 1e6 / pump,
               1e6 / peek, 1e6 / status);
-  std::printf("goal (path time per frame <= 1.2 x bare): %s\n", goal_met ? "met" : "NOT met");
+  std::printf("ratio: path time per frame over the floor's; pass us: what the floor's message pass adds per frame\n");
+  std::printf("goal (path time per frame <= %.1f x floor): %s\n", kGoal, goal_met ? "met" : "NOT met");
   DestroyWindow(plain);
   form.Destroy();
   return 0;

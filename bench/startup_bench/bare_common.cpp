@@ -1,0 +1,40 @@
+#include "bare_common.h"
+
+#include "layout.h"
+#include "units.h"
+
+namespace bench {
+
+namespace {
+constexpr wchar_t kClassName[] = L"BareStartupWindow";
+}  // namespace
+
+HWND CreateBareWindow(WNDPROC procedure) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = procedure;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = kClassName;
+  if (RegisterClassExW(&wc) == 0) return nullptr;
+  const sample::WindowLayout& layout = sample::kMainWindowLayout;
+  const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+  RECT frame{sample::TwipsToPixelX(layout.client_x), sample::TwipsToPixelY(layout.client_y), 0, 0};
+  frame.right = frame.left + sample::TwipsToPixelX(layout.client_width);
+  frame.bottom = frame.top + sample::TwipsToPixelY(layout.client_height);
+  AdjustWindowRectEx(&frame, style, FALSE, 0);
+  return CreateWindowExW(0, kClassName, layout.caption, style, frame.left, frame.top, frame.right - frame.left,
+                         frame.bottom - frame.top, nullptr, nullptr, wc.hInstance, nullptr);
+}
+
+int RunMessageLoop() {
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return 0;
+}
+
+}  // namespace bench

@@ -1,0 +1,218 @@
+// How long sample.exe takes to start, against two floors launched in the
+// same run: from CreateProcess until a visible top-level window with the
+// sample's caption belongs to the new process. The programs are launched in
+// turn, round after round, so a busy moment on the machine hits all three;
+// medians are compared.
+//   startup_bench [launches] [--timeline]
+// With --timeline the sample is told, through SAMPLE_STARTUP_TIMELINE, to
+// write its start-up marks to a file; the marks of its median launch are
+// printed with the time each step took.
+#include <windows.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr wchar_t kCaption[] = L"Morvane OCX Sample";
+constexpr wchar_t kTimelineVariable[] = L"SAMPLE_STARTUP_TIMELINE";
+constexpr DWORD kVisibleTimeoutMs = 60000;
+constexpr DWORD kExitTimeoutMs = 15000;
+constexpr double kGoal = 1.3;  // sample over the bare control host
+
+class Handle {
+ public:
+  explicit Handle(HANDLE handle = nullptr) : handle_(handle) {}
+  ~Handle() {
+    if (handle_ != nullptr) CloseHandle(handle_);
+  }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  HANDLE get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
+double Now() {
+  static LARGE_INTEGER frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f;
+  }();
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+struct Search {
+  DWORD process_id;
+  HWND found;
+};
+
+BOOL CALLBACK FindShownWindow(HWND hwnd, LPARAM parameter) {
+  auto* search = reinterpret_cast<Search*>(parameter);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(hwnd, &owner);
+  if (owner != search->process_id || !IsWindowVisible(hwnd)) return TRUE;
+  wchar_t caption[64] = {};
+  GetWindowTextW(hwnd, caption, 64);
+  if (std::wcscmp(caption, kCaption) != 0) return TRUE;
+  search->found = hwnd;
+  return FALSE;
+}
+
+struct Program {
+  const wchar_t* name;
+  std::wstring path;
+  std::vector<double> launches_ms;
+};
+
+// One launch: milliseconds until the window shows, or a negative number.
+double Launch(const std::wstring& path, const std::wstring& timeline_file) {
+  std::wstring command = L"\"" + path + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  SetEnvironmentVariableW(kTimelineVariable, timeline_file.empty() ? nullptr : timeline_file.c_str());
+  const double start = Now();
+  if (!CreateProcessW(path.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    std::fwprintf(stderr, L"cannot start %ls (error %lu)\n", path.c_str(), GetLastError());
+    return -1;
+  }
+  Handle process_handle(process.hProcess);
+  Handle thread_handle(process.hThread);
+  Search search{process.dwProcessId, nullptr};
+  double elapsed = -1;
+  while (Now() - start < kVisibleTimeoutMs) {
+    EnumWindows(&FindShownWindow, reinterpret_cast<LPARAM>(&search));
+    if (search.found != nullptr) {
+      elapsed = Now() - start;
+      break;
+    }
+    if (WaitForSingleObject(process.hProcess, 1) == WAIT_OBJECT_0) break;
+  }
+  if (search.found != nullptr) PostMessageW(search.found, WM_CLOSE, 0, 0);
+  if (WaitForSingleObject(process.hProcess, kExitTimeoutMs) != WAIT_OBJECT_0) {
+    std::fwprintf(stderr, L"%ls did not end; terminated\n", path.c_str());
+    TerminateProcess(process.hProcess, 1);
+    WaitForSingleObject(process.hProcess, kExitTimeoutMs);
+  }
+  if (elapsed < 0) std::fwprintf(stderr, L"%ls showed no window\n", path.c_str());
+  return elapsed;
+}
+
+double Median(std::vector<double> values) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  const size_t middle = values.size() / 2;
+  return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+std::wstring Folder() {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring folder(path);
+  return folder.substr(0, folder.find_last_of(L"\\/") + 1);
+}
+
+std::wstring TempFile(const wchar_t* name) {
+  wchar_t folder[MAX_PATH + 1] = {};
+  GetTempPathW(MAX_PATH + 1, folder);
+  return std::wstring(folder) + name;
+}
+
+std::string ReadWholeFile(const std::wstring& path) {
+  Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (file.get() == INVALID_HANDLE_VALUE) return {};
+  std::string text;
+  char buffer[4096];
+  DWORD read = 0;
+  while (ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read > 0) text.append(buffer, read);
+  return text;
+}
+
+// The marks are lines of "<microseconds since process start> <name>".
+void PrintTimeline(const std::string& marks, double launch_ms) {
+  std::printf("\nstart-up timeline of the sample's median launch (%.1f ms to visible):\n", launch_ms);
+  std::printf("%10s %10s  %s\n", "at us", "step us", "mark");
+  long long previous = 0;
+  size_t at = 0;
+  while (at < marks.size()) {
+    size_t end = marks.find('\n', at);
+    if (end == std::string::npos) end = marks.size();
+    const std::string line = marks.substr(at, end - at);
+    at = end + 1;
+    long long micros = 0;
+    int used = 0;
+    if (std::sscanf(line.c_str(), "%lld %n", &micros, &used) < 1) continue;
+    std::printf("%10lld %10lld  %s\n", micros, micros - previous, line.c_str() + used);
+    previous = micros;
+  }
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  int launches = 5;
+  bool timeline = false;
+  for (int i = 1; i < argc; ++i) {
+    if (std::wcscmp(argv[i], L"--timeline") == 0) {
+      timeline = true;
+    } else {
+      const int n = _wtoi(argv[i]);
+      if (n >= 1 && n <= 100) launches = n;
+    }
+  }
+  const std::wstring folder = Folder();
+  std::vector<Program> programs = {{L"sample", folder + L"sample.exe", {}},
+                                   {L"bare_host", folder + L"bare_host.exe", {}},
+                                   {L"bare_window", folder + L"bare_window.exe", {}}};
+  const std::wstring timeline_file = timeline ? TempFile(L"sample_startup_timeline.txt") : std::wstring();
+  std::vector<std::string> timelines;
+  // One launch of each before measuring: the first start of a program pays
+  // for loading it from disk, which no later start does.
+  for (Program& program : programs) Launch(program.path, {});
+  for (int round = 0; round < launches; ++round) {
+    for (size_t k = 0; k < programs.size(); ++k) {
+      Program& program = programs[(k + round) % programs.size()];
+      const bool is_sample = &program == &programs[0];
+      const double ms = Launch(program.path, is_sample ? timeline_file : std::wstring());
+      if (ms < 0) return 1;
+      program.launches_ms.push_back(ms);
+      if (is_sample && timeline) timelines.push_back(ReadWholeFile(timeline_file));
+      Sleep(100);
+    }
+  }
+  std::printf("%-12s %9s %9s %9s   (ms from CreateProcess to the window shown, %d launches)\n", "program",
+              "median", "min", "max", launches);
+  for (const Program& program : programs) {
+    const auto [low, high] = std::minmax_element(program.launches_ms.begin(), program.launches_ms.end());
+    std::printf("%-12ls %9.1f %9.1f %9.1f\n", program.name, Median(program.launches_ms), *low, *high);
+  }
+  const double sample = Median(programs[0].launches_ms);
+  const double host = Median(programs[1].launches_ms);
+  const double window = Median(programs[2].launches_ms);
+  std::printf("sample / bare_host   %.2fx\n", sample / host);
+  std::printf("sample / bare_window %.2fx\n", sample / window);
+  std::printf("bare_host / bare_window %.2fx (what OLE and the control cost)\n", host / window);
+  std::printf("goal (sample <= %.1f x bare_host): %s\n", kGoal, sample <= kGoal * host ? "met" : "NOT met");
+  if (timeline) {
+    const auto& runs = programs[0].launches_ms;
+    const size_t median_run = static_cast<size_t>(
+        std::min_element(runs.begin(), runs.end(), [sample](double a, double b) {
+          return std::abs(a - sample) < std::abs(b - sample);
+        }) - runs.begin());
+    if (timelines[median_run].empty()) {
+      std::printf("\nthe sample wrote no timeline\n");
+    } else {
+      PrintTimeline(timelines[median_run], runs[median_run]);
+    }
+    DeleteFileW(timeline_file.c_str());
+  }
+  return 0;
+}
