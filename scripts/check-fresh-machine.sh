@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Tries the README's test command the way a new user meets it: in a
 # throw-away Debian 12 root made with debootstrap, with nothing installed by
-# hand, the committed repository copied in, run as root.
+# hand, the committed repository copied in, run as root. Then the packaging
+# command, in the same root.
 #   scripts/check-fresh-machine.sh [WORK_DIR]
 # Run by hand (it takes the better part of an hour); needs root. The root is kept in
 # WORK_DIR (default /var/tmp/kit-fresh) for a look afterwards and made anew
@@ -54,10 +55,19 @@ mount -t devpts devpts "$fresh/dev/pts"
 mount -t tmpfs tmpfs "$fresh/dev/shm"
 
 stage "the README's test command"
+in_root() {  # command line, log file: runs it in the fresh root as a user would
+  chroot "$fresh" /usr/bin/env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin TERM=dumb \
+    bash -c "cd /root/kit && $1" 2>&1 | tee "$2"
+  return "${PIPESTATUS[0]}"
+}
 set +e
-chroot "$fresh" /usr/bin/env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin TERM=dumb \
-  bash -c 'cd /root/kit && scripts/test.sh -j2' 2>&1 | tee "$work/test.log"
-status=${PIPESTATUS[0]}
+in_root 'scripts/test.sh -j2' "$work/test.log"
+status=$?
+stage "the test command ended with exit status $status (log: $work/test.log)"
+if [ "$status" = 0 ]; then
+  in_root 'scripts/package.sh && ls -l dist' "$work/package.log"
+  status=$?
+  stage "the packaging command ended with exit status $status (log: $work/package.log)"
+fi
 set -e
-stage "finished with exit status $status (log: $work/test.log)"
 exit "$status"
