@@ -6,7 +6,7 @@
 
 #include "boundary_guard.h"
 #include "members.h"
-#include "units.h"
+#include "screen_units.h"
 
 namespace sample {
 namespace {
@@ -94,7 +94,7 @@ HRESULT Extender::InvokeMember(DISPID id, WORD flags, DISPPARAMS* params, VARIAN
     HRESULT hr = VariantChangeType(&value, &params->rgvarg[0], 0, VT_R4);
     if (FAILED(hr)) return hr;
     const double twips = V_R4(&value);
-    const double pixels = std::floor((width ? TwipsToPixelsX(twips) : TwipsToPixelsY(twips)) + 0.5);
+    const double pixels = std::floor((width ? forms::TwipsToPixelsX(twips) : forms::TwipsToPixelsY(twips)) + 0.5);
     if (!(pixels >= 0 && pixels <= kLargestSidePixels)) return Refuse(info);
     const int side = static_cast<int>(pixels);
     SetWindowPos(site_, nullptr, 0, 0, width ? side : cx, width ? cy : side,
@@ -105,7 +105,7 @@ HRESULT Extender::InvokeMember(DISPID id, WORD flags, DISPPARAMS* params, VARIAN
     if (result == nullptr) return S_OK;
     VariantInit(result);
     V_VT(result) = VT_R4;
-    V_R4(result) = static_cast<float>(width ? PixelsToTwipsX(cx) : PixelsToTwipsY(cy));
+    V_R4(result) = static_cast<float>(width ? forms::PixelsToTwipsX(cx) : forms::PixelsToTwipsY(cy));
     return S_OK;
   }
   return DISP_E_MEMBERNOTFOUND;

@@ -1,16 +1,19 @@
-#include "units.h"
+#include "screen_units.h"
+
+#include <windows.h>
 
 #include <cmath>
 
 #include "screen_resolution.h"
 
-namespace sample {
+namespace forms {
 namespace {
 
 constexpr double kTwipsPerInch = 1440.0;
+constexpr int kHimetricPerInch = 2540;
 
-double ResolutionX() { return forms::ScreenPixelsPerInch().x; }
-double ResolutionY() { return forms::ScreenPixelsPerInch().y; }
+double ResolutionX() { return ScreenPixelsPerInch().x; }
+double ResolutionY() { return ScreenPixelsPerInch().y; }
 
 }  // namespace
 
@@ -21,4 +24,13 @@ int TwipsToPixelY(int twips) { return static_cast<int>(std::lround(TwipsToPixels
 double PixelsToTwipsX(int pixels) { return pixels * kTwipsPerInch / ResolutionX(); }
 double PixelsToTwipsY(int pixels) { return pixels * kTwipsPerInch / ResolutionY(); }
 
-}  // namespace sample
+std::int64_t HimetricToPixels(std::int64_t himetric, int pixels_per_inch) {
+  const std::int64_t scaled = himetric * pixels_per_inch;
+  const std::int64_t half = kHimetricPerInch / 2;
+  return scaled < 0 ? -((-scaled + half) / kHimetricPerInch) : (scaled + half) / kHimetricPerInch;
+}
+
+int PixelsToHimetricX(int pixels) { return MulDiv(pixels, kHimetricPerInch, ScreenPixelsPerInch().x); }
+int PixelsToHimetricY(int pixels) { return MulDiv(pixels, kHimetricPerInch, ScreenPixelsPerInch().y); }
+
+}  // namespace forms

@@ -12,6 +12,8 @@
 #include <optional>
 #include <string>
 
+#include "gdi_handle.h"
+
 namespace forms {
 
 using Handler = std::function<void()>;
@@ -69,8 +71,8 @@ class Widget {
   std::optional<OleColor> back_;
   std::optional<OleColor> text_;
   bool transparent_ = false;
-  HBRUSH brush_ = nullptr;  // owned when back_ is not a system colour
-  bool brush_owned_ = false;
+  UniqueBrush owned_brush_;  // the brush of a colour that is not a system colour
+  HBRUSH brush_ = nullptr;   // owned_brush_, or a system colour's brush
 };
 
 }  // namespace forms
