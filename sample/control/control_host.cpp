@@ -9,6 +9,7 @@
 #include "dispatch_call.h"
 #include "event_sink.h"
 #include "extender.h"
+#include "members.h"
 #include "runtime_error.h"
 #include "screen_units.h"
 
@@ -18,7 +19,6 @@ namespace {
 using Microsoft::WRL::ComPtr;
 
 constexpr wchar_t kSiteClass[] = L"SampleControlSite";
-constexpr wchar_t kSiteName[] = L"Morvane1";  // the source of the errors raised on the control's behalf
 constexpr DWORD kSiteStyle = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_TABSTOP;
 
 // The user's answer to a control that is not there: which one and how to
@@ -52,14 +52,14 @@ ControlFactory RegisteredControlFactory(const wchar_t* prog_id) {
 ControlHost::ControlHost(HWND parent, int site_id, const RECT& rect, ControlEvents* events,
                          const ControlFactory& factory) {
   CreateWindowFrom({kSiteClass, 0, nullptr, 0, L"", kSiteStyle, rect.left, rect.top, rect.right - rect.left,
-                    rect.bottom - rect.top, parent, site_id, L"", kSiteName});
+                    rect.bottom - rect.top, parent, site_id, L"", kControlName});
   extender_ = new Extender(hwnd_);
   site_ = new ControlSite(hwnd_, extender_);
   try {
     control_ = factory();
-    if (!control_) throw convert::RuntimeError(static_cast<long>(E_NOINTERFACE), L"", kSiteName);
+    if (!control_) throw convert::RuntimeError(static_cast<long>(E_NOINTERFACE), L"", kControlName);
     HRESULT hr = control_.As(&dispatch_);
-    if (FAILED(hr)) throw convert::RuntimeError(static_cast<long>(hr), L"", kSiteName);
+    if (FAILED(hr)) throw convert::RuntimeError(static_cast<long>(hr), L"", kControlName);
     Activate(rect);
     BindEvents(events);
   } catch (...) {
@@ -91,7 +91,7 @@ void ControlHost::Activate(const RECT& rect) {
   ole_object_->SetExtent(DVASPECT_CONTENT, &extent);
 
   HRESULT hr = ole_object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, client, 0, hwnd_, &area);
-  if (FAILED(hr)) throw convert::RuntimeError(static_cast<long>(hr), L"", kSiteName);
+  if (FAILED(hr)) throw convert::RuntimeError(static_cast<long>(hr), L"", kControlName);
   ComPtr<IOleInPlaceObject> in_place;
   if (SUCCEEDED(control_.As(&in_place))) {
     site_->SetInPlaceObject(in_place.Get());
@@ -113,7 +113,7 @@ void ControlHost::BindEvents(ControlEvents* events) {
   if (FAILED(hr)) {
     advise_cookie_ = 0;
     connection_point_.Reset();
-    throw convert::RuntimeError(static_cast<long>(hr), L"", kSiteName);
+    throw convert::RuntimeError(static_cast<long>(hr), L"", kControlName);
   }
 }
 

@@ -5,13 +5,13 @@
 
 #include "boundary_guard.h"
 #include "form_font.h"
+#include "members.h"
 
 namespace sample {
 namespace {
 
 constexpr OLE_COLOR kButtonFace = 0x8000000F;
 constexpr OLE_COLOR kButtonText = 0x80000012;
-constexpr wchar_t kDisplayName[] = L"Morvane1";
 
 void SetBool(VARIANT* v, bool value) {
   V_VT(v) = VT_BOOL;
@@ -237,7 +237,7 @@ HRESULT ControlSite::AmbientProperty(DISPID id, WORD flags, VARIANT* result) {
     case DISPID_AMBIENT_FONT: return AmbientFont(result);
     case DISPID_AMBIENT_DISPLAYNAME:
       V_VT(result) = VT_BSTR;
-      V_BSTR(result) = SysAllocString(kDisplayName);
+      V_BSTR(result) = SysAllocString(kControlName);
       return V_BSTR(result) ? S_OK : E_OUTOFMEMORY;
     default: return DISP_E_MEMBERNOTFOUND;
   }

@@ -8,7 +8,6 @@
 #include "clip_form.h"
 #include "combo_box.h"
 #include "commands.h"
-#include "boundary_guard.h"
 #include "error_report.h"
 #include "form_font.h"
 #include "label.h"
@@ -200,7 +199,7 @@ forms::Button& MainWindow::Command(int n) { return WidgetAs<forms::Button>(FindW
 forms::ComboBox& MainWindow::Combo1() { return WidgetAs<forms::ComboBox>(FindWidget(kCombo1Id)); }
 
 MorvaneControl& MainWindow::Morvane1() {
-  if (!control_) throw convert::RuntimeError(static_cast<long>(E_UNEXPECTED), L"", L"Morvane1");
+  if (!control_) throw convert::RuntimeError(static_cast<long>(E_UNEXPECTED), L"", kControlName);
   return *control_;
 }
 
