@@ -38,20 +38,6 @@ class ClipboardSession {
   bool open_ = false;
 };
 
-class PaintScope {
- public:
-  explicit PaintScope(HWND hwnd) : hwnd_(hwnd), dc_(BeginPaint(hwnd, &paint_)) {}
-  ~PaintScope() { EndPaint(hwnd_, &paint_); }
-  PaintScope(const PaintScope&) = delete;
-  PaintScope& operator=(const PaintScope&) = delete;
-  HDC dc() const { return dc_; }
-
- private:
-  HWND hwnd_;
-  PAINTSTRUCT paint_{};
-  HDC dc_;
-};
-
 }  // namespace
 
 ClipForm::ClipForm() : ToolWindow(kLayout), message_box_(&MessageBoxW) {}
@@ -92,7 +78,7 @@ LRESULT ClipForm::Route(UINT message, WPARAM wparam, LPARAM lparam) {
 
 void ClipForm::OnPaint() {
   // The class brush has erased the background; the picture goes on top.
-  PaintScope paint(hwnd_);
+  forms::PaintScope paint(hwnd_);
   if (paint.dc()) picture_.Draw(paint.dc());
 }
 

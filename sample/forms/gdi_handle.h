@@ -1,7 +1,7 @@
 // The program's one kind of handle owner: a handle type and the function that
 // frees it, for every GDI object and metafile a window keeps. `auto Free`
 // keeps the function's calling convention on i686. The scoped pairs
-// (GetDC/ReleaseDC, SelectObject/restore, GlobalLock/GlobalUnlock) follow.
+// (GetDC/ReleaseDC, BeginPaint/EndPaint, SelectObject/restore, GlobalLock/GlobalUnlock) follow.
 #pragma once
 
 #include <windows.h>
@@ -55,6 +55,21 @@ class WindowDc {
 
  private:
   HWND hwnd_;
+  HDC dc_;
+};
+
+// A window's painting, from BeginPaint to EndPaint.
+class PaintScope {
+ public:
+  explicit PaintScope(HWND hwnd) : hwnd_(hwnd), dc_(BeginPaint(hwnd, &paint_)) {}
+  ~PaintScope() { EndPaint(hwnd_, &paint_); }
+  PaintScope(const PaintScope&) = delete;
+  PaintScope& operator=(const PaintScope&) = delete;
+  HDC dc() const { return dc_; }
+
+ private:
+  HWND hwnd_;
+  PAINTSTRUCT paint_{};
   HDC dc_;
 };
 

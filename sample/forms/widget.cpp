@@ -22,7 +22,8 @@ void Widget::CreateControl(const wchar_t* window_class, const std::wstring& text
                           p.rect.left, p.rect.top, p.rect.right - p.rect.left, p.rect.bottom - p.rect.top, p.parent,
                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(p.id)), GetModuleHandleW(nullptr), nullptr);
   if (hwnd_ == nullptr) {
-    throw LastError(L"ウィンドウを作成できません。(" + std::wstring(window_class) + L" " + std::to_wstring(p.id) + L")");
+    throw LastError(L"ウィンドウを作成できません。(" + std::wstring(window_class) + L" " + std::to_wstring(p.id) +
+                    L")");
   }
 }
 

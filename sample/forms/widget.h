@@ -11,6 +11,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "gdi_handle.h"
 
@@ -73,6 +74,16 @@ class Widget {
   bool transparent_ = false;
   UniqueBrush owned_brush_;  // the brush of a colour that is not a system colour
   HBRUSH brush_ = nullptr;   // owned_brush_, or a system colour's brush
+};
+
+// A widget whose user action is a click: a button, a box, a list's choice.
+class ClickableWidget : public Widget {
+ public:
+  using Widget::Widget;
+  void OnClick(Handler handler) { click_ = std::move(handler); }
+
+ protected:
+  Handler click_;
 };
 
 }  // namespace forms
