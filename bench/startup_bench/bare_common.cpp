@@ -1,7 +1,7 @@
 #include "bare_common.h"
 
 #include "layout.h"
-#include "units.h"
+#include "screen_units.h"
 
 namespace bench {
 
@@ -20,9 +20,9 @@ HWND CreateBareWindow(WNDPROC procedure) {
   if (RegisterClassExW(&wc) == 0) return nullptr;
   const sample::WindowLayout& layout = sample::kMainWindowLayout;
   const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-  RECT frame{sample::TwipsToPixelX(layout.client_x), sample::TwipsToPixelY(layout.client_y), 0, 0};
-  frame.right = frame.left + sample::TwipsToPixelX(layout.client_width);
-  frame.bottom = frame.top + sample::TwipsToPixelY(layout.client_height);
+  RECT frame{forms::TwipsToPixelX(layout.client_x), forms::TwipsToPixelY(layout.client_y), 0, 0};
+  frame.right = frame.left + forms::TwipsToPixelX(layout.client_width);
+  frame.bottom = frame.top + forms::TwipsToPixelY(layout.client_height);
   AdjustWindowRectEx(&frame, style, FALSE, 0);
   return CreateWindowExW(0, kClassName, layout.caption, style, frame.left, frame.top, frame.right - frame.left,
                          frame.bottom - frame.top, nullptr, nullptr, wc.hInstance, nullptr);

@@ -8,16 +8,15 @@
 #include <functional>
 
 #include "clip_picture.h"
+#include "tool_window.h"
 
 namespace sample {
 
-class ClipForm {
+// Show() creates the window in its initial state if needed and shows it
+// modeless, with no owner; Destroy() closes it and drops its picture without
+// running any handler.
+class ClipForm final : public forms::ToolWindow<ClipForm> {
  public:
-  static ClipForm& Instance();
-
-  bool Exists() const { return hwnd_ != nullptr; }
-  // Creates the window in its initial state if needed and shows it modeless, with no owner.
-  void Show();
   // The clipboard's picture becomes the window's background picture; a
   // clipboard without a picture clears it. Throws convert::RuntimeError.
   void GetClipBoard();
@@ -31,26 +30,19 @@ class ClipForm {
   using MessageBoxShower = std::function<int(HWND owner, const wchar_t* text, const wchar_t* title, UINT style)>;
   void SetMessageBoxShower(MessageBoxShower shower);
 
-  // Closes the window and drops its picture without running any handler.
-  void Destroy();
-  HWND hwnd() const { return hwnd_; }
   const ClipPicture& picture() const { return picture_; }
 
-  ClipForm(const ClipForm&) = delete;
-  ClipForm& operator=(const ClipForm&) = delete;
-
  private:
+  friend class forms::Window<ClipForm>;
+  friend class forms::ToolWindow<ClipForm>;
+
   ClipForm();
   ~ClipForm() = default;
 
-  void EnsureCreated();
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
-  LRESULT OnMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT Route(UINT message, WPARAM wparam, LPARAM lparam);
   void OnPaint();
   void OnDoubleClick();
-  void OnNcDestroy();
 
-  HWND hwnd_ = nullptr;
   ClipPicture picture_;
   FrameCopier copier_;
   MessageBoxShower message_box_;

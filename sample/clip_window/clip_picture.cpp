@@ -3,8 +3,9 @@
 #include <cstdint>
 #include <cstring>
 
+#include "last_error.h"
 #include "screen_resolution.h"
-#include "tool_window.h"
+#include "screen_units.h"
 
 namespace sample {
 namespace {
@@ -13,7 +14,6 @@ namespace {
 // the clipboard's own order of formats, not by this table.
 constexpr UINT kPictureFormats[] = {CF_BITMAP, CF_DIB, CF_DIBV5, CF_METAFILEPICT, CF_ENHMETAFILE};
 
-constexpr int kHimetricPerInch = 2540;
 // A picture side beyond this many pixels is drawn at this size: extents come
 // from another program and may be anything a 32-bit field holds.
 constexpr std::int64_t kLargestSidePixels = 32767;
@@ -22,24 +22,10 @@ convert::RuntimeError PictureError(const wchar_t* what) {
   return convert::RuntimeError(static_cast<long>(E_FAIL), what);
 }
 
-struct ScreenDpi {
-  int x = 96;
-  int y = 96;
-};
-
-ScreenDpi GetScreenDpi() {
-  const forms::PixelsPerInch screen = forms::ScreenPixelsPerInch();
-  return ScreenDpi{screen.x, screen.y};
-}
-
-// The pixels of a length in hundredths of a millimetre, rounded to the nearest
-// as MulDiv does; the length is 64-bit so that the difference or magnitude of
-// any two 32-bit coordinates fits.
-std::int64_t HimetricToPixels(std::int64_t himetric, int dpi) {
-  const std::int64_t scaled = himetric * dpi;
-  const std::int64_t half = kHimetricPerInch / 2;
-  return scaled < 0 ? -((-scaled + half) / kHimetricPerInch) : (scaled + half) / kHimetricPerInch;
-}
+using forms::HimetricToPixels;
+using forms::ScopedSelect;
+using forms::UniqueMemoryDc;
+using forms::WindowDc;
 
 // A picture's side in pixels, as large as it may be drawn.
 LONG PictureSide(std::int64_t pixels) {
@@ -68,13 +54,13 @@ ClipPicture ClipPicture::FromBitmap(HBITMAP bitmap) {
   ClipPicture picture;
   picture.bitmap_.reset(CreateCompatibleBitmap(screen.get(), info.bmWidth, info.bmHeight));
   if (!source || !target || !picture.bitmap_) {
-    throw tool_window::LastError(L"ビットマップの複製を作れません。");
+    throw forms::LastError(L"ビットマップの複製を作れません。");
   }
   {
     ScopedSelect from(source.get(), bitmap);
     ScopedSelect to(target.get(), picture.bitmap_.get());
     if (!BitBlt(target.get(), 0, 0, info.bmWidth, info.bmHeight, source.get(), 0, 0, SRCCOPY)) {
-      throw tool_window::LastError(L"ビットマップを複製できません。");
+      throw forms::LastError(L"ビットマップを複製できません。");
     }
   }
   picture.kind_ = Kind::kBitmap;
@@ -94,7 +80,7 @@ ClipPicture ClipPicture::FromPackedDib(const void* data, std::size_t size) {
   ClipPicture picture;
   picture.bitmap_.reset(
       CreateDIBitmap(screen.get(), header, CBM_INIT, bytes + layout.bits_offset, info, DIB_RGB_COLORS));
-  if (!picture.bitmap_) throw tool_window::LastError(L"クリップボードのビットマップを複製できません。");
+  if (!picture.bitmap_) throw forms::LastError(L"クリップボードのビットマップを複製できません。");
   picture.kind_ = Kind::kBitmap;
   picture.size_ = natural;
   return picture;
@@ -105,10 +91,10 @@ ClipPicture ClipPicture::FromEnhancedMetafile(HENHMETAFILE metafile) {
   picture.enhanced_.reset(metafile ? CopyEnhMetaFileW(metafile, nullptr) : nullptr);
   ENHMETAHEADER header{};
   if (!picture.enhanced_ || !GetEnhMetaFileHeader(picture.enhanced_.get(), sizeof header, &header)) {
-    throw tool_window::LastError(L"クリップボードの拡張メタファイルを複製できません。");
+    throw forms::LastError(L"クリップボードの拡張メタファイルを複製できません。");
   }
   // The frame is the picture's intended size in hundredths of a millimetre.
-  ScreenDpi dpi = GetScreenDpi();
+  const forms::PixelsPerInch dpi = forms::ScreenPixelsPerInch();
   const RECTL& frame = header.rclFrame;
   picture.kind_ = Kind::kEnhancedMetafile;
   picture.size_ = SIZE{PictureSide(HimetricToPixels(std::int64_t{frame.right} - frame.left, dpi.x)),
@@ -119,10 +105,10 @@ ClipPicture ClipPicture::FromEnhancedMetafile(HENHMETAFILE metafile) {
 ClipPicture ClipPicture::FromMetafilePict(const METAFILEPICT& source) {
   ClipPicture picture;
   picture.metafile_.reset(source.hMF ? CopyMetaFileW(source.hMF, nullptr) : nullptr);
-  if (!picture.metafile_) throw tool_window::LastError(L"クリップボードのメタファイルを複製できません。");
+  if (!picture.metafile_) throw forms::LastError(L"クリップボードのメタファイルを複製できません。");
   picture.kind_ = Kind::kMetafile;
   picture.metafile_mapping_mode_ = source.mm;
-  ScreenDpi dpi = GetScreenDpi();
+  const forms::PixelsPerInch dpi = forms::ScreenPixelsPerInch();
   if (source.mm == MM_ANISOTROPIC || source.mm == MM_ISOTROPIC) {
     // The suggested size is in hundredths of a millimetre; a negative one
     // gives only the proportions, and a zero one none at all, so then the
@@ -155,18 +141,18 @@ ClipPicture ClipPicture::FromOpenClipboard() {
     if (IsPictureFormat(format)) break;
   }
   if (format == 0) {
-    if (GetLastError() != ERROR_SUCCESS) throw tool_window::LastError(L"クリップボードの形式を調べられません。");
+    if (GetLastError() != ERROR_SUCCESS) throw forms::LastError(L"クリップボードの形式を調べられません。");
     return ClipPicture();
   }
   HANDLE data = GetClipboardData(format);
-  if (!data) throw tool_window::LastError(L"クリップボードの絵を取り出せません。");
+  if (!data) throw forms::LastError(L"クリップボードの絵を取り出せません。");
   switch (format) {
     case CF_BITMAP:
       return FromBitmap(static_cast<HBITMAP>(data));
     case CF_ENHMETAFILE:
       return FromEnhancedMetafile(static_cast<HENHMETAFILE>(data));
     case CF_METAFILEPICT: {
-      GlobalLockScope block(data);
+      forms::GlobalLockScope block(data);
       if (!block.data() || block.size() < sizeof(METAFILEPICT)) {
         throw PictureError(L"クリップボードのメタファイルが正しくありません。");
       }
@@ -175,8 +161,8 @@ ClipPicture ClipPicture::FromOpenClipboard() {
       return FromMetafilePict(pict);
     }
     default: {  // CF_DIB, CF_DIBV5
-      GlobalLockScope block(data);
-      if (!block.data()) throw tool_window::LastError(L"クリップボードのビットマップを読めません。");
+      forms::GlobalLockScope block(data);
+      if (!block.data()) throw forms::LastError(L"クリップボードのビットマップを読めません。");
       return FromPackedDib(block.data(), block.size());
     }
   }

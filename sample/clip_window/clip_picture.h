@@ -42,9 +42,9 @@ class ClipPicture {
  private:
   Kind kind_ = Kind::kNone;
   SIZE size_{0, 0};
-  UniqueBitmap bitmap_;
-  UniqueEnhMetafile enhanced_;
-  UniqueMetafile metafile_;
+  forms::UniqueBitmap bitmap_;
+  forms::UniqueEnhMetafile enhanced_;
+  forms::UniqueMetafile metafile_;
   int metafile_mapping_mode_ = MM_TEXT;
 };
 

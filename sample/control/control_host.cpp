@@ -5,14 +5,13 @@
 
 #include <string>
 
-#include "boundary_guard.h"
 #include "control_site.h"
 #include "dispatch_call.h"
 #include "event_sink.h"
 #include "extender.h"
+#include "members.h"
 #include "runtime_error.h"
-#include "screen_resolution.h"
-#include "window_class.h"
+#include "screen_units.h"
 
 namespace sample {
 namespace {
@@ -20,6 +19,7 @@ namespace {
 using Microsoft::WRL::ComPtr;
 
 constexpr wchar_t kSiteClass[] = L"SampleControlSite";
+constexpr DWORD kSiteStyle = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_TABSTOP;
 
 // The user's answer to a control that is not there: which one and how to
 // register it.
@@ -51,20 +51,15 @@ ControlFactory RegisteredControlFactory(const wchar_t* prog_id) {
 
 ControlHost::ControlHost(HWND parent, int site_id, const RECT& rect, ControlEvents* events,
                          const ControlFactory& factory) {
-  forms::RegisterWindowClass(kSiteClass, 0, &ControlHost::SiteProc);
-  site_window_ = CreateWindowExW(0, kSiteClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS |
-                                 WS_TABSTOP, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
-                                 parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(site_id)),
-                                 GetModuleHandleW(nullptr), this);
-  if (site_window_ == nullptr)
-    throw convert::RuntimeError(static_cast<long>(HRESULT_FROM_WIN32(GetLastError())), L"", L"Morvane1");
-  extender_ = new Extender(site_window_);
-  site_ = new ControlSite(site_window_, extender_);
+  CreateWindowFrom({kSiteClass, 0, nullptr, 0, L"", kSiteStyle, rect.left, rect.top, rect.right - rect.left,
+                    rect.bottom - rect.top, parent, site_id, L"", kControlName});
+  extender_ = new Extender(hwnd_);
+  site_ = new ControlSite(hwnd_, extender_);
   try {
     control_ = factory();
-    if (!control_) throw convert::RuntimeError(static_cast<long>(E_NOINTERFACE), L"", L"Morvane1");
+    if (!control_) throw convert::RuntimeError(static_cast<long>(E_NOINTERFACE), L"", kControlName);
     HRESULT hr = control_.As(&dispatch_);
-    if (FAILED(hr)) throw convert::RuntimeError(static_cast<long>(hr), L"", L"Morvane1");
+    if (FAILED(hr)) throw convert::RuntimeError(static_cast<long>(hr), L"", kControlName);
     Activate(rect);
     BindEvents(events);
   } catch (...) {
@@ -92,12 +87,11 @@ void ControlHost::Activate(const RECT& rect) {
   if (!(status & OLEMISC_SETCLIENTSITEFIRST)) ole_object_->SetClientSite(client);
 
   RECT area{0, 0, rect.right - rect.left, rect.bottom - rect.top};
-  const forms::PixelsPerInch screen = forms::ScreenPixelsPerInch();
-  SIZEL extent{MulDiv(area.right, 2540, screen.x), MulDiv(area.bottom, 2540, screen.y)};
+  SIZEL extent{forms::PixelsToHimetricX(area.right), forms::PixelsToHimetricY(area.bottom)};
   ole_object_->SetExtent(DVASPECT_CONTENT, &extent);
 
-  HRESULT hr = ole_object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, client, 0, site_window_, &area);
-  if (FAILED(hr)) throw convert::RuntimeError(static_cast<long>(hr), L"", L"Morvane1");
+  HRESULT hr = ole_object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, client, 0, hwnd_, &area);
+  if (FAILED(hr)) throw convert::RuntimeError(static_cast<long>(hr), L"", kControlName);
   ComPtr<IOleInPlaceObject> in_place;
   if (SUCCEEDED(control_.As(&in_place))) {
     site_->SetInPlaceObject(in_place.Get());
@@ -119,7 +113,7 @@ void ControlHost::BindEvents(ControlEvents* events) {
   if (FAILED(hr)) {
     advise_cookie_ = 0;
     connection_point_.Reset();
-    throw convert::RuntimeError(static_cast<long>(hr), L"", L"Morvane1");
+    throw convert::RuntimeError(static_cast<long>(hr), L"", kControlName);
   }
 }
 
@@ -157,16 +151,13 @@ void ControlHost::Destroy() {
     sink_->Release();
     sink_ = nullptr;
   }
-  if (site_window_) {
-    SetWindowLongPtrW(site_window_, GWLP_USERDATA, 0);
-    if (IsWindow(site_window_)) DestroyWindow(site_window_);
-    site_window_ = nullptr;
-  }
+  // The host is coming apart: the window's last messages must not reach it.
+  DestroyUnrouted();
 }
 
 bool ControlHost::PreTranslateMessage(MSG& msg) {
   if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST || site_ == nullptr) return false;
-  if (msg.hwnd != site_window_ && !IsChild(site_window_, msg.hwnd)) return false;
+  if (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd)) return false;
   IOleInPlaceActiveObject* active = site_->active_object();
   return active != nullptr && active->TranslateAccelerator(&msg) == S_OK;
 }
@@ -175,7 +166,7 @@ void ControlHost::OnSize() {
   if (site_ == nullptr) return;
   if (IOleInPlaceObject* in_place = site_->in_place_object()) {
     RECT area{};
-    GetClientRect(site_window_, &area);
+    GetClientRect(hwnd_, &area);
     in_place->SetObjectRects(&area, &area);
   }
 }
@@ -185,9 +176,9 @@ void ControlHost::OnSetFocus() {
   // its user interface, it takes the focus into its own window.
   if (!ole_object_) return;
   RECT area{};
-  GetClientRect(site_window_, &area);
+  GetClientRect(hwnd_, &area);
   IOleClientSite* client = static_cast<IOleClientSite*>(site_);
-  if (FAILED(ole_object_->DoVerb(OLEIVERB_UIACTIVATE, nullptr, client, 0, site_window_, &area))) return;
+  if (FAILED(ole_object_->DoVerb(OLEIVERB_UIACTIVATE, nullptr, client, 0, hwnd_, &area))) return;
   HWND control_window = nullptr;
   if (IOleInPlaceObject* in_place = site_->in_place_object()) in_place->GetWindow(&control_window);
   HWND focus = GetFocus();
@@ -195,24 +186,17 @@ void ControlHost::OnSetFocus() {
     SetFocus(control_window);
 }
 
-LRESULT CALLBACK ControlHost::SiteProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+LRESULT ControlHost::Route(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_SIZE:
+      OnSize();
+      return 0;
+    case WM_SETFOCUS:
+      OnSetFocus();
+      return 0;
+    default:
+      return Default(message, wparam, lparam);
   }
-  auto* host = reinterpret_cast<ControlHost*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  return forms::GuardMessage(hwnd, [&]() -> LRESULT {
-    switch (message) {
-      case WM_SIZE:
-        if (host) host->OnSize();
-        return 0;
-      case WM_SETFOCUS:
-        if (host) host->OnSetFocus();
-        return 0;
-      default:
-        return DefWindowProcW(hwnd, message, wparam, lparam);
-    }
-  });
 }
 
 }  // namespace sample

@@ -12,6 +12,7 @@
 
 #include "control_events.h"
 #include "message_pump.h"
+#include "window.h"
 
 namespace sample {
 
@@ -25,7 +26,7 @@ using ControlFactory = std::function<Microsoft::WRL::ComPtr<IUnknown>()>;
 // The control's registered programmatic id, created in process.
 ControlFactory RegisteredControlFactory(const wchar_t* prog_id);
 
-class ControlHost final : public forms::MessageFilter {
+class ControlHost final : public forms::Window<ControlHost>, public forms::MessageFilter {
  public:
   // Creates the site window (child id site_id, rect in parent pixels) and the
   // control in it. Throws convert::RuntimeError on failure.
@@ -36,7 +37,7 @@ class ControlHost final : public forms::MessageFilter {
 
   IDispatch* dispatch() const { return dispatch_.Get(); }
   IDispatch* extender() const;
-  HWND window() const { return site_window_; }
+  HWND window() const { return hwnd_; }
   bool events_bound() const { return advise_cookie_ != 0; }
 
   // Unadvises, deactivates, closes and releases the control; idempotent.
@@ -45,13 +46,14 @@ class ControlHost final : public forms::MessageFilter {
   bool PreTranslateMessage(MSG& msg) override;
 
  private:
-  static LRESULT CALLBACK SiteProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  friend class forms::Window<ControlHost>;
+
+  LRESULT Route(UINT message, WPARAM wparam, LPARAM lparam);
   void OnSize();
   void OnSetFocus();
   void Activate(const RECT& rect);
   void BindEvents(ControlEvents* events);
 
-  HWND site_window_ = nullptr;
   Microsoft::WRL::ComPtr<IUnknown> control_;
   Microsoft::WRL::ComPtr<IDispatch> dispatch_;
   Microsoft::WRL::ComPtr<IOleObject> ole_object_;

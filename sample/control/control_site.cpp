@@ -4,13 +4,14 @@
 #include <oleauto.h>
 
 #include "boundary_guard.h"
+#include "form_font.h"
+#include "members.h"
 
 namespace sample {
 namespace {
 
 constexpr OLE_COLOR kButtonFace = 0x8000000F;
 constexpr OLE_COLOR kButtonText = 0x80000012;
-constexpr wchar_t kDisplayName[] = L"Morvane1";
 
 void SetBool(VARIANT* v, bool value) {
   V_VT(v) = VT_BOOL;
@@ -22,15 +23,18 @@ void SetI4(VARIANT* v, LONG value) {
   V_I4(v) = value;
 }
 
+// OLE fonts give their size in ten-thousandths of a point.
+constexpr LONGLONG kFontSizeUnitsPerPoint = 10000;
+
 // The window's default font as the ambient font, so a control that draws
 // text matches the widgets around it.
 HRESULT AmbientFont(VARIANT* v) {
   FONTDESC desc{};
   desc.cbSizeofstruct = sizeof desc;
-  desc.lpstrName = const_cast<LPOLESTR>(L"ＭＳ Ｐゴシック");
-  desc.cySize.int64 = 90000;  // 9 points, in ten-thousandths
-  desc.sWeight = FW_NORMAL;
-  desc.sCharset = SHIFTJIS_CHARSET;
+  desc.lpstrName = const_cast<LPOLESTR>(forms::kFormFontFace);
+  desc.cySize.int64 = forms::kDefaultFontStyle.points * kFontSizeUnitsPerPoint;
+  desc.sWeight = static_cast<SHORT>(forms::kDefaultFontStyle.weight);
+  desc.sCharset = forms::kFormFontCharset;
   IFontDisp* font = nullptr;
   HRESULT hr = OleCreateFontIndirect(&desc, IID_IFontDisp, reinterpret_cast<void**>(&font));
   if (FAILED(hr)) return hr;
@@ -38,6 +42,30 @@ HRESULT AmbientFont(VARIANT* v) {
   V_DISPATCH(v) = font;
   return S_OK;
 }
+
+// Which interface of the one object answers each IID; the first row's is the
+// object's identity.
+struct InterfaceRow {
+  const IID* iid;
+  void* (*cast)(ControlSite* site);
+};
+
+template <typename Interface>
+void* As(ControlSite* site) {
+  return static_cast<Interface*>(site);
+}
+
+const InterfaceRow kInterfaces[] = {
+    {&IID_IUnknown, &As<IOleClientSite>},
+    {&IID_IOleClientSite, &As<IOleClientSite>},
+    {&IID_IOleWindow, &As<IOleInPlaceSiteEx>},
+    {&IID_IOleInPlaceSite, &As<IOleInPlaceSiteEx>},
+    {&IID_IOleInPlaceSiteEx, &As<IOleInPlaceSiteEx>},
+    {&IID_IOleInPlaceUIWindow, &As<IOleInPlaceFrame>},
+    {&IID_IOleInPlaceFrame, &As<IOleInPlaceFrame>},
+    {&IID_IOleControlSite, &As<IOleControlSite>},
+    {&IID_IDispatch, &As<IDispatch>},
+};
 
 }  // namespace
 
@@ -53,21 +81,13 @@ void ControlSite::Detach() {
 STDMETHODIMP ControlSite::QueryInterface(REFIID riid, void** out) {
   if (out == nullptr) return E_POINTER;
   *out = nullptr;
-  if (riid == IID_IUnknown || riid == IID_IOleClientSite) {
-    *out = static_cast<IOleClientSite*>(this);
-  } else if (riid == IID_IOleWindow || riid == IID_IOleInPlaceSite || riid == IID_IOleInPlaceSiteEx) {
-    *out = static_cast<IOleInPlaceSiteEx*>(this);
-  } else if (riid == IID_IOleInPlaceUIWindow || riid == IID_IOleInPlaceFrame) {
-    *out = static_cast<IOleInPlaceFrame*>(this);
-  } else if (riid == IID_IOleControlSite) {
-    *out = static_cast<IOleControlSite*>(this);
-  } else if (riid == IID_IDispatch) {
-    *out = static_cast<IDispatch*>(this);
-  } else {
-    return E_NOINTERFACE;
+  for (const InterfaceRow& row : kInterfaces) {
+    if (riid != *row.iid) continue;
+    *out = row.cast(this);
+    AddRef();
+    return S_OK;
   }
-  AddRef();
-  return S_OK;
+  return E_NOINTERFACE;
 }
 
 STDMETHODIMP_(ULONG) ControlSite::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
@@ -217,7 +237,7 @@ HRESULT ControlSite::AmbientProperty(DISPID id, WORD flags, VARIANT* result) {
     case DISPID_AMBIENT_FONT: return AmbientFont(result);
     case DISPID_AMBIENT_DISPLAYNAME:
       V_VT(result) = VT_BSTR;
-      V_BSTR(result) = SysAllocString(kDisplayName);
+      V_BSTR(result) = SysAllocString(kControlName);
       return V_BSTR(result) ? S_OK : E_OUTOFMEMORY;
     default: return DISP_E_MEMBERNOTFOUND;
   }

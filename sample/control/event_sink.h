@@ -9,6 +9,7 @@
 #include <wrl/client.h>
 
 #include "control_events.h"
+#include "plain_dispatch.h"
 
 namespace sample {
 
@@ -23,17 +24,12 @@ struct EventBinding {
 // such interface.
 HRESULT FindEventBinding(IUnknown* control, EventBinding* binding);
 
-class EventSink final : public IDispatch {
+class EventSink final : public PlainDispatch<EventSink> {
  public:
   EventSink(const EventBinding& binding, ControlEvents* events);
   // The host detaches before it goes, so a late event finds no receiver.
   void Detach() { events_ = nullptr; }
 
-  STDMETHODIMP QueryInterface(REFIID riid, void** out) override;
-  STDMETHODIMP_(ULONG) AddRef() override;
-  STDMETHODIMP_(ULONG) Release() override;
-  STDMETHODIMP GetTypeInfoCount(UINT* count) override;
-  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** info) override;
   STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override;
   // Runs inside the program's COM guard: a failure goes back to the control
   // as an error, never as an exception.
@@ -41,10 +37,12 @@ class EventSink final : public IDispatch {
                       UINT*) override;
 
  private:
+  friend class PlainDispatch<EventSink>;
   ~EventSink() = default;
+  // The control's own event interface is this sink too.
+  bool AnswersTo(REFIID riid) const { return riid == binding_.source_iid; }
   // Invoke's work: one event handed on to the receiver.
   HRESULT Dispatch(DISPID id, DISPPARAMS* params);
-  LONG refs_ = 1;
   EventBinding binding_;
   ControlEvents* events_;
 };

@@ -6,7 +6,7 @@
 
 #include "boundary_guard.h"
 #include "members.h"
-#include "units.h"
+#include "screen_units.h"
 
 namespace sample {
 namespace {
@@ -20,7 +20,7 @@ HRESULT Refuse(EXCEPINFO* info) {
   if (info != nullptr) {
     *info = EXCEPINFO{};
     info->scode = kInvalidPropertyValue;
-    info->bstrSource = SysAllocString(L"Morvane1");
+    info->bstrSource = SysAllocString(kControlName);
     info->bstrDescription = SysAllocString(L"プロパティの値が不正です。");
   }
   return DISP_E_EXCEPTION;
@@ -29,36 +29,6 @@ HRESULT Refuse(EXCEPINFO* info) {
 }  // namespace
 
 Extender::Extender(HWND site_window) : site_(site_window) {}
-
-STDMETHODIMP Extender::QueryInterface(REFIID riid, void** out) {
-  if (out == nullptr) return E_POINTER;
-  if (riid == IID_IUnknown || riid == IID_IDispatch) {
-    *out = static_cast<IDispatch*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *out = nullptr;
-  return E_NOINTERFACE;
-}
-
-STDMETHODIMP_(ULONG) Extender::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
-
-STDMETHODIMP_(ULONG) Extender::Release() {
-  LONG left = InterlockedDecrement(&refs_);
-  if (left == 0) delete this;
-  return static_cast<ULONG>(left);
-}
-
-STDMETHODIMP Extender::GetTypeInfoCount(UINT* count) {
-  if (count == nullptr) return E_POINTER;
-  *count = 0;
-  return S_OK;
-}
-
-STDMETHODIMP Extender::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
-  if (info != nullptr) *info = nullptr;
-  return E_NOTIMPL;
-}
 
 STDMETHODIMP Extender::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
   if (names == nullptr || ids == nullptr || count == 0) return E_INVALIDARG;
@@ -94,7 +64,7 @@ HRESULT Extender::InvokeMember(DISPID id, WORD flags, DISPPARAMS* params, VARIAN
     HRESULT hr = VariantChangeType(&value, &params->rgvarg[0], 0, VT_R4);
     if (FAILED(hr)) return hr;
     const double twips = V_R4(&value);
-    const double pixels = std::floor((width ? TwipsToPixelsX(twips) : TwipsToPixelsY(twips)) + 0.5);
+    const double pixels = std::floor((width ? forms::TwipsToPixelsX(twips) : forms::TwipsToPixelsY(twips)) + 0.5);
     if (!(pixels >= 0 && pixels <= kLargestSidePixels)) return Refuse(info);
     const int side = static_cast<int>(pixels);
     SetWindowPos(site_, nullptr, 0, 0, width ? side : cx, width ? cy : side,
@@ -105,7 +75,7 @@ HRESULT Extender::InvokeMember(DISPID id, WORD flags, DISPPARAMS* params, VARIAN
     if (result == nullptr) return S_OK;
     VariantInit(result);
     V_VT(result) = VT_R4;
-    V_R4(result) = static_cast<float>(width ? PixelsToTwipsX(cx) : PixelsToTwipsY(cy));
+    V_R4(result) = static_cast<float>(width ? forms::PixelsToTwipsX(cx) : forms::PixelsToTwipsY(cy));
     return S_OK;
   }
   return DISP_E_MEMBERNOTFOUND;

@@ -6,27 +6,24 @@
 #include <windows.h>
 #include <oaidl.h>
 
+#include "plain_dispatch.h"
+
 namespace sample {
 
-class Extender final : public IDispatch {
+class Extender final : public PlainDispatch<Extender> {
  public:
   explicit Extender(HWND site_window);
   void Detach() { site_ = nullptr; }
 
-  STDMETHODIMP QueryInterface(REFIID riid, void** out) override;
-  STDMETHODIMP_(ULONG) AddRef() override;
-  STDMETHODIMP_(ULONG) Release() override;
-  STDMETHODIMP GetTypeInfoCount(UINT* count) override;
-  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** info) override;
   STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override;
   STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info,
                       UINT* arg_error) override;
 
  private:
+  friend class PlainDispatch<Extender>;
   ~Extender() = default;
   // Invoke's work, run inside the program's COM guard.
   HRESULT InvokeMember(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info);
-  LONG refs_ = 1;
   HWND site_;
 };
 

@@ -8,6 +8,10 @@
 
 namespace sample {
 
+// The control's name on the form: its ambient display name, and the source
+// of the errors raised on its behalf.
+inline constexpr wchar_t kControlName[] = L"Morvane1";
+
 enum class Member {
   CaptureFileName,
   Preview,

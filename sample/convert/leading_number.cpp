@@ -49,71 +49,95 @@ double RadixInteger(Cursor& in, int base) {
   return value;
 }
 
-double Decimal(Cursor& in) {
-  // The number is copied in the "C" form that from_chars reads, so the
-  // locale's decimal separator never matters.
+// A decimal number as read so far: its characters in the "C" form that
+// from_chars reads, so the locale's decimal separator never matters, and the
+// decimal magnitude of its first significant digit with the exponent's value,
+// to tell an overflow from an underflow when the value is out of range.
+struct DecimalText {
   std::string number;
+  bool any_digit = false;
+  long long magnitude = 0;
+  long long exponent = 0;
+};
+
+// Exponents beyond this many digits' worth stay at it: the value is out of
+// range either way, and only its direction matters.
+constexpr long long kExponentCap = 1000000000;
+
+void ReadSign(Cursor& in, DecimalText& d) {
+  if (in.Peek() != L'+' && in.Peek() != L'-') return;
+  if (in.Peek() == L'-') d.number += '-';
+  in.Next();
+}
+
+// The digits, one period and the digits after it.
+void ReadMantissa(Cursor& in, DecimalText& d) {
+  bool seen_nonzero = false;
+  for (; IsDigit(in.Peek()); in.Next()) {
+    d.number += static_cast<char>(in.Peek());
+    d.any_digit = true;
+    if (in.Peek() != L'0') seen_nonzero = true;
+    if (seen_nonzero) ++d.magnitude;
+  }
+  if (in.Peek() != L'.') return;
+  d.number += '.';
+  in.Next();
+  for (; IsDigit(in.Peek()); in.Next()) {
+    d.number += static_cast<char>(in.Peek());
+    d.any_digit = true;
+    if (!seen_nonzero) {
+      if (in.Peek() != L'0') seen_nonzero = true;
+      else --d.magnitude;
+    }
+  }
+}
+
+bool IsExponentMark(wchar_t c) { return c == L'E' || c == L'e' || c == L'D' || c == L'd'; }
+
+// E or D, an optional sign and digits; a mark without digits adds nothing.
+void ReadExponent(Cursor& in, DecimalText& d) {
+  if (!IsExponentMark(in.Peek())) return;
+  std::string exponent = "e";
+  in.Next();
+  bool negative = false;
   if (in.Peek() == L'+' || in.Peek() == L'-') {
-    if (in.Peek() == L'-') number += '-';
+    negative = in.Peek() == L'-';
+    if (negative) exponent += '-';
     in.Next();
   }
   bool any_digit = false;
-  bool seen_nonzero = false;
-  // Decimal magnitude of the first significant digit, to tell an overflow
-  // from an underflow when the value is out of range.
-  long long magnitude = 0;
+  long long value = 0;
   for (; IsDigit(in.Peek()); in.Next()) {
-    number += static_cast<char>(in.Peek());
+    exponent += static_cast<char>(in.Peek());
     any_digit = true;
-    if (in.Peek() != L'0') seen_nonzero = true;
-    if (seen_nonzero) ++magnitude;
+    if (value < kExponentCap) value = value * 10 + (in.Peek() - L'0');
   }
-  if (in.Peek() == L'.') {
-    number += '.';
-    in.Next();
-    for (; IsDigit(in.Peek()); in.Next()) {
-      number += static_cast<char>(in.Peek());
-      any_digit = true;
-      if (!seen_nonzero) {
-        if (in.Peek() != L'0') seen_nonzero = true;
-        else --magnitude;
-      }
-    }
-  }
-  if (!any_digit) return 0;
-  long long exponent_value = 0;
-  bool negative_exponent = false;
-  wchar_t e = in.Peek();
-  if (e == L'E' || e == L'e' || e == L'D' || e == L'd') {
-    std::string exponent = "e";
-    in.Next();
-    if (in.Peek() == L'+' || in.Peek() == L'-') {
-      negative_exponent = in.Peek() == L'-';
-      if (negative_exponent) exponent += '-';
-      in.Next();
-    }
-    bool exponent_digits = false;
-    for (; IsDigit(in.Peek()); in.Next()) {
-      exponent += static_cast<char>(in.Peek());
-      exponent_digits = true;
-      if (exponent_value < 1000000000) exponent_value = exponent_value * 10 + (in.Peek() - L'0');
-    }
-    if (exponent_digits) number += exponent;
-    if (negative_exponent) exponent_value = -exponent_value;
-  }
+  if (any_digit) d.number += exponent;
+  d.exponent = negative ? -value : value;
+}
 
-  const char* first = number.data();
-  const char* last = first + number.size();
+double ValueOf(const DecimalText& d) {
+  const char* first = d.number.data();
+  const char* last = first + d.number.size();
   double value = 0;
   auto [ptr, ec] = std::from_chars(first, last, value);
   if (ec == std::errc::result_out_of_range) {
     // Too small to represent is zero; too large is an overflow.
-    if (magnitude + exponent_value > 0) throw RuntimeError::Overflow();
-    return number[0] == '-' ? -0.0 : 0.0;
+    if (d.magnitude + d.exponent > 0) throw RuntimeError::Overflow();
+    return d.number[0] == '-' ? -0.0 : 0.0;
   }
   if (ec != std::errc() || ptr != last) return 0;
   if (std::isinf(value)) throw RuntimeError::Overflow();
   return value;
+}
+
+double Decimal(Cursor& in) {
+  DecimalText d;
+  ReadSign(in, d);
+  ReadMantissa(in, d);
+  if (!d.any_digit) return 0;
+  ReadExponent(in, d);
+  return ValueOf(d);
 }
 
 }  // namespace

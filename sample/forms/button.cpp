@@ -2,7 +2,8 @@
 
 namespace forms {
 
-Button::Button(EventRunner& runner, const std::wstring& caption, const WidgetPlacement& placement) : Widget(runner) {
+Button::Button(EventRunner& runner, const std::wstring& caption, const WidgetPlacement& placement)
+    : ClickableWidget(runner) {
   CreateControl(L"BUTTON", caption, BS_PUSHBUTTON | WS_TABSTOP, 0, placement);
 }
 

@@ -5,14 +5,10 @@
 
 namespace forms {
 
-class Button final : public Widget {
+class Button final : public ClickableWidget {
  public:
   Button(EventRunner& runner, const std::wstring& caption, const WidgetPlacement& placement);
-  void OnClick(Handler handler) { click_ = std::move(handler); }
   void OnCommand(WORD code) override;
-
- private:
-  Handler click_;
 };
 
 }  // namespace forms

@@ -5,7 +5,7 @@
 namespace forms {
 
 CheckBox::CheckBox(EventRunner& runner, const std::wstring& caption, const WidgetPlacement& placement)
-    : Widget(runner) {
+    : ClickableWidget(runner) {
   // BS_3STATE, not the automatic kind: the state changes only through
   // SetState, so that every change runs the handler exactly once.
   CreateControl(L"BUTTON", caption, BS_3STATE | WS_TABSTOP, 0, placement);

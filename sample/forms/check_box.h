@@ -9,19 +9,15 @@
 
 namespace forms {
 
-class CheckBox final : public Widget {
+class CheckBox final : public ClickableWidget {
  public:
   CheckBox(EventRunner& runner, const std::wstring& caption, const WidgetPlacement& placement);
 
   std::int16_t State() const;
   // Throws convert::RuntimeError (invalid property value) outside 0..2.
   void SetState(std::int16_t state);
-  void OnClick(Handler handler) { click_ = std::move(handler); }
 
   void OnCommand(WORD code) override;
-
- private:
-  Handler click_;
 };
 
 }  // namespace forms

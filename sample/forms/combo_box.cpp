@@ -6,7 +6,8 @@
 
 namespace forms {
 
-ComboBox::ComboBox(EventRunner& runner, const WidgetPlacement& placement, int drop_height) : Widget(runner) {
+ComboBox::ComboBox(EventRunner& runner, const WidgetPlacement& placement, int drop_height)
+    : ClickableWidget(runner) {
   // The height of a combo box's window includes its dropped list.
   WidgetPlacement p = placement;
   p.rect.bottom = p.rect.top + drop_height;

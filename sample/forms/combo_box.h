@@ -8,7 +8,7 @@
 
 namespace forms {
 
-class ComboBox final : public Widget {
+class ComboBox final : public ClickableWidget {
  public:
   ComboBox(EventRunner& runner, const WidgetPlacement& placement, int drop_height);
 
@@ -20,12 +20,8 @@ class ComboBox final : public Widget {
   // Throws convert::RuntimeError (invalid property value) for a position
   // that is not in the list.
   void SetSelected(std::int16_t index);
-  void OnClick(Handler handler) { click_ = std::move(handler); }
 
   void OnCommand(WORD code) override;
-
- private:
-  Handler click_;
 };
 
 }  // namespace forms

@@ -7,7 +7,6 @@
 namespace forms {
 namespace {
 
-constexpr wchar_t kProgramTitle[] = L"sample";
 constexpr long kOutOfMemory = 7;
 constexpr long kInternalError = 51;
 

@@ -10,6 +10,9 @@
 
 namespace forms {
 
+// The program's name: the title of the error report and of every message box.
+inline constexpr wchar_t kProgramTitle[] = L"sample";
+
 // The text of the box: the error's number and its description, e.g.
 //   実行時エラー '6':
 //
@@ -17,7 +20,7 @@ namespace forms {
 // A control's error (an HRESULT) shows its number also in hexadecimal.
 std::wstring ErrorReportText(const convert::RuntimeError& error);
 
-// Shows the report modally (OK button, stop icon, title "sample").
+// Shows the report modally (OK button, stop icon, the program's title).
 void ShowErrorReport(HWND owner, const convert::RuntimeError& error);
 
 // Turns the exception being handled into the run-time error to report, so

@@ -1,7 +1,7 @@
 #include "text_box.h"
 
 #include "focus.h"
-#include "runtime_error.h"
+#include "last_error.h"
 
 namespace forms {
 
@@ -26,7 +26,7 @@ void TextBox::SetText(const std::wstring& text) {
   writing_ = true;
   BOOL ok = SetWindowTextW(hwnd_, text.c_str());
   writing_ = false;
-  if (!ok) throw convert::RuntimeError(static_cast<long>(HRESULT_FROM_WIN32(GetLastError())), L"");
+  if (!ok) throw LastError(L"");
   if (change_) change_();
 }
 

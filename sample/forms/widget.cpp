@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "last_error.h"
 #include "runtime_error.h"
 
 namespace forms {
@@ -11,9 +12,7 @@ COLORREF ToColorRef(OleColor color) {
   return static_cast<COLORREF>(color & 0x00FFFFFF);
 }
 
-Widget::~Widget() {
-  if (brush_owned_ && brush_ != nullptr) DeleteObject(brush_);
-}
+Widget::~Widget() = default;
 
 int Widget::id() const { return GetDlgCtrlID(hwnd_); }
 
@@ -23,17 +22,14 @@ void Widget::CreateControl(const wchar_t* window_class, const std::wstring& text
                           p.rect.left, p.rect.top, p.rect.right - p.rect.left, p.rect.bottom - p.rect.top, p.parent,
                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(p.id)), GetModuleHandleW(nullptr), nullptr);
   if (hwnd_ == nullptr) {
-    const DWORD error = GetLastError();
-    throw convert::RuntimeError(static_cast<long>(HRESULT_FROM_WIN32(error)),
-                                L"ウィンドウを作成できません。(" + std::wstring(window_class) + L" " +
-                                    std::to_wstring(p.id) + L")");
+    throw LastError(L"ウィンドウを作成できません。(" + std::wstring(window_class) + L" " + std::to_wstring(p.id) +
+                    L")");
   }
 }
 
 void Widget::SetColors(std::optional<OleColor> back, std::optional<OleColor> text, bool transparent) {
-  if (brush_owned_ && brush_ != nullptr) DeleteObject(brush_);
+  owned_brush_.reset();
   brush_ = nullptr;
-  brush_owned_ = false;
   back_ = back;
   text_ = text;
   transparent_ = transparent;
@@ -43,8 +39,8 @@ void Widget::SetColors(std::optional<OleColor> back, std::optional<OleColor> tex
     if (*back_ & 0x80000000UL) {
       brush_ = GetSysColorBrush(static_cast<int>(*back_ & 0xFF));
     } else {
-      brush_ = CreateSolidBrush(ToColorRef(*back_));
-      brush_owned_ = brush_ != nullptr;
+      owned_brush_.reset(CreateSolidBrush(ToColorRef(*back_)));
+      brush_ = owned_brush_.get();
     }
   }
 }

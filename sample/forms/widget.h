@@ -11,6 +11,9 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
+
+#include "gdi_handle.h"
 
 namespace forms {
 
@@ -69,8 +72,18 @@ class Widget {
   std::optional<OleColor> back_;
   std::optional<OleColor> text_;
   bool transparent_ = false;
-  HBRUSH brush_ = nullptr;  // owned when back_ is not a system colour
-  bool brush_owned_ = false;
+  UniqueBrush owned_brush_;  // the brush of a colour that is not a system colour
+  HBRUSH brush_ = nullptr;   // owned_brush_, or a system colour's brush
+};
+
+// A widget whose user action is a click: a button, a box, a list's choice.
+class ClickableWidget : public Widget {
+ public:
+  using Widget::Widget;
+  void OnClick(Handler handler) { click_ = std::move(handler); }
+
+ protected:
+  Handler click_;
 };
 
 }  // namespace forms

@@ -2,11 +2,11 @@
 
 #include <string>
 
-#include "runtime_error.h"
+#include "last_error.h"
 
 namespace forms {
 
-void RegisterWindowClass(const wchar_t* class_name, UINT class_style, WNDPROC proc) {
+void RegisterWindowClass(const wchar_t* class_name, UINT class_style, WNDPROC proc, HICON icon) {
   HINSTANCE instance = GetModuleHandleW(nullptr);
   WNDCLASSEXW wc{};
   if (GetClassInfoExW(instance, class_name, &wc)) return;
@@ -14,12 +14,12 @@ void RegisterWindowClass(const wchar_t* class_name, UINT class_style, WNDPROC pr
   wc.style = class_style;
   wc.lpfnWndProc = proc;
   wc.hInstance = instance;
+  wc.hIcon = icon;
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
   wc.lpszClassName = class_name;
   if (RegisterClassExW(&wc) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-    throw convert::RuntimeError(static_cast<long>(HRESULT_FROM_WIN32(GetLastError())),
-                                std::wstring(class_name) + L" のウィンドウ クラスを登録できません。");
+    throw LastError(std::wstring(class_name) + L" のウィンドウ クラスを登録できません。");
   }
 }
 

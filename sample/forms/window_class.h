@@ -8,6 +8,6 @@ namespace forms {
 
 // Registers the class in this module the first time it is asked for; throws
 // convert::RuntimeError (the Win32 error as an HRESULT) when it cannot.
-void RegisterWindowClass(const wchar_t* class_name, UINT class_style, WNDPROC proc);
+void RegisterWindowClass(const wchar_t* class_name, UINT class_style, WNDPROC proc, HICON icon = nullptr);
 
 }  // namespace forms

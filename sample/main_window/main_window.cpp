@@ -8,38 +8,31 @@
 #include "clip_form.h"
 #include "combo_box.h"
 #include "commands.h"
-#include "boundary_guard.h"
 #include "error_report.h"
+#include "form_font.h"
 #include "label.h"
 #include "layout.h"
 #include "option_handlers.h"
 #include "panel.h"
-#include "screen_resolution.h"
+#include "screen_units.h"
 #include "startup_sequence.h"
 #include "stream_form.h"
 #include "tab_order.h"
 #include "text_box.h"
-#include "units.h"
 
 namespace sample {
 
-const wchar_t kProgramTitle[] = L"sample";
 const wchar_t kMainWindowClass[] = L"SampleMainWindow";
 const wchar_t kCloseRefusedText[] = L"ｽﾄﾘｰﾑﾁｬﾌﾟﾁｬ中です。終了できません";
 
 namespace {
 
 constexpr wchar_t kProgId[] = L"MORVANELib.Morvane";
-constexpr wchar_t kFontName[] = L"ＭＳ Ｐゴシック";
 constexpr int kComboDropHeight = 160;  // pixels of the dropped list
+constexpr DWORD kMainWindowStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 
-struct FontStyle {
-  int points;
-  int weight;
-};
-constexpr FontStyle kDefaultFont = {9, FW_NORMAL};
-constexpr FontStyle kButtonFont = {9, FW_BOLD};
-constexpr FontStyle kTitleFontStyle = {12, FW_BOLD};
+using forms::TwipsToPixelX;
+using forms::TwipsToPixelY;
 
 RECT PixelRect(const LayoutRow& row) {
   const int left = TwipsToPixelX(row.x);
@@ -72,7 +65,7 @@ MainWindowOptions WithDefaults(MainWindowOptions options) {
   if (!options.control_factory) options.control_factory = RegisteredControlFactory(kProgId);
   if (!options.message_box) {
     options.message_box = [](HWND owner, const std::wstring& text, UINT style) {
-      return MessageBoxW(owner, text.c_str(), kProgramTitle, style);
+      return MessageBoxW(owner, text.c_str(), forms::kProgramTitle, style);
     };
   }
   if (!options.report_error) options.report_error = &forms::ShowErrorReport;
@@ -97,29 +90,14 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::Create() {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = &MainWindow::WindowProc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = kMainWindowClass;
-  if (RegisterClassExW(&wc) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-    throw convert::RuntimeError(static_cast<long>(HRESULT_FROM_WIN32(GetLastError())), L"");
-
   // The layout places the client area, not the frame.
   const WindowLayout& layout = kMainWindowLayout;
-  const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
   RECT frame{TwipsToPixelX(layout.client_x), TwipsToPixelY(layout.client_y), 0, 0};
   frame.right = frame.left + TwipsToPixelX(layout.client_width);
   frame.bottom = frame.top + TwipsToPixelY(layout.client_height);
-  AdjustWindowRectEx(&frame, style, FALSE, 0);
-  hwnd_ = CreateWindowExW(0, kMainWindowClass, layout.caption, style, frame.left, frame.top,
-                          frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
-                          GetModuleHandleW(nullptr), this);
-  if (hwnd_ == nullptr)
-    throw convert::RuntimeError(static_cast<long>(HRESULT_FROM_WIN32(GetLastError())), L"");
+  AdjustWindowRectEx(&frame, kMainWindowStyle, FALSE, 0);
+  CreateWindowFrom({kMainWindowClass, 0, LoadIconW(nullptr, IDI_APPLICATION), 0, layout.caption, kMainWindowStyle,
+                    frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top, nullptr, 0, L"", L""});
   CreateFonts();
   CreateWidgets();
   BindHandlers();
@@ -128,15 +106,9 @@ void MainWindow::Create() {
 }
 
 void MainWindow::CreateFonts() {
-  const int dpi = forms::ScreenPixelsPerInch().y;
-  auto make = [dpi](const FontStyle& style) {
-    return Font(CreateFontW(-MulDiv(style.points, dpi, 72), 0, 0, 0, style.weight, FALSE, FALSE, FALSE,
-                            SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                            DEFAULT_PITCH | FF_DONTCARE, kFontName));
-  };
-  default_font_ = make(kDefaultFont);
-  button_font_ = make(kButtonFont);
-  title_font_ = make(kTitleFontStyle);
+  default_font_ = forms::CreateFormFont(forms::kDefaultFontStyle);
+  button_font_ = forms::CreateFormFont(forms::kButtonFontStyle);
+  title_font_ = forms::CreateFormFont(forms::kTitleFontStyle);
 }
 
 void MainWindow::CreateWidgets() {
@@ -227,7 +199,7 @@ forms::Button& MainWindow::Command(int n) { return WidgetAs<forms::Button>(FindW
 forms::ComboBox& MainWindow::Combo1() { return WidgetAs<forms::ComboBox>(FindWidget(kCombo1Id)); }
 
 MorvaneControl& MainWindow::Morvane1() {
-  if (!control_) throw convert::RuntimeError(static_cast<long>(E_UNEXPECTED), L"", L"Morvane1");
+  if (!control_) throw convert::RuntimeError(static_cast<long>(E_UNEXPECTED), L"", kControlName);
   return *control_;
 }
 
@@ -350,12 +322,12 @@ void MainWindow::OnClose() {
 // back from another window, typing goes on where it was.
 LRESULT MainWindow::OnActivate(WPARAM wparam, LPARAM lparam) {
   if (focus_keeper_.OnActivate(hwnd_, wparam)) return 0;
-  return DefWindowProcW(hwnd_, WM_ACTIVATE, wparam, lparam);
+  return Default(WM_ACTIVATE, wparam, lparam);
 }
 
 LRESULT MainWindow::OnSetFocus(WPARAM wparam, LPARAM lparam) {
   if (focus_keeper_.OnFrameFocus(hwnd_)) return 0;
-  return DefWindowProcW(hwnd_, WM_SETFOCUS, wparam, lparam);
+  return Default(WM_SETFOCUS, wparam, lparam);
 }
 
 BOOL MainWindow::OnQueryEndSession() {
@@ -368,42 +340,22 @@ void MainWindow::OnEndSession(bool ending) {
   if (ending) Unload();
 }
 
-LRESULT MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+LRESULT MainWindow::Route(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_COMMAND: OnCommand(LOWORD(wparam), HIWORD(wparam)); return 0;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORBTN: {
       LRESULT brush = OnCtlColor(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam));
-      return brush ? brush : DefWindowProcW(hwnd_, message, wparam, lparam);
+      return brush ? brush : Default(message, wparam, lparam);
     }
     case WM_CLOSE: OnClose(); return 0;
     case WM_ACTIVATE: return OnActivate(wparam, lparam);
     case WM_SETFOCUS: return OnSetFocus(wparam, lparam);
     case WM_QUERYENDSESSION: return OnQueryEndSession();
     case WM_ENDSESSION: OnEndSession(wparam != FALSE); return 0;
-    default: return DefWindowProcW(hwnd_, message, wparam, lparam);
+    default: return Default(message, wparam, lparam);
   }
-}
-
-LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
-    auto* window = static_cast<MainWindow*>(create->lpCreateParams);
-    window->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window));
-  }
-  auto* window = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (window == nullptr) return DefWindowProcW(hwnd, message, wparam, lparam);
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    window->hwnd_ = nullptr;
-    return DefWindowProcW(hwnd, message, wparam, lparam);
-  }
-  // Whatever a message's handling leaves escaping (the end of the session's
-  // unload included) is reported as any handler's error, and the program goes on.
-  return forms::GuardMessage([&] { return window->OnMessage(message, wparam, lparam); },
-                             [window] { window->ReportCurrentError(); });
 }
 
 }  // namespace sample

@@ -16,10 +16,12 @@
 #include "control_events.h"
 #include "control_host.h"
 #include "focus.h"
+#include "gdi_handle.h"
 #include "message_pump.h"
 #include "runtime_error.h"
 #include "sample_view.h"
 #include "widget.h"
+#include "window.h"
 
 namespace sample {
 
@@ -33,17 +35,16 @@ using ExtenderWrapper = std::function<Microsoft::WRL::ComPtr<IDispatch>(IDispatc
 struct MainWindowOptions {
   ControlFactory control_factory;  // default: the registered "MORVANELib.Morvane"
   ExtenderWrapper wrap_extender;   // default: the site's own extender
-  MessageBoxFunction message_box;  // default: MessageBoxW titled "sample"
+  MessageBoxFunction message_box;  // default: MessageBoxW with the program's title
   ErrorReporter report_error;      // default: forms::ShowErrorReport
   ProcessEnder end_process;        // default: ExitProcess
 };
 
-// The program's title, carried by every message box.
-extern const wchar_t kProgramTitle[];
 extern const wchar_t kMainWindowClass[];
 extern const wchar_t kCloseRefusedText[];
 
-class MainWindow final : public SampleView,
+class MainWindow final : public forms::Window<MainWindow>,
+                         public SampleView,
                          public ControlEvents,
                          public forms::EventRunner,
                          public forms::MessageFilter {
@@ -93,13 +94,13 @@ class MainWindow final : public SampleView,
   bool PreTranslateMessage(MSG& msg) override;
 
  private:
-  struct FontDeleter {
-    void operator()(HFONT font) const { DeleteObject(font); }
-  };
-  using Font = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
+  friend class forms::Window<MainWindow>;
 
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
-  LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT Route(UINT message, WPARAM wparam, LPARAM lparam);
+  // Whatever a message's handling leaves escaping (the end of the session's
+  // unload included) is reported as any handler's error, and the program
+  // goes on.
+  void ReportRouteFailure(HWND) noexcept { ReportCurrentError(); }
   void OnCommand(WORD id, WORD code);
   LRESULT OnCtlColor(HDC dc, HWND control);
   void OnClose();
@@ -127,14 +128,13 @@ class MainWindow final : public SampleView,
   void ReportCurrentError() noexcept;
 
   MainWindowOptions options_;
-  HWND hwnd_ = nullptr;
   std::vector<std::unique_ptr<forms::Widget>> widgets_;
   std::map<int, forms::Widget*> by_id_;
   std::unique_ptr<ControlHost> host_;
   std::unique_ptr<MorvaneControl> control_;
-  Font default_font_;
-  Font button_font_;
-  Font title_font_;
+  forms::UniqueFont default_font_;
+  forms::UniqueFont button_font_;
+  forms::UniqueFont title_font_;
   forms::FocusKeeper focus_keeper_;
   std::int16_t stop_flag_ = kFalse;
   int events_in_progress_ = 0;

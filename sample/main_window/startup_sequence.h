@@ -12,7 +12,7 @@ extern const wchar_t kNoDevicesEntry[];
 // ends at the failing step.
 void RunStartUp(SampleView& view);
 
-// Step 22: the device list from DeviceCount and DeviceName.
+// The device list, filled from DeviceCount and DeviceName.
 void FillDeviceList(SampleView& view);
 
 }  // namespace sample

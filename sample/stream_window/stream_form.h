@@ -4,41 +4,30 @@
 
 #include <windows.h>
 
+#include "tool_window.h"
+
 namespace sample {
 
-class StreamForm {
+class StreamForm final : public forms::ToolWindow<StreamForm> {
  public:
-  // The program-wide instance; its window is created on first use.
-  static StreamForm& Instance();
-
-  // The window exists now (false before first use and after the user closed it).
-  bool Exists() const { return hwnd_ != nullptr; }
-  // Creates the window hidden if it does not exist; throws convert::RuntimeError on failure.
-  void EnsureCreated();
-  // EnsureCreated(), then shows the window modeless, with no owner.
-  void Show();
   // Draws one frame one to one at the client area's top-left corner. The
   // addresses are the 32-bit values the control's event carries. Throws
   // convert::RuntimeError when there is no window or no device context.
   // Allocates nothing and copies nothing.
   void DrawFrame(long width, long height, long bitmap_info_address, long bits_address);
-  // Closes the window without running any handler (program end).
-  void Destroy();
-  HWND hwnd() const { return hwnd_; }
-
-  StreamForm(const StreamForm&) = delete;
-  StreamForm& operator=(const StreamForm&) = delete;
 
  private:
-  StreamForm() = default;
+  friend class forms::Window<StreamForm>;
+  friend class forms::ToolWindow<StreamForm>;
+
+  StreamForm();
   ~StreamForm() = default;
 
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
-  LRESULT OnMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
-  void OnCreate(HWND hwnd);
-  void OnNcDestroy();
+  // Nothing here can throw: the window only remembers its device context.
+  LRESULT Route(UINT message, WPARAM wparam, LPARAM lparam);
+  // A window without its device context is no use: it is refused.
+  void OnCreated();
 
-  HWND hwnd_ = nullptr;
   // The class has its own device context (CS_OWNDC), so the one fetched at
   // creation stays valid for the window's life and no frame pays for
   // GetDC/ReleaseDC.

@@ -12,6 +12,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "last_error.h"
+#include "window.h"
 #include "window_fixture.h"
 
 namespace sample_test {
@@ -102,6 +104,83 @@ TEST_F(SampleWindowTest, AFailureWhileTheSessionEndsIsReportedNotThrown) {
   EXPECT_NE(errors_[0].description().find(L"the end of the process failed"), std::wstring::npos)
       << testing::PrintToString(errors_[0].description());
   EXPECT_TRUE(window().unloaded());
+}
+
+// A window on the program's one window base, recording what reaches it.
+constexpr UINT kThrowMessage = WM_APP + 1;
+
+class ProbeWindow final : public forms::Window<ProbeWindow> {
+ public:
+  void Create() {
+    CreateWindowFrom({L"KitSampleProbeWindow", 0, nullptr, 0, L"probe", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, 0,
+                      L"probe failed", L""});
+  }
+  void DestroyQuietly() { DestroyUnrouted(); }
+
+  HWND handle_at_create = nullptr;
+  bool nc_destroy_routed = false;
+  int reports = 0;
+
+ private:
+  friend class forms::Window<ProbeWindow>;
+
+  LRESULT Route(UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_CREATE) handle_at_create = hwnd_;
+    if (message == WM_NCDESTROY) nc_destroy_routed = true;
+    if (message == kThrowMessage) throw convert::RuntimeError::Overflow();
+    return Default(message, wparam, lparam);
+  }
+  void ReportRouteFailure(HWND) noexcept { ++reports; }
+};
+
+TEST(WindowBase, RoutesFromCreationToTheLastMessageAndGuardsEachOne) {
+  ProbeWindow probe;
+  probe.Create();
+  ASSERT_NE(probe.hwnd(), nullptr);
+  EXPECT_EQ(probe.handle_at_create, probe.hwnd()) << "the handle is known before WM_CREATE";
+
+  // A failing message is reported once and answers the guard's result; the
+  // window lives on.
+  EXPECT_EQ(SendMessageW(probe.hwnd(), kThrowMessage, 0, 0), forms::kFailedMessageResult);
+  EXPECT_EQ(probe.reports, 1);
+  EXPECT_TRUE(IsWindow(probe.hwnd()));
+
+  const HWND hwnd = probe.hwnd();
+  DestroyWindow(hwnd);
+  EXPECT_TRUE(probe.nc_destroy_routed);
+  EXPECT_EQ(probe.hwnd(), nullptr);
+  EXPECT_FALSE(IsWindow(hwnd));
+}
+
+TEST(WindowBase, AnUnroutedDestroyReachesTheObjectNoMore) {
+  ProbeWindow probe;
+  probe.Create();
+  const HWND hwnd = probe.hwnd();
+  probe.DestroyQuietly();
+  EXPECT_FALSE(probe.nc_destroy_routed);
+  EXPECT_EQ(probe.hwnd(), nullptr);
+  EXPECT_FALSE(IsWindow(hwnd));
+}
+
+// A Win32 call that failed: its error as an HRESULT, and a failure that set
+// no error still reads as a failure.
+TEST(LastError, CarriesTheWin32ErrorAndNeverSuccess) {
+  struct Case {
+    DWORD last_error;
+    HRESULT expected;
+  };
+  const Case kCases[] = {
+      {ERROR_ACCESS_DENIED, HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED)},
+      {ERROR_INVALID_WINDOW_HANDLE, HRESULT_FROM_WIN32(ERROR_INVALID_WINDOW_HANDLE)},
+      {ERROR_SUCCESS, E_FAIL},
+  };
+  for (const Case& c : kCases) {
+    SetLastError(c.last_error);
+    const convert::RuntimeError error = forms::LastError(L"what", L"who");
+    EXPECT_EQ(error.number(), static_cast<long>(c.expected)) << c.last_error;
+    EXPECT_EQ(error.description(), L"what");
+    EXPECT_EQ(error.source(), L"who");
+  }
 }
 
 }  // namespace

@@ -158,13 +158,13 @@ struct FailureCase {
   DISPID dispid;
   Answer answer;
   long error_number;
-  bool status_window_put;  // whether start-up got as far as step 20
+  bool status_window_put;  // whether start-up got as far as handing the control the status line
 };
 
 const FailureCase kFailureCases[] = {
-    {"capture rate beyond 16 bits overflows at step 10", 4, I4(40000), 6, false},
-    {"time limit beyond 16 bits overflows at step 3", 8, I4(-40000), 6, false},
-    {"preview rate beyond 16 bits overflows at step 19", 10, R8(32767.5), 6, false},
+    {"capture rate beyond 16 bits overflows when the rate field is filled", 4, I4(40000), 6, false},
+    {"time limit beyond 16 bits overflows when the time-limit box is set", 8, I4(-40000), 6, false},
+    {"preview rate beyond 16 bits overflows when the preview-rate field is filled", 10, R8(32767.5), 6, false},
     {"a negative device count leaves nothing to select", 24, I2(-1), 380, true},
     {"a failing control call carries its own HRESULT", 2, Fails(static_cast<HRESULT>(0x80040201), L"busy"),
      static_cast<long>(0x80040201), false},

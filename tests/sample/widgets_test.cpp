@@ -1,5 +1,8 @@
 // The widget layer's event semantics and the dispatch wrapper's errors.
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
+
+#include <string>
 
 #include "dispatch_call.h"
 #include "window_fixture.h"
@@ -110,6 +113,25 @@ TEST(Members, EveryMemberHasOneRowAndDistinctDispids) {
     }
   }
   EXPECT_EQ(sample::kMemberCount, static_cast<int>(sample::Member::ExtenderHeight) + 1);
+}
+
+// The fixture's helpers check what they need; a failed check names the
+// test's own line, where the reader looks first.
+TEST_F(SampleWindowTest, AFailedHelperCheckNamesTheCallingLine) {
+  ASSERT_TRUE(StartWindow(false));
+  constexpr int kNoSuchWidget = 9999;
+  testing::TestPartResultArray failures;
+  int line = 0;
+  {
+    testing::ScopedFakeTestPartResultReporter reporter(
+        testing::ScopedFakeTestPartResultReporter::INTERCEPT_ONLY_CURRENT_THREAD, &failures);
+    line = __LINE__ + 1;
+    Click(kNoSuchWidget);
+  }
+  ASSERT_EQ(failures.size(), 1);
+  const std::string message = failures.GetTestPartResult(0).message();
+  const std::string caller = std::string(__FILE__) + ":" + std::to_string(line) + ":";
+  EXPECT_NE(message.find(caller), std::string::npos) << message;
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "clip_form.h"
+#include "error_report.h"
 #include "stream_form.h"
 
 namespace sample_test {
@@ -79,7 +80,8 @@ void SampleWindowTest::TearDown() {
   if (ole_) OleUninitialize();
 }
 
-bool SampleWindowTest::StartWindow(bool load) {
+bool SampleWindowTest::StartWindow(bool load, CallSite caller) {
+  const testing::ScopedTrace trace(caller.file(), caller.line(), "StartWindow");
   sample::MainWindowOptions options;
   Microsoft::WRL::ComPtr<IUnknown> control = fake_;
   options.control_factory = [control] { return control; };
@@ -121,7 +123,8 @@ HWND SampleWindowTest::Item(int id) const {
   return nullptr;
 }
 
-void SampleWindowTest::Click(int id) {
+void SampleWindowTest::Click(int id, CallSite caller) {
+  const testing::ScopedTrace trace(caller.file(), caller.line(), "Click");
   HWND item = Item(id);
   ASSERT_NE(item, nullptr) << id;
   const WORD code = id == sample::kCombo1Id ? CBN_SELCHANGE : BN_CLICKED;
@@ -139,10 +142,10 @@ void SampleWindowTest::LeaveField(int text_n) {
   SetFocus(Item(sample::CommandId(6)));
 }
 
-void SampleWindowTest::SelectEntry(int index) {
+void SampleWindowTest::SelectEntry(int index, CallSite caller) {
   HWND combo = Item(sample::kCombo1Id);
   SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-  Click(sample::kCombo1Id);
+  Click(sample::kCombo1Id, caller);
 }
 
 std::wstring SampleWindowTest::FieldText(int text_n) { return window_->Text(text_n).Text(); }
@@ -151,7 +154,7 @@ int SampleWindowTest::ShowRealBox(HWND owner, const std::wstring& text, UINT sty
   PendingBox pending{answer, [this] { focus_while_box_open_.push_back(GetFocus()); }};
   g_pending_boxes.push_back(&pending);
   const UINT_PTR timer = SetTimer(nullptr, 0, kBoxPollMs, &AnswerBox);
-  const int result = MessageBoxW(owner, text.c_str(), sample::kProgramTitle, style);
+  const int result = MessageBoxW(owner, text.c_str(), forms::kProgramTitle, style);
   KillTimer(nullptr, timer);
   g_pending_boxes.pop_back();
   return result;
@@ -172,22 +175,23 @@ bool SampleWindowTest::PumpUntil(const std::function<bool()>& condition) {
   return true;
 }
 
-void SampleWindowTest::ShowMainWindow() {
+void SampleWindowTest::ShowMainWindow(CallSite caller) {
   if (!IsWindowVisible(window_->hwnd())) window_->Show(SW_SHOWNORMAL);
-  ActivateMainWindow();
+  ActivateMainWindow(caller);
 }
 
-void SampleWindowTest::PutFocus(int id) {
-  ShowMainWindow();
+void SampleWindowTest::PutFocus(int id, CallSite caller) {
+  ShowMainWindow(caller);
   SetFocus(Item(id));
 }
 
-void SampleWindowTest::ActivateWindow(HWND top) {
+void SampleWindowTest::ActivateWindow(HWND top, CallSite caller) {
+  const testing::ScopedTrace trace(caller.file(), caller.line(), "ActivateWindow");
   SetForegroundWindow(top);
   EXPECT_TRUE(PumpUntil([top] { return GetActiveWindow() == top; })) << "the other window did not become active";
 }
 
-void SampleWindowTest::ActivateMainWindow() { ActivateWindow(window_->hwnd()); }
+void SampleWindowTest::ActivateMainWindow(CallSite caller) { ActivateWindow(window_->hwnd(), caller); }
 
 std::vector<std::wstring> WithHandles(std::vector<std::wstring> lines, HWND text4) {
   const std::wstring value = std::to_wstring(static_cast<LONG>(reinterpret_cast<LONG_PTR>(text4)));

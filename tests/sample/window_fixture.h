@@ -18,6 +18,20 @@
 
 namespace sample_test {
 
+// Where a helper was called from. As a defaulted last argument it takes the
+// caller's file and line, so that a check failing inside the helper names
+// the test's line rather than the fixture's.
+class CallSite {
+ public:
+  CallSite(const char* file = __builtin_FILE(), int line = __builtin_LINE()) : file_(file), line_(line) {}
+  const char* file() const { return file_; }
+  int line() const { return line_; }
+
+ private:
+  const char* file_;
+  int line_;
+};
+
 struct ShownMessage {
   std::wstring text;
   UINT style;
@@ -30,25 +44,25 @@ class SampleWindowTest : public ::testing::Test {
 
   // Creates the window over the fake; runs start-up when load is true.
   // Returns what Load returned (true when not loaded).
-  bool StartWindow(bool load = true);
+  bool StartWindow(bool load = true, CallSite caller = {});
 
   sample::MainWindow& window() { return *window_; }
   FakeControl& fake() { return *fake_.Get(); }
   HWND Item(int id) const;
 
   // The user's actions, routed the way Win32 routes them.
-  void Click(int id);                                 // a button or box
+  void Click(int id, CallSite caller = {});           // a button or box
   void Type(int text_n, const std::wstring& text);     // the user edits a field
   void LeaveField(int text_n);                         // focus moves away
-  void SelectEntry(int index);                         // the user picks in Combo1
+  void SelectEntry(int index, CallSite caller = {});   // the user picks in Combo1
   std::wstring FieldText(int text_n);
 
   // Focus and activation as the user changes them.
-  void ShowMainWindow();                               // shown and active
-  void PutFocus(int id);                               // the user clicks or tabs into a widget
+  void ShowMainWindow(CallSite caller = {});           // shown and active
+  void PutFocus(int id, CallSite caller = {});         // the user clicks or tabs into a widget
   bool HasFocus(int id) const { return GetFocus() == Item(id); }
-  void ActivateWindow(HWND top);                       // another top-level window of this program
-  void ActivateMainWindow();                           // the user comes back
+  void ActivateWindow(HWND top, CallSite caller = {});  // another top-level window of this program
+  void ActivateMainWindow(CallSite caller = {});        // the user comes back
   // Pumps until the condition holds (or a few seconds pass); false on time-out.
   bool PumpUntil(const std::function<bool()>& condition);
 

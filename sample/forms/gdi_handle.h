@@ -1,12 +1,14 @@
-// One owner per GDI or clipboard handle: a handle type and the function that
-// frees it. `auto Free` keeps the function's calling convention on i686.
+// The program's one kind of handle owner: a handle type and the function that
+// frees it, for every GDI object and metafile a window keeps. `auto Free`
+// keeps the function's calling convention on i686. The scoped pairs
+// (GetDC/ReleaseDC, BeginPaint/EndPaint, SelectObject/restore, GlobalLock/GlobalUnlock) follow.
 #pragma once
 
 #include <windows.h>
 
 #include <utility>
 
-namespace sample {
+namespace forms {
 
 template <typename Handle, auto Free>
 class UniqueHandle {
@@ -37,6 +39,8 @@ using UniqueBitmap = UniqueHandle<HBITMAP, &::DeleteObject>;
 using UniqueEnhMetafile = UniqueHandle<HENHMETAFILE, &::DeleteEnhMetaFile>;
 using UniqueMetafile = UniqueHandle<HMETAFILE, &::DeleteMetaFile>;
 using UniqueMemoryDc = UniqueHandle<HDC, &::DeleteDC>;
+using UniqueFont = UniqueHandle<HFONT, &::DeleteObject>;
+using UniqueBrush = UniqueHandle<HBRUSH, &::DeleteObject>;
 
 // A window's device context, released to its window.
 class WindowDc {
@@ -51,6 +55,21 @@ class WindowDc {
 
  private:
   HWND hwnd_;
+  HDC dc_;
+};
+
+// A window's painting, from BeginPaint to EndPaint.
+class PaintScope {
+ public:
+  explicit PaintScope(HWND hwnd) : hwnd_(hwnd), dc_(BeginPaint(hwnd, &paint_)) {}
+  ~PaintScope() { EndPaint(hwnd_, &paint_); }
+  PaintScope(const PaintScope&) = delete;
+  PaintScope& operator=(const PaintScope&) = delete;
+  HDC dc() const { return dc_; }
+
+ private:
+  HWND hwnd_;
+  PAINTSTRUCT paint_{};
   HDC dc_;
 };
 
@@ -86,4 +105,4 @@ class GlobalLockScope {
   void* data_;
 };
 
-}  // namespace sample
+}  // namespace forms
