@@ -16,6 +16,7 @@
 #include "panel.h"
 #include "screen_units.h"
 #include "startup_sequence.h"
+#include "startup_timeline.h"
 #include "stream_form.h"
 #include "tab_order.h"
 #include "text_box.h"
@@ -98,9 +99,12 @@ void MainWindow::Create() {
   AdjustWindowRectEx(&frame, kMainWindowStyle, FALSE, 0);
   CreateWindowFrom({kMainWindowClass, 0, LoadIconW(nullptr, IDI_APPLICATION), 0, layout.caption, kMainWindowStyle,
                     frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top, nullptr, 0, L"", L""});
+  forms::MarkStartup("frame window created");
   CreateFonts();
+  forms::MarkStartup("fonts created");
   CreateWidgets();
   BindHandlers();
+  forms::MarkStartup("handlers bound");
   forms::AddMessageFilter(this);
   filter_added_ = true;
 }
@@ -114,10 +118,12 @@ void MainWindow::CreateFonts() {
 void MainWindow::CreateWidgets() {
   std::vector<const LayoutRow*> top = CreationOrder(kWindowId);
   for (const LayoutRow* row : top) CreateWidget(*row);
+  forms::MarkStartup("widgets on the window");
   for (const LayoutRow* panel : top) {
     if (panel->kind != WidgetKind::Panel) continue;
     for (const LayoutRow* row : CreationOrder(panel->id)) CreateWidget(*row);
   }
+  forms::MarkStartup("widgets on the panels");
 }
 
 void MainWindow::CreateWidget(const LayoutRow& row) {
@@ -126,7 +132,9 @@ void MainWindow::CreateWidget(const LayoutRow& row) {
   std::unique_ptr<forms::Widget> widget;
   switch (row.kind) {
     case WidgetKind::Control: {
+      forms::MarkStartup("widgets before the control");
       host_ = std::make_unique<ControlHost>(parent, row.id, placement.rect, this, options_.control_factory);
+      forms::MarkStartup("control created and activated");
       Microsoft::WRL::ComPtr<IDispatch> extender = host_->extender();
       if (options_.wrap_extender) extender = options_.wrap_extender(host_->extender());
       control_ = std::make_unique<MorvaneControl>(host_->dispatch(), extender);
@@ -176,7 +184,9 @@ bool MainWindow::Load() noexcept {
 
 void MainWindow::Show(int show_command) {
   ShowWindow(hwnd_, show_command);
+  forms::MarkStartup("shown");
   UpdateWindow(hwnd_);
+  forms::MarkStartup("first paint");
 }
 
 forms::Widget* MainWindow::FindWidget(int id) const {

@@ -2,6 +2,7 @@
 
 #include "number_to_text.h"
 #include "runtime_error.h"
+#include "startup_timeline.h"
 
 namespace sample {
 
@@ -50,6 +51,7 @@ void RunStartUp(SampleView& view) {
   view.Check(6).SetEnabled(control.HasOverlay());
   view.Check(8).SetState(CheckedFrom(control.StopOnLeftClick()));
   view.Check(9).SetState(CheckedFrom(control.StopOnRightClick()));
+  forms::MarkStartup("start-up: check boxes");
   view.Text(2).SetText(control.CaptureFileName());
   view.Text(3).SetText(convert::NumberToText(control.CaptureRate()));
   view.Text(5).SetText(convert::NumberToText(control.TimeLimit()));
@@ -59,12 +61,15 @@ void RunStartUp(SampleView& view) {
   view.Text(8).SetText(convert::NumberToText(control.CaptureHeight()));
   view.Text(10).SetText(convert::NumberToText(control.Width()));
   view.Text(11).SetText(convert::NumberToText(control.Height()));
+  forms::MarkStartup("start-up: fields");
   view.Check(7).SetState(1);
   view.Text(9).SetText(convert::NumberToText(control.PreviewRate()));
   control.PutStatusWindow(view.Text(4).hwnd());
+  forms::MarkStartup("start-up: preview rate and status window");
   view.Combo1().Clear();
   FillDeviceList(view);
   view.Combo1().SetSelected(0);
+  forms::MarkStartup("start-up: device list");
   view.SetStopFlag(kTrue);
 }
 

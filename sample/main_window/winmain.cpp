@@ -5,6 +5,7 @@
 
 #include "error_report.h"
 #include "main_window.h"
+#include "startup_timeline.h"
 
 namespace {
 
@@ -35,8 +36,10 @@ class OleSession {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show_command) {
+  forms::MarkStartup("entry");
   DeclareDpiAware();
   OleSession ole;
+  forms::MarkStartup("OLE initialized");
   if (FAILED(ole.result())) {
     forms::ShowErrorReport(nullptr, convert::RuntimeError(static_cast<long>(ole.result()), L""));
     return 1;
@@ -56,7 +59,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show_command) {
     }
     // A failure during start-up has been reported; the program ends.
     if (!window.Load()) return 1;
+    forms::MarkStartup("start-up calls done");
     window.Show(show_command);
+    forms::FinishStartupTimeline();
     exit_code = forms::RunMessageLoop();
   }
   return exit_code;
