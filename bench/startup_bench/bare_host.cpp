@@ -8,6 +8,7 @@
 #include <wrl/client.h>
 
 #include "bare_common.h"
+#include "startup_timeline.h"
 
 namespace {
 
@@ -100,10 +101,13 @@ class OleSession {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show_command) {
+  forms::MarkStartup("entry");
   OleSession ole;
   if (!ole.ok()) return 1;
+  forms::MarkStartup("OLE initialized");
   HWND window = bench::CreateBareWindow(&WindowProc);
   if (window == nullptr) return 1;
+  forms::MarkStartup("frame window created");
   CLSID clsid;
   ComPtr<IOleObject> control;
   if (FAILED(CLSIDFromProgID(L"MORVANELib.Morvane", &clsid)) ||
@@ -116,8 +120,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show_command) {
   int status = 1;
   if (SUCCEEDED(control->SetClientSite(&site)) &&
       SUCCEEDED(control->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, window, &rect))) {
+    forms::MarkStartup("control created and activated");
     ShowWindow(window, show_command);
+    forms::MarkStartup("shown");
     UpdateWindow(window);
+    forms::MarkStartup("first paint");
+    forms::FinishStartupTimeline();
     status = bench::RunMessageLoop();
   }
   control->Close(OLECLOSE_NOSAVE);

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "bare_common.h"
+#include "startup_timeline.h"
 
 namespace {
 
@@ -13,9 +14,14 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpara
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show_command) {
+  forms::MarkStartup("entry");
   HWND window = bench::CreateBareWindow(&WindowProc);
   if (window == nullptr) return 1;
+  forms::MarkStartup("frame window created");
   ShowWindow(window, show_command);
+  forms::MarkStartup("shown");
   UpdateWindow(window);
+  forms::MarkStartup("first paint");
+  forms::FinishStartupTimeline();
   return bench::RunMessageLoop();
 }

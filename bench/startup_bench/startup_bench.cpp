@@ -4,9 +4,9 @@
 // turn, round after round, so a busy moment on the machine hits all three;
 // medians are compared.
 //   startup_bench [launches] [--timeline]
-// With --timeline the sample is told, through SAMPLE_STARTUP_TIMELINE, to
-// write its start-up marks to a file; the marks of its median launch are
-// printed with the time each step took.
+// With --timeline each program is told, through SAMPLE_STARTUP_TIMELINE, to
+// write its start-up marks to a file; the marks of each one's median launch
+// are printed with the time each step took.
 #include <windows.h>
 
 #include <algorithm>
@@ -70,6 +70,7 @@ struct Program {
   const wchar_t* name;
   std::wstring path;
   std::vector<double> launches_ms;
+  std::vector<std::string> timelines;  // one a launch, with --timeline
 };
 
 // One launch: milliseconds until the window shows, or a negative number.
@@ -137,8 +138,8 @@ std::string ReadWholeFile(const std::wstring& path) {
 }
 
 // The marks are lines of "<microseconds since process start> <name>".
-void PrintTimeline(const std::string& marks, double launch_ms) {
-  std::printf("\nstart-up timeline of the sample's median launch (%.1f ms to visible):\n", launch_ms);
+void PrintTimeline(const wchar_t* program, const std::string& marks, double launch_ms) {
+  std::printf("\nstart-up timeline of %ls, its median launch (%.1f ms to visible):\n", program, launch_ms);
   std::printf("%10s %10s  %s\n", "at us", "step us", "mark");
   long long previous = 0;
   size_t at = 0;
@@ -169,22 +170,21 @@ int wmain(int argc, wchar_t** argv) {
     }
   }
   const std::wstring folder = Folder();
-  std::vector<Program> programs = {{L"sample", folder + L"sample.exe", {}},
-                                   {L"bare_host", folder + L"bare_host.exe", {}},
-                                   {L"bare_window", folder + L"bare_window.exe", {}}};
+  std::vector<Program> programs = {{L"sample", folder + L"sample.exe", {}, {}},
+                                   {L"bare_host", folder + L"bare_host.exe", {}, {}},
+                                   {L"bare_window", folder + L"bare_window.exe", {}, {}}};
   const std::wstring timeline_file = timeline ? TempFile(L"sample_startup_timeline.txt") : std::wstring();
-  std::vector<std::string> timelines;
   // One launch of each before measuring: the first start of a program pays
   // for loading it from disk, which no later start does.
   for (Program& program : programs) Launch(program.path, {});
   for (int round = 0; round < launches; ++round) {
     for (size_t k = 0; k < programs.size(); ++k) {
       Program& program = programs[(k + round) % programs.size()];
-      const bool is_sample = &program == &programs[0];
-      const double ms = Launch(program.path, is_sample ? timeline_file : std::wstring());
+      if (timeline) DeleteFileW(timeline_file.c_str());
+      const double ms = Launch(program.path, timeline_file);
       if (ms < 0) return 1;
       program.launches_ms.push_back(ms);
-      if (is_sample && timeline) timelines.push_back(ReadWholeFile(timeline_file));
+      if (timeline) program.timelines.push_back(ReadWholeFile(timeline_file));
       Sleep(100);
     }
   }
@@ -201,18 +201,20 @@ int wmain(int argc, wchar_t** argv) {
   std::printf("sample / bare_window %.2fx\n", sample / window);
   std::printf("bare_host / bare_window %.2fx (what OLE and the control cost)\n", host / window);
   std::printf("goal (sample <= %.1f x bare_host): %s\n", kGoal, sample <= kGoal * host ? "met" : "NOT met");
-  if (timeline) {
-    const auto& runs = programs[0].launches_ms;
+  for (const Program& program : programs) {
+    if (!timeline) break;
+    const auto& runs = program.launches_ms;
+    const double median = Median(runs);
     const size_t median_run = static_cast<size_t>(
-        std::min_element(runs.begin(), runs.end(), [sample](double a, double b) {
-          return std::abs(a - sample) < std::abs(b - sample);
+        std::min_element(runs.begin(), runs.end(), [median](double a, double b) {
+          return std::abs(a - median) < std::abs(b - median);
         }) - runs.begin());
-    if (timelines[median_run].empty()) {
-      std::printf("\nthe sample wrote no timeline\n");
+    if (program.timelines[median_run].empty()) {
+      std::printf("\n%ls wrote no timeline\n", program.name);
     } else {
-      PrintTimeline(timelines[median_run], runs[median_run]);
+      PrintTimeline(program.name, program.timelines[median_run], runs[median_run]);
     }
-    DeleteFileW(timeline_file.c_str());
   }
+  if (timeline) DeleteFileW(timeline_file.c_str());
   return 0;
 }
