@@ -5,7 +5,7 @@
 //   control_dispatch.cpp     IDispatch and the member table
 //   control_properties.cpp   property getters and setters
 //   control_methods.cpp      still frames, saving, device names
-//   control_capture.cpp      the capture loop
+//   control_capture.cpp      starting a capture (capture_session.cpp runs it)
 //   control_preview.cpp      preview and overlay drawing
 //   control_ole_object.cpp   IOleObject
 //   control_in_place.cpp     IOleInPlaceObject, IOleInPlaceActiveObject, IOleControl
@@ -276,6 +276,9 @@ class Control final : public IDispatch,
   // The message-only window that owns our clipboard data, made on first use.
   HWND ClipboardOwner();
 
+  // The capture runs in a session of its own, which reads and updates the
+  // capture state below.
+  friend class CaptureSession;
   HRESULT RunCapture(bool to_file);
   // Asks a running capture to end at its next frame; the first reason given wins.
   void RequestStop(StopReason reason);
