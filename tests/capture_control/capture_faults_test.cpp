@@ -5,7 +5,9 @@
 // as an error with its description.
 //
 // The control is linked in and created directly, with the device of
-// fault_devices.cpp and this program's own operator new.
+// fault_devices.cpp (this program's MakeSyntheticDevices, so the control's
+// library leaves its own devices out of the link) and this program's own
+// operator new.
 #include <olectl.h>
 
 #include <algorithm>
@@ -76,7 +78,8 @@ class CaptureFaultTest : public ControlTest {
     return nullptr;
   }
   // What every failed capture must leave: the end events after the error,
-  // no capture running, the preview back.
+  // no capture running, the preview back. Callers set a SCOPED_TRACE, so a
+  // failure here names their line.
   void ExpectEndedByError(const EventSink& sink, LONG captured) {
     const std::vector<DISPID> expected = {kEventCaptureStarted, kEventError, kEventCaptureStopped,
                                          kEventCaptureComplete};
@@ -128,7 +131,10 @@ TEST_F(CaptureFaultTest, DeviceThatThrowsEndsTheCaptureAsAnError) {
     if (row.fault == RenderFault::kCaptureError) {
       EXPECT_EQ(kRenderFaultText, capture.description);
     }
-    ExpectEndedByError(sink_, 3);
+    {
+      SCOPED_TRACE("the capture ended by its error");
+      ExpectEndedByError(sink_, 3);
+    }
 
     if (!row.to_file) continue;
     // The file is finished: three frames, their sound, every index.
@@ -158,7 +164,10 @@ TEST_F(CaptureFaultTest, MemoryRunningOutWhileRaisingAnEventEndsTheCaptureAsAnEr
   EXPECT_EQ(E_OUTOFMEMORY, capture.scode);
   EXPECT_FALSE(capture.description.empty());
   // The third frame was taken; raising its event is what failed.
-  ExpectEndedByError(sink_, 3);
+  {
+    SCOPED_TRACE("the capture ended by its error");
+    ExpectEndedByError(sink_, 3);
+  }
   for (std::size_t i = 0; i + 1 < more_sinks_.size(); ++i) {
     EXPECT_NE(nullptr, Last(more_sinks_[i], kEventCaptureComplete)) << "sink " << i;
   }
@@ -186,3 +195,9 @@ TEST_F(CaptureFaultTest, SinkThatThrowsLeavesTheOthersAndTheCaptureAlone) {
 
 }  // namespace
 }  // namespace morvane_test
+
+namespace morvane {
+
+std::vector<std::unique_ptr<VideoDevice>> MakeSyntheticDevices() { return morvane_test::MakeFaultDevices(); }
+
+}  // namespace morvane
