@@ -21,12 +21,24 @@ class CaptureTest : public ControlTest {
     ControlTest::SetUp();
     ASSERT_EQ(S_OK, host_->Advise(&sink_));
   }
-  void Configure(double rate, double seconds, int width, int height) {
-    ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCaptureRate, Var::R8(rate).v).hr);
-    ASSERT_EQ(S_OK, PutProperty(control(), dispid::kTimeLimit, Var::R8(seconds).v).hr);
-    ASSERT_EQ(S_OK, PutProperty(control(), dispid::kTimeLimitEnabled, Var::I2(1).v).hr);
-    ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCaptureWidth, Var::R8(width).v).hr);
-    ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCaptureHeight, Var::R8(height).v).hr);
+  // Rate, time limit and size of the next capture; the caller asserts the
+  // result, so a refused put names the test's line.
+  ::testing::AssertionResult Configure(double rate, double seconds, int width, int height) {
+    const struct {
+      DISPID id;
+      Var value;
+    } puts[] = {
+        {dispid::kCaptureRate, Var::R8(rate)},          {dispid::kTimeLimit, Var::R8(seconds)},
+        {dispid::kTimeLimitEnabled, Var::I2(1)},        {dispid::kCaptureWidth, Var::R8(width)},
+        {dispid::kCaptureHeight, Var::R8(height)},
+    };
+    for (const auto& put : puts) {
+      const CallResult result = PutProperty(control(), put.id, put.value.v);
+      if (result.hr != S_OK) {
+        return ::testing::AssertionFailure() << "put of DISPID " << put.id << " answered 0x" << std::hex << result.hr;
+      }
+    }
+    return ::testing::AssertionSuccess();
   }
   std::vector<DISPID> IdsWithout(DISPID skipped) const {
     std::vector<DISPID> ids;
@@ -43,7 +55,7 @@ class CaptureTest : public ControlTest {
 };
 
 TEST_F(CaptureTest, FileCaptureRaisesItsEventsInOrderAndWritesTheFile) {
-  Configure(10, 1, 320, 240);
+  ASSERT_TRUE(Configure(10, 1, 320, 240));
   ASSERT_EQ(S_OK, PutProperty(control(), dispid::kAudioRecording, Var::I2(1).v).hr);  // with the tone track
   ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCaptureFileName, Var::Text(OutPath(L"capture.avi").c_str()).v).hr);
   ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCallbackEnabled, Var::Bool(true).v).hr);
@@ -91,7 +103,7 @@ TEST_F(CaptureTest, FileCaptureRaisesItsEventsInOrderAndWritesTheFile) {
 }
 
 TEST_F(CaptureTest, StreamCaptureStopsWhenTheHandlerSetsTheStopFlag) {
-  Configure(20, 5, 160, 120);
+  ASSERT_TRUE(Configure(20, 5, 160, 120));
   ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCallbackEnabled, Var::Bool(true).v).hr);
   int frames = 0;
   sink_.on_event = [&](DISPID id, DISPPARAMS* params) {
@@ -107,7 +119,7 @@ TEST_F(CaptureTest, StreamCaptureStopsWhenTheHandlerSetsTheStopFlag) {
 }
 
 TEST_F(CaptureTest, CallsMadeFromInsideACaptureAreRefusedOrServed) {
-  Configure(20, 5, 160, 120);
+  ASSERT_TRUE(Configure(20, 5, 160, 120));
   ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCallbackEnabled, Var::Bool(true).v).hr);
   std::vector<CallResult> nested;
   int frames = 0;
@@ -136,7 +148,7 @@ TEST_F(CaptureTest, CallsMadeFromInsideACaptureAreRefusedOrServed) {
 }
 
 TEST_F(CaptureTest, UnwritableCaptureFileIsAnErrorBeforeAnyEvent) {
-  Configure(10, 1, 160, 120);
+  ASSERT_TRUE(Configure(10, 1, 160, 120));
   const wchar_t* const names[] = {L"Z:\\no\\such\\folder\\c.avi", L"Z:\\tmp"};
   for (const wchar_t* name : names) {
     ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCaptureFileName, Var::Text(name).v).hr);
@@ -178,7 +190,7 @@ void PressWhenShown(const wchar_t* title, int button) {
 }
 
 TEST_F(CaptureTest, ConfirmationDecidesWhetherTheCaptureRuns) {
-  Configure(10, 1, 160, 120);
+  ASSERT_TRUE(Configure(10, 1, 160, 120));
   ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCaptureFileName, Var::Text(OutPath(L"confirmed.avi").c_str()).v).hr);
   ASSERT_EQ(S_OK, PutProperty(control(), dispid::kConfirmBeforeCapture, Var::I2(1).v).hr);
   struct Row {
@@ -207,7 +219,7 @@ TEST_F(CaptureTest, ClicksInTheControlStopOnlyWhenAskedTo) {
       {dispid::kStopOnRightClick, 1, WM_RBUTTONDOWN, true},
       {dispid::kStopOnRightClick, 0, WM_RBUTTONDOWN, false},
   };
-  Configure(20, 1, 160, 120);
+  ASSERT_TRUE(Configure(20, 1, 160, 120));
   ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCallbackEnabled, Var::Bool(true).v).hr);
   for (const Row& row : rows) {
     SCOPED_TRACE(row.message);
@@ -232,7 +244,7 @@ TEST_F(CaptureTest, ClicksInTheControlStopOnlyWhenAskedTo) {
 }
 
 TEST_F(CaptureTest, ClosingTheControlDuringACaptureEndsIt) {
-  Configure(20, 5, 160, 120);
+  ASSERT_TRUE(Configure(20, 5, 160, 120));
   ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCallbackEnabled, Var::Bool(true).v).hr);
   int frames = 0;
   sink_.on_event = [&](DISPID id, DISPPARAMS*) {
@@ -249,7 +261,7 @@ TEST_F(CaptureTest, ClosingTheControlDuringACaptureEndsIt) {
 }
 
 TEST_F(CaptureTest, QuitMessageEndsTheCaptureAndIsLeftForTheHost) {
-  Configure(20, 5, 160, 120);
+  ASSERT_TRUE(Configure(20, 5, 160, 120));
   ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCallbackEnabled, Var::Bool(true).v).hr);
   int frames = 0;
   sink_.on_event = [&](DISPID id, DISPPARAMS*) {
@@ -286,7 +298,7 @@ TEST_F(CaptureTest, OverlayAndPreviewExcludeEachOther) {
 }
 
 TEST_F(CaptureTest, ClipboardHoldsTheCurrentFrame) {
-  Configure(10, 1, 160, 120);
+  ASSERT_TRUE(Configure(10, 1, 160, 120));
   ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCallbackEnabled, Var::Bool(true).v).hr);
   std::vector<BYTE> last;
   sink_.on_event = [&](DISPID id, DISPPARAMS* params) {

@@ -6,6 +6,8 @@
 #include <cwchar>
 #include <thread>
 
+#include <gtest/gtest-spi.h>
+
 #include "control_fixture.h"
 
 namespace morvane_test {
@@ -122,6 +124,20 @@ TEST_F(ControlTest, EventInterfaceIsFoundByIndexAsAContainerBindsIt) {
   event_info->ReleaseTypeAttr(attributes);
 }
 
+// The test container is strict: a site call the control has no reason to
+// make fails the test that made it.
+TEST_F(ControlTest, TheContainerFailsOnCallsItDoesNotExpect) {
+  ComPtr<IOleObject> object;
+  ASSERT_EQ(S_OK, control()->QueryInterface(IID_PPV_ARGS(&object)));
+  ComPtr<IOleClientSite> site;
+  ASSERT_EQ(S_OK, object->GetClientSite(&site));
+  ASSERT_NE(nullptr, site.Get());
+  EXPECT_NONFATAL_FAILURE(site->ShowObject(), "IOleClientSite::ShowObject");
+  ComPtr<IOleInPlaceSite> in_place;
+  ASSERT_EQ(S_OK, site.As(&in_place));
+  EXPECT_NONFATAL_FAILURE(in_place->OnUIActivate(), "IOleInPlaceSite::OnUIActivate");
+}
+
 TEST_F(ControlTest, ConnectionPointCookiesAreCheckedOnUnadvise) {
   ComPtr<IConnectionPointContainer> container;
   ASSERT_EQ(S_OK, control()->QueryInterface(IID_PPV_ARGS(&container)));
@@ -205,19 +221,25 @@ TEST_F(ControlTest, SettingsPersistForTheNextControl) {
   EXPECT_STREQ(L"C:\\TEMP\\KEEP.AVI", GetProperty(second.control(), dispid::kCaptureFileName).value.v.bstrVal);
 }
 
-void StoreValue(const wchar_t* name, DWORD type, const void* data, DWORD size) {
+// Puts a value where the control keeps its settings; the caller asserts the
+// result.
+::testing::AssertionResult StoreValue(const wchar_t* name, DWORD type, const void* data, DWORD size) {
   HKEY key = nullptr;
-  ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExW(HKEY_CURRENT_USER, kTestSettingsKey, 0, nullptr, 0, KEY_SET_VALUE,
-                                             nullptr, &key, nullptr));
+  const LONG created = ::RegCreateKeyExW(HKEY_CURRENT_USER, kTestSettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                                         &key, nullptr);
+  if (created != ERROR_SUCCESS) return ::testing::AssertionFailure() << "settings key not created: " << created;
   ::RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size);
   ::RegCloseKey(key);
+  return ::testing::AssertionSuccess();
 }
 
-void StoreText(const wchar_t* name, const wchar_t* text) {
-  StoreValue(name, REG_SZ, text, static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t)));
+::testing::AssertionResult StoreText(const wchar_t* name, const wchar_t* text) {
+  return StoreValue(name, REG_SZ, text, static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t)));
 }
 
-void StoreNumber(const wchar_t* name, DWORD number) { StoreValue(name, REG_DWORD, &number, sizeof(number)); }
+::testing::AssertionResult StoreNumber(const wchar_t* name, DWORD number) {
+  return StoreValue(name, REG_DWORD, &number, sizeof(number));
+}
 
 double ReadNumber(IDispatch* control, DISPID id) {
   Var number;
@@ -256,9 +278,9 @@ TEST_F(ControlTest, StoredValuesAreTakenOnlyInsideTheirRange) {
     SCOPED_TRACE(row.name);
     ::RegDeleteTreeW(HKEY_CURRENT_USER, kTestSettingsKey);
     if (row.text) {
-      StoreText(row.value_name, row.text);
+      ASSERT_TRUE(StoreText(row.value_name, row.text));
     } else {
-      StoreNumber(row.value_name, row.number);
+      ASSERT_TRUE(StoreNumber(row.value_name, row.number));
     }
     TestHost next;
     ASSERT_TRUE(next.ok());
