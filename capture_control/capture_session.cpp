@@ -132,7 +132,7 @@ void CaptureSession::Start() {
   control_.SetStatus(status_);
   const Settings& settings = control_.settings_;
   limit_ = settings.time_limit_enabled && settings.time_limit > 0 ? FramesForTimeLimit(settings.time_limit, rate_)
-                                                                   : std::numeric_limits<std::int64_t>::max();
+                                                                  : std::numeric_limits<std::int64_t>::max();
   frequency_ = Frequency();
   clock_.emplace(frequency_, Now(), rate_);
   last_status_ = Now();
@@ -240,8 +240,7 @@ void CaptureSession::WriteAudio() {
 }
 
 bool CaptureSession::ShowFrame() {
-  if (control_.callback_enabled_ &&
-      control_.FireStreamFrame(format_.width, format_.height, block_.data(), bits_)) {
+  if (control_.callback_enabled_ && control_.FireStreamFrame(format_.width, format_.height, block_.data(), bits_)) {
     return false;
   }
   if (control_.preview_ && control_.window_) {
@@ -253,8 +252,7 @@ bool CaptureSession::ShowFrame() {
   const std::int64_t after = Now();
   if ((after - last_status_) * 1000 >= kStatusIntervalMs * frequency_) {
     last_status_ = after;
-    FormatCaptureStatus(status_, std::size(status_), !to_file_, control_.captured_frames_,
-                        control_.dropped_frames_);
+    FormatCaptureStatus(status_, std::size(status_), !to_file_, control_.captured_frames_, control_.dropped_frames_);
     control_.SetStatus(status_);
   }
   return true;

@@ -240,8 +240,7 @@ class Control final : public IDispatch,
   HRESULT FailWith(HRESULT scode, const std::wstring& text);
   // Invoke's part after the parameters were checked, inside the guard: a
   // put, a method call or a get, as flags ask for and the member offers.
-  HRESULT InvokeMember(const DispatchMember& row, WORD flags, DISPPARAMS& params, VARIANT* result,
-                       UINT* arg_error);
+  HRESULT InvokeMember(const DispatchMember& row, WORD flags, DISPPARAMS& params, VARIANT* result, UINT* arg_error);
   HRESULT InvokeGet(const DispatchMember& row, DISPPARAMS& params, VARIANT* result);
   HRESULT InvokePut(const DispatchMember& row, DISPPARAMS& params, UINT* arg_error);
   HRESULT InvokeMethod(const DispatchMember& row, DISPPARAMS& params, VARIANT* result, UINT* arg_error);

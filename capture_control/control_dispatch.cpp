@@ -37,8 +37,7 @@ constexpr MemberRow Property(DISPID id, const wchar_t* name, VARTYPE type, Gette
 constexpr MemberRow ReadOnly(DISPID id, const wchar_t* name, VARTYPE type, Getter get) {
   return {id, name, type, get, nullptr, nullptr, 0, MessageId::kNotAValue};
 }
-constexpr MemberRow Call(DISPID id, const wchar_t* name, Method call, VARTYPE argument = VT_EMPTY,
-                         UINT arguments = 0) {
+constexpr MemberRow Call(DISPID id, const wchar_t* name, Method call, VARTYPE argument = VT_EMPTY, UINT arguments = 0) {
   return {id, name, argument, nullptr, nullptr, call, arguments, MessageId::kNotAValue};
 }
 

@@ -450,8 +450,8 @@ avi::MainHeader AviWriter::MainHeaderFor(const HeaderClaim& claim) const {
   header.microseconds_per_frame = us;
   header.max_bytes_per_second = Clamp32(video_rate + (has_audio ? audio_format_->BytesPerSecond() : 0));
   header.padding_granularity = 0;
-  header.flags = (claim.has_idx1 ? avi::kAvifHasIndex : 0) | (has_audio ? avi::kAvifIsInterleaved : 0) |
-                 avi::kAvifWasCaptureFile;
+  header.flags =
+      (claim.has_idx1 ? avi::kAvifHasIndex : 0) | (has_audio ? avi::kAvifIsInterleaved : 0) | avi::kAvifWasCaptureFile;
   header.total_frames = claim.first_frames;
   header.initial_frames = 0;
   header.streams = has_audio ? 2 : 1;

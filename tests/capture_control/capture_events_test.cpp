@@ -28,8 +28,8 @@ class CaptureTest : public ControlTest {
       DISPID id;
       Var value;
     } puts[] = {
-        {dispid::kCaptureRate, Var::R8(rate)},          {dispid::kTimeLimit, Var::R8(seconds)},
-        {dispid::kTimeLimitEnabled, Var::I2(1)},        {dispid::kCaptureWidth, Var::R8(width)},
+        {dispid::kCaptureRate, Var::R8(rate)},     {dispid::kTimeLimit, Var::R8(seconds)},
+        {dispid::kTimeLimitEnabled, Var::I2(1)},   {dispid::kCaptureWidth, Var::R8(width)},
         {dispid::kCaptureHeight, Var::R8(height)},
     };
     for (const auto& put : puts) {
@@ -126,11 +126,12 @@ TEST_F(CaptureTest, CallsMadeFromInsideACaptureAreRefusedOrServed) {
   sink_.on_event = [&](DISPID id, DISPPARAMS* params) {
     if (id != kEventStreamFrame) return;
     if (++frames == 2) {
-      nested.push_back(CallMethod(control(), dispid::kStartCapture));                                  // another capture
-      nested.push_back(CallMethod(control(), dispid::kStartStreamCapture));                                  // another stream capture
-      nested.push_back(CallMethod(control(), dispid::kSaveCaptureFile, {Var::Text(OutPath(L"x.avi").c_str()).v}));  // file still open
-      nested.push_back(PutProperty(control(), dispid::kCaptureWidth, Var::R8(640).v));                 // size mid-capture
-      nested.push_back(GetProperty(control(), dispid::kCapturing));                                 // Capturing
+      nested.push_back(CallMethod(control(), dispid::kStartCapture));        // another capture
+      nested.push_back(CallMethod(control(), dispid::kStartStreamCapture));  // another stream capture
+      nested.push_back(CallMethod(control(), dispid::kSaveCaptureFile,
+                                  {Var::Text(OutPath(L"x.avi").c_str()).v}));           // file still open
+      nested.push_back(PutProperty(control(), dispid::kCaptureWidth, Var::R8(640).v));  // size mid-capture
+      nested.push_back(GetProperty(control(), dispid::kCapturing));                     // Capturing
       nested.push_back(CallMethod(control(), dispid::kSaveBitmap, {Var::Text(OutPath(L"nested.bmp").c_str()).v}));
       *params->rgvarg[0].piVal = 1;
     }

@@ -82,7 +82,7 @@ class CaptureFaultTest : public ControlTest {
   // failure here names their line.
   void ExpectEndedByError(const EventSink& sink, LONG captured) {
     const std::vector<DISPID> expected = {kEventCaptureStarted, kEventError, kEventCaptureStopped,
-                                         kEventCaptureComplete};
+                                          kEventCaptureComplete};
     EXPECT_EQ(expected, EndingIds(sink));
     const Event* stopped = Last(sink, kEventCaptureStopped);
     ASSERT_NE(nullptr, stopped);

@@ -141,25 +141,32 @@ TEST_F(ControlTest, BadDispatchCallsAreRefused) {
     bool names_argument;  // arg_error names argument 0
   };
   const Row rows[] = {
-      {"SaveBitmap without its file name", dispid::kSaveBitmap, kMethod, {&missing, nullptr, 1, 0}, DISP_E_PARAMNOTOPTIONAL, true},
-      {"DeviceName without its index", dispid::kDeviceName, kMethod, {&missing, nullptr, 1, 0}, DISP_E_PARAMNOTOPTIONAL, true},
-      {"CopyFrameToDC without its DC", dispid::kCopyFrameToDC, kMethod, {&missing, nullptr, 1, 0}, DISP_E_PARAMNOTOPTIONAL, true},
-      {"SaveCaptureFile, missing by reference", dispid::kSaveCaptureFile, kMethod, {&missing_by_reference, nullptr, 1, 0},
+      {"SaveBitmap without its file name", dispid::kSaveBitmap, kMethod, {&missing, nullptr, 1, 0},
        DISP_E_PARAMNOTOPTIONAL, true},
+      {"DeviceName without its index", dispid::kDeviceName, kMethod, {&missing, nullptr, 1, 0},
+       DISP_E_PARAMNOTOPTIONAL, true},
+      {"CopyFrameToDC without its DC", dispid::kCopyFrameToDC, kMethod, {&missing, nullptr, 1, 0},
+       DISP_E_PARAMNOTOPTIONAL, true},
+      {"SaveCaptureFile, missing by reference", dispid::kSaveCaptureFile, kMethod,
+       {&missing_by_reference, nullptr, 1, 0}, DISP_E_PARAMNOTOPTIONAL, true},
       {"CaptureRate put without a value", dispid::kCaptureRate, DISPATCH_PROPERTYPUT, {&missing, &put_id, 1, 1},
        DISP_E_PARAMNOTOPTIONAL, true},
       {"CaptureWidth put without a value", dispid::kCaptureWidth, DISPATCH_PROPERTYPUT, {&missing, &put_id, 1, 1},
        DISP_E_PARAMNOTOPTIONAL, true},
-      {"DeviceName by reference to nothing", dispid::kDeviceName, kMethod, {&null_short, nullptr, 1, 0}, DISP_E_TYPEMISMATCH, true},
-      {"SaveBitmap by reference to nothing", dispid::kSaveBitmap, kMethod, {&null_text, nullptr, 1, 0}, DISP_E_TYPEMISMATCH, true},
-      {"method, one argument, no array", dispid::kSaveBitmap, kMethod, {nullptr, nullptr, 1, 0}, DISP_E_BADPARAMCOUNT, false},
-      {"put, one argument, no array", dispid::kCaptureRate, DISPATCH_PROPERTYPUT, {nullptr, &put_id, 1, 1}, DISP_E_BADPARAMCOUNT,
-       false},
-      {"get, one argument, no array", dispid::kCaptureRate, DISPATCH_PROPERTYGET, {nullptr, nullptr, 1, 0}, DISP_E_BADPARAMCOUNT, false},
-      {"more names than arguments", dispid::kCaptureRate, DISPATCH_PROPERTYPUT, {&missing, two_named, 1, 2}, DISP_E_BADPARAMCOUNT,
-       false},
-      {"named arguments without their array", dispid::kCaptureRate, DISPATCH_PROPERTYPUT, {&missing, nullptr, 1, 1}, E_INVALIDARG,
-       false},
+      {"DeviceName by reference to nothing", dispid::kDeviceName, kMethod, {&null_short, nullptr, 1, 0},
+       DISP_E_TYPEMISMATCH, true},
+      {"SaveBitmap by reference to nothing", dispid::kSaveBitmap, kMethod, {&null_text, nullptr, 1, 0},
+       DISP_E_TYPEMISMATCH, true},
+      {"method, one argument, no array", dispid::kSaveBitmap, kMethod, {nullptr, nullptr, 1, 0},
+       DISP_E_BADPARAMCOUNT, false},
+      {"put, one argument, no array", dispid::kCaptureRate, DISPATCH_PROPERTYPUT, {nullptr, &put_id, 1, 1},
+       DISP_E_BADPARAMCOUNT, false},
+      {"get, one argument, no array", dispid::kCaptureRate, DISPATCH_PROPERTYGET, {nullptr, nullptr, 1, 0},
+       DISP_E_BADPARAMCOUNT, false},
+      {"more names than arguments", dispid::kCaptureRate, DISPATCH_PROPERTYPUT, {&missing, two_named, 1, 2},
+       DISP_E_BADPARAMCOUNT, false},
+      {"named arguments without their array", dispid::kCaptureRate, DISPATCH_PROPERTYPUT, {&missing, nullptr, 1, 1},
+       E_INVALIDARG, false},
       {"put without DISPID_PROPERTYPUT", dispid::kCaptureRate, DISPATCH_PROPERTYPUT, {&missing, nullptr, 1, 0},
        DISP_E_PARAMNOTOPTIONAL, false},
       {"a member that does not exist", 999, kMethod, {nullptr, nullptr, 0, 0}, DISP_E_MEMBERNOTFOUND, false},
@@ -177,7 +184,8 @@ TEST_F(ControlTest, BadDispatchCallsAreRefused) {
   // No DISPPARAMS at all is an empty list; an interface id other than
   // IID_NULL is refused.
   EXPECT_EQ(S_OK, InvokeRaw(control(), dispid::kCaptureRate, DISPATCH_PROPERTYGET, nullptr).hr);
-  EXPECT_EQ(DISP_E_UNKNOWNINTERFACE, InvokeRaw(control(), dispid::kCaptureRate, DISPATCH_PROPERTYGET, nullptr, IID_IDispatch).hr);
+  EXPECT_EQ(DISP_E_UNKNOWNINTERFACE,
+            InvokeRaw(control(), dispid::kCaptureRate, DISPATCH_PROPERTYGET, nullptr, IID_IDispatch).hr);
 }
 
 TEST_F(ControlTest, ReadOnlyMembersAnswerWhatTheDeviceOffers) {
@@ -273,7 +281,7 @@ TEST_F(ControlTest, BadValuesAreRefusedWithADescription) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    if (row.id == 9) {
+    if (row.id == dispid::kOverlay) {
       ASSERT_EQ(S_OK, PutProperty(control(), dispid::kDeviceIndex, Var::I2(1).v).hr);
     }
     CallResult before = GetProperty(control(), row.id);
@@ -286,7 +294,7 @@ TEST_F(ControlTest, BadValuesAreRefusedWithADescription) {
     if (before.hr == S_OK) {
       EXPECT_EQ(VARCMP_EQ, ::VarCmp(&before.value.v, &after.value.v, 0, 0)) << "the value was kept";
     }
-    if (row.id == 9) {
+    if (row.id == dispid::kOverlay) {
       ASSERT_EQ(S_OK, PutProperty(control(), dispid::kDeviceIndex, Var::I2(0).v).hr);
     }
   }
@@ -344,7 +352,8 @@ TEST_F(ControlTest, CopyFrameToDcDrawsTheFrameAtItsNaturalSize) {
   HGDIOBJ previous = ::SelectObject(memory, bitmap);
   std::fill_n(static_cast<DWORD*>(bits), 400 * 300, 0x00123456u);
 
-  CallResult copy = CallMethod(control(), dispid::kCopyFrameToDC, {Var::I4(static_cast<LONG>(reinterpret_cast<LONG_PTR>(memory))).v});
+  CallResult copy =
+      CallMethod(control(), dispid::kCopyFrameToDC, {Var::I4(static_cast<LONG>(reinterpret_cast<LONG_PTR>(memory))).v});
   EXPECT_EQ(S_OK, copy.hr);
   EXPECT_EQ(VARIANT_TRUE, copy.value.v.boolVal);
   ::GdiFlush();

@@ -365,12 +365,18 @@ TEST_F(ControlTest, DialogsApplyOnOkAndKeepEverythingOnCancel) {
     double expected;
   };
   const Row rows[] = {
-      {"format cancel", dispid::kShowFormatDialog, L"ﾋﾞﾃﾞｵ ﾌｫｰﾏｯﾄ", IDCANCEL, [](HWND d) { Select(d, 0, 4); }, dispid::kCaptureWidth, 320},
-      {"format 640x480", dispid::kShowFormatDialog, L"ﾋﾞﾃﾞｵ ﾌｫｰﾏｯﾄ", IDOK, [](HWND d) { Select(d, 0, 4); }, dispid::kCaptureWidth, 640},
-      {"format height", dispid::kShowFormatDialog, L"ﾋﾞﾃﾞｵ ﾌｫｰﾏｯﾄ", IDOK, nullptr, dispid::kCaptureHeight, 480},
-      {"format 160x120", dispid::kShowFormatDialog, L"ﾋﾞﾃﾞｵ ﾌｫｰﾏｯﾄ", IDOK, [](HWND d) { Select(d, 0, 0); }, dispid::kCaptureHeight, 120},
-      {"source", dispid::kShowSourceDialog, L"ﾋﾞﾃﾞｵ ｿｰｽ", IDOK, [](HWND d) { Select(d, 0, 1); }, dispid::kDeviceCount, 3},
-      {"audio", dispid::kShowAudioDialog, L"ｵｰﾃﾞｨｵ ﾌｫｰﾏｯﾄ", IDOK, [](HWND d) { Select(d, 0, 2); }, dispid::kDeviceCount, 3},
+      {"format cancel", dispid::kShowFormatDialog, L"ﾋﾞﾃﾞｵ ﾌｫｰﾏｯﾄ", IDCANCEL,
+       [](HWND d) { Select(d, 0, 4); }, dispid::kCaptureWidth, 320},
+      {"format 640x480", dispid::kShowFormatDialog, L"ﾋﾞﾃﾞｵ ﾌｫｰﾏｯﾄ", IDOK,
+       [](HWND d) { Select(d, 0, 4); }, dispid::kCaptureWidth, 640},
+      {"format height", dispid::kShowFormatDialog, L"ﾋﾞﾃﾞｵ ﾌｫｰﾏｯﾄ", IDOK,
+       nullptr, dispid::kCaptureHeight, 480},
+      {"format 160x120", dispid::kShowFormatDialog, L"ﾋﾞﾃﾞｵ ﾌｫｰﾏｯﾄ", IDOK,
+       [](HWND d) { Select(d, 0, 0); }, dispid::kCaptureHeight, 120},
+      {"source", dispid::kShowSourceDialog, L"ﾋﾞﾃﾞｵ ｿｰｽ", IDOK,
+       [](HWND d) { Select(d, 0, 1); }, dispid::kDeviceCount, 3},
+      {"audio", dispid::kShowAudioDialog, L"ｵｰﾃﾞｨｵ ﾌｫｰﾏｯﾄ", IDOK,
+       [](HWND d) { Select(d, 0, 2); }, dispid::kDeviceCount, 3},
       {"compression", dispid::kShowCompressionDialog, L"ﾋﾞﾃﾞｵ圧縮", IDOK, nullptr, dispid::kDeviceCount, 3},
   };
   for (const Row& row : rows) {

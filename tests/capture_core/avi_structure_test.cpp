@@ -15,10 +15,10 @@ namespace {
 
 namespace avi = morvane::avi;
 using coretest::AviChunk;
+using coretest::FourCcAt;
 using coretest::FourCcText;
 using coretest::Le32;
 using coretest::Le64;
-using coretest::FourCcAt;
 
 struct Case {
   const char* name;
