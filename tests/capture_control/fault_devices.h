@@ -1,7 +1,12 @@
-// The one device of the capture fault tests. This program defines
-// MakeSyntheticDevices itself, so the control's library leaves its own
-// devices out of the link and the control renders through this one.
+// The device of the fault tests: it draws colour bars, and its Render
+// throws when a test arms it. The control owns the device, so the test arms
+// it through the one RenderFaults the device reads.
 #pragma once
+
+#include <memory>
+#include <vector>
+
+#include "video_device.h"
 
 namespace morvane_test {
 
@@ -15,9 +20,14 @@ enum class RenderFault {
 // The device's text for kCaptureError.
 extern const wchar_t kRenderFaultText[];
 
-// Makes the device's n-th Render call from now (0: the next) throw.
+// Makes the device's n-th Render call from now (0: the next) throw, once.
 void ArmRenderFault(RenderFault fault, int at_call);
+// Makes every Render call throw until disarmed (RenderFault::kNone).
+void ArmRenderFaultAlways(RenderFault fault);
 // Render calls so far.
 int RenderCalls();
+
+// A list holding one fault device, as MakeSyntheticDevices returns it.
+std::vector<std::unique_ptr<morvane::VideoDevice>> MakeFaultDevices();
 
 }  // namespace morvane_test

@@ -1,5 +1,6 @@
 // Faults injected below the control's boundaries: a device whose render
-// throws (our own error, or something that is no std::exception at all) and
+// throws (our own error, or something that is no std::exception at all; the
+// device of fault_devices.cpp) and
 // an allocation that fails, during a preview tick, a paint and COM calls.
 // The host must live on and be told.
 #include <gtest/gtest.h>
@@ -15,42 +16,12 @@
 #include "control.h"
 #include "control_fixture.h"
 #include "control_window.h"
-#include "core/capture_error.h"
-#include "video_device.h"
+#include "fault_devices.h"
 
 namespace morvane_test {
 namespace {
 
 enum class Fault { kNone, kCaptureError, kForeignThrow, kAllocation };
-
-struct ForeignError {};  // thrown by code that knows nothing of std::exception
-
-class FaultyDevice final : public morvane::VideoDevice {
- public:
-  explicit FaultyDevice(Fault* fault) : fault_(fault) {}
-  const wchar_t* Name() const override { return L"faulty"; }
-  bool HasFormatDialog() const override { return false; }
-  bool HasSourceDialog() const override { return false; }
-  bool HasOverlay() const override { return true; }
-  const std::vector<morvane::FrameSize>& Sizes() const override { return sizes_; }
-  std::vector<const wchar_t*> SourceChoices() const override { return {}; }
-  void SelectSource(int) override {}
-  int SelectedSource() const override { return 0; }
-  void Render(const morvane::FrameFormat& format, std::uint8_t* bits, std::int64_t, std::int64_t) override {
-    switch (*fault_) {
-      case Fault::kCaptureError:
-        throw morvane::CaptureError(morvane::CaptureErrorKind::kInvalidFormat, L"ﾃｽﾄ: 描画できません", 0);
-      case Fault::kForeignThrow:
-        throw ForeignError{};
-      default:
-        std::fill_n(bits, format.ImageSize(), std::uint8_t{0x40});
-    }
-  }
-
- private:
-  Fault* fault_;
-  std::vector<morvane::FrameSize> sizes_{{320, 240}};
-};
 
 class FaultInjectionTest : public ::testing::Test {
  protected:
@@ -58,31 +29,30 @@ class FaultInjectionTest : public ::testing::Test {
     ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr)));
     ::SetEnvironmentVariableW(L"MORVANE_SETTINGS_KEY", kTestSettingsKey);
     ::RegDeleteTreeW(HKEY_CURRENT_USER, kTestSettingsKey);
-    std::vector<std::unique_ptr<morvane::VideoDevice>> devices;
-    devices.push_back(std::make_unique<FaultyDevice>(&fault_));
     ComPtr<IUnknown> object;
-    ASSERT_EQ(S_OK, morvane::Control::CreateWithDevices(std::move(devices), IID_PPV_ARGS(&object)));
+    ASSERT_EQ(S_OK, morvane::Control::CreateWithDevices(MakeFaultDevices(), IID_PPV_ARGS(&object)));
     host_ = std::make_unique<TestHost>(object);
     ASSERT_TRUE(host_->ok()) << std::hex << host_->create_result();
     ASSERT_EQ(S_OK, host_->Advise(&sink_));
     status_ = ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD, 0, 250, 200, 20, host_->window(), nullptr, nullptr, nullptr);
-    ASSERT_EQ(S_OK, PutProperty(control(), 5, Var::I4(static_cast<LONG>(reinterpret_cast<LONG_PTR>(status_))).v).hr);
+    const Var status = Var::I4(static_cast<LONG>(reinterpret_cast<LONG_PTR>(status_)));
+    ASSERT_EQ(S_OK, PutProperty(control(), dispid::kStatusWindow, status.v).hr);
   }
   void TearDown() override {
-    coretest::FailAllocationsFrom(SIZE_MAX);
-    fault_ = Fault::kNone;
+    Disarm();
     host_.reset();
     ::OleUninitialize();
   }
   IDispatch* control() { return host_->control(); }
   void Arm(Fault fault) {
-    fault_ = fault;
+    if (fault == Fault::kCaptureError) ArmRenderFaultAlways(RenderFault::kCaptureError);
+    if (fault == Fault::kForeignThrow) ArmRenderFaultAlways(RenderFault::kForeign);
     // Smaller than one 320x240 frame, far above anything else the control
     // allocates on the way.
     if (fault == Fault::kAllocation) coretest::FailAllocationsFrom(320 * 240 * 3 - 1);
   }
   void Disarm() {
-    fault_ = Fault::kNone;
+    ArmRenderFaultAlways(RenderFault::kNone);
     coretest::FailAllocationsFrom(SIZE_MAX);
   }
   std::wstring StatusText() const {
@@ -92,12 +62,11 @@ class FaultInjectionTest : public ::testing::Test {
   }
   const Event* LastError() const {
     for (auto it = sink_.events.rbegin(); it != sink_.events.rend(); ++it) {
-      if (it->id == 2) return &*it;
+      if (it->id == kEventError) return &*it;
     }
     return nullptr;
   }
 
-  Fault fault_ = Fault::kNone;
   EventSink sink_;
   HWND status_ = nullptr;
   std::unique_ptr<TestHost> host_;
@@ -125,7 +94,7 @@ TEST_P(WindowFaultTest, PreviewStopsAndTheHostIsTold) {
   const FaultRow& row = GetParam();
   HWND window = host_->control_window();
   ASSERT_NE(nullptr, window);
-  ASSERT_EQ(S_OK, PutProperty(control(), 2, Var::I2(1).v).hr);  // Preview on
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kPreview, Var::I2(1).v).hr);
   sink_.events.clear();
   Arm(row.fault);
   ::SendMessageW(window, row.message, morvane::kPreviewTimer, 0);
@@ -139,16 +108,16 @@ TEST_P(WindowFaultTest, PreviewStopsAndTheHostIsTold) {
   ASSERT_EQ(VT_BSTR, error->arguments[1].v.vt);
   EXPECT_GT(::SysStringLen(error->arguments[1].v.bstrVal), 0u);
   EXPECT_EQ(std::wstring(error->arguments[1].v.bstrVal), StatusText()) << "the status line says why";
-  CallResult preview = GetProperty(control(), 2);
+  CallResult preview = GetProperty(control(), dispid::kPreview);
   EXPECT_EQ(VARIANT_FALSE, preview.value.v.boolVal) << "the preview stopped";
 
   // The control goes on working: a paint draws, and the preview restarts.
   sink_.events.clear();
   ::SendMessageW(window, WM_PAINT, 0, 0);
-  ASSERT_EQ(S_OK, PutProperty(control(), 2, Var::I2(1).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kPreview, Var::I2(1).v).hr);
   ::SendMessageW(window, WM_TIMER, morvane::kPreviewTimer, 0);
   EXPECT_EQ(nullptr, LastError());
-  EXPECT_EQ(VARIANT_TRUE, GetProperty(control(), 2).value.v.boolVal);
+  EXPECT_EQ(VARIANT_TRUE, GetProperty(control(), dispid::kPreview).value.v.boolVal);
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, WindowFaultTest, ::testing::ValuesIn(kWindowFaults),
@@ -178,16 +147,16 @@ TEST_F(FaultInjectionTest, ComCallsAnswerAnErrorWithItsDescription) {
   HDC memory = ::CreateCompatibleDC(screen);
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    ASSERT_EQ(S_OK, PutProperty(control(), 22, Var::R8(row.copy_width).v).hr);
+    ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCaptureWidth, Var::R8(row.copy_width).v).hr);
     Arm(row.fault);
-    CallResult copy = CallMethod(control(), 32);  // CopyToClipboard
+    CallResult copy = CallMethod(control(), dispid::kCopyToClipboard);
     Disarm();
     EXPECT_EQ(DISP_E_EXCEPTION, copy.hr);
     EXPECT_EQ(row.scode, copy.scode) << std::hex << copy.scode;
     EXPECT_EQ(L"Morvane", copy.source);
     EXPECT_FALSE(copy.description.empty());
 
-    ASSERT_EQ(S_OK, PutProperty(control(), 22, Var::R8(row.draw_width).v).hr);
+    ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCaptureWidth, Var::R8(row.draw_width).v).hr);
     ::SetErrorInfo(0, nullptr);
     Arm(row.fault);
     RECTL bounds{0, 0, 32, 32};

@@ -1,5 +1,6 @@
 #include "test_support.h"
 
+#include <gtest/gtest.h>
 #include <oleauto.h>
 
 #include <algorithm>
@@ -127,6 +128,17 @@ std::vector<DISPID> EventSink::Ids() const {
   return ids;
 }
 
+namespace {
+
+HRESULT Unexpected(const char* call) {
+  ADD_FAILURE() << "the container did not expect " << call;
+  return E_NOTIMPL;
+}
+
+}  // namespace
+
+// The container's site, strict: it answers what in-place activation needs
+// and fails the test on any other call.
 class TestHost::Site final : public IOleClientSite, public IOleInPlaceSite {
  public:
   explicit Site(HWND window) : window_(window) {}
@@ -151,29 +163,17 @@ class TestHost::Site final : public IOleClientSite, public IOleInPlaceSite {
     if (count == 0) delete this;
     return static_cast<ULONG>(count);
   }
-  STDMETHODIMP SaveObject() override { return E_NOTIMPL; }
-  STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker** moniker) override {
-    *moniker = nullptr;
-    return E_NOTIMPL;
-  }
-  STDMETHODIMP GetContainer(IOleContainer** container) override {
-    *container = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP ShowObject() override { return S_OK; }
-  STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
-  STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
+  // What the control asks of its site when it is activated in place and
+  // deactivated.
   STDMETHODIMP GetWindow(HWND* window) override {
     *window = window_;
     return S_OK;
   }
-  STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
   STDMETHODIMP CanInPlaceActivate() override { return S_OK; }
   STDMETHODIMP OnInPlaceActivate() override {
     ++activations;
     return S_OK;
   }
-  STDMETHODIMP OnUIActivate() override { return S_OK; }
   STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document, LPRECT position,
                                 LPRECT clip, LPOLEINPLACEFRAMEINFO info) override {
     *frame = nullptr;
@@ -186,15 +186,31 @@ class TestHost::Site final : public IOleClientSite, public IOleInPlaceSite {
     info->cAccelEntries = 0;
     return S_OK;
   }
-  STDMETHODIMP Scroll(SIZE) override { return E_NOTIMPL; }
-  STDMETHODIMP OnUIDeactivate(BOOL) override { return S_OK; }
   STDMETHODIMP OnInPlaceDeactivate() override {
     ++deactivations;
     return S_OK;
   }
-  STDMETHODIMP DiscardUndoState() override { return S_OK; }
-  STDMETHODIMP DeactivateAndUndo() override { return S_OK; }
-  STDMETHODIMP OnPosRectChange(LPCRECT) override { return S_OK; }
+
+  // Nothing else: a call the control has no reason to make fails the test.
+  STDMETHODIMP SaveObject() override { return Unexpected("IOleClientSite::SaveObject"); }
+  STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker** moniker) override {
+    *moniker = nullptr;
+    return Unexpected("IOleClientSite::GetMoniker");
+  }
+  STDMETHODIMP GetContainer(IOleContainer** container) override {
+    *container = nullptr;
+    return Unexpected("IOleClientSite::GetContainer");
+  }
+  STDMETHODIMP ShowObject() override { return Unexpected("IOleClientSite::ShowObject"); }
+  STDMETHODIMP OnShowWindow(BOOL) override { return Unexpected("IOleClientSite::OnShowWindow"); }
+  STDMETHODIMP RequestNewObjectLayout() override { return Unexpected("IOleClientSite::RequestNewObjectLayout"); }
+  STDMETHODIMP ContextSensitiveHelp(BOOL) override { return Unexpected("IOleWindow::ContextSensitiveHelp"); }
+  STDMETHODIMP OnUIActivate() override { return Unexpected("IOleInPlaceSite::OnUIActivate"); }
+  STDMETHODIMP Scroll(SIZE) override { return Unexpected("IOleInPlaceSite::Scroll"); }
+  STDMETHODIMP OnUIDeactivate(BOOL) override { return Unexpected("IOleInPlaceSite::OnUIDeactivate"); }
+  STDMETHODIMP DiscardUndoState() override { return Unexpected("IOleInPlaceSite::DiscardUndoState"); }
+  STDMETHODIMP DeactivateAndUndo() override { return Unexpected("IOleInPlaceSite::DeactivateAndUndo"); }
+  STDMETHODIMP OnPosRectChange(LPCRECT) override { return Unexpected("IOleInPlaceSite::OnPosRectChange"); }
 
  private:
   HWND window_;

@@ -186,10 +186,10 @@ TEST(AviFailure, BadFormatsAndBuffersAreRefused) {
   writer.WriteAudio(frame.data(), 8);
   writer.Close();
   EXPECT_THROW(writer.WriteVideoFrame(frame.data(), kSmall.ImageSize()), CaptureError);
-  std::vector<coretest::Chunk> chunks;
-  ASSERT_EQ(coretest::WalkRiff(bytes, &chunks), "");
-  EXPECT_EQ(coretest::ReadFacts(bytes, chunks).avih_frames, 1u);
-  EXPECT_EQ(coretest::ReadFacts(bytes, chunks).audio_length, 2u);
+  const coretest::AviWalk walk = coretest::WalkAvi(bytes);
+  ASSERT_TRUE(walk.ok()) << walk.error;
+  EXPECT_EQ(walk.avih_frames, 1u);
+  EXPECT_EQ(walk.audio_length, 2u);
 }
 
 TEST(AviFailure, FullIndexStopsCleanlyAndKeepsTheFile) {
@@ -205,11 +205,10 @@ TEST(AviFailure, FullIndexStopsCleanlyAndKeepsTheFile) {
     EXPECT_EQ(e.kind(), CaptureErrorKind::kFileTooLong);
   }
   writer.Close();  // the file itself is fine
-  std::vector<coretest::Chunk> chunks;
-  ASSERT_EQ(coretest::WalkRiff(bytes, &chunks), "");
-  const auto facts = coretest::ReadFacts(bytes, chunks);
-  EXPECT_EQ(facts.avih_frames, 8u);
-  EXPECT_TRUE(facts.has_indx);
+  const coretest::AviWalk walk = coretest::WalkAvi(bytes);
+  ASSERT_TRUE(walk.ok()) << walk.error;
+  EXPECT_EQ(walk.avih_frames, 8u);
+  EXPECT_TRUE(walk.has_indx);
 }
 
 TEST(AviFailure, DestructorFinishesAnAbandonedFile) {
@@ -221,9 +220,9 @@ TEST(AviFailure, DestructorFinishesAnAbandonedFile) {
     for (int i = 0; i < 5; ++i) writer.WriteVideoFrame(frame.data(), frame.size());
   }
   const auto bytes = coretest::ReadWholeFile(path);
-  std::vector<coretest::Chunk> chunks;
-  ASSERT_EQ(coretest::WalkRiff(bytes, &chunks), "");
-  EXPECT_EQ(coretest::ReadFacts(bytes, chunks).avih_frames, 5u);
+  const coretest::AviWalk walk = coretest::WalkAvi(bytes);
+  ASSERT_TRUE(walk.ok()) << walk.error;
+  EXPECT_EQ(walk.avih_frames, 5u);
 }
 
 // Every write of a capture that spans several segments, made to fail in

@@ -5,6 +5,7 @@
 
 #include <optional>
 
+#include "avi_chunks.h"
 #include "avi_walk.h"
 #include "avi_writer.h"
 #include "pattern.h"
@@ -12,10 +13,12 @@
 
 namespace {
 
-using coretest::Chunk;
+namespace avi = morvane::avi;
+using coretest::AviChunk;
+using coretest::FourCcAt;
+using coretest::FourCcText;
 using coretest::Le32;
 using coretest::Le64;
-using coretest::FourCcAt;
 
 struct Case {
   const char* name;
@@ -68,17 +71,16 @@ TEST_P(AviStructure, ChunksIndexesAndCountsAgree) {
   EXPECT_EQ(walk.video_chunks, static_cast<std::uint32_t>(c.frames));
   EXPECT_EQ(walk.audio_bytes, c.frames * c.audio_bytes_per_frame);
   EXPECT_TRUE(walk.has_idx1 && walk.has_indx);
-  std::vector<Chunk> chunks;
-  ASSERT_EQ(coretest::WalkRiff(bytes, &chunks), "");
+  const std::vector<AviChunk>& chunks = walk.chunks;
   const int streams = c.audio ? 2 : 1;
   const std::uint32_t image = static_cast<std::uint32_t>(morvane::FrameFormat{c.width, c.height, 24}.ImageSize());
 
   // The fixed order of the first segment's header.
   std::vector<std::string> head;
-  for (const Chunk& ch : chunks) {
+  for (const AviChunk& ch : chunks) {
     if (ch.segment != 0 || ch.depth > 3) continue;
-    head.push_back(ch.list_type.empty() ? ch.id : ch.id + ":" + ch.list_type);
-    if (ch.list_type == "movi") break;
+    head.push_back(ch.list_type == 0 ? FourCcText(ch.id) : FourCcText(ch.id) + ":" + FourCcText(ch.list_type));
+    if (ch.list_type == avi::FourCc("movi")) break;
   }
   std::vector<std::string> expected = {"RIFF:AVI ", "LIST:hdrl", "avih", "LIST:strl", "strh", "strf", "indx"};
   if (c.audio) expected.insert(expected.end(), {"LIST:strl", "strh", "strf", "indx"});
@@ -89,18 +91,18 @@ TEST_P(AviStructure, ChunksIndexesAndCountsAgree) {
   int segments = 0;
   int idx1_count = 0;
   std::vector<int> frames_per_segment;
-  for (const Chunk& ch : chunks) {
+  for (const AviChunk& ch : chunks) {
     if (ch.depth == 0) {
-      EXPECT_EQ(ch.list_type, segments == 0 ? "AVI " : "AVIX") << "segment " << segments;
+      EXPECT_EQ(FourCcText(ch.list_type), segments == 0 ? "AVI " : "AVIX") << "segment " << segments;
       EXPECT_LE(ch.size + 8ull, std::max<std::uint64_t>(c.riff_limit, 1)) << "segment " << segments;
       ++segments;
       frames_per_segment.push_back(0);
     }
-    if (ch.id == "idx1") {
+    if (ch.id == avi::FourCc("idx1")) {
       ++idx1_count;
       EXPECT_EQ(ch.segment, 0);
     }
-    if (ch.id == "00db") {
+    if (ch.id == avi::FourCc("00db")) {
       EXPECT_EQ(ch.size, image);
       ++frames_per_segment.back();
     }
@@ -113,24 +115,23 @@ TEST_P(AviStructure, ChunksIndexesAndCountsAgree) {
     EXPECT_GT(segments, 2) << "the case should need segments";
   }
 
-  const coretest::AviFacts facts = coretest::ReadFacts(bytes, chunks);
-  EXPECT_EQ(facts.avih_frames, static_cast<std::uint32_t>(frames_per_segment[0]));
-  EXPECT_EQ(facts.video_length, static_cast<std::uint32_t>(c.frames));
-  EXPECT_EQ(facts.dmlh_frames, static_cast<std::uint32_t>(c.frames));
-  EXPECT_EQ(facts.avih_streams, static_cast<std::uint32_t>(streams));
-  EXPECT_EQ(facts.bi_size_image, image);
+  EXPECT_EQ(walk.avih_frames, static_cast<std::uint32_t>(frames_per_segment[0]));
+  EXPECT_EQ(walk.video_length, static_cast<std::uint32_t>(c.frames));
+  EXPECT_EQ(walk.dmlh_frames, static_cast<std::uint32_t>(c.frames));
+  EXPECT_EQ(walk.streams, streams);
+  EXPECT_EQ(walk.bi_size_image, image);
   const std::uint32_t flags = 0x10 | 0x10000 | (c.audio ? 0x100 : 0);
-  EXPECT_EQ(facts.avih_flags, flags);
+  EXPECT_EQ(walk.avih_flags, flags);
   if (c.audio) {
-    EXPECT_EQ(facts.audio_length, c.frames * c.audio_bytes_per_frame / c.audio->BlockAlign());
+    EXPECT_EQ(walk.audio_length, c.frames * c.audio_bytes_per_frame / c.audio->BlockAlign());
   }
 
   // idx1: every entry names a chunk of its id and size, offsets from 'movi'.
-  const Chunk* movi = nullptr;
-  const Chunk* idx1 = nullptr;
-  for (const Chunk& ch : chunks) {
-    if (ch.segment == 0 && ch.list_type == "movi") movi = &ch;
-    if (ch.id == "idx1") idx1 = &ch;
+  const AviChunk* movi = nullptr;
+  const AviChunk* idx1 = nullptr;
+  for (const AviChunk& ch : chunks) {
+    if (ch.segment == 0 && ch.list_type == avi::FourCc("movi")) movi = &ch;
+    if (ch.id == avi::FourCc("idx1")) idx1 = &ch;
   }
   ASSERT_TRUE(movi && idx1);
   int idx1_video = 0;
@@ -148,8 +149,8 @@ TEST_P(AviStructure, ChunksIndexesAndCountsAgree) {
 
   // Super index -> standard index -> data, per stream.
   int stream = 0;
-  for (const Chunk& ch : chunks) {
-    if (ch.id != "indx") continue;
+  for (const AviChunk& ch : chunks) {
+    if (ch.id != avi::FourCc("indx")) continue;
     SCOPED_TRACE("stream " + std::to_string(stream));
     const std::uint64_t d = ch.offset + 8;
     EXPECT_EQ(coretest::Le16(bytes, d), 4);
@@ -185,7 +186,7 @@ TEST_P(AviStructure, ChunksIndexesAndCountsAgree) {
       EXPECT_EQ(indexed, static_cast<std::uint64_t>(c.frames));
     } else {
       EXPECT_EQ(indexed, static_cast<std::uint64_t>(c.frames));
-      EXPECT_EQ(duration, facts.audio_length);
+      EXPECT_EQ(duration, walk.audio_length);
     }
     ++stream;
   }
@@ -202,16 +203,16 @@ TEST(AviStructure, FreshFileClaimsNothingUntilClosed) {
   std::vector<std::uint8_t> frame(morvane::FrameFormat{64, 48, 24}.ImageSize(), 7);
   for (int i = 0; i < 3; ++i) writer.WriteVideoFrame(frame.data(), frame.size());
   // Read the bytes as a crash would leave them: the headers speak of no frames.
-  std::vector<Chunk> chunks;
-  ASSERT_EQ(coretest::WalkRiff(std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 12 + Le32(bytes, 4) - 4), &chunks), "");
-  const coretest::AviFacts facts = coretest::ReadFacts(bytes, chunks);
-  EXPECT_EQ(facts.avih_frames, 0u);
-  EXPECT_EQ(facts.video_length, 0u);
-  EXPECT_FALSE(facts.has_indx);
+  const std::vector<std::uint8_t> claimed(bytes.begin(), bytes.begin() + 8 + Le32(bytes, 4));
+  const coretest::AviWalk fresh = coretest::WalkAvi(claimed);
+  ASSERT_TRUE(fresh.ok()) << fresh.error;
+  EXPECT_EQ(fresh.avih_frames, 0u);
+  EXPECT_EQ(fresh.video_length, 0u);
+  EXPECT_FALSE(fresh.has_indx);
   writer.Close();
-  chunks.clear();
-  ASSERT_EQ(coretest::WalkRiff(bytes, &chunks), "");
-  EXPECT_EQ(coretest::ReadFacts(bytes, chunks).avih_frames, 3u);
+  const coretest::AviWalk closed = coretest::WalkAvi(bytes);
+  ASSERT_TRUE(closed.ok()) << closed.error;
+  EXPECT_EQ(closed.avih_frames, 3u);
 }
 
 TEST(AviStructure, CrashAfterTheFirstSegmentKeepsItPlayable) {
@@ -246,10 +247,10 @@ TEST(AviStructure, RateIsReducedAndHeaderSizeIsStable) {
       morvane::AviWriter writer(std::make_unique<coretest::MemorySink>(&bytes), {{32, 32, 24}, row.us},
                                 std::nullopt);
     }
-    std::vector<Chunk> chunks;
-    ASSERT_EQ(coretest::WalkRiff(bytes, &chunks), "");
-    for (const Chunk& ch : chunks) {
-      if (ch.id != "strh") continue;
+    const coretest::AviWalk walk = coretest::WalkAvi(bytes);
+    ASSERT_TRUE(walk.ok()) << walk.error;
+    for (const AviChunk& ch : walk.chunks) {
+      if (ch.id != avi::FourCc("strh")) continue;
       EXPECT_EQ(Le32(bytes, ch.offset + 8 + 20), row.scale) << row.us;
       EXPECT_EQ(Le32(bytes, ch.offset + 8 + 24), row.rate) << row.us;
     }

@@ -30,6 +30,7 @@ constexpr std::uint32_t kSizeMask = 0x7FFFFFFFu;  // standard index: the top bit
 constexpr int kMaxDepth = 4;                      // RIFF > LIST hdrl > LIST strl > chunk
 constexpr std::size_t kAvihSize = 56;
 constexpr std::size_t kStrhSize = 48;
+constexpr std::size_t kBitmapInfoHeaderSize = 40;
 constexpr std::size_t kWaveFormatSize = 16;
 constexpr std::size_t kIndexFields = 24;  // both index kinds, before their entries
 
@@ -129,6 +130,7 @@ class Walker {
       chunk.parent_end = end;
       chunk.segment = segment;
       chunk.in_movi = in_movi;
+      chunk.depth = depth;
       if (chunk.size > end - at - 8) return Fail(FourCcText(chunk.id) + " runs past its list", at);
       const std::uint64_t data_end = at + 8 + chunk.size;
       const bool is_list = chunk.id == kList;
@@ -233,6 +235,9 @@ class Walker {
       if (type != (s == 0 ? FourCc("vids") : FourCc("auds"))) return Fail("stream of type " + FourCcText(type), strh.offset);
       (s == 0 ? walk_.video_length : walk_.audio_length) = U32(DataOf(layout_.strh[s]) + 32);
     }
+    const AviChunk& video_format = Chunk(layout_.strf[0]);
+    if (video_format.size < kBitmapInfoHeaderSize) return Fail("video strf too short", video_format.offset);
+    walk_.bi_size_image = U32(DataOf(layout_.strf[0]) + 20);
     if (streams == 2) {
       const AviChunk& strf = Chunk(layout_.strf[1]);
       if (strf.size < kWaveFormatSize) return Fail("audio strf too short", strf.offset);

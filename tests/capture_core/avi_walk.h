@@ -30,6 +30,7 @@ struct AviChunk {
   std::uint64_t parent_begin = 0;  // the data of the list it lies in (the file for a RIFF)
   std::uint64_t parent_end = 0;
   int segment = 0;
+  int depth = 0;                 // 0 for a RIFF segment, 1 for what lies directly in it, ...
   bool in_movi = false;          // directly inside a 'movi' list
 };
 
@@ -58,6 +59,7 @@ struct AviWalk {
   std::uint32_t video_length = 0;  // strh of the video stream
   std::uint32_t audio_length = 0;  // strh of the audio stream, in sample frames
   std::uint32_t dmlh_frames = 0;
+  std::uint32_t bi_size_image = 0;  // strf of the video stream
   // Which indexes the file has (each checked complete when present).
   bool has_idx1 = false;
   bool has_indx = false;

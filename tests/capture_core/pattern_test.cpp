@@ -18,11 +18,16 @@ struct Maker {
 const Maker kMakers[] = {{"colour_bars", morvane::MakeColourBars},
                          {"checkerboard", morvane::MakeMovingCheckerboard}};
 
-std::vector<std::uint8_t> Render(morvane::Pattern& p, const morvane::FrameFormat& f, std::int64_t n, std::int64_t us) {
+// An overrun is reported at the caller's line (the defaults are evaluated
+// where Render is called).
+std::vector<std::uint8_t> Render(morvane::Pattern& p, const morvane::FrameFormat& f, std::int64_t n, std::int64_t us,
+                                 const char* file = __builtin_FILE(), int line = __builtin_LINE()) {
   // Guard bytes past the end catch overruns even without the sanitizers.
   std::vector<std::uint8_t> bits(f.ImageSize() + 16, 0xEE);
   p.Render(f, bits.data(), n, us);
-  for (std::size_t i = f.ImageSize(); i < bits.size(); ++i) EXPECT_EQ(bits[i], 0xEE) << "overrun";
+  for (std::size_t i = f.ImageSize(); i < bits.size(); ++i) {
+    if (bits[i] != 0xEE) ADD_FAILURE_AT(file, line) << "overrun at byte " << i << " of " << f.ImageSize();
+  }
   bits.resize(f.ImageSize());
   return bits;
 }

@@ -77,69 +77,6 @@ std::string FourCcAt(const std::vector<std::uint8_t>& b, std::uint64_t at) {
   return std::string(b.begin() + static_cast<std::ptrdiff_t>(at), b.begin() + static_cast<std::ptrdiff_t>(at + 4));
 }
 
-namespace {
-std::string WalkList(const std::vector<std::uint8_t>& b, std::uint64_t begin, std::uint64_t end, int depth,
-                     int segment, std::vector<Chunk>* chunks) {
-  std::uint64_t at = begin;
-  while (at < end) {
-    if (at % 2 != 0) return "chunk at odd offset " + std::to_string(at);
-    if (at + 8 > end) return "truncated chunk header at " + std::to_string(at);
-    Chunk c{FourCcAt(b, at), "", at, Le32(b, at + 4), depth, segment};
-    const std::uint64_t data_end = at + 8 + c.size;
-    if (data_end > end) return c.id + " at " + std::to_string(at) + " runs past its parent";
-    const bool is_list = c.id == "LIST" || c.id == "RIFF";
-    if (is_list) c.list_type = FourCcAt(b, at + 8);
-    chunks->push_back(c);
-    if (is_list) {
-      const std::string inner = WalkList(b, at + 12, data_end, depth + 1, segment, chunks);
-      if (!inner.empty()) return inner;
-    }
-    at = data_end + (c.size & 1);
-  }
-  return "";
-}
-}  // namespace
-
-std::string WalkRiff(const std::vector<std::uint8_t>& b, std::vector<Chunk>* chunks) {
-  std::uint64_t at = 0;
-  int segment = 0;
-  while (at < b.size()) {
-    if (FourCcAt(b, at) != "RIFF") return "no RIFF at " + std::to_string(at);
-    const std::uint64_t end = at + 8 + Le32(b, at + 4);
-    if (end > b.size()) return "RIFF segment " + std::to_string(segment) + " runs past the file";
-    chunks->push_back(Chunk{"RIFF", FourCcAt(b, at + 8), at, Le32(b, at + 4), 0, segment});
-    const std::string inner = WalkList(b, at + 12, end, 1, segment, chunks);
-    if (!inner.empty()) return inner;
-    at = end + (end & 1);
-    ++segment;
-  }
-  return "";
-}
-
-AviFacts ReadFacts(const std::vector<std::uint8_t>& b, const std::vector<Chunk>& chunks) {
-  AviFacts f;
-  int strh_seen = 0;
-  for (const Chunk& c : chunks) {
-    const std::uint64_t d = c.offset + 8;
-    if (c.id == "avih") {
-      f.avih_flags = Le32(b, d + 12);
-      f.avih_frames = Le32(b, d + 16);
-      f.avih_streams = Le32(b, d + 24);
-    } else if (c.id == "strh") {
-      (strh_seen++ == 0 ? f.video_length : f.audio_length) = Le32(b, d + 32);
-    } else if (c.id == "strf" && strh_seen == 1) {
-      f.bi_size_image = Le32(b, d + 20);
-    } else if (c.id == "dmlh") {
-      f.dmlh_frames = Le32(b, d);
-    } else if (c.id == "indx") {
-      f.has_indx = true;
-    } else if (c.id == "RIFF" && c.segment == 0) {
-      f.first_riff_end = c.offset + 8 + c.size;
-    }
-  }
-  return f;
-}
-
 std::vector<std::uint8_t> ReadWholeFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

@@ -1,6 +1,6 @@
 // Helpers shared by the capture-core tests: an in-memory sink that can run
-// out of space, a RIFF walker written from the file layout (not from the
-// writer), and small file and process utilities.
+// out of space, and small file and process utilities. Capture files are
+// read by the walker of avi_walk.h.
 #pragma once
 
 #include <cstdint>
@@ -55,35 +55,6 @@ std::uint32_t Le32(const std::vector<std::uint8_t>& b, std::uint64_t at);
 std::uint16_t Le16(const std::vector<std::uint8_t>& b, std::uint64_t at);
 std::uint64_t Le64(const std::vector<std::uint8_t>& b, std::uint64_t at);
 std::string FourCcAt(const std::vector<std::uint8_t>& b, std::uint64_t at);
-
-// One chunk or list of a RIFF file as found on disk.
-struct Chunk {
-  std::string id;         // "RIFF", "LIST", "00db", ...
-  std::string list_type;  // for RIFF and LIST: "AVI ", "movi", ...
-  std::uint64_t offset;   // of the chunk header
-  std::uint32_t size;     // the size field
-  int depth;              // 0 for the RIFF segments
-  int segment;            // which RIFF segment, from 0
-};
-
-// Walks every RIFF segment and every list inside; returns an empty string
-// when the structure holds (sizes inside their parents, chunks at even
-// offsets), otherwise what is wrong.
-std::string WalkRiff(const std::vector<std::uint8_t>& bytes, std::vector<Chunk>* chunks);
-
-// What a file's headers say, read from the bytes.
-struct AviFacts {
-  std::uint32_t avih_frames = 0;
-  std::uint32_t avih_flags = 0;
-  std::uint32_t avih_streams = 0;
-  std::uint32_t video_length = 0;  // strh length of stream 0
-  std::uint32_t audio_length = 0;  // strh length of stream 1, in samples
-  std::uint32_t dmlh_frames = 0;
-  std::uint32_t bi_size_image = 0;
-  std::uint64_t first_riff_end = 0;
-  bool has_indx = false;
-};
-AviFacts ReadFacts(const std::vector<std::uint8_t>& bytes, const std::vector<Chunk>& chunks);
 
 std::vector<std::uint8_t> ReadWholeFile(const std::filesystem::path& path);
 
