@@ -13,6 +13,7 @@
 #include <string>
 
 #include "control.h"
+#include "dispatch_ids.h"
 #include "morvane_guids.h"
 
 namespace {
@@ -157,17 +158,17 @@ int wmain(int argc, wchar_t** argv) {
     VARIANT name;
     name.vt = VT_BSTR;
     name.bstrVal = ::SysAllocString(file.c_str());
-    Put(control.Get(), 1, name);
+    Put(control.Get(), morvane::dispid::kCaptureFileName, name);
     ::SysFreeString(name.bstrVal);
-    Put(control.Get(), 22, Number(640));
-    Put(control.Get(), 23, Number(480));
-    Put(control.Get(), 4, Number(30));
-    Put(control.Get(), 8, Number(seconds));
-    Put(control.Get(), 7, Flag(true));
-    Put(control.Get(), 17, Flag(true));
+    Put(control.Get(), morvane::dispid::kCaptureWidth, Number(640));
+    Put(control.Get(), morvane::dispid::kCaptureHeight, Number(480));
+    Put(control.Get(), morvane::dispid::kCaptureRate, Number(30));
+    Put(control.Get(), morvane::dispid::kTimeLimit, Number(seconds));
+    Put(control.Get(), morvane::dispid::kTimeLimitEnabled, Flag(true));
+    Put(control.Get(), morvane::dispid::kCallbackEnabled, Flag(true));
     std::printf("640x480 at 30 fps for %.1f s\n", seconds);
-    status |= Run(control.Get(), 26, "file capture");
-    status |= Run(control.Get(), 35, "stream capture");
+    status |= Run(control.Get(), morvane::dispid::kStartCapture, "file capture");
+    status |= Run(control.Get(), morvane::dispid::kStartStreamCapture, "stream capture");
   }
   ::DeleteFileW(file.c_str());
   ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Morvane\\CaptureBench");
