@@ -8,6 +8,7 @@
 #include <wrl/client.h>
 
 #include "bare_common.h"
+#include "ole_session.h"
 #include "startup_timeline.h"
 
 namespace {
@@ -84,26 +85,12 @@ class BareSite final : public IOleClientSite, public IOleInPlaceSite {
   RECT rect_;
 };
 
-class OleSession {
- public:
-  OleSession() : hr_(OleInitialize(nullptr)) {}
-  ~OleSession() {
-    if (SUCCEEDED(hr_)) OleUninitialize();
-  }
-  OleSession(const OleSession&) = delete;
-  OleSession& operator=(const OleSession&) = delete;
-  bool ok() const { return SUCCEEDED(hr_); }
-
- private:
-  HRESULT hr_;
-};
-
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show_command) {
   forms::MarkStartup("entry");
-  OleSession ole;
-  if (!ole.ok()) return 1;
+  forms::OleSession ole;
+  if (FAILED(ole.result())) return 1;
   forms::MarkStartup("OLE initialized");
   HWND window = bench::CreateBareWindow(&WindowProc);
   if (window == nullptr) return 1;

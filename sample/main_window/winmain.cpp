@@ -5,6 +5,7 @@
 
 #include "error_report.h"
 #include "main_window.h"
+#include "ole_session.h"
 #include "startup_timeline.h"
 
 namespace {
@@ -19,26 +20,12 @@ void DeclareDpiAware() {
   if (set_aware != nullptr) set_aware();
 }
 
-class OleSession {
- public:
-  OleSession() : hr_(OleInitialize(nullptr)) {}
-  ~OleSession() {
-    if (SUCCEEDED(hr_)) OleUninitialize();
-  }
-  OleSession(const OleSession&) = delete;
-  OleSession& operator=(const OleSession&) = delete;
-  HRESULT result() const { return hr_; }
-
- private:
-  HRESULT hr_;
-};
-
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show_command) {
   forms::MarkStartup("entry");
   DeclareDpiAware();
-  OleSession ole;
+  forms::OleSession ole;
   forms::MarkStartup("OLE initialized");
   if (FAILED(ole.result())) {
     forms::ShowErrorReport(nullptr, convert::RuntimeError(static_cast<long>(ole.result()), L""));

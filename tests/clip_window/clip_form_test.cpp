@@ -14,6 +14,7 @@
 
 #include "clipboard_fill.h"
 #include "runtime_error.h"
+#include "window_probe.h"
 
 namespace {
 
@@ -27,17 +28,8 @@ constexpr COLORREF kBlue = RGB(0, 0, 255);
 constexpr COLORREF kYellow = RGB(255, 255, 0);
 constexpr COLORREF kCyan = RGB(0, 255, 255);
 
-void Pump() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-}
-
-COLORREF ClientPixel(HWND hwnd, int x, int y) {
-  HDC dc = GetDC(hwnd);
-  COLORREF c = GetPixel(dc, x, y);
-  ReleaseDC(hwnd, dc);
-  return c;
-}
+using test_support::ClientPixel;
+using test_support::Pump;
 
 struct BoxSeen {
   std::wstring text;

@@ -7,6 +7,7 @@
 
 #include "low_memory.h"
 #include "runtime_error.h"
+#include "window_probe.h"
 
 namespace {
 
@@ -18,17 +19,8 @@ constexpr COLORREF kGreen = RGB(0, 255, 0);
 constexpr COLORREF kBlue = RGB(0, 0, 255);
 constexpr COLORREF kMagenta = RGB(255, 0, 255);
 
-void Pump() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-}
-
-COLORREF ClientPixel(HWND hwnd, int x, int y) {
-  HDC dc = GetDC(hwnd);
-  COLORREF c = GetPixel(dc, x, y);
-  ReleaseDC(hwnd, dc);
-  return c;
-}
+using test_support::ClientPixel;
+using test_support::Pump;
 
 class StreamFormTest : public ::testing::Test {
  protected:

@@ -9,6 +9,7 @@
 #include "msgbox.h"
 #include "session.h"
 #include "text.h"
+#include "window_text.h"
 
 namespace uidriver {
 
@@ -25,23 +26,6 @@ struct Command {
 };
 
 // ---- helpers ---------------------------------------------------------------
-
-std::wstring ClassOf(HWND hwnd) {
-  wchar_t name[128] = {};
-  GetClassNameW(hwnd, name, 128);
-  return name;
-}
-
-std::wstring TextOf(HWND hwnd) {
-  DWORD_PTR length = 0;
-  if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length)) return {};
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  DWORD_PTR copied = 0;
-  SendMessageTimeoutW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, 2000,
-                      &copied);
-  text.resize(static_cast<size_t>(copied));
-  return text;
-}
 
 // Unix paths from the Linux side of a test reach Wine's programs through drive Z:.
 std::wstring WindowsPath(const std::string& path) {

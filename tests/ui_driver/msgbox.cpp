@@ -5,6 +5,8 @@
 #include <memory>
 #include <vector>
 
+#include "window_text.h"
+
 namespace uidriver {
 
 namespace {
@@ -33,23 +35,6 @@ const ButtonName kButtons[] = {
     {"ok", IDOK},       {"cancel", IDCANCEL}, {"abort", IDABORT}, {"retry", IDRETRY},
     {"ignore", IDIGNORE}, {"yes", IDYES},     {"no", IDNO},
 };
-
-std::wstring ClassOf(HWND hwnd) {
-  wchar_t name[64] = {};
-  GetClassNameW(hwnd, name, 64);
-  return name;
-}
-
-std::wstring TextOf(HWND hwnd) {
-  DWORD_PTR length = 0;
-  if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length)) return {};
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  DWORD_PTR copied = 0;
-  SendMessageTimeoutW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, 2000,
-                      &copied);
-  text.resize(static_cast<size_t>(copied));
-  return text;
-}
 
 struct DcDeleter {
   void operator()(HDC dc) const { DeleteDC(dc); }
