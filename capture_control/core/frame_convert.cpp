@@ -107,6 +107,21 @@ bool ConvertFrame(const SourceFrame& source, const std::uint8_t* data, std::size
   return true;
 }
 
+void ScaleFrame(const FrameFormat& from, const std::uint8_t* in, const FrameFormat& to, std::uint8_t* out) {
+  if (!IsValidFrameFormat(from) || !IsValidFrameFormat(to)) return;
+  const std::size_t padding = to.Stride() - static_cast<std::size_t>(to.width) * 3;
+  for (int row = 0; row < to.height; ++row) {
+    const std::int64_t from_row = static_cast<std::int64_t>(row) * from.height / to.height;
+    const std::uint8_t* in_row = in + static_cast<std::size_t>(from_row) * from.Stride();
+    std::uint8_t* out_row = out + static_cast<std::size_t>(row) * to.Stride();
+    for (int x = 0; x < to.width; ++x) {
+      const std::size_t from_x = static_cast<std::size_t>(static_cast<std::int64_t>(x) * from.width / to.width);
+      std::memcpy(out_row + x * 3, in_row + from_x * 3, 3);
+    }
+    if (padding) std::memset(out_row + to.Stride() - padding, 0, padding);
+  }
+}
+
 Bgr YuvToBgr(std::uint8_t y, std::uint8_t u, std::uint8_t v) {
   // BT.601 studio range in 8.8 fixed point, rounded:
   // R = 1.164 (Y-16) + 1.596 (V-128)

@@ -46,6 +46,11 @@ bool CanConvert(const SourceFrame& source, const FrameFormat& target);
 bool ConvertFrame(const SourceFrame& source, const std::uint8_t* data, std::size_t size, const FrameFormat& target,
                   std::uint8_t* out);
 
+// Nearest-neighbour resize between two frames of the control's layout, so a
+// device whose size differs from the one asked for still fills the picture.
+// Both formats must be valid (IsValidFrameFormat); padding bytes are zero.
+void ScaleFrame(const FrameFormat& from, const std::uint8_t* in, const FrameFormat& to, std::uint8_t* out);
+
 struct Bgr {
   std::uint8_t b, g, r;
 };

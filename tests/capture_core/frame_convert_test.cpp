@@ -176,3 +176,44 @@ TEST(FrameConvert, BuffersThatDisagreeWithTheirTypeAreRefusedUntouched) {
 }
 
 }  // namespace
+
+namespace {
+
+// A camera of another size than asked for fills the picture: each target
+// pixel is the source pixel under it, and nothing is written past the end.
+TEST(FrameConvert, ScaleTakesTheNearestPixel) {
+  struct Case {
+    int from_w, from_h, to_w, to_h;
+  };
+  const Case cases[] = {{32, 16, 17, 16}, {17, 19, 64, 40}, {640, 480, 320, 240}};
+  for (const Case& c : cases) {
+    FrameFormat from;
+    from.width = c.from_w;
+    from.height = c.from_h;
+    FrameFormat to;
+    to.width = c.to_w;
+    to.height = c.to_h;
+    std::vector<std::uint8_t> in(from.ImageSize());
+    for (int row = 0; row < from.height; ++row) {
+      for (int x = 0; x < from.width; ++x) {
+        std::uint8_t* p = in.data() + static_cast<std::size_t>(row) * from.Stride() + x * 3;
+        p[0] = static_cast<std::uint8_t>(x);
+        p[1] = static_cast<std::uint8_t>(row);
+        p[2] = 1;
+      }
+    }
+    std::vector<std::uint8_t> out(to.ImageSize() + 4, 0xEE);
+    morvane::ScaleFrame(from, in.data(), to, out.data());
+    for (std::size_t i = to.ImageSize(); i < out.size(); ++i) ASSERT_EQ(out[i], 0xEE);
+    for (int row = 0; row < to.height; ++row) {
+      for (int x = 0; x < to.width; ++x) {
+        const std::uint8_t* p = out.data() + static_cast<std::size_t>(row) * to.Stride() + x * 3;
+        ASSERT_EQ(p[0], static_cast<std::uint8_t>(x * from.width / to.width)) << x << "," << row;
+        ASSERT_EQ(p[1], static_cast<std::uint8_t>(row * from.height / to.height)) << x << "," << row;
+        ASSERT_EQ(p[2], 1);
+      }
+    }
+  }
+}
+
+}  // namespace
