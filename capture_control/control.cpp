@@ -7,6 +7,50 @@
 #include "morvane_guids.h"
 
 namespace morvane {
+namespace {
+
+template <typename Interface>
+void* As(Control* control) {
+  return static_cast<Interface*>(control);
+}
+
+struct InterfaceRow {
+  const IID* iid;
+  void* (*cast)(Control* control);
+  // Our dispatch members describe failures in EXCEPINFO and IErrorInfo;
+  // the others through IErrorInfo when their guard caught something.
+  bool error_info;
+};
+
+// Every interface the control answers for, and the base that serves it.
+const InterfaceRow kInterfaces[] = {
+    {&IID_IUnknown, &As<IDispatch>, false},
+    {&IID_IDispatch, &As<IDispatch>, true},
+    {&DIID__DMorvane, &As<IDispatch>, true},
+    {&IID_IOleObject, &As<IOleObject>, true},
+    {&IID_IOleWindow, &As<IOleInPlaceObject>, false},
+    {&IID_IOleInPlaceObject, &As<IOleInPlaceObject>, false},
+    {&IID_IOleInPlaceActiveObject, &As<IOleInPlaceActiveObject>, false},
+    {&IID_IOleControl, &As<IOleControl>, false},
+    {&IID_IViewObject, &As<IViewObject2>, true},
+    {&IID_IViewObject2, &As<IViewObject2>, true},
+    {&IID_IPersist, &As<IPersistStreamInit>, false},
+    {&IID_IPersistStreamInit, &As<IPersistStreamInit>, false},
+    {&IID_IPersistPropertyBag, &As<IPersistPropertyBag>, false},
+    {&IID_IConnectionPointContainer, &As<IConnectionPointContainer>, false},
+    {&IID_IProvideClassInfo, &As<IProvideClassInfo2>, true},
+    {&IID_IProvideClassInfo2, &As<IProvideClassInfo2>, true},
+    {&IID_ISupportErrorInfo, &As<ISupportErrorInfo>, false},
+};
+
+const InterfaceRow* FindInterface(REFIID iid) {
+  for (const InterfaceRow& row : kInterfaces) {
+    if (*row.iid == iid) return &row;
+  }
+  return nullptr;
+}
+
+}  // namespace
 
 HRESULT Control::Create(REFIID iid, void** object) {
   if (!object) return E_POINTER;
@@ -47,31 +91,9 @@ Control::~Control() {
 STDMETHODIMP Control::QueryInterface(REFIID iid, void** object) {
   if (!object) return E_POINTER;
   *object = nullptr;
-  if (iid == IID_IUnknown || iid == IID_IDispatch || iid == DIID__DMorvane) {
-    *object = static_cast<IDispatch*>(this);
-  } else if (iid == IID_IOleObject) {
-    *object = static_cast<IOleObject*>(this);
-  } else if (iid == IID_IOleWindow || iid == IID_IOleInPlaceObject) {
-    *object = static_cast<IOleInPlaceObject*>(this);
-  } else if (iid == IID_IOleInPlaceActiveObject) {
-    *object = static_cast<IOleInPlaceActiveObject*>(this);
-  } else if (iid == IID_IOleControl) {
-    *object = static_cast<IOleControl*>(this);
-  } else if (iid == IID_IViewObject || iid == IID_IViewObject2) {
-    *object = static_cast<IViewObject2*>(this);
-  } else if (iid == IID_IPersist || iid == IID_IPersistStreamInit) {
-    *object = static_cast<IPersistStreamInit*>(this);
-  } else if (iid == IID_IPersistPropertyBag) {
-    *object = static_cast<IPersistPropertyBag*>(this);
-  } else if (iid == IID_IConnectionPointContainer) {
-    *object = static_cast<IConnectionPointContainer*>(this);
-  } else if (iid == IID_IProvideClassInfo || iid == IID_IProvideClassInfo2) {
-    *object = static_cast<IProvideClassInfo2*>(this);
-  } else if (iid == IID_ISupportErrorInfo) {
-    *object = static_cast<ISupportErrorInfo*>(this);
-  } else {
-    return E_NOINTERFACE;
-  }
+  const InterfaceRow* row = FindInterface(iid);
+  if (!row) return E_NOINTERFACE;
+  *object = row->cast(this);
   AddRef();
   return S_OK;
 }
@@ -133,12 +155,8 @@ void Control::PersistSettings(std::initializer_list<SettingId> ids) {
 }
 
 STDMETHODIMP Control::InterfaceSupportsErrorInfo(REFIID iid) {
-  // Our dispatch members describe failures in EXCEPINFO and IErrorInfo; the
-  // others through IErrorInfo when their guard caught something.
-  return iid == IID_IDispatch || iid == DIID__DMorvane || iid == IID_IOleObject || iid == IID_IViewObject ||
-                 iid == IID_IViewObject2 || iid == IID_IProvideClassInfo || iid == IID_IProvideClassInfo2
-             ? S_OK
-             : S_FALSE;
+  const InterfaceRow* row = FindInterface(iid);
+  return row && row->error_info ? S_OK : S_FALSE;
 }
 
 void Control::SetStatus(const wchar_t* text) {

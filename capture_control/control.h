@@ -5,7 +5,7 @@
 //   control_dispatch.cpp     IDispatch and the member table
 //   control_properties.cpp   property getters and setters
 //   control_methods.cpp      still frames, saving, device names
-//   control_capture.cpp      the capture loop
+//   control_capture.cpp      starting a capture (capture_session.cpp runs it)
 //   control_preview.cpp      preview and overlay drawing
 //   control_ole_object.cpp   IOleObject
 //   control_in_place.cpp     IOleInPlaceObject, IOleInPlaceActiveObject, IOleControl
@@ -26,11 +26,13 @@
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "connection_point.h"
 #include "core/frame_format.h"
+#include "dispatch_ids.h"
 #include "guard.h"
 #include "handles.h"
 #include "messages.h"
@@ -41,21 +43,8 @@ namespace morvane {
 
 using Microsoft::WRL::ComPtr;
 
-// DISPIDs of the event interface, in the order it declares them (a container
-// binds them by that position).
-enum EventId : DISPID {
-  kEventStatusChanged = 1,
-  kEventError = 2,
-  kEventCaptureStarted = 3,
-  kEventDeviceChanged = 4,
-  kEventFrameDropped = 5,
-  kEventClick = 6,
-  kEventDblClick = 7,
-  kEventPreviewChanged = 8,
-  kEventCaptureStopped = 9,
-  kEventCaptureComplete = 10,
-  kEventStreamFrame = 11,
-};
+// One row of the member table (control_dispatch.cpp).
+struct DispatchMember;
 
 // Why a capture ended, as CaptureStopped reports it.
 enum class StopReason : SHORT {
@@ -176,32 +165,34 @@ class Control final : public IDispatch,
 
   // Dispatch members, one per row of the member table. Property values
   // arrive already converted to the member's type.
+  //
+  // A property that is one flag of the stored settings: a get reads it, a
+  // put stores it and writes just it to the user's settings.
+  template <SettingId kSetting>
+  HRESULT GetStoredFlag(VARIANT* result);
+  template <SettingId kSetting>
+  HRESULT PutStoredFlag(const VARIANT& value);
+  // A property that is one whole number of the stored settings (hosts read
+  // it as a short): a put takes a double, rounds it (ties to even) and
+  // refuses it with kRefusal outside the setting's range.
+  template <SettingId kSetting>
+  HRESULT GetStoredWhole(VARIANT* result);
+  template <SettingId kSetting, MessageId kRefusal>
+  HRESULT PutStoredWhole(const VARIANT& value);
+  // CaptureWidth and CaptureHeight: a side of the frame, which a running
+  // capture keeps.
+  template <SettingId kSetting>
+  HRESULT PutFrameSide(const VARIANT& value);
   HRESULT GetCaptureFileName(VARIANT* result);
   HRESULT PutCaptureFileName(const VARIANT& value);
   HRESULT GetPreview(VARIANT* result);
   HRESULT PutPreview(const VARIANT& value);
-  HRESULT GetAudioRecording(VARIANT* result);
-  HRESULT PutAudioRecording(const VARIANT& value);
-  HRESULT GetCaptureRate(VARIANT* result);
-  HRESULT PutCaptureRate(const VARIANT& value);
   HRESULT GetStatusWindow(VARIANT* result);
   HRESULT PutStatusWindow(const VARIANT& value);
-  HRESULT GetConfirmBeforeCapture(VARIANT* result);
-  HRESULT PutConfirmBeforeCapture(const VARIANT& value);
-  HRESULT GetTimeLimitEnabled(VARIANT* result);
-  HRESULT PutTimeLimitEnabled(const VARIANT& value);
-  HRESULT GetTimeLimit(VARIANT* result);
-  HRESULT PutTimeLimit(const VARIANT& value);
   HRESULT GetOverlay(VARIANT* result);
   HRESULT PutOverlay(const VARIANT& value);
-  HRESULT GetPreviewRate(VARIANT* result);
   HRESULT PutPreviewRate(const VARIANT& value);
-  HRESULT GetDeviceIndex(VARIANT* result);
   HRESULT PutDeviceIndex(const VARIANT& value);
-  HRESULT GetStopOnLeftClick(VARIANT* result);
-  HRESULT PutStopOnLeftClick(const VARIANT& value);
-  HRESULT GetStopOnRightClick(VARIANT* result);
-  HRESULT PutStopOnRightClick(const VARIANT& value);
   HRESULT GetVersion(VARIANT* result);
   HRESULT GetCapturedFrames(VARIANT* result);
   HRESULT GetDroppedFrames(VARIANT* result);
@@ -211,10 +202,6 @@ class Control final : public IDispatch,
   HRESULT GetHasSourceDialog(VARIANT* result);
   HRESULT GetCapturing(VARIANT* result);
   HRESULT GetHasOverlay(VARIANT* result);
-  HRESULT GetCaptureWidth(VARIANT* result);
-  HRESULT PutCaptureWidth(const VARIANT& value);
-  HRESULT GetCaptureHeight(VARIANT* result);
-  HRESULT PutCaptureHeight(const VARIANT& value);
   HRESULT GetDeviceCount(VARIANT* result);
   HRESULT SaveCaptureFile(const VARIANT* args, VARIANT* result);
   HRESULT StartCapture(const VARIANT* args, VARIANT* result);
@@ -251,8 +238,16 @@ class Control final : public IDispatch,
   // A scode that is not a failure is recorded as E_FAIL: the caller must
   // never read a failure as success.
   HRESULT FailWith(HRESULT scode, const std::wstring& text);
-  // Invoke's part after the parameters were checked, inside the guard.
-  HRESULT InvokeMember(DISPID id, WORD flags, DISPPARAMS& params, VARIANT* result, UINT* arg_error);
+  // Invoke's part after the parameters were checked, inside the guard: a
+  // put, a method call or a get, as flags ask for and the member offers.
+  HRESULT InvokeMember(const DispatchMember& row, WORD flags, DISPPARAMS& params, VARIANT* result,
+                       UINT* arg_error);
+  HRESULT InvokeGet(const DispatchMember& row, DISPPARAMS& params, VARIANT* result);
+  HRESULT InvokePut(const DispatchMember& row, DISPPARAMS& params, UINT* arg_error);
+  HRESULT InvokeMethod(const DispatchMember& row, DISPPARAMS& params, VARIANT* result, UINT* arg_error);
+  // The failure Fail recorded, as IErrorInfo and in the caller's EXCEPINFO;
+  // returns what Invoke answers.
+  HRESULT ReportException(EXCEPINFO* exception);
   HRESULT EnsureTypeInfo();
 
   VideoDevice* CurrentDevice() const;
@@ -276,6 +271,9 @@ class Control final : public IDispatch,
   // The message-only window that owns our clipboard data, made on first use.
   HWND ClipboardOwner();
 
+  // The capture runs in a session of its own, which reads and updates the
+  // capture state below.
+  friend class CaptureSession;
   HRESULT RunCapture(bool to_file);
   // Asks a running capture to end at its next frame; the first reason given wins.
   void RequestStop(StopReason reason);
@@ -343,5 +341,46 @@ class Control final : public IDispatch,
   HRESULT error_scode_ = S_OK;
   std::wstring error_text_;
 };
+
+template <SettingId kSetting>
+HRESULT Control::GetStoredFlag(VARIANT* result) {
+  result->vt = VT_BOOL;
+  result->boolVal = settings_.*RowOf(kSetting).flag ? VARIANT_TRUE : VARIANT_FALSE;
+  return S_OK;
+}
+
+template <SettingId kSetting>
+HRESULT Control::PutStoredFlag(const VARIANT& value) {
+  settings_.*RowOf(kSetting).flag = value.boolVal != VARIANT_FALSE;
+  PersistSettings({kSetting});
+  return S_OK;
+}
+
+template <SettingId kSetting>
+HRESULT Control::GetStoredWhole(VARIANT* result) {
+  result->vt = VT_I2;
+  result->iVal = static_cast<SHORT>(settings_.*RowOf(kSetting).integer);
+  return S_OK;
+}
+
+template <SettingId kSetting, MessageId kRefusal>
+HRESULT Control::PutStoredWhole(const VARIANT& value) {
+  const SettingRow& row = RowOf(kSetting);
+  const std::optional<std::int32_t> whole = RoundToRange(value.dblVal, row.range);
+  if (!whole) return Fail(kRefusal);
+  settings_.*row.integer = *whole;
+  PersistSettings({kSetting});
+  return S_OK;
+}
+
+template <SettingId kSetting>
+HRESULT Control::PutFrameSide(const VARIANT& value) {
+  int& side = settings_.*RowOf(kSetting).integer;
+  if (value.iVal < kMinFrameSide || value.iVal > kMaxFrameSide) return Fail(MessageId::kFrameSizeOutOfRange);
+  if (capturing_ && value.iVal != side) return Fail(MessageId::kCaptureRunning);
+  side = value.iVal;
+  PersistSettings({kSetting});
+  return S_OK;
+}
 
 }  // namespace morvane

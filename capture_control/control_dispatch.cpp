@@ -9,13 +9,12 @@
 #include "control.h"
 
 namespace morvane {
-namespace {
 
 using Getter = HRESULT (Control::*)(VARIANT*);
 using Setter = HRESULT (Control::*)(const VARIANT&);
 using Method = HRESULT (Control::*)(const VARIANT*, VARIANT*);
 
-struct MemberRow {
+struct DispatchMember {
   DISPID id;
   const wchar_t* name;
   VARTYPE type;  // a property's value type, or a method's argument type
@@ -23,46 +22,79 @@ struct MemberRow {
   Setter put;
   Method call;
   UINT arguments;  // a method's argument count
+  // What a put whose value does not fit the type is refused with.
+  MessageId overflow;
 };
 
+namespace {
+
+using MemberRow = DispatchMember;
+
+constexpr MemberRow Property(DISPID id, const wchar_t* name, VARTYPE type, Getter get, Setter put,
+                             MessageId overflow = MessageId::kNotAValue) {
+  return {id, name, type, get, put, nullptr, 0, overflow};
+}
+constexpr MemberRow ReadOnly(DISPID id, const wchar_t* name, VARTYPE type, Getter get) {
+  return {id, name, type, get, nullptr, nullptr, 0, MessageId::kNotAValue};
+}
+constexpr MemberRow Call(DISPID id, const wchar_t* name, Method call, VARTYPE argument = VT_EMPTY,
+                         UINT arguments = 0) {
+  return {id, name, argument, nullptr, nullptr, call, arguments, MessageId::kNotAValue};
+}
+
+// Properties that are one stored setting share one get and one put.
+template <SettingId kSetting>
+constexpr MemberRow Flag(DISPID id, const wchar_t* name) {
+  return Property(id, name, VT_BOOL, &Control::GetStoredFlag<kSetting>, &Control::PutStoredFlag<kSetting>);
+}
+template <SettingId kSetting, MessageId kRefusal>
+constexpr MemberRow Whole(DISPID id, const wchar_t* name) {
+  return Property(id, name, VT_R8, &Control::GetStoredWhole<kSetting>, &Control::PutStoredWhole<kSetting, kRefusal>);
+}
+
+using C = Control;
 const MemberRow kMembers[] = {
-    {1, L"CaptureFileName", VT_BSTR, &Control::GetCaptureFileName, &Control::PutCaptureFileName, nullptr, 0},
-    {2, L"Preview", VT_BOOL, &Control::GetPreview, &Control::PutPreview, nullptr, 0},
-    {3, L"AudioRecording", VT_BOOL, &Control::GetAudioRecording, &Control::PutAudioRecording, nullptr, 0},
-    {4, L"CaptureRate", VT_R8, &Control::GetCaptureRate, &Control::PutCaptureRate, nullptr, 0},
-    {5, L"StatusWindow", VT_I4, &Control::GetStatusWindow, &Control::PutStatusWindow, nullptr, 0},
-    {6, L"ConfirmBeforeCapture", VT_BOOL, &Control::GetConfirmBeforeCapture, &Control::PutConfirmBeforeCapture,
-     nullptr, 0},
-    {7, L"TimeLimitEnabled", VT_BOOL, &Control::GetTimeLimitEnabled, &Control::PutTimeLimitEnabled, nullptr, 0},
-    {8, L"TimeLimit", VT_R8, &Control::GetTimeLimit, &Control::PutTimeLimit, nullptr, 0},
-    {9, L"Overlay", VT_BOOL, &Control::GetOverlay, &Control::PutOverlay, nullptr, 0},
-    {10, L"PreviewRate", VT_R8, &Control::GetPreviewRate, &Control::PutPreviewRate, nullptr, 0},
-    {11, L"DeviceIndex", VT_I2, &Control::GetDeviceIndex, &Control::PutDeviceIndex, nullptr, 0},
-    {12, L"StopOnLeftClick", VT_BOOL, &Control::GetStopOnLeftClick, &Control::PutStopOnLeftClick, nullptr, 0},
-    {13, L"StopOnRightClick", VT_BOOL, &Control::GetStopOnRightClick, &Control::PutStopOnRightClick, nullptr, 0},
-    {14, L"Version", VT_BSTR, &Control::GetVersion, nullptr, nullptr, 0},
-    {15, L"CapturedFrames", VT_I4, &Control::GetCapturedFrames, nullptr, nullptr, 0},
-    {16, L"DroppedFrames", VT_I4, &Control::GetDroppedFrames, nullptr, nullptr, 0},
-    {17, L"CallbackEnabled", VT_BOOL, &Control::GetCallbackEnabled, &Control::PutCallbackEnabled, nullptr, 0},
-    {18, L"HasFormatDialog", VT_BOOL, &Control::GetHasFormatDialog, nullptr, nullptr, 0},
-    {19, L"HasSourceDialog", VT_BOOL, &Control::GetHasSourceDialog, nullptr, nullptr, 0},
-    {20, L"Capturing", VT_BOOL, &Control::GetCapturing, nullptr, nullptr, 0},
-    {21, L"HasOverlay", VT_BOOL, &Control::GetHasOverlay, nullptr, nullptr, 0},
-    {22, L"CaptureWidth", VT_I2, &Control::GetCaptureWidth, &Control::PutCaptureWidth, nullptr, 0},
-    {23, L"CaptureHeight", VT_I2, &Control::GetCaptureHeight, &Control::PutCaptureHeight, nullptr, 0},
-    {24, L"DeviceCount", VT_I2, &Control::GetDeviceCount, nullptr, nullptr, 0},
-    {25, L"SaveCaptureFile", VT_BSTR, nullptr, nullptr, &Control::SaveCaptureFile, 1},
-    {26, L"StartCapture", VT_EMPTY, nullptr, nullptr, &Control::StartCapture, 0},
-    {27, L"ShowFormatDialog", VT_EMPTY, nullptr, nullptr, &Control::ShowFormatDialog, 0},
-    {28, L"ShowSourceDialog", VT_EMPTY, nullptr, nullptr, &Control::ShowSourceDialog, 0},
-    {29, L"ShowAudioDialog", VT_EMPTY, nullptr, nullptr, &Control::ShowAudioDialog, 0},
-    {30, L"AboutBox", VT_EMPTY, nullptr, nullptr, &Control::AboutBox, 0},
-    {31, L"SaveBitmap", VT_BSTR, nullptr, nullptr, &Control::SaveBitmap, 1},
-    {32, L"CopyToClipboard", VT_EMPTY, nullptr, nullptr, &Control::CopyToClipboard, 0},
-    {33, L"CopyFrameToDC", VT_I4, nullptr, nullptr, &Control::CopyFrameToDC, 1},
-    {34, L"ShowCompressionDialog", VT_EMPTY, nullptr, nullptr, &Control::ShowCompressionDialog, 0},
-    {35, L"StartStreamCapture", VT_EMPTY, nullptr, nullptr, &Control::StartStreamCapture, 0},
-    {36, L"DeviceName", VT_I2, nullptr, nullptr, &Control::DeviceName, 1},
+    Property(dispid::kCaptureFileName, L"CaptureFileName", VT_BSTR, &C::GetCaptureFileName, &C::PutCaptureFileName),
+    Property(dispid::kPreview, L"Preview", VT_BOOL, &C::GetPreview, &C::PutPreview),
+    Flag<SettingId::kAudioRecording>(dispid::kAudioRecording, L"AudioRecording"),
+    Whole<SettingId::kCaptureRate, MessageId::kCaptureRateOutOfRange>(dispid::kCaptureRate, L"CaptureRate"),
+    Property(dispid::kStatusWindow, L"StatusWindow", VT_I4, &C::GetStatusWindow, &C::PutStatusWindow),
+    Flag<SettingId::kConfirmBeforeCapture>(dispid::kConfirmBeforeCapture, L"ConfirmBeforeCapture"),
+    Flag<SettingId::kTimeLimitEnabled>(dispid::kTimeLimitEnabled, L"TimeLimitEnabled"),
+    Whole<SettingId::kTimeLimit, MessageId::kTimeLimitOutOfRange>(dispid::kTimeLimit, L"TimeLimit"),
+    Property(dispid::kOverlay, L"Overlay", VT_BOOL, &C::GetOverlay, &C::PutOverlay),
+    Property(dispid::kPreviewRate, L"PreviewRate", VT_R8, &C::GetStoredWhole<SettingId::kPreviewRate>,
+             &C::PutPreviewRate),
+    Property(dispid::kDeviceIndex, L"DeviceIndex", VT_I2, &C::GetStoredWhole<SettingId::kDeviceIndex>,
+             &C::PutDeviceIndex),
+    Flag<SettingId::kStopOnLeftClick>(dispid::kStopOnLeftClick, L"StopOnLeftClick"),
+    Flag<SettingId::kStopOnRightClick>(dispid::kStopOnRightClick, L"StopOnRightClick"),
+    ReadOnly(dispid::kVersion, L"Version", VT_BSTR, &C::GetVersion),
+    ReadOnly(dispid::kCapturedFrames, L"CapturedFrames", VT_I4, &C::GetCapturedFrames),
+    ReadOnly(dispid::kDroppedFrames, L"DroppedFrames", VT_I4, &C::GetDroppedFrames),
+    Property(dispid::kCallbackEnabled, L"CallbackEnabled", VT_BOOL, &C::GetCallbackEnabled, &C::PutCallbackEnabled),
+    ReadOnly(dispid::kHasFormatDialog, L"HasFormatDialog", VT_BOOL, &C::GetHasFormatDialog),
+    ReadOnly(dispid::kHasSourceDialog, L"HasSourceDialog", VT_BOOL, &C::GetHasSourceDialog),
+    ReadOnly(dispid::kCapturing, L"Capturing", VT_BOOL, &C::GetCapturing),
+    ReadOnly(dispid::kHasOverlay, L"HasOverlay", VT_BOOL, &C::GetHasOverlay),
+    // A size beyond a short is out of the frame-size range, and says so.
+    Property(dispid::kCaptureWidth, L"CaptureWidth", VT_I2, &C::GetStoredWhole<SettingId::kCaptureWidth>,
+             &C::PutFrameSide<SettingId::kCaptureWidth>, MessageId::kFrameSizeOutOfRange),
+    Property(dispid::kCaptureHeight, L"CaptureHeight", VT_I2, &C::GetStoredWhole<SettingId::kCaptureHeight>,
+             &C::PutFrameSide<SettingId::kCaptureHeight>, MessageId::kFrameSizeOutOfRange),
+    ReadOnly(dispid::kDeviceCount, L"DeviceCount", VT_I2, &C::GetDeviceCount),
+    Call(dispid::kSaveCaptureFile, L"SaveCaptureFile", &C::SaveCaptureFile, VT_BSTR, 1),
+    Call(dispid::kStartCapture, L"StartCapture", &C::StartCapture),
+    Call(dispid::kShowFormatDialog, L"ShowFormatDialog", &C::ShowFormatDialog),
+    Call(dispid::kShowSourceDialog, L"ShowSourceDialog", &C::ShowSourceDialog),
+    Call(dispid::kShowAudioDialog, L"ShowAudioDialog", &C::ShowAudioDialog),
+    Call(dispid::kAboutBox, L"AboutBox", &C::AboutBox),
+    Call(dispid::kSaveBitmap, L"SaveBitmap", &C::SaveBitmap, VT_BSTR, 1),
+    Call(dispid::kCopyToClipboard, L"CopyToClipboard", &C::CopyToClipboard),
+    Call(dispid::kCopyFrameToDC, L"CopyFrameToDC", &C::CopyFrameToDC, VT_I4, 1),
+    Call(dispid::kShowCompressionDialog, L"ShowCompressionDialog", &C::ShowCompressionDialog),
+    Call(dispid::kStartStreamCapture, L"StartStreamCapture", &C::StartStreamCapture),
+    Call(dispid::kDeviceName, L"DeviceName", &C::DeviceName, VT_I2, 1),
 };
 
 const MemberRow* FindMember(DISPID id) {
@@ -142,7 +174,8 @@ STDMETHODIMP Control::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, D
 STDMETHODIMP Control::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                              EXCEPINFO* exception, UINT* arg_error) {
   if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-  if (!FindMember(id)) return DISP_E_MEMBERNOTFOUND;
+  const MemberRow* row = FindMember(id);
+  if (!row) return DISP_E_MEMBERNOTFOUND;
   DISPPARAMS empty{};
   if (!params) params = &empty;
   HRESULT hr = CheckParams(*params);
@@ -155,65 +188,70 @@ STDMETHODIMP Control::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS
   error_scode_ = S_OK;
   error_text_.clear();
   hr = Guard<HRESULT>(
-      E_UNEXPECTED, [&] { return InvokeMember(id, flags, *params, result, arg_error); },
+      E_UNEXPECTED, [&] { return InvokeMember(*row, flags, *params, result, arg_error); },
       [this](const Failure& failure) { return FailWith(failure.scode, failure.text); });
-
-  if (hr == DISP_E_EXCEPTION) {
-    ReportComFailure(error_scode_, error_text_);
-    if (exception) {
-      *exception = EXCEPINFO{};
-      exception->bstrSource = ::SysAllocString(L"Morvane");
-      exception->bstrDescription = ::SysAllocString(error_text_.c_str());
-      exception->scode = error_scode_;
-    } else {
-      // Without an EXCEPINFO the caller can only be told the code itself.
-      hr = error_scode_;
-    }
-  }
+  if (hr == DISP_E_EXCEPTION) hr = ReportException(exception);
   return hr;
 }
 
-HRESULT Control::InvokeMember(DISPID id, WORD flags, DISPPARAMS& params, VARIANT* result, UINT* arg_error) {
-  const MemberRow* row = FindMember(id);
-  if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
-    if (!row->put) return row->get ? Fail(MessageId::kReadOnly) : DISP_E_MEMBERNOTFOUND;
-    if (params.cArgs != 1 || params.cNamedArgs != 1 || params.rgdispidNamedArgs[0] != DISPID_PROPERTYPUT) {
-      return params.cArgs == 1 ? DISP_E_PARAMNOTOPTIONAL : DISP_E_BADPARAMCOUNT;
-    }
-    ScopedVariant value;
-    HRESULT hr = ConvertArgument(value.value, params.rgvarg[0], row->type);
+HRESULT Control::ReportException(EXCEPINFO* exception) {
+  ReportComFailure(error_scode_, error_text_);
+  // Without an EXCEPINFO the caller can only be told the code itself.
+  if (!exception) return error_scode_;
+  *exception = EXCEPINFO{};
+  exception->bstrSource = ::SysAllocString(L"Morvane");
+  exception->bstrDescription = ::SysAllocString(error_text_.c_str());
+  exception->scode = error_scode_;
+  return DISP_E_EXCEPTION;
+}
+
+HRESULT Control::InvokeMember(const DispatchMember& row, WORD flags, DISPPARAMS& params, VARIANT* result,
+                              UINT* arg_error) {
+  if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) return InvokePut(row, params, arg_error);
+  if (row.call && (flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET))) {
+    return InvokeMethod(row, params, result, arg_error);
+  }
+  if (row.get && (flags & DISPATCH_PROPERTYGET)) return InvokeGet(row, params, result);
+  return DISP_E_MEMBERNOTFOUND;
+}
+
+HRESULT Control::InvokeGet(const DispatchMember& row, DISPPARAMS& params, VARIANT* result) {
+  if (params.cArgs != 0) return DISP_E_BADPARAMCOUNT;
+  ScopedVariant value;
+  HRESULT hr = (this->*row.get)(&value.value);
+  if (SUCCEEDED(hr) && result) std::swap(*result, value.value);
+  return hr;
+}
+
+HRESULT Control::InvokePut(const DispatchMember& row, DISPPARAMS& params, UINT* arg_error) {
+  if (!row.put) return row.get ? Fail(MessageId::kReadOnly) : DISP_E_MEMBERNOTFOUND;
+  if (params.cArgs != 1 || params.cNamedArgs != 1 || params.rgdispidNamedArgs[0] != DISPID_PROPERTYPUT) {
+    return params.cArgs == 1 ? DISP_E_PARAMNOTOPTIONAL : DISP_E_BADPARAMCOUNT;
+  }
+  ScopedVariant value;
+  HRESULT hr = ConvertArgument(value.value, params.rgvarg[0], row.type);
+  if (FAILED(hr)) {
+    if (arg_error) *arg_error = 0;
+    return hr == DISP_E_OVERFLOW ? Fail(row.overflow) : hr;
+  }
+  return (this->*row.put)(value.value);
+}
+
+HRESULT Control::InvokeMethod(const DispatchMember& row, DISPPARAMS& params, VARIANT* result, UINT* arg_error) {
+  if (params.cNamedArgs != 0) return DISP_E_NONAMEDARGS;
+  if (params.cArgs != row.arguments) return DISP_E_BADPARAMCOUNT;
+  ScopedVariant argument;
+  if (row.arguments == 1) {
+    HRESULT hr = ConvertArgument(argument.value, params.rgvarg[0], row.type);
     if (FAILED(hr)) {
       if (arg_error) *arg_error = 0;
-      if (hr != DISP_E_OVERFLOW) return hr;
-      return Fail(row->type == VT_I2 && (id == 22 || id == 23) ? MessageId::kFrameSizeOutOfRange
-                                                               : MessageId::kNotAValue);
+      return hr;
     }
-    return (this->*row->put)(value.value);
   }
-  if (row->call && (flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET))) {
-    if (params.cNamedArgs != 0) return DISP_E_NONAMEDARGS;
-    if (params.cArgs != row->arguments) return DISP_E_BADPARAMCOUNT;
-    ScopedVariant argument;
-    if (row->arguments == 1) {
-      HRESULT hr = ConvertArgument(argument.value, params.rgvarg[0], row->type);
-      if (FAILED(hr)) {
-        if (arg_error) *arg_error = 0;
-        return hr;
-      }
-    }
-    ScopedVariant value;
-    HRESULT hr = (this->*row->call)(&argument.value, &value.value);
-    if (SUCCEEDED(hr) && result) std::swap(*result, value.value);
-    return hr;
-  }
-  if (row->get && (flags & DISPATCH_PROPERTYGET)) {
-    if (params.cArgs != 0) return DISP_E_BADPARAMCOUNT;
-    ScopedVariant value;
-    HRESULT hr = (this->*row->get)(&value.value);
-    if (SUCCEEDED(hr) && result) std::swap(*result, value.value);
-    return hr;
-  }
-  return DISP_E_MEMBERNOTFOUND;
+  ScopedVariant value;
+  HRESULT hr = (this->*row.call)(&argument.value, &value.value);
+  if (SUCCEEDED(hr) && result) std::swap(*result, value.value);
+  return hr;
 }
 
 }  // namespace morvane

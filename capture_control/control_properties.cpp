@@ -66,24 +66,6 @@ HRESULT Control::PutPreview(const VARIANT& value) {
   return S_OK;
 }
 
-HRESULT Control::GetAudioRecording(VARIANT* result) { return ReturnBool(result, settings_.audio_recording); }
-
-HRESULT Control::PutAudioRecording(const VARIANT& value) {
-  settings_.audio_recording = value.boolVal != VARIANT_FALSE;
-  PersistSettings({SettingId::kAudioRecording});
-  return S_OK;
-}
-
-HRESULT Control::GetCaptureRate(VARIANT* result) { return ReturnShort(result, settings_.capture_rate); }
-
-HRESULT Control::PutCaptureRate(const VARIANT& value) {
-  const std::optional<std::int32_t> rate = RoundToRange(value.dblVal, kCaptureRateRange);
-  if (!rate) return Fail(MessageId::kCaptureRateOutOfRange);
-  settings_.capture_rate = *rate;
-  PersistSettings({SettingId::kCaptureRate});
-  return S_OK;
-}
-
 HRESULT Control::GetStatusWindow(VARIANT* result) {
   return ReturnLong(result, static_cast<LONG>(reinterpret_cast<LONG_PTR>(status_window_)));
 }
@@ -93,34 +75,6 @@ HRESULT Control::PutStatusWindow(const VARIANT& value) {
   // 0 switches the status line off; anything else must be a window.
   if (window && !::IsWindow(window)) return Fail(MessageId::kStatusWindowInvalid);
   status_window_ = window;
-  return S_OK;
-}
-
-HRESULT Control::GetConfirmBeforeCapture(VARIANT* result) {
-  return ReturnBool(result, settings_.confirm_before_capture);
-}
-
-HRESULT Control::PutConfirmBeforeCapture(const VARIANT& value) {
-  settings_.confirm_before_capture = value.boolVal != VARIANT_FALSE;
-  PersistSettings({SettingId::kConfirmBeforeCapture});
-  return S_OK;
-}
-
-HRESULT Control::GetTimeLimitEnabled(VARIANT* result) { return ReturnBool(result, settings_.time_limit_enabled); }
-
-HRESULT Control::PutTimeLimitEnabled(const VARIANT& value) {
-  settings_.time_limit_enabled = value.boolVal != VARIANT_FALSE;
-  PersistSettings({SettingId::kTimeLimitEnabled});
-  return S_OK;
-}
-
-HRESULT Control::GetTimeLimit(VARIANT* result) { return ReturnShort(result, settings_.time_limit); }
-
-HRESULT Control::PutTimeLimit(const VARIANT& value) {
-  const std::optional<std::int32_t> seconds = RoundToRange(value.dblVal, kTimeLimitRange);
-  if (!seconds) return Fail(MessageId::kTimeLimitOutOfRange);
-  settings_.time_limit = *seconds;
-  PersistSettings({SettingId::kTimeLimit});
   return S_OK;
 }
 
@@ -137,18 +91,11 @@ HRESULT Control::PutOverlay(const VARIANT& value) {
   return S_OK;
 }
 
-HRESULT Control::GetPreviewRate(VARIANT* result) { return ReturnShort(result, settings_.preview_rate); }
-
 HRESULT Control::PutPreviewRate(const VARIANT& value) {
-  const std::optional<std::int32_t> rate = RoundToRange(value.dblVal, kPreviewRateRange);
-  if (!rate) return Fail(MessageId::kPreviewRateOutOfRange);
-  settings_.preview_rate = *rate;
-  PersistSettings({SettingId::kPreviewRate});
-  UpdatePreviewTimer();
-  return S_OK;
+  const HRESULT hr = PutStoredWhole<SettingId::kPreviewRate, MessageId::kPreviewRateOutOfRange>(value);
+  if (SUCCEEDED(hr)) UpdatePreviewTimer();
+  return hr;
 }
-
-HRESULT Control::GetDeviceIndex(VARIANT* result) { return ReturnShort(result, settings_.device_index); }
 
 HRESULT Control::PutDeviceIndex(const VARIANT& value) {
   if (devices_.empty()) return Fail(MessageId::kNoDevice);
@@ -171,22 +118,6 @@ HRESULT Control::PutDeviceIndex(const VARIANT& value) {
   argument.iVal = value.iVal;
   FireEvent(kEventDeviceChanged, &argument, 1);
   if (window_) ::InvalidateRect(window_, nullptr, FALSE);
-  return S_OK;
-}
-
-HRESULT Control::GetStopOnLeftClick(VARIANT* result) { return ReturnBool(result, settings_.stop_on_left_click); }
-
-HRESULT Control::PutStopOnLeftClick(const VARIANT& value) {
-  settings_.stop_on_left_click = value.boolVal != VARIANT_FALSE;
-  PersistSettings({SettingId::kStopOnLeftClick});
-  return S_OK;
-}
-
-HRESULT Control::GetStopOnRightClick(VARIANT* result) { return ReturnBool(result, settings_.stop_on_right_click); }
-
-HRESULT Control::PutStopOnRightClick(const VARIANT& value) {
-  settings_.stop_on_right_click = value.boolVal != VARIANT_FALSE;
-  PersistSettings({SettingId::kStopOnRightClick});
   return S_OK;
 }
 
@@ -215,26 +146,6 @@ HRESULT Control::GetCapturing(VARIANT* result) { return ReturnBool(result, captu
 HRESULT Control::GetHasOverlay(VARIANT* result) {
   VideoDevice* device = CurrentDevice();
   return ReturnBool(result, device && device->HasOverlay());
-}
-
-HRESULT Control::GetCaptureWidth(VARIANT* result) { return ReturnShort(result, settings_.capture_width); }
-
-HRESULT Control::PutCaptureWidth(const VARIANT& value) {
-  if (value.iVal < kMinFrameSide || value.iVal > kMaxFrameSide) return Fail(MessageId::kFrameSizeOutOfRange);
-  if (capturing_ && value.iVal != settings_.capture_width) return Fail(MessageId::kCaptureRunning);
-  settings_.capture_width = value.iVal;
-  PersistSettings({SettingId::kCaptureWidth});
-  return S_OK;
-}
-
-HRESULT Control::GetCaptureHeight(VARIANT* result) { return ReturnShort(result, settings_.capture_height); }
-
-HRESULT Control::PutCaptureHeight(const VARIANT& value) {
-  if (value.iVal < kMinFrameSide || value.iVal > kMaxFrameSide) return Fail(MessageId::kFrameSizeOutOfRange);
-  if (capturing_ && value.iVal != settings_.capture_height) return Fail(MessageId::kCaptureRunning);
-  settings_.capture_height = value.iVal;
-  PersistSettings({SettingId::kCaptureHeight});
-  return S_OK;
 }
 
 HRESULT Control::GetDeviceCount(VARIANT* result) { return ReturnShort(result, static_cast<int>(devices_.size())); }

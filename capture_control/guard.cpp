@@ -15,7 +15,7 @@ Failure CurrentFailure() {
   try {
     throw;
   } catch (const CaptureError& error) {
-    return {HresultFromWin32(error.system_code()), error.message()};
+    return {HResultOf(error), error.message()};
   } catch (const std::bad_alloc&) {
     const MessageRow& row = Message(MessageId::kOutOfMemory);
     return {row.scode, row.text};
@@ -29,6 +29,8 @@ HRESULT HresultFromWin32(DWORD error, HRESULT fallback) {
   const HRESULT hr = HRESULT_FROM_WIN32(error);
   return FAILED(hr) ? hr : fallback;
 }
+
+HRESULT HResultOf(const CaptureError& error) { return HresultFromWin32(error.system_code()); }
 
 HRESULT ReportComFailure(HRESULT scode, const std::wstring& text) {
   if (!FAILED(scode)) scode = E_FAIL;

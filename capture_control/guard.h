@@ -10,6 +10,8 @@
 
 namespace morvane {
 
+class CaptureError;
+
 // What went wrong, as the caller is told: an HRESULT and a description fit
 // to show the user.
 struct Failure {
@@ -39,6 +41,9 @@ Result Guard(Result fallback, Body&& body, OnFailure&& on_failure) noexcept {
 // An HRESULT that is never success: Win32 error 0 would otherwise turn a
 // failure into S_OK.
 HRESULT HresultFromWin32(DWORD error, HRESULT fallback = E_FAIL);
+// The HRESULT a capture error is reported with: its system code, or E_FAIL
+// when the fault is ours.
+HRESULT HResultOf(const CaptureError& error);
 
 // Hands the failure to the caller's thread as its IErrorInfo (source
 // "Morvane") and returns its HRESULT.

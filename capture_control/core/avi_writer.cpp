@@ -4,28 +4,16 @@
 #include <cstring>
 #include <numeric>
 
-#include "bmp_writer.h"
+#include "avi_chunks.h"
 #include "capture_error.h"
 
 namespace morvane {
 namespace {
 
-constexpr std::uint32_t FourCc(const char (&s)[5]) {
-  return static_cast<std::uint32_t>(static_cast<unsigned char>(s[0])) |
-         static_cast<std::uint32_t>(static_cast<unsigned char>(s[1])) << 8 |
-         static_cast<std::uint32_t>(static_cast<unsigned char>(s[2])) << 16 |
-         static_cast<std::uint32_t>(static_cast<unsigned char>(s[3])) << 24;
-}
+using avi::FourCc;
 
-constexpr std::uint32_t kAvifHasIndex = 0x10;
-constexpr std::uint32_t kAvifIsInterleaved = 0x100;
-constexpr std::uint32_t kAvifWasCaptureFile = 0x10000;
 constexpr std::uint32_t kAviifKeyframe = 0x10;
-constexpr std::uint8_t kIndexOfIndexes = 0;
-constexpr std::uint8_t kIndexOfChunks = 1;
-constexpr std::size_t kStdIndexHeader = 32;    // chunk header + 24 bytes of fields
-constexpr std::size_t kSuperIndexFields = 24;  // before the 16-byte entries
-constexpr std::size_t kDmlhSize = 248;
+constexpr std::size_t kStdIndexHeader = 32;  // chunk header + 24 bytes of fields
 // One audio chunk at most this large: ample for any interleave, and it keeps
 // a chunk far inside the 32-bit sizes of a segment.
 constexpr std::size_t kMaxAudioChunk = 16u << 20;
@@ -50,45 +38,6 @@ void Put64(std::uint8_t* at, std::uint64_t v) {
 }
 
 std::uint32_t Clamp32(std::uint64_t v) { return v > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(v); }
-
-// Appends little-endian fields; lists are opened and closed so their sizes
-// are filled in from what was put inside.
-class Bytes {
- public:
-  explicit Bytes(std::vector<std::uint8_t>& out) : out_(out) {}
-  void U8(std::uint8_t v) { out_.push_back(v); }
-  void U16(std::uint16_t v) {
-    U8(static_cast<std::uint8_t>(v));
-    U8(static_cast<std::uint8_t>(v >> 8));
-  }
-  void U32(std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) U8(static_cast<std::uint8_t>(v >> (8 * i)));
-  }
-  void U64(std::uint64_t v) {
-    U32(static_cast<std::uint32_t>(v));
-    U32(static_cast<std::uint32_t>(v >> 32));
-  }
-  void Raw(const std::uint8_t* data, std::size_t size) { out_.insert(out_.end(), data, data + size); }
-  void Zeros(std::size_t n) { out_.insert(out_.end(), n, 0); }
-  std::size_t size() const { return out_.size(); }
-
-  // Starts a chunk (or a LIST with its type) and returns where its size goes.
-  std::size_t Open(std::uint32_t id, std::uint32_t list_type = 0) {
-    U32(id);
-    const std::size_t at = out_.size();
-    U32(0);
-    if (list_type != 0) U32(list_type);
-    return at;
-  }
-  void Close(std::size_t at) {
-    const std::size_t size = out_.size() - at - 4;
-    Put32(&out_[at], static_cast<std::uint32_t>(size));
-    if (size & 1) U8(0);
-  }
-
- private:
-  std::vector<std::uint8_t>& out_;
-};
 
 CaptureError InvalidArgument(const wchar_t* text) {
   return CaptureError(CaptureErrorKind::kInvalidArgument, text);
@@ -314,7 +263,7 @@ void AviWriter::FlushIndexBlock(StreamState& stream) {
   Put32(h + 4, static_cast<std::uint32_t>(kStdIndexHeader - 8 + 8u * n));
   Put16(h + 8, 2);  // longs per entry
   h[10] = 0;        // sub-type
-  h[11] = kIndexOfChunks;
+  h[11] = avi::kIndexOfChunks;
   Put32(h + 12, n);
   Put32(h + 16, stream.chunk_id);
   Put64(h + 20, stream.block_base);
@@ -382,7 +331,7 @@ void AviWriter::EndSegment() {
   CloseSegment();
   // Describe every closed segment now: should the program die later in the
   // capture, the file still plays up to here.
-  WriteHeaders(ClosedSegmentsClaim());
+  RewriteHeaders(ClosedSegmentsClaim());
   sink_->Seek(end_);
 }
 
@@ -430,17 +379,11 @@ void AviWriter::Close() {
   throw MakeFileError(CaptureErrorKind::kWriteFailed, path_);
 }
 
-void AviWriter::CheckHeaderSize(const std::vector<std::uint8_t>& headers) const {
-  // Headers of another size would overwrite the first frames; refuse rather
-  // than corrupt the capture.
-  if (headers.size() != header_size_ + 12) throw MakeFileError(CaptureErrorKind::kWriteFailed, path_);
-}
-
 void AviWriter::Finish() {
   CloseSegment();
   // The headers go last: until they are written the file claims only the
   // segments closed before.
-  WriteHeaders(ClosedSegmentsClaim());
+  RewriteHeaders(ClosedSegmentsClaim());
   sink_->Close();
 }
 
@@ -455,7 +398,7 @@ void AviWriter::FinishWithClosedSegments() {
     RecordFailure();
   }
   try {
-    WriteHeaders(cut_back ? ClosedSegmentsClaim() : OpenFirstSegmentClaim());
+    RewriteHeaders(cut_back ? ClosedSegmentsClaim() : OpenFirstSegmentClaim());
   } catch (...) {
     RecordFailure();
   }
@@ -466,9 +409,11 @@ void AviWriter::FinishWithClosedSegments() {
   }
 }
 
-void AviWriter::WriteHeaders(const HeaderClaim& claim) {
+void AviWriter::RewriteHeaders(const HeaderClaim& claim) {
   BuildHeaders(claim, headers_);
-  CheckHeaderSize(headers_);
+  // Headers of another size would overwrite the first frames; refuse rather
+  // than corrupt the capture.
+  if (headers_.size() != header_size_ + 12) throw MakeFileError(CaptureErrorKind::kWriteFailed, path_);
   sink_->Seek(0);
   sink_->Write(headers_.data(), headers_.size());
 }
@@ -496,126 +441,106 @@ AviWriter::HeaderClaim AviWriter::ClosedSegmentsClaim() const {
   return claim;
 }
 
-void AviWriter::BuildHeaders(const HeaderClaim& claim, std::vector<std::uint8_t>& out) const {
+avi::MainHeader AviWriter::MainHeaderFor(const HeaderClaim& claim) const {
   const FrameFormat& frame = video_format_.frame;
   const bool has_audio = audio_format_.has_value();
+  const std::uint32_t us = video_format_.microseconds_per_frame;
+  const std::uint64_t video_rate = (static_cast<std::uint64_t>(frame.ImageSize()) * 1000000 + us - 1) / us;
+  avi::MainHeader header;
+  header.microseconds_per_frame = us;
+  header.max_bytes_per_second = Clamp32(video_rate + (has_audio ? audio_format_->BytesPerSecond() : 0));
+  header.padding_granularity = 0;
+  header.flags = (claim.has_idx1 ? avi::kAvifHasIndex : 0) | (has_audio ? avi::kAvifIsInterleaved : 0) |
+                 avi::kAvifWasCaptureFile;
+  header.total_frames = claim.first_frames;
+  header.initial_frames = 0;
+  header.streams = has_audio ? 2 : 1;
+  header.suggested_buffer_size =
+      std::max<std::uint32_t>({static_cast<std::uint32_t>(frame.ImageSize()), video_.max_chunk, audio_.max_chunk});
+  header.width = static_cast<std::uint32_t>(frame.width);
+  header.height = static_cast<std::uint32_t>(frame.height);
+  return header;
+}
 
+avi::StreamHeader AviWriter::VideoStreamHeader(const HeaderClaim& claim) const {
+  const FrameFormat& frame = video_format_.frame;
+  const std::uint32_t us = video_format_.microseconds_per_frame;
+  // The rate is reduced so that 40000 us reads as 25/1.
+  const std::uint32_t divisor = std::gcd(us, 1000000u);
+  avi::StreamHeader header;
+  header.type = FourCc("vids");
+  header.handler = 0;  // uncompressed
+  header.scale = us / divisor;
+  header.rate = 1000000u / divisor;
+  header.length = claim.total_frames;
+  header.suggested_buffer_size = static_cast<std::uint32_t>(frame.ImageSize());
+  header.sample_size = 0;  // one frame per chunk
+  header.frame_right = static_cast<std::uint16_t>(frame.width);
+  header.frame_bottom = static_cast<std::uint16_t>(frame.height);
+  return header;
+}
+
+avi::StreamHeader AviWriter::AudioStreamHeader(const HeaderClaim& claim) const {
+  const AudioFormat& audio = *audio_format_;
+  avi::StreamHeader header;
+  header.type = FourCc("auds");
+  header.scale = audio.BlockAlign();
+  header.rate = audio.BytesPerSecond();
+  header.length = Clamp32(claim.audio_bytes / audio.BlockAlign());
+  header.suggested_buffer_size = std::max<std::uint32_t>(audio_.max_chunk, audio.BytesPerSecond() / 10);
+  header.sample_size = audio.BlockAlign();
+  return header;
+}
+
+avi::WaveFormat AviWriter::AudioStreamFormat() const {
+  const AudioFormat& audio = *audio_format_;
+  avi::WaveFormat format;
+  format.channels = audio.channels;
+  format.samples_per_second = audio.samples_per_second;
+  format.average_bytes_per_second = audio.BytesPerSecond();
+  format.block_align = audio.BlockAlign();
+  format.bits_per_sample = audio.bits_per_sample;
+  return format;
+}
+
+avi::SuperIndex AviWriter::SuperIndexOf(const StreamState& stream, bool present, std::uint32_t used) const {
+  avi::SuperIndex index;
+  index.present = present;
+  index.entries_in_use = used;  // entries written since (of a segment still open) stay out
+  index.chunk_id = stream.chunk_id;
+  index.entries = stream.super.data();
+  index.capacity = limits_.blocks_per_stream;
+  return index;
+}
+
+void AviWriter::BuildHeaders(const HeaderClaim& claim, std::vector<std::uint8_t>& out) const {
   // Built into the same storage each time: its capacity is set by the first
   // build, so later ones do not allocate.
   out.clear();
   out.reserve(2048 + 32u * limits_.blocks_per_stream);
-  Bytes b(out);
+  avi::ChunkWriter b(out);
   b.U32(FourCc("RIFF"));
   b.U32(static_cast<std::uint32_t>(claim.riff_size));
   b.U32(FourCc("AVI "));
 
   const std::size_t hdrl = b.Open(FourCc("LIST"), FourCc("hdrl"));
-  const std::size_t avih = b.Open(FourCc("avih"));
-  const std::uint32_t us = video_format_.microseconds_per_frame;
-  const std::uint64_t video_rate = (static_cast<std::uint64_t>(frame.ImageSize()) * 1000000 + us - 1) / us;
-  const std::uint32_t suggested =
-      std::max<std::uint32_t>({static_cast<std::uint32_t>(frame.ImageSize()), video_.max_chunk, audio_.max_chunk});
-  b.U32(us);
-  b.U32(Clamp32(video_rate + (has_audio ? audio_format_->BytesPerSecond() : 0)));
-  b.U32(0);  // padding granularity
-  b.U32((claim.has_idx1 ? kAvifHasIndex : 0) | (has_audio ? kAvifIsInterleaved : 0) | kAvifWasCaptureFile);
-  b.U32(claim.first_frames);
-  b.U32(0);  // initial frames
-  b.U32(has_audio ? 2 : 1);
-  b.U32(suggested);
-  b.U32(static_cast<std::uint32_t>(frame.width));
-  b.U32(static_cast<std::uint32_t>(frame.height));
-  b.Zeros(16);
-  b.Close(avih);
-
-  auto super_index = [&](const StreamState& s, std::uint32_t used) {
-    const std::size_t at = b.Open(claim.has_super ? FourCc("indx") : FourCc("JUNK"));
-    if (claim.has_super) {
-      b.U16(4);  // longs per entry
-      b.U8(0);
-      b.U8(kIndexOfIndexes);
-      b.U32(used);
-      b.U32(s.chunk_id);
-      b.Zeros(12);
-      // Entries written since (blocks of a segment not yet closed) stay out.
-      b.Raw(s.super.data(), 16u * used);
-      b.Zeros(16u * (limits_.blocks_per_stream - used));
-    } else {
-      // Room for the super index, so that finishing the file never moves data.
-      b.Zeros(kSuperIndexFields + 16u * limits_.blocks_per_stream);
-    }
-    b.Close(at);
-  };
-
-  // Video stream. The rate is reduced so that 40000 us reads as 25/1.
-  const std::uint32_t divisor = std::gcd(us, 1000000u);
-  const std::size_t vstrl = b.Open(FourCc("LIST"), FourCc("strl"));
-  const std::size_t vstrh = b.Open(FourCc("strh"));
-  b.U32(FourCc("vids"));
-  b.U32(0);  // handler: uncompressed
-  b.U32(0);  // flags
-  b.U16(0);  // priority
-  b.U16(0);  // language
-  b.U32(0);  // initial frames
-  b.U32(us / divisor);
-  b.U32(1000000u / divisor);
-  b.U32(0);  // start
-  b.U32(claim.total_frames);
-  b.U32(static_cast<std::uint32_t>(frame.ImageSize()));
-  b.U32(0xFFFFFFFFu);  // default quality
-  b.U32(0);            // one frame per chunk
-  b.U16(0);
-  b.U16(0);
-  b.U16(static_cast<std::uint16_t>(frame.width));
-  b.U16(static_cast<std::uint16_t>(frame.height));
-  b.Close(vstrh);
-  const std::size_t vstrf = b.Open(FourCc("strf"));
-  const auto bih = MakeBitmapInfoHeader(frame);
-  b.Raw(bih.data(), bih.size());
-  b.Close(vstrf);
-  super_index(video_, claim.video_super);
-  b.Close(vstrl);
-
-  if (has_audio) {
-    const AudioFormat& a = *audio_format_;
-    const std::size_t astrl = b.Open(FourCc("LIST"), FourCc("strl"));
-    const std::size_t astrh = b.Open(FourCc("strh"));
-    b.U32(FourCc("auds"));
-    b.U32(0);
-    b.U32(0);
-    b.U16(0);
-    b.U16(0);
-    b.U32(0);
-    b.U32(a.BlockAlign());
-    b.U32(a.BytesPerSecond());
-    b.U32(0);
-    b.U32(Clamp32(claim.audio_bytes / a.BlockAlign()));
-    b.U32(std::max<std::uint32_t>(audio_.max_chunk, a.BytesPerSecond() / 10));
-    b.U32(0xFFFFFFFFu);
-    b.U32(a.BlockAlign());
-    b.Zeros(8);
-    b.Close(astrh);
-    const std::size_t astrf = b.Open(FourCc("strf"));
-    b.U16(1);  // PCM
-    b.U16(a.channels);
-    b.U32(a.samples_per_second);
-    b.U32(a.BytesPerSecond());
-    b.U16(a.BlockAlign());
-    b.U16(a.bits_per_sample);
-    b.U16(0);  // no extra bytes
-    b.Close(astrf);
-    super_index(audio_, claim.audio_super);
-    b.Close(astrl);
+  avi::WriteMainHeader(b, MainHeaderFor(claim));
+  const std::size_t video_list = b.Open(FourCc("LIST"), FourCc("strl"));
+  avi::WriteStreamHeader(b, VideoStreamHeader(claim));
+  avi::WriteVideoFormat(b, video_format_.frame);
+  avi::WriteSuperIndex(b, SuperIndexOf(video_, claim.has_super, claim.video_super));
+  b.Close(video_list);
+  if (audio_format_) {
+    const std::size_t audio_list = b.Open(FourCc("LIST"), FourCc("strl"));
+    avi::WriteStreamHeader(b, AudioStreamHeader(claim));
+    avi::WriteAudioFormat(b, AudioStreamFormat());
+    avi::WriteSuperIndex(b, SuperIndexOf(audio_, claim.has_super, claim.audio_super));
+    b.Close(audio_list);
   }
-
-  const std::size_t odml = b.Open(FourCc("LIST"), FourCc("odml"));
-  const std::size_t dmlh = b.Open(FourCc("dmlh"));
-  b.U32(claim.total_frames);
-  b.Zeros(kDmlhSize - 4);
-  b.Close(dmlh);
-  b.Close(odml);
+  avi::WriteOpenDmlList(b, claim.total_frames);
   b.Close(hdrl);
 
+  // The first movi list's own header; its chunks follow in the file.
   b.U32(FourCc("LIST"));
   b.U32(static_cast<std::uint32_t>(claim.movi_size));
   b.U32(FourCc("movi"));

@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "audio_tone.h"
+#include "avi_chunks.h"
 #include "capture_error.h"
 #include "file_sink.h"
 #include "frame_format.h"
@@ -159,11 +160,17 @@ class AviWriter {
   HeaderClaim OpenFirstSegmentClaim() const;
   HeaderClaim ClosedSegmentsClaim() const;
   // The headers and the first movi list header, the same size whatever
-  // they claim.
+  // they claim; one chunk of them each.
   void BuildHeaders(const HeaderClaim& claim, std::vector<std::uint8_t>& out) const;
-  void WriteHeaders(const HeaderClaim& claim);
+  avi::MainHeader MainHeaderFor(const HeaderClaim& claim) const;
+  avi::StreamHeader VideoStreamHeader(const HeaderClaim& claim) const;
+  avi::StreamHeader AudioStreamHeader(const HeaderClaim& claim) const;
+  avi::WaveFormat AudioStreamFormat() const;
+  avi::SuperIndex SuperIndexOf(const StreamState& stream, bool present, std::uint32_t used) const;
+  // Builds the headers for claim and writes them over the ones at the
+  // start of the file.
+  void RewriteHeaders(const HeaderClaim& claim);
   void CheckUsable() const;
-  void CheckHeaderSize(const std::vector<std::uint8_t>& headers) const;
 
   std::filesystem::path path_;  // for messages; empty for a caller's sink
   std::unique_ptr<FileSink> sink_;

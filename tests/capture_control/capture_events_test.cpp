@@ -11,15 +11,6 @@
 namespace morvane_test {
 namespace {
 
-enum : DISPID {
-  kStatusChanged = 1,
-  kCaptureStarted = 3,
-  kFrameDropped = 5,
-  kCaptureStopped = 9,
-  kCaptureComplete = 10,
-  kStreamFrame = 11,
-};
-
 std::wstring OutPath(const wchar_t* file) { return EnvPath(L"MORVANE_TEST_OUT") + L"\\" + file; }
 
 void* LongToAddress(LONG value) { return reinterpret_cast<void*>(static_cast<UINT_PTR>(static_cast<ULONG>(value))); }
@@ -31,11 +22,11 @@ class CaptureTest : public ControlTest {
     ASSERT_EQ(S_OK, host_->Advise(&sink_));
   }
   void Configure(double rate, double seconds, int width, int height) {
-    ASSERT_EQ(S_OK, PutProperty(control(), 4, Var::R8(rate).v).hr);
-    ASSERT_EQ(S_OK, PutProperty(control(), 8, Var::R8(seconds).v).hr);
-    ASSERT_EQ(S_OK, PutProperty(control(), 7, Var::I2(1).v).hr);
-    ASSERT_EQ(S_OK, PutProperty(control(), 22, Var::R8(width).v).hr);
-    ASSERT_EQ(S_OK, PutProperty(control(), 23, Var::R8(height).v).hr);
+    ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCaptureRate, Var::R8(rate).v).hr);
+    ASSERT_EQ(S_OK, PutProperty(control(), dispid::kTimeLimit, Var::R8(seconds).v).hr);
+    ASSERT_EQ(S_OK, PutProperty(control(), dispid::kTimeLimitEnabled, Var::I2(1).v).hr);
+    ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCaptureWidth, Var::R8(width).v).hr);
+    ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCaptureHeight, Var::R8(height).v).hr);
   }
   std::vector<DISPID> IdsWithout(DISPID skipped) const {
     std::vector<DISPID> ids;
@@ -53,12 +44,12 @@ class CaptureTest : public ControlTest {
 
 TEST_F(CaptureTest, FileCaptureRaisesItsEventsInOrderAndWritesTheFile) {
   Configure(10, 1, 320, 240);
-  ASSERT_EQ(S_OK, PutProperty(control(), 3, Var::I2(1).v).hr);  // with the tone track
-  ASSERT_EQ(S_OK, PutProperty(control(), 1, Var::Text(OutPath(L"capture.avi").c_str()).v).hr);
-  ASSERT_EQ(S_OK, PutProperty(control(), 17, Var::Bool(true).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kAudioRecording, Var::I2(1).v).hr);  // with the tone track
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCaptureFileName, Var::Text(OutPath(L"capture.avi").c_str()).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCallbackEnabled, Var::Bool(true).v).hr);
   std::vector<std::pair<LONG, LONG>> sizes;
   sink_.on_event = [&](DISPID id, DISPPARAMS* params) {
-    if (id != kStreamFrame) return;
+    if (id != kEventStreamFrame) return;
     ASSERT_EQ(5u, params->cArgs);
     ASSERT_EQ(VT_BYREF | VT_I2, params->rgvarg[0].vt);
     const auto* info = static_cast<const BITMAPINFOHEADER*>(LongToAddress(params->rgvarg[2].lVal));
@@ -69,70 +60,70 @@ TEST_F(CaptureTest, FileCaptureRaisesItsEventsInOrderAndWritesTheFile) {
     volatile BYTE last = bits[320 * 3 * 240 - 1];
     (void)last;
   };
-  CallResult capture = CallMethod(control(), 26);
+  CallResult capture = CallMethod(control(), dispid::kStartCapture);
   ASSERT_EQ(S_OK, capture.hr) << std::hex << capture.scode;
 
-  const std::vector<DISPID> ids = IdsWithout(kStatusChanged);
+  const std::vector<DISPID> ids = IdsWithout(kEventStatusChanged);
   ASSERT_GE(ids.size(), 3u);
-  EXPECT_EQ(kCaptureStarted, ids.front());
-  EXPECT_EQ(kCaptureStopped, ids[ids.size() - 2]);
-  EXPECT_EQ(kCaptureComplete, ids.back());
-  const Event* complete = Last(kCaptureComplete);
+  EXPECT_EQ(kEventCaptureStarted, ids.front());
+  EXPECT_EQ(kEventCaptureStopped, ids[ids.size() - 2]);
+  EXPECT_EQ(kEventCaptureComplete, ids.back());
+  const Event* complete = Last(kEventCaptureComplete);
   const LONG captured = complete->arguments[0].v.lVal;
   const LONG dropped = complete->arguments[1].v.lVal;
   EXPECT_EQ(10, captured + dropped) << "one second at 10 fps is ten frame slots";
   EXPECT_EQ(static_cast<size_t>(captured), sizes.size());
   for (const auto& size : sizes) EXPECT_EQ(std::make_pair(320L, 240L), size);
-  EXPECT_EQ(1, Last(kCaptureStopped)->arguments[0].v.iVal) << "ended by the time limit";
-  EXPECT_EQ(captured, GetProperty(control(), 15).value.v.lVal);
+  EXPECT_EQ(1, Last(kEventCaptureStopped)->arguments[0].v.iVal) << "ended by the time limit";
+  EXPECT_EQ(captured, GetProperty(control(), dispid::kCapturedFrames).value.v.lVal);
 
   // The still commands use the last captured frame.
-  EXPECT_EQ(S_OK, CallMethod(control(), 31, {Var::Text(OutPath(L"frame.bmp").c_str()).v}).hr);
-  EXPECT_EQ(S_OK, CallMethod(control(), 25, {Var::Text(OutPath(L"saved.avi").c_str()).v}).hr);
+  EXPECT_EQ(S_OK, CallMethod(control(), dispid::kSaveBitmap, {Var::Text(OutPath(L"frame.bmp").c_str()).v}).hr);
+  EXPECT_EQ(S_OK, CallMethod(control(), dispid::kSaveCaptureFile, {Var::Text(OutPath(L"saved.avi").c_str()).v}).hr);
   WIN32_FILE_ATTRIBUTE_DATA original{}, copy{};
   ASSERT_TRUE(::GetFileAttributesExW(OutPath(L"capture.avi").c_str(), GetFileExInfoStandard, &original));
   ASSERT_TRUE(::GetFileAttributesExW(OutPath(L"saved.avi").c_str(), GetFileExInfoStandard, &copy));
   EXPECT_EQ(original.nFileSizeLow, copy.nFileSizeLow);
   // Saving onto the capture file itself leaves it whole.
-  EXPECT_EQ(S_OK, CallMethod(control(), 25, {Var::Text(OutPath(L"capture.avi").c_str()).v}).hr);
+  EXPECT_EQ(S_OK, CallMethod(control(), dispid::kSaveCaptureFile, {Var::Text(OutPath(L"capture.avi").c_str()).v}).hr);
   ASSERT_TRUE(::GetFileAttributesExW(OutPath(L"capture.avi").c_str(), GetFileExInfoStandard, &copy));
   EXPECT_EQ(original.nFileSizeLow, copy.nFileSizeLow);
 }
 
 TEST_F(CaptureTest, StreamCaptureStopsWhenTheHandlerSetsTheStopFlag) {
   Configure(20, 5, 160, 120);
-  ASSERT_EQ(S_OK, PutProperty(control(), 17, Var::Bool(true).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCallbackEnabled, Var::Bool(true).v).hr);
   int frames = 0;
   sink_.on_event = [&](DISPID id, DISPPARAMS* params) {
-    if (id != kStreamFrame) return;
+    if (id != kEventStreamFrame) return;
     if (++frames == 3) *params->rgvarg[0].piVal = -1;  // True from a host's StopFlag
   };
-  ASSERT_EQ(S_OK, CallMethod(control(), 35).hr);
+  ASSERT_EQ(S_OK, CallMethod(control(), dispid::kStartStreamCapture).hr);
   EXPECT_EQ(3, frames);
-  const Event* complete = Last(kCaptureComplete);
+  const Event* complete = Last(kEventCaptureComplete);
   ASSERT_NE(nullptr, complete);
   EXPECT_EQ(3, complete->arguments[0].v.lVal);
-  EXPECT_EQ(3, Last(kCaptureStopped)->arguments[0].v.iVal) << "ended by the stop flag";
+  EXPECT_EQ(3, Last(kEventCaptureStopped)->arguments[0].v.iVal) << "ended by the stop flag";
 }
 
 TEST_F(CaptureTest, CallsMadeFromInsideACaptureAreRefusedOrServed) {
   Configure(20, 5, 160, 120);
-  ASSERT_EQ(S_OK, PutProperty(control(), 17, Var::Bool(true).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCallbackEnabled, Var::Bool(true).v).hr);
   std::vector<CallResult> nested;
   int frames = 0;
   sink_.on_event = [&](DISPID id, DISPPARAMS* params) {
-    if (id != kStreamFrame) return;
+    if (id != kEventStreamFrame) return;
     if (++frames == 2) {
-      nested.push_back(CallMethod(control(), 26));                                  // another capture
-      nested.push_back(CallMethod(control(), 35));                                  // another stream capture
-      nested.push_back(CallMethod(control(), 25, {Var::Text(OutPath(L"x.avi").c_str()).v}));  // file still open
-      nested.push_back(PutProperty(control(), 22, Var::R8(640).v));                 // size mid-capture
-      nested.push_back(GetProperty(control(), 20));                                 // Capturing
-      nested.push_back(CallMethod(control(), 31, {Var::Text(OutPath(L"nested.bmp").c_str()).v}));
+      nested.push_back(CallMethod(control(), dispid::kStartCapture));                                  // another capture
+      nested.push_back(CallMethod(control(), dispid::kStartStreamCapture));                                  // another stream capture
+      nested.push_back(CallMethod(control(), dispid::kSaveCaptureFile, {Var::Text(OutPath(L"x.avi").c_str()).v}));  // file still open
+      nested.push_back(PutProperty(control(), dispid::kCaptureWidth, Var::R8(640).v));                 // size mid-capture
+      nested.push_back(GetProperty(control(), dispid::kCapturing));                                 // Capturing
+      nested.push_back(CallMethod(control(), dispid::kSaveBitmap, {Var::Text(OutPath(L"nested.bmp").c_str()).v}));
       *params->rgvarg[0].piVal = 1;
     }
   };
-  ASSERT_EQ(S_OK, CallMethod(control(), 35).hr);
+  ASSERT_EQ(S_OK, CallMethod(control(), dispid::kStartStreamCapture).hr);
   ASSERT_EQ(6u, nested.size());
   for (int i = 0; i < 4; ++i) {
     EXPECT_EQ(DISP_E_EXCEPTION, nested[i].hr) << i;
@@ -140,37 +131,37 @@ TEST_F(CaptureTest, CallsMadeFromInsideACaptureAreRefusedOrServed) {
   }
   EXPECT_EQ(VARIANT_TRUE, nested[4].value.v.boolVal);
   EXPECT_EQ(S_OK, nested[5].hr);
-  EXPECT_EQ(2, Last(kCaptureComplete)->arguments[0].v.lVal);
-  EXPECT_EQ(160, GetProperty(control(), 22).value.v.iVal);
+  EXPECT_EQ(2, Last(kEventCaptureComplete)->arguments[0].v.lVal);
+  EXPECT_EQ(160, GetProperty(control(), dispid::kCaptureWidth).value.v.iVal);
 }
 
 TEST_F(CaptureTest, UnwritableCaptureFileIsAnErrorBeforeAnyEvent) {
   Configure(10, 1, 160, 120);
   const wchar_t* const names[] = {L"Z:\\no\\such\\folder\\c.avi", L"Z:\\tmp"};
   for (const wchar_t* name : names) {
-    ASSERT_EQ(S_OK, PutProperty(control(), 1, Var::Text(name).v).hr);
+    ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCaptureFileName, Var::Text(name).v).hr);
     sink_.events.clear();
-    CallResult capture = CallMethod(control(), 26);
+    CallResult capture = CallMethod(control(), dispid::kStartCapture);
     EXPECT_EQ(DISP_E_EXCEPTION, capture.hr);
     EXPECT_EQ(L"Morvane", capture.source);
     EXPECT_FALSE(capture.description.empty());
-    EXPECT_EQ(nullptr, Last(kCaptureStarted));
-    EXPECT_EQ(VARIANT_FALSE, GetProperty(control(), 20).value.v.boolVal);
+    EXPECT_EQ(nullptr, Last(kEventCaptureStarted));
+    EXPECT_EQ(VARIANT_FALSE, GetProperty(control(), dispid::kCapturing).value.v.boolVal);
   }
 }
 
 TEST_F(CaptureTest, EscapeStopsACaptureWithoutTimeLimit) {
-  ASSERT_EQ(S_OK, PutProperty(control(), 4, Var::R8(20).v).hr);
-  ASSERT_EQ(S_OK, PutProperty(control(), 7, Var::I2(0).v).hr);
-  ASSERT_EQ(S_OK, PutProperty(control(), 17, Var::Bool(true).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCaptureRate, Var::R8(20).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kTimeLimitEnabled, Var::I2(0).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCallbackEnabled, Var::Bool(true).v).hr);
   int frames = 0;
   sink_.on_event = [&](DISPID id, DISPPARAMS*) {
-    if (id == kStreamFrame && ++frames == 4) ::PostMessageW(host_->window(), WM_KEYDOWN, VK_ESCAPE, 0);
+    if (id == kEventStreamFrame && ++frames == 4) ::PostMessageW(host_->window(), WM_KEYDOWN, VK_ESCAPE, 0);
   };
-  ASSERT_EQ(S_OK, CallMethod(control(), 35).hr);
+  ASSERT_EQ(S_OK, CallMethod(control(), dispid::kStartStreamCapture).hr);
   EXPECT_GE(frames, 4);
   EXPECT_LE(frames, 6);
-  EXPECT_EQ(2, Last(kCaptureStopped)->arguments[0].v.iVal);
+  EXPECT_EQ(2, Last(kEventCaptureStopped)->arguments[0].v.iVal);
 }
 
 // Finds a window of ours by class and title on another thread once it is
@@ -188,8 +179,8 @@ void PressWhenShown(const wchar_t* title, int button) {
 
 TEST_F(CaptureTest, ConfirmationDecidesWhetherTheCaptureRuns) {
   Configure(10, 1, 160, 120);
-  ASSERT_EQ(S_OK, PutProperty(control(), 1, Var::Text(OutPath(L"confirmed.avi").c_str()).v).hr);
-  ASSERT_EQ(S_OK, PutProperty(control(), 6, Var::I2(1).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCaptureFileName, Var::Text(OutPath(L"confirmed.avi").c_str()).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kConfirmBeforeCapture, Var::I2(1).v).hr);
   struct Row {
     int button;
     bool runs;
@@ -198,8 +189,8 @@ TEST_F(CaptureTest, ConfirmationDecidesWhetherTheCaptureRuns) {
   for (const Row& row : rows) {
     sink_.events.clear();
     PressWhenShown(L"Morvane", row.button);
-    ASSERT_EQ(S_OK, CallMethod(control(), 26).hr);
-    EXPECT_EQ(row.runs, Last(kCaptureComplete) != nullptr) << row.button;
+    ASSERT_EQ(S_OK, CallMethod(control(), dispid::kStartCapture).hr);
+    EXPECT_EQ(row.runs, Last(kEventCaptureComplete) != nullptr) << row.button;
   }
 }
 
@@ -211,27 +202,27 @@ TEST_F(CaptureTest, ClicksInTheControlStopOnlyWhenAskedTo) {
     bool stops;
   };
   const Row rows[] = {
-      {12, 1, WM_LBUTTONDOWN, true},
-      {12, 0, WM_LBUTTONDOWN, false},
-      {13, 1, WM_RBUTTONDOWN, true},
-      {13, 0, WM_RBUTTONDOWN, false},
+      {dispid::kStopOnLeftClick, 1, WM_LBUTTONDOWN, true},
+      {dispid::kStopOnLeftClick, 0, WM_LBUTTONDOWN, false},
+      {dispid::kStopOnRightClick, 1, WM_RBUTTONDOWN, true},
+      {dispid::kStopOnRightClick, 0, WM_RBUTTONDOWN, false},
   };
   Configure(20, 1, 160, 120);
-  ASSERT_EQ(S_OK, PutProperty(control(), 17, Var::Bool(true).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCallbackEnabled, Var::Bool(true).v).hr);
   for (const Row& row : rows) {
     SCOPED_TRACE(row.message);
-    ASSERT_EQ(S_OK, PutProperty(control(), 12, Var::I2(0).v).hr);
-    ASSERT_EQ(S_OK, PutProperty(control(), 13, Var::I2(0).v).hr);
+    ASSERT_EQ(S_OK, PutProperty(control(), dispid::kStopOnLeftClick, Var::I2(0).v).hr);
+    ASSERT_EQ(S_OK, PutProperty(control(), dispid::kStopOnRightClick, Var::I2(0).v).hr);
     ASSERT_EQ(S_OK, PutProperty(control(), row.property, Var::I2(row.enabled).v).hr);
     int frames = 0;
     sink_.events.clear();
     sink_.on_event = [&](DISPID id, DISPPARAMS*) {
-      if (id == kStreamFrame && ++frames == 2) {
+      if (id == kEventStreamFrame && ++frames == 2) {
         ::PostMessageW(host_->control_window(), row.message, 0, MAKELPARAM(10, 10));
       }
     };
-    ASSERT_EQ(S_OK, CallMethod(control(), 35).hr);
-    const Event* stopped = Last(kCaptureStopped);
+    ASSERT_EQ(S_OK, CallMethod(control(), dispid::kStartStreamCapture).hr);
+    const Event* stopped = Last(kEventCaptureStopped);
     ASSERT_NE(nullptr, stopped);
     EXPECT_EQ(row.stops ? 2 : 1, stopped->arguments[0].v.iVal);
     if (row.message == WM_LBUTTONDOWN) {
@@ -242,31 +233,31 @@ TEST_F(CaptureTest, ClicksInTheControlStopOnlyWhenAskedTo) {
 
 TEST_F(CaptureTest, ClosingTheControlDuringACaptureEndsIt) {
   Configure(20, 5, 160, 120);
-  ASSERT_EQ(S_OK, PutProperty(control(), 17, Var::Bool(true).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCallbackEnabled, Var::Bool(true).v).hr);
   int frames = 0;
   sink_.on_event = [&](DISPID id, DISPPARAMS*) {
-    if (id == kStreamFrame && ++frames == 2) {
+    if (id == kEventStreamFrame && ++frames == 2) {
       ComPtr<IOleObject> ole_object;
       control()->QueryInterface(IID_PPV_ARGS(&ole_object));
       ole_object->Close(OLECLOSE_NOSAVE);
     }
   };
-  ASSERT_EQ(S_OK, CallMethod(control(), 35).hr);
+  ASSERT_EQ(S_OK, CallMethod(control(), dispid::kStartStreamCapture).hr);
   EXPECT_EQ(2, frames);
-  EXPECT_EQ(5, Last(kCaptureStopped)->arguments[0].v.iVal) << "ended by closing";
+  EXPECT_EQ(5, Last(kEventCaptureStopped)->arguments[0].v.iVal) << "ended by closing";
   EXPECT_EQ(nullptr, host_->control_window()) << "the window went with Close";
 }
 
 TEST_F(CaptureTest, QuitMessageEndsTheCaptureAndIsLeftForTheHost) {
   Configure(20, 5, 160, 120);
-  ASSERT_EQ(S_OK, PutProperty(control(), 17, Var::Bool(true).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCallbackEnabled, Var::Bool(true).v).hr);
   int frames = 0;
   sink_.on_event = [&](DISPID id, DISPPARAMS*) {
-    if (id == kStreamFrame && ++frames == 2) ::PostQuitMessage(7);
+    if (id == kEventStreamFrame && ++frames == 2) ::PostQuitMessage(7);
   };
-  ASSERT_EQ(S_OK, CallMethod(control(), 35).hr);
+  ASSERT_EQ(S_OK, CallMethod(control(), dispid::kStartStreamCapture).hr);
   EXPECT_EQ(2, frames);
-  EXPECT_EQ(5, Last(kCaptureStopped)->arguments[0].v.iVal);
+  EXPECT_EQ(5, Last(kEventCaptureStopped)->arguments[0].v.iVal);
   MSG msg;
   ASSERT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the host's loop must still see it";
   EXPECT_EQ(7u, msg.wParam);
@@ -279,11 +270,14 @@ TEST_F(CaptureTest, OverlayAndPreviewExcludeEachOther) {
     bool preview;
     bool overlay;
   };
-  const Row rows[] = {{2, 1, true, false}, {9, 1, false, true}, {2, 1, true, false}, {2, 0, false, false}};
+  const Row rows[] = {{dispid::kPreview, 1, true, false},
+                      {dispid::kOverlay, 1, false, true},
+                      {dispid::kPreview, 1, true, false},
+                      {dispid::kPreview, 0, false, false}};
   for (const Row& row : rows) {
     ASSERT_EQ(S_OK, PutProperty(control(), row.property, Var::I2(row.value).v).hr);
-    EXPECT_EQ(row.preview, GetProperty(control(), 2).value.v.boolVal != VARIANT_FALSE);
-    EXPECT_EQ(row.overlay, GetProperty(control(), 9).value.v.boolVal != VARIANT_FALSE);
+    EXPECT_EQ(row.preview, GetProperty(control(), dispid::kPreview).value.v.boolVal != VARIANT_FALSE);
+    EXPECT_EQ(row.overlay, GetProperty(control(), dispid::kOverlay).value.v.boolVal != VARIANT_FALSE);
     const Event* changed = Last(8);
     ASSERT_NE(nullptr, changed);
     EXPECT_EQ(row.preview, changed->arguments[0].v.boolVal != VARIANT_FALSE);
@@ -293,16 +287,16 @@ TEST_F(CaptureTest, OverlayAndPreviewExcludeEachOther) {
 
 TEST_F(CaptureTest, ClipboardHoldsTheCurrentFrame) {
   Configure(10, 1, 160, 120);
-  ASSERT_EQ(S_OK, PutProperty(control(), 17, Var::Bool(true).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCallbackEnabled, Var::Bool(true).v).hr);
   std::vector<BYTE> last;
   sink_.on_event = [&](DISPID id, DISPPARAMS* params) {
-    if (id != kStreamFrame) return;
+    if (id != kEventStreamFrame) return;
     const auto* bits = static_cast<const BYTE*>(LongToAddress(params->rgvarg[1].lVal));
     last.assign(bits, bits + 160 * 3 * 120);
   };
-  ASSERT_EQ(S_OK, CallMethod(control(), 35).hr);
+  ASSERT_EQ(S_OK, CallMethod(control(), dispid::kStartStreamCapture).hr);
   ASSERT_FALSE(last.empty());
-  ASSERT_EQ(S_OK, CallMethod(control(), 32).hr);
+  ASSERT_EQ(S_OK, CallMethod(control(), dispid::kCopyToClipboard).hr);
   ASSERT_TRUE(::OpenClipboard(nullptr));
   HANDLE data = ::GetClipboardData(CF_DIB);
   ASSERT_NE(nullptr, data);
@@ -339,7 +333,7 @@ TEST_F(CaptureTest, ClipboardCopyWorksWithoutTheControlsWindow) {
     ASSERT_TRUE(::OpenClipboard(nullptr));
     ::EmptyClipboard();
     ::CloseClipboard();
-    CallResult copy = CallMethod(row.control, 32);
+    CallResult copy = CallMethod(row.control, dispid::kCopyToClipboard);
     ASSERT_EQ(S_OK, copy.hr) << copy.scode;
     EXPECT_NE(nullptr, ::GetClipboardOwner()) << "the data has an owner";
     ASSERT_TRUE(::OpenClipboard(nullptr));

@@ -24,17 +24,6 @@
 namespace morvane_test {
 namespace {
 
-enum : DISPID {
-  kStatusChanged = 1,
-  kError = 2,
-  kCaptureStarted = 3,
-  kFrameDropped = 5,
-  kCaptureStopped = 9,
-  kCaptureComplete = 10,
-  kStreamFrame = 11,
-};
-enum : DISPID { kCaptureFileName = 1, kPreview = 2, kAudioRecording = 3, kCapturing = 20 };
-enum : DISPID { kStartCapture = 26, kStartStreamCapture = 35, kCallbackEnabled = 17 };
 constexpr SHORT kStoppedByError = 4;
 
 std::filesystem::path CaptureFile() {
@@ -59,13 +48,13 @@ class CaptureFaultTest : public ControlTest {
   void SetUp() override {
     ControlTest::SetUp();
     ASSERT_EQ(S_OK, host_->Advise(&sink_));
-    ASSERT_EQ(S_OK, PutProperty(control(), 4, Var::R8(20).v).hr);   // CaptureRate
-    ASSERT_EQ(S_OK, PutProperty(control(), 8, Var::R8(5).v).hr);    // TimeLimit
-    ASSERT_EQ(S_OK, PutProperty(control(), 7, Var::I2(1).v).hr);    // TimeLimitEnabled
-    ASSERT_EQ(S_OK, PutProperty(control(), 22, Var::R8(160).v).hr);
-    ASSERT_EQ(S_OK, PutProperty(control(), 23, Var::R8(120).v).hr);
-    ASSERT_EQ(S_OK, PutProperty(control(), kCallbackEnabled, Var::Bool(true).v).hr);
-    ASSERT_EQ(S_OK, PutProperty(control(), kPreview, Var::Bool(true).v).hr);
+    ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCaptureRate, Var::R8(20).v).hr);
+    ASSERT_EQ(S_OK, PutProperty(control(), dispid::kTimeLimit, Var::R8(5).v).hr);
+    ASSERT_EQ(S_OK, PutProperty(control(), dispid::kTimeLimitEnabled, Var::I2(1).v).hr);
+    ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCaptureWidth, Var::R8(160).v).hr);
+    ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCaptureHeight, Var::R8(120).v).hr);
+    ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCallbackEnabled, Var::Bool(true).v).hr);
+    ASSERT_EQ(S_OK, PutProperty(control(), dispid::kPreview, Var::Bool(true).v).hr);
     sink_.events.clear();
   }
   void TearDown() override {
@@ -77,7 +66,7 @@ class CaptureFaultTest : public ControlTest {
   std::vector<DISPID> EndingIds(const EventSink& sink) const {
     std::vector<DISPID> ids;
     for (DISPID id : sink.Ids()) {
-      if (id != kStatusChanged && id != kStreamFrame && id != kFrameDropped) ids.push_back(id);
+      if (id != kEventStatusChanged && id != kEventStreamFrame && id != kEventFrameDropped) ids.push_back(id);
     }
     return ids;
   }
@@ -89,15 +78,16 @@ class CaptureFaultTest : public ControlTest {
   // What every failed capture must leave: the end events after the error,
   // no capture running, the preview back.
   void ExpectEndedByError(const EventSink& sink, LONG captured) {
-    const std::vector<DISPID> expected = {kCaptureStarted, kError, kCaptureStopped, kCaptureComplete};
+    const std::vector<DISPID> expected = {kEventCaptureStarted, kEventError, kEventCaptureStopped,
+                                         kEventCaptureComplete};
     EXPECT_EQ(expected, EndingIds(sink));
-    const Event* stopped = Last(sink, kCaptureStopped);
+    const Event* stopped = Last(sink, kEventCaptureStopped);
     ASSERT_NE(nullptr, stopped);
     EXPECT_EQ(kStoppedByError, stopped->arguments[0].v.iVal);
-    const Event* complete = Last(sink, kCaptureComplete);
+    const Event* complete = Last(sink, kEventCaptureComplete);
     ASSERT_NE(nullptr, complete);
     EXPECT_EQ(captured, complete->arguments[0].v.lVal);
-    EXPECT_EQ(VARIANT_FALSE, GetProperty(control(), kCapturing).value.v.boolVal);
+    EXPECT_EQ(VARIANT_FALSE, GetProperty(control(), dispid::kCapturing).value.v.boolVal);
     EXPECT_TRUE(PreviewRendersWithin(3000)) << "the preview did not come back";
   }
 
@@ -121,8 +111,8 @@ const DeviceFaultRow kDeviceFaults[] = {
 
 TEST_F(CaptureFaultTest, DeviceThatThrowsEndsTheCaptureAsAnError) {
   const std::filesystem::path file = CaptureFile();
-  ASSERT_EQ(S_OK, PutProperty(control(), kCaptureFileName, Var::Text(file.c_str()).v).hr);
-  ASSERT_EQ(S_OK, PutProperty(control(), kAudioRecording, Var::I2(1).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCaptureFileName, Var::Text(file.c_str()).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kAudioRecording, Var::I2(1).v).hr);
   for (const DeviceFaultRow& row : kDeviceFaults) {
     SCOPED_TRACE(row.name);
     sink_.events.clear();
@@ -130,7 +120,7 @@ TEST_F(CaptureFaultTest, DeviceThatThrowsEndsTheCaptureAsAnError) {
     std::filesystem::remove(file, ignored);
     // Three frames go through; the fourth render throws.
     ArmRenderFault(row.fault, 3);
-    const CallResult capture = CallMethod(control(), row.to_file ? kStartCapture : kStartStreamCapture);
+    const CallResult capture = CallMethod(control(), row.to_file ? dispid::kStartCapture : dispid::kStartStreamCapture);
     EXPECT_EQ(DISP_E_EXCEPTION, capture.hr);
     EXPECT_EQ(row.scode, capture.scode);
     EXPECT_EQ(L"Morvane", capture.source);
@@ -161,37 +151,37 @@ TEST_F(CaptureFaultTest, MemoryRunningOutWhileRaisingAnEventEndsTheCaptureAsAnEr
   arming.record = false;
   int frames = 0;
   arming.on_event = [&](DISPID id, DISPPARAMS*) {
-    if (id == kStreamFrame && ++frames == 2) coretest::FailAllocationAt(0);
+    if (id == kEventStreamFrame && ++frames == 2) coretest::FailAllocationAt(0);
   };
-  const CallResult capture = CallMethod(control(), kStartStreamCapture);
+  const CallResult capture = CallMethod(control(), dispid::kStartStreamCapture);
   EXPECT_EQ(DISP_E_EXCEPTION, capture.hr);
   EXPECT_EQ(E_OUTOFMEMORY, capture.scode);
   EXPECT_FALSE(capture.description.empty());
   // The third frame was taken; raising its event is what failed.
   ExpectEndedByError(sink_, 3);
   for (std::size_t i = 0; i + 1 < more_sinks_.size(); ++i) {
-    EXPECT_NE(nullptr, Last(more_sinks_[i], kCaptureComplete)) << "sink " << i;
+    EXPECT_NE(nullptr, Last(more_sinks_[i], kEventCaptureComplete)) << "sink " << i;
   }
 }
 
 TEST_F(CaptureFaultTest, SinkThatThrowsLeavesTheOthersAndTheCaptureAlone) {
-  ASSERT_EQ(S_OK, PutProperty(control(), 8, Var::R8(1).v).hr);  // twenty frame slots
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kTimeLimit, Var::R8(1).v).hr);  // twenty frame slots
   EventSink& throwing = more_sinks_[0];
   EventSink& after = more_sinks_[1];
   ASSERT_EQ(S_OK, host_->Advise(&throwing));
   ASSERT_EQ(S_OK, host_->Advise(&after));
   throwing.record = false;
   throwing.on_event = [](DISPID id, DISPPARAMS*) {
-    if (id == kStreamFrame) throw std::runtime_error("a host's handler gone wrong");
+    if (id == kEventStreamFrame) throw std::runtime_error("a host's handler gone wrong");
   };
-  const CallResult capture = CallMethod(control(), kStartStreamCapture);
+  const CallResult capture = CallMethod(control(), dispid::kStartStreamCapture);
   EXPECT_EQ(S_OK, capture.hr) << std::hex << capture.scode;
-  const Event* complete = Last(after, kCaptureComplete);
+  const Event* complete = Last(after, kEventCaptureComplete);
   ASSERT_NE(nullptr, complete);
   const std::vector<DISPID> ids = after.Ids();
-  EXPECT_EQ(complete->arguments[0].v.lVal, std::count(ids.begin(), ids.end(), kStreamFrame))
+  EXPECT_EQ(complete->arguments[0].v.lVal, std::count(ids.begin(), ids.end(), kEventStreamFrame))
       << "the sink after the throwing one heard every frame";
-  EXPECT_EQ(1, Last(after, kCaptureStopped)->arguments[0].v.iVal) << "ended by the time limit";
+  EXPECT_EQ(1, Last(after, kEventCaptureStopped)->arguments[0].v.iVal) << "ended by the time limit";
 }
 
 }  // namespace

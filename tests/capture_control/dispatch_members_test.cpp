@@ -26,28 +26,28 @@ struct RoundTrip {
 
 TEST_F(ControlTest, PropertiesTakeTheHostsTypesAndReadBack) {
   const RoundTrip rows[] = {
-      {"Preview on (VT_I2 1)", 2, Var::I2(1), VT_BOOL, -1},
-      {"Preview off", 2, Var::I2(0), VT_BOOL, 0},
-      {"AudioRecording", 3, Var::I2(1), VT_BOOL, -1},
-      {"CaptureRate", 4, Var::R8(30), VT_I2, 30},
-      {"CaptureRate fraction", 4, Var::R8(12.5), VT_I2, 12},
-      {"ConfirmBeforeCapture", 6, Var::I2(1), VT_BOOL, -1},
-      {"ConfirmBeforeCapture off", 6, Var::I2(0), VT_BOOL, 0},
-      {"TimeLimitEnabled", 7, Var::I2(1), VT_BOOL, -1},
-      {"TimeLimit", 8, Var::R8(30), VT_I2, 30},
-      {"TimeLimit zero", 8, Var::R8(0), VT_I2, 0},
-      {"Overlay (device 0 has one)", 9, Var::I2(1), VT_BOOL, -1},
-      {"Overlay off", 9, Var::I2(0), VT_BOOL, 0},
-      {"PreviewRate", 10, Var::R8(20), VT_I2, 20},
-      {"DeviceIndex 1", 11, Var::I2(1), VT_I2, 1},
-      {"DeviceIndex 0", 11, Var::I2(0), VT_I2, 0},
-      {"StopOnLeftClick off", 12, Var::I2(0), VT_BOOL, 0},
-      {"StopOnRightClick off", 13, Var::I2(0), VT_BOOL, 0},
-      {"CallbackEnabled", 17, Var::Bool(true), VT_BOOL, -1},
-      {"CallbackEnabled off", 17, Var::Bool(false), VT_BOOL, 0},
-      {"CaptureWidth", 22, Var::R8(640), VT_I2, 640},
-      {"CaptureHeight", 23, Var::R8(480), VT_I2, 480},
-      {"CaptureWidth rounds half to even", 22, Var::R8(320.5), VT_I2, 320},
+      {"Preview on (VT_I2 1)", dispid::kPreview, Var::I2(1), VT_BOOL, -1},
+      {"Preview off", dispid::kPreview, Var::I2(0), VT_BOOL, 0},
+      {"AudioRecording", dispid::kAudioRecording, Var::I2(1), VT_BOOL, -1},
+      {"CaptureRate", dispid::kCaptureRate, Var::R8(30), VT_I2, 30},
+      {"CaptureRate fraction", dispid::kCaptureRate, Var::R8(12.5), VT_I2, 12},
+      {"ConfirmBeforeCapture", dispid::kConfirmBeforeCapture, Var::I2(1), VT_BOOL, -1},
+      {"ConfirmBeforeCapture off", dispid::kConfirmBeforeCapture, Var::I2(0), VT_BOOL, 0},
+      {"TimeLimitEnabled", dispid::kTimeLimitEnabled, Var::I2(1), VT_BOOL, -1},
+      {"TimeLimit", dispid::kTimeLimit, Var::R8(30), VT_I2, 30},
+      {"TimeLimit zero", dispid::kTimeLimit, Var::R8(0), VT_I2, 0},
+      {"Overlay (device 0 has one)", dispid::kOverlay, Var::I2(1), VT_BOOL, -1},
+      {"Overlay off", dispid::kOverlay, Var::I2(0), VT_BOOL, 0},
+      {"PreviewRate", dispid::kPreviewRate, Var::R8(20), VT_I2, 20},
+      {"DeviceIndex 1", dispid::kDeviceIndex, Var::I2(1), VT_I2, 1},
+      {"DeviceIndex 0", dispid::kDeviceIndex, Var::I2(0), VT_I2, 0},
+      {"StopOnLeftClick off", dispid::kStopOnLeftClick, Var::I2(0), VT_BOOL, 0},
+      {"StopOnRightClick off", dispid::kStopOnRightClick, Var::I2(0), VT_BOOL, 0},
+      {"CallbackEnabled", dispid::kCallbackEnabled, Var::Bool(true), VT_BOOL, -1},
+      {"CallbackEnabled off", dispid::kCallbackEnabled, Var::Bool(false), VT_BOOL, 0},
+      {"CaptureWidth", dispid::kCaptureWidth, Var::R8(640), VT_I2, 640},
+      {"CaptureHeight", dispid::kCaptureHeight, Var::R8(480), VT_I2, 480},
+      {"CaptureWidth rounds half to even", dispid::kCaptureWidth, Var::R8(320.5), VT_I2, 320},
   };
   for (const RoundTrip& row : rows) {
     SCOPED_TRACE(row.name);
@@ -72,27 +72,27 @@ TEST_F(ControlTest, IntegerPropertiesRoundToEvenAndRefuseWhatLiesOutside) {
     double expected;  // -1: refused
   };
   const Row rows[] = {
-      {"rate 2.5 to even 2", 4, Var::R8(2.5), 2},
-      {"rate 3.5 to even 4", 4, Var::R8(3.5), 4},
-      {"rate 14.5", 4, Var::R8(14.5), 14},
-      {"rate 15.5", 4, Var::R8(15.5), 16},
-      {"rate 0.3 rounds to 0", 4, Var::R8(0.3), -1},
-      {"rate 0.5 rounds to 0", 4, Var::R8(0.5), -1},
-      {"rate 100.4", 4, Var::R8(100.4), 100},
-      {"rate 100.6", 4, Var::R8(100.6), -1},
-      {"rate as text", 4, Var::Text(L"25"), 25},
-      {"limit 2.5 to even 2", 8, Var::R8(2.5), 2},
-      {"limit 32767", 8, Var::R8(32767), 32767},
-      {"limit 32767.5 would not fit 16 bits", 8, Var::R8(32767.5), -1},
-      {"limit 40000", 8, Var::R8(40000), -1},
-      {"limit 86400 (a day)", 8, Var::R8(86400), -1},
-      {"limit -0.4 rounds to 0", 8, Var::R8(-0.4), 0},
-      {"limit -1", 8, Var::R8(-1), -1},
-      {"limit NaN", 8, Var::R8(std::nan("")), -1},
-      {"preview 0.5 to even 0", 10, Var::R8(0.5), -1},
-      {"preview 1.5 to even 2", 10, Var::R8(1.5), 2},
-      {"preview 24.5 to even 24", 10, Var::R8(24.5), 24},
-      {"preview 1e10", 10, Var::R8(1e10), -1},
+      {"rate 2.5 to even 2", dispid::kCaptureRate, Var::R8(2.5), 2},
+      {"rate 3.5 to even 4", dispid::kCaptureRate, Var::R8(3.5), 4},
+      {"rate 14.5", dispid::kCaptureRate, Var::R8(14.5), 14},
+      {"rate 15.5", dispid::kCaptureRate, Var::R8(15.5), 16},
+      {"rate 0.3 rounds to 0", dispid::kCaptureRate, Var::R8(0.3), -1},
+      {"rate 0.5 rounds to 0", dispid::kCaptureRate, Var::R8(0.5), -1},
+      {"rate 100.4", dispid::kCaptureRate, Var::R8(100.4), 100},
+      {"rate 100.6", dispid::kCaptureRate, Var::R8(100.6), -1},
+      {"rate as text", dispid::kCaptureRate, Var::Text(L"25"), 25},
+      {"limit 2.5 to even 2", dispid::kTimeLimit, Var::R8(2.5), 2},
+      {"limit 32767", dispid::kTimeLimit, Var::R8(32767), 32767},
+      {"limit 32767.5 would not fit 16 bits", dispid::kTimeLimit, Var::R8(32767.5), -1},
+      {"limit 40000", dispid::kTimeLimit, Var::R8(40000), -1},
+      {"limit 86400 (a day)", dispid::kTimeLimit, Var::R8(86400), -1},
+      {"limit -0.4 rounds to 0", dispid::kTimeLimit, Var::R8(-0.4), 0},
+      {"limit -1", dispid::kTimeLimit, Var::R8(-1), -1},
+      {"limit NaN", dispid::kTimeLimit, Var::R8(std::nan("")), -1},
+      {"preview 0.5 to even 0", dispid::kPreviewRate, Var::R8(0.5), -1},
+      {"preview 1.5 to even 2", dispid::kPreviewRate, Var::R8(1.5), 2},
+      {"preview 24.5 to even 24", dispid::kPreviewRate, Var::R8(24.5), 24},
+      {"preview 1e10", dispid::kPreviewRate, Var::R8(1e10), -1},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -141,26 +141,26 @@ TEST_F(ControlTest, BadDispatchCallsAreRefused) {
     bool names_argument;  // arg_error names argument 0
   };
   const Row rows[] = {
-      {"SaveBitmap without its file name", 31, kMethod, {&missing, nullptr, 1, 0}, DISP_E_PARAMNOTOPTIONAL, true},
-      {"DeviceName without its index", 36, kMethod, {&missing, nullptr, 1, 0}, DISP_E_PARAMNOTOPTIONAL, true},
-      {"CopyFrameToDC without its DC", 33, kMethod, {&missing, nullptr, 1, 0}, DISP_E_PARAMNOTOPTIONAL, true},
-      {"SaveCaptureFile, missing by reference", 25, kMethod, {&missing_by_reference, nullptr, 1, 0},
+      {"SaveBitmap without its file name", dispid::kSaveBitmap, kMethod, {&missing, nullptr, 1, 0}, DISP_E_PARAMNOTOPTIONAL, true},
+      {"DeviceName without its index", dispid::kDeviceName, kMethod, {&missing, nullptr, 1, 0}, DISP_E_PARAMNOTOPTIONAL, true},
+      {"CopyFrameToDC without its DC", dispid::kCopyFrameToDC, kMethod, {&missing, nullptr, 1, 0}, DISP_E_PARAMNOTOPTIONAL, true},
+      {"SaveCaptureFile, missing by reference", dispid::kSaveCaptureFile, kMethod, {&missing_by_reference, nullptr, 1, 0},
        DISP_E_PARAMNOTOPTIONAL, true},
-      {"CaptureRate put without a value", 4, DISPATCH_PROPERTYPUT, {&missing, &put_id, 1, 1},
+      {"CaptureRate put without a value", dispid::kCaptureRate, DISPATCH_PROPERTYPUT, {&missing, &put_id, 1, 1},
        DISP_E_PARAMNOTOPTIONAL, true},
-      {"CaptureWidth put without a value", 22, DISPATCH_PROPERTYPUT, {&missing, &put_id, 1, 1},
+      {"CaptureWidth put without a value", dispid::kCaptureWidth, DISPATCH_PROPERTYPUT, {&missing, &put_id, 1, 1},
        DISP_E_PARAMNOTOPTIONAL, true},
-      {"DeviceName by reference to nothing", 36, kMethod, {&null_short, nullptr, 1, 0}, DISP_E_TYPEMISMATCH, true},
-      {"SaveBitmap by reference to nothing", 31, kMethod, {&null_text, nullptr, 1, 0}, DISP_E_TYPEMISMATCH, true},
-      {"method, one argument, no array", 31, kMethod, {nullptr, nullptr, 1, 0}, DISP_E_BADPARAMCOUNT, false},
-      {"put, one argument, no array", 4, DISPATCH_PROPERTYPUT, {nullptr, &put_id, 1, 1}, DISP_E_BADPARAMCOUNT,
+      {"DeviceName by reference to nothing", dispid::kDeviceName, kMethod, {&null_short, nullptr, 1, 0}, DISP_E_TYPEMISMATCH, true},
+      {"SaveBitmap by reference to nothing", dispid::kSaveBitmap, kMethod, {&null_text, nullptr, 1, 0}, DISP_E_TYPEMISMATCH, true},
+      {"method, one argument, no array", dispid::kSaveBitmap, kMethod, {nullptr, nullptr, 1, 0}, DISP_E_BADPARAMCOUNT, false},
+      {"put, one argument, no array", dispid::kCaptureRate, DISPATCH_PROPERTYPUT, {nullptr, &put_id, 1, 1}, DISP_E_BADPARAMCOUNT,
        false},
-      {"get, one argument, no array", 4, DISPATCH_PROPERTYGET, {nullptr, nullptr, 1, 0}, DISP_E_BADPARAMCOUNT, false},
-      {"more names than arguments", 4, DISPATCH_PROPERTYPUT, {&missing, two_named, 1, 2}, DISP_E_BADPARAMCOUNT,
+      {"get, one argument, no array", dispid::kCaptureRate, DISPATCH_PROPERTYGET, {nullptr, nullptr, 1, 0}, DISP_E_BADPARAMCOUNT, false},
+      {"more names than arguments", dispid::kCaptureRate, DISPATCH_PROPERTYPUT, {&missing, two_named, 1, 2}, DISP_E_BADPARAMCOUNT,
        false},
-      {"named arguments without their array", 4, DISPATCH_PROPERTYPUT, {&missing, nullptr, 1, 1}, E_INVALIDARG,
+      {"named arguments without their array", dispid::kCaptureRate, DISPATCH_PROPERTYPUT, {&missing, nullptr, 1, 1}, E_INVALIDARG,
        false},
-      {"put without DISPID_PROPERTYPUT", 4, DISPATCH_PROPERTYPUT, {&missing, nullptr, 1, 0},
+      {"put without DISPID_PROPERTYPUT", dispid::kCaptureRate, DISPATCH_PROPERTYPUT, {&missing, nullptr, 1, 0},
        DISP_E_PARAMNOTOPTIONAL, false},
       {"a member that does not exist", 999, kMethod, {nullptr, nullptr, 0, 0}, DISP_E_MEMBERNOTFOUND, false},
   };
@@ -172,12 +172,12 @@ TEST_F(ControlTest, BadDispatchCallsAreRefused) {
     if (row.names_argument) {
       EXPECT_EQ(0u, call.arg_error);
     }
-    EXPECT_EQ(S_OK, GetProperty(control(), 4).hr) << "the control still answers";
+    EXPECT_EQ(S_OK, GetProperty(control(), dispid::kCaptureRate).hr) << "the control still answers";
   }
   // No DISPPARAMS at all is an empty list; an interface id other than
   // IID_NULL is refused.
-  EXPECT_EQ(S_OK, InvokeRaw(control(), 4, DISPATCH_PROPERTYGET, nullptr).hr);
-  EXPECT_EQ(DISP_E_UNKNOWNINTERFACE, InvokeRaw(control(), 4, DISPATCH_PROPERTYGET, nullptr, IID_IDispatch).hr);
+  EXPECT_EQ(S_OK, InvokeRaw(control(), dispid::kCaptureRate, DISPATCH_PROPERTYGET, nullptr).hr);
+  EXPECT_EQ(DISP_E_UNKNOWNINTERFACE, InvokeRaw(control(), dispid::kCaptureRate, DISPATCH_PROPERTYGET, nullptr, IID_IDispatch).hr);
 }
 
 TEST_F(ControlTest, ReadOnlyMembersAnswerWhatTheDeviceOffers) {
@@ -188,14 +188,20 @@ TEST_F(ControlTest, ReadOnlyMembersAnswerWhatTheDeviceOffers) {
     double expected;
   };
   const Row rows[] = {
-      {"DeviceCount", 0, 24, 3},           {"HasFormatDialog 0", 0, 18, -1}, {"HasSourceDialog 0", 0, 19, -1},
-      {"HasOverlay 0", 0, 21, -1},         {"HasFormatDialog 1", 1, 18, -1}, {"HasSourceDialog 1", 1, 19, 0},
-      {"HasOverlay 1", 1, 21, 0},          {"HasFormatDialog 2", 2, 18, 0},  {"HasSourceDialog 2", 2, 19, 0},
-      {"Capturing when idle", 0, 20, 0},
+      {"DeviceCount", 0, dispid::kDeviceCount, 3},
+      {"HasFormatDialog 0", 0, dispid::kHasFormatDialog, -1},
+      {"HasSourceDialog 0", 0, dispid::kHasSourceDialog, -1},
+      {"HasOverlay 0", 0, dispid::kHasOverlay, -1},
+      {"HasFormatDialog 1", 1, dispid::kHasFormatDialog, -1},
+      {"HasSourceDialog 1", 1, dispid::kHasSourceDialog, 0},
+      {"HasOverlay 1", 1, dispid::kHasOverlay, 0},
+      {"HasFormatDialog 2", 2, dispid::kHasFormatDialog, 0},
+      {"HasSourceDialog 2", 2, dispid::kHasSourceDialog, 0},
+      {"Capturing when idle", 0, dispid::kCapturing, 0},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    ASSERT_EQ(S_OK, PutProperty(control(), 11, Var::I2(row.device).v).hr);
+    ASSERT_EQ(S_OK, PutProperty(control(), dispid::kDeviceIndex, Var::I2(row.device).v).hr);
     CallResult get = GetProperty(control(), row.id);
     ASSERT_EQ(S_OK, get.hr);
     EXPECT_EQ(row.expected, AsDouble(get.value.v));
@@ -209,7 +215,7 @@ TEST_F(ControlTest, DeviceNameTakesTheIndexByReferenceAndLeavesIt) {
     VARIANT by_reference;
     by_reference.vt = VT_BYREF | VT_I2;
     by_reference.piVal = &counter;
-    CallResult name = CallMethod(control(), 36, {by_reference});
+    CallResult name = CallMethod(control(), dispid::kDeviceName, {by_reference});
     ASSERT_EQ(S_OK, name.hr);
     ASSERT_EQ(VT_BSTR, name.value.v.vt);
     EXPECT_STREQ(expected[index], name.value.v.bstrVal);
@@ -218,22 +224,22 @@ TEST_F(ControlTest, DeviceNameTakesTheIndexByReferenceAndLeavesIt) {
 }
 
 TEST_F(ControlTest, CaptureFileNameAndStatusWindow) {
-  CallResult initial = GetProperty(control(), 1);
+  CallResult initial = GetProperty(control(), dispid::kCaptureFileName);
   ASSERT_EQ(VT_BSTR, initial.value.v.vt);
   EXPECT_NE(nullptr, wcsstr(initial.value.v.bstrVal, L"CAPTURE.AVI")) << "default name in the temp folder";
 
-  ASSERT_EQ(S_OK, PutProperty(control(), 1, Var::Text(L"C:\\TEMP\\ONE.AVI").v).hr);
-  EXPECT_STREQ(L"C:\\TEMP\\ONE.AVI", GetProperty(control(), 1).value.v.bstrVal);
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCaptureFileName, Var::Text(L"C:\\TEMP\\ONE.AVI").v).hr);
+  EXPECT_STREQ(L"C:\\TEMP\\ONE.AVI", GetProperty(control(), dispid::kCaptureFileName).value.v.bstrVal);
 
   HWND status = ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD, 0, 250, 200, 20, host_->window(), nullptr, nullptr,
                                   nullptr);
   Var handle = Var::I4(static_cast<LONG>(reinterpret_cast<LONG_PTR>(status)));
-  ASSERT_EQ(S_OK, PutProperty(control(), 5, handle.v).hr);
-  ASSERT_EQ(S_OK, PutProperty(control(), 2, Var::I2(1).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kStatusWindow, handle.v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kPreview, Var::I2(1).v).hr);
   wchar_t text[128] = {};
   ::GetWindowTextW(status, text, 128);
   EXPECT_STREQ(L"ﾌﾟﾚﾋﾞｭｰ中", text);
-  ASSERT_EQ(S_OK, PutProperty(control(), 2, Var::I2(0).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kPreview, Var::I2(0).v).hr);
   ::GetWindowTextW(status, text, 128);
   EXPECT_STREQ(L"停止中", text);
 }
@@ -248,27 +254,27 @@ TEST_F(ControlTest, BadValuesAreRefusedWithADescription) {
     HRESULT scode;
   };
   const Row rows[] = {
-      {"CaptureRate 0", 4, Var::R8(0), CTL_E_INVALIDPROPERTYVALUE},
-      {"CaptureRate negative", 4, Var::R8(-5), CTL_E_INVALIDPROPERTYVALUE},
-      {"CaptureRate huge", 4, Var::R8(1e9), CTL_E_INVALIDPROPERTYVALUE},
-      {"PreviewRate 0", 10, Var::R8(0), CTL_E_INVALIDPROPERTYVALUE},
-      {"TimeLimit negative", 8, Var::R8(-1), CTL_E_INVALIDPROPERTYVALUE},
-      {"CaptureWidth 5", 22, Var::R8(5), CTL_E_INVALIDPROPERTYVALUE},
-      {"CaptureWidth 40000 (beyond 16 bits)", 22, Var::R8(40000), CTL_E_INVALIDPROPERTYVALUE},
-      {"CaptureHeight 0", 23, Var::R8(0), CTL_E_INVALIDPROPERTYVALUE},
-      {"CaptureHeight 5000", 23, Var::R8(5000), CTL_E_INVALIDPROPERTYVALUE},
-      {"DeviceIndex 3", 11, Var::I2(3), CTL_E_INVALIDPROPERTYARRAYINDEX},
-      {"DeviceIndex -1", 11, Var::I2(-1), CTL_E_INVALIDPROPERTYARRAYINDEX},
-      {"Overlay on a device without", 9, Var::I2(1), CTL_E_DEVICEUNAVAILABLE},
-      {"CaptureFileName empty", 1, Var::Text(L""), CTL_E_BADFILENAME},
-      {"CaptureFileName blank", 1, Var::Text(L"   "), CTL_E_BADFILENAME},
-      {"StatusWindow not a window", 5, Var::I4(0x7FFF1234), CTL_E_INVALIDPROPERTYVALUE},
-      {"HasOverlay is read-only", 21, Var::I2(1), CTL_E_SETNOTSUPPORTED},
+      {"CaptureRate 0", dispid::kCaptureRate, Var::R8(0), CTL_E_INVALIDPROPERTYVALUE},
+      {"CaptureRate negative", dispid::kCaptureRate, Var::R8(-5), CTL_E_INVALIDPROPERTYVALUE},
+      {"CaptureRate huge", dispid::kCaptureRate, Var::R8(1e9), CTL_E_INVALIDPROPERTYVALUE},
+      {"PreviewRate 0", dispid::kPreviewRate, Var::R8(0), CTL_E_INVALIDPROPERTYVALUE},
+      {"TimeLimit negative", dispid::kTimeLimit, Var::R8(-1), CTL_E_INVALIDPROPERTYVALUE},
+      {"CaptureWidth 5", dispid::kCaptureWidth, Var::R8(5), CTL_E_INVALIDPROPERTYVALUE},
+      {"CaptureWidth 40000 (beyond 16 bits)", dispid::kCaptureWidth, Var::R8(40000), CTL_E_INVALIDPROPERTYVALUE},
+      {"CaptureHeight 0", dispid::kCaptureHeight, Var::R8(0), CTL_E_INVALIDPROPERTYVALUE},
+      {"CaptureHeight 5000", dispid::kCaptureHeight, Var::R8(5000), CTL_E_INVALIDPROPERTYVALUE},
+      {"DeviceIndex 3", dispid::kDeviceIndex, Var::I2(3), CTL_E_INVALIDPROPERTYARRAYINDEX},
+      {"DeviceIndex -1", dispid::kDeviceIndex, Var::I2(-1), CTL_E_INVALIDPROPERTYARRAYINDEX},
+      {"Overlay on a device without", dispid::kOverlay, Var::I2(1), CTL_E_DEVICEUNAVAILABLE},
+      {"CaptureFileName empty", dispid::kCaptureFileName, Var::Text(L""), CTL_E_BADFILENAME},
+      {"CaptureFileName blank", dispid::kCaptureFileName, Var::Text(L"   "), CTL_E_BADFILENAME},
+      {"StatusWindow not a window", dispid::kStatusWindow, Var::I4(0x7FFF1234), CTL_E_INVALIDPROPERTYVALUE},
+      {"HasOverlay is read-only", dispid::kHasOverlay, Var::I2(1), CTL_E_SETNOTSUPPORTED},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     if (row.id == 9) {
-      ASSERT_EQ(S_OK, PutProperty(control(), 11, Var::I2(1).v).hr);
+      ASSERT_EQ(S_OK, PutProperty(control(), dispid::kDeviceIndex, Var::I2(1).v).hr);
     }
     CallResult before = GetProperty(control(), row.id);
     CallResult put = PutProperty(control(), row.id, row.value.v);
@@ -281,7 +287,7 @@ TEST_F(ControlTest, BadValuesAreRefusedWithADescription) {
       EXPECT_EQ(VARCMP_EQ, ::VarCmp(&before.value.v, &after.value.v, 0, 0)) << "the value was kept";
     }
     if (row.id == 9) {
-      ASSERT_EQ(S_OK, PutProperty(control(), 11, Var::I2(0).v).hr);
+      ASSERT_EQ(S_OK, PutProperty(control(), dispid::kDeviceIndex, Var::I2(0).v).hr);
     }
   }
 }
@@ -291,24 +297,24 @@ TEST_F(ControlTest, BadMethodCallsAreRefused) {
   VARIANT by_reference;
   by_reference.vt = VT_BYREF | VT_I2;
   by_reference.piVal = &index;
-  CallResult name = CallMethod(control(), 36, {by_reference});
+  CallResult name = CallMethod(control(), dispid::kDeviceName, {by_reference});
   EXPECT_EQ(DISP_E_EXCEPTION, name.hr);
   EXPECT_EQ(CTL_E_INVALIDPROPERTYARRAYINDEX, name.scode);
 
-  CallResult save = CallMethod(control(), 25, {Var::Text(L"").v});
+  CallResult save = CallMethod(control(), dispid::kSaveCaptureFile, {Var::Text(L"").v});
   EXPECT_EQ(DISP_E_EXCEPTION, save.hr);
   EXPECT_EQ(CTL_E_BADFILENAME, save.scode);
 
-  CallResult bitmap = CallMethod(control(), 31, {Var::Text(L"Z:\\no\\such\\folder\\x.bmp").v});
+  CallResult bitmap = CallMethod(control(), dispid::kSaveBitmap, {Var::Text(L"Z:\\no\\such\\folder\\x.bmp").v});
   EXPECT_EQ(DISP_E_EXCEPTION, bitmap.hr);
   EXPECT_FALSE(bitmap.description.empty());
 
-  EXPECT_EQ(DISP_E_BADPARAMCOUNT, CallMethod(control(), 26, {Var::I2(1).v}).hr);
+  EXPECT_EQ(DISP_E_BADPARAMCOUNT, CallMethod(control(), dispid::kStartCapture, {Var::I2(1).v}).hr);
   EXPECT_EQ(DISP_E_MEMBERNOTFOUND, GetProperty(control(), 999).hr);
 
   // The source dialog of a device without one.
-  ASSERT_EQ(S_OK, PutProperty(control(), 11, Var::I2(1).v).hr);
-  CallResult source = CallMethod(control(), 28);
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kDeviceIndex, Var::I2(1).v).hr);
+  CallResult source = CallMethod(control(), dispid::kShowSourceDialog);
   EXPECT_EQ(DISP_E_EXCEPTION, source.hr);
   EXPECT_EQ(CTL_E_DEVICEUNAVAILABLE, source.scode);
 }
@@ -316,7 +322,7 @@ TEST_F(ControlTest, BadMethodCallsAreRefused) {
 TEST_F(ControlTest, CopyFrameToDcAnswersFalseForWhatIsNoDc) {
   const LONG bad_values[] = {0, 12345, 0x7FFF0000};
   for (LONG value : bad_values) {
-    CallResult copy = CallMethod(control(), 33, {Var::I4(value).v});
+    CallResult copy = CallMethod(control(), dispid::kCopyFrameToDC, {Var::I4(value).v});
     EXPECT_EQ(S_OK, copy.hr) << value;
     EXPECT_EQ(VT_BOOL, copy.value.v.vt);
     EXPECT_EQ(VARIANT_FALSE, copy.value.v.boolVal) << value;
@@ -338,7 +344,7 @@ TEST_F(ControlTest, CopyFrameToDcDrawsTheFrameAtItsNaturalSize) {
   HGDIOBJ previous = ::SelectObject(memory, bitmap);
   std::fill_n(static_cast<DWORD*>(bits), 400 * 300, 0x00123456u);
 
-  CallResult copy = CallMethod(control(), 33, {Var::I4(static_cast<LONG>(reinterpret_cast<LONG_PTR>(memory))).v});
+  CallResult copy = CallMethod(control(), dispid::kCopyFrameToDC, {Var::I4(static_cast<LONG>(reinterpret_cast<LONG_PTR>(memory))).v});
   EXPECT_EQ(S_OK, copy.hr);
   EXPECT_EQ(VARIANT_TRUE, copy.value.v.boolVal);
   ::GdiFlush();

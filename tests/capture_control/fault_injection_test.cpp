@@ -66,7 +66,7 @@ class FaultInjectionTest : public ::testing::Test {
     ASSERT_TRUE(host_->ok()) << std::hex << host_->create_result();
     ASSERT_EQ(S_OK, host_->Advise(&sink_));
     status_ = ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD, 0, 250, 200, 20, host_->window(), nullptr, nullptr, nullptr);
-    ASSERT_EQ(S_OK, PutProperty(control(), 5, Var::I4(static_cast<LONG>(reinterpret_cast<LONG_PTR>(status_))).v).hr);
+    ASSERT_EQ(S_OK, PutProperty(control(), dispid::kStatusWindow, Var::I4(static_cast<LONG>(reinterpret_cast<LONG_PTR>(status_))).v).hr);
   }
   void TearDown() override {
     coretest::FailAllocationsFrom(SIZE_MAX);
@@ -125,7 +125,7 @@ TEST_P(WindowFaultTest, PreviewStopsAndTheHostIsTold) {
   const FaultRow& row = GetParam();
   HWND window = host_->control_window();
   ASSERT_NE(nullptr, window);
-  ASSERT_EQ(S_OK, PutProperty(control(), 2, Var::I2(1).v).hr);  // Preview on
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kPreview, Var::I2(1).v).hr);  // Preview on
   sink_.events.clear();
   Arm(row.fault);
   ::SendMessageW(window, row.message, morvane::kPreviewTimer, 0);
@@ -139,16 +139,16 @@ TEST_P(WindowFaultTest, PreviewStopsAndTheHostIsTold) {
   ASSERT_EQ(VT_BSTR, error->arguments[1].v.vt);
   EXPECT_GT(::SysStringLen(error->arguments[1].v.bstrVal), 0u);
   EXPECT_EQ(std::wstring(error->arguments[1].v.bstrVal), StatusText()) << "the status line says why";
-  CallResult preview = GetProperty(control(), 2);
+  CallResult preview = GetProperty(control(), dispid::kPreview);
   EXPECT_EQ(VARIANT_FALSE, preview.value.v.boolVal) << "the preview stopped";
 
   // The control goes on working: a paint draws, and the preview restarts.
   sink_.events.clear();
   ::SendMessageW(window, WM_PAINT, 0, 0);
-  ASSERT_EQ(S_OK, PutProperty(control(), 2, Var::I2(1).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kPreview, Var::I2(1).v).hr);
   ::SendMessageW(window, WM_TIMER, morvane::kPreviewTimer, 0);
   EXPECT_EQ(nullptr, LastError());
-  EXPECT_EQ(VARIANT_TRUE, GetProperty(control(), 2).value.v.boolVal);
+  EXPECT_EQ(VARIANT_TRUE, GetProperty(control(), dispid::kPreview).value.v.boolVal);
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, WindowFaultTest, ::testing::ValuesIn(kWindowFaults),
@@ -178,16 +178,16 @@ TEST_F(FaultInjectionTest, ComCallsAnswerAnErrorWithItsDescription) {
   HDC memory = ::CreateCompatibleDC(screen);
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    ASSERT_EQ(S_OK, PutProperty(control(), 22, Var::R8(row.copy_width).v).hr);
+    ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCaptureWidth, Var::R8(row.copy_width).v).hr);
     Arm(row.fault);
-    CallResult copy = CallMethod(control(), 32);  // CopyToClipboard
+    CallResult copy = CallMethod(control(), dispid::kCopyToClipboard);  // CopyToClipboard
     Disarm();
     EXPECT_EQ(DISP_E_EXCEPTION, copy.hr);
     EXPECT_EQ(row.scode, copy.scode) << std::hex << copy.scode;
     EXPECT_EQ(L"Morvane", copy.source);
     EXPECT_FALSE(copy.description.empty());
 
-    ASSERT_EQ(S_OK, PutProperty(control(), 22, Var::R8(row.draw_width).v).hr);
+    ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCaptureWidth, Var::R8(row.draw_width).v).hr);
     ::SetErrorInfo(0, nullptr);
     Arm(row.fault);
     RECTL bounds{0, 0, 32, 32};

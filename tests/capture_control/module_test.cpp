@@ -97,7 +97,9 @@ TEST_F(ControlTest, EventInterfaceIsFoundByIndexAsAContainerBindsIt) {
     const wchar_t* name;
     SHORT parameters;
   };
-  const Row rows[] = {{0, 1, L"StatusChanged", 1}, {9, 10, L"CaptureComplete", 2}, {10, 11, L"StreamFrame", 5}};
+  const Row rows[] = {{0, kEventStatusChanged, L"StatusChanged", 1},
+                      {9, kEventCaptureComplete, L"CaptureComplete", 2},
+                      {10, kEventStreamFrame, L"StreamFrame", 5}};
   for (const Row& row : rows) {
     FUNCDESC* function = nullptr;
     ASSERT_EQ(S_OK, event_info->GetFuncDesc(row.index, &function));
@@ -107,7 +109,7 @@ TEST_F(ControlTest, EventInterfaceIsFoundByIndexAsAContainerBindsIt) {
     event_info->GetDocumentation(function->memid, &name, nullptr, nullptr, nullptr);
     EXPECT_STREQ(row.name, name);
     ::SysFreeString(name);
-    if (row.id == 11) {
+    if (row.id == kEventStreamFrame) {
       EXPECT_EQ(VT_PTR, function->lprgelemdescParam[4].tdesc.vt);
       EXPECT_EQ(VT_I2, function->lprgelemdescParam[4].tdesc.lptdesc->vt);
       for (int i = 0; i < 4; ++i) EXPECT_EQ(VT_I4, function->lprgelemdescParam[i].tdesc.vt) << i;
@@ -138,8 +140,8 @@ TEST_F(ControlTest, ConnectionPointCookiesAreCheckedOnUnadvise) {
 
   // A sink that unadvises itself from inside an event does not disturb the others.
   first.on_event = [&](DISPID, DISPPARAMS*) { point->Unadvise(cookie1); };
-  ASSERT_EQ(S_OK, PutProperty(control(), 11, Var::I2(1).v).hr);  // DeviceChanged
-  ASSERT_EQ(S_OK, PutProperty(control(), 11, Var::I2(0).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kDeviceIndex, Var::I2(1).v).hr);  // DeviceChanged
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kDeviceIndex, Var::I2(0).v).hr);
   EXPECT_EQ(1u, first.events.size());
   EXPECT_EQ(2u, second.events.size());
   EXPECT_EQ(CONNECT_E_NOCONNECTION, point->Unadvise(cookie1)) << "already gone";
@@ -167,17 +169,17 @@ TEST_F(ControlTest, ASinkThatAnswersWithNothingIsRefused) {
   EXPECT_EQ(CONNECT_E_CANNOTCONNECT, point->Advise(&hollow, &cookie));
   EXPECT_EQ(0u, cookie);
   // The next event must not call through a null sink.
-  EXPECT_EQ(S_OK, PutProperty(control(), 11, Var::I2(1).v).hr);
+  EXPECT_EQ(S_OK, PutProperty(control(), dispid::kDeviceIndex, Var::I2(1).v).hr);
 }
 
 TEST_F(ControlTest, SettingsPersistForTheNextControl) {
-  ASSERT_EQ(S_OK, PutProperty(control(), 4, Var::R8(12.5).v).hr);
-  ASSERT_EQ(S_OK, PutProperty(control(), 22, Var::R8(640).v).hr);
-  ASSERT_EQ(S_OK, PutProperty(control(), 23, Var::R8(480).v).hr);
-  ASSERT_EQ(S_OK, PutProperty(control(), 11, Var::I2(1).v).hr);
-  ASSERT_EQ(S_OK, PutProperty(control(), 8, Var::R8(42).v).hr);
-  ASSERT_EQ(S_OK, PutProperty(control(), 12, Var::I2(0).v).hr);
-  ASSERT_EQ(S_OK, PutProperty(control(), 1, Var::Text(L"C:\\TEMP\\KEEP.AVI").v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCaptureRate, Var::R8(12.5).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCaptureWidth, Var::R8(640).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCaptureHeight, Var::R8(480).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kDeviceIndex, Var::I2(1).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kTimeLimit, Var::R8(42).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kStopOnLeftClick, Var::I2(0).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCaptureFileName, Var::Text(L"C:\\TEMP\\KEEP.AVI").v).hr);
   // A damaged value is ignored, the others still come back.
   HKEY key = nullptr;
   ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExW(HKEY_CURRENT_USER, kTestSettingsKey, 0, KEY_SET_VALUE, &key));
@@ -191,14 +193,16 @@ TEST_F(ControlTest, SettingsPersistForTheNextControl) {
     DISPID id;
     double expected;
   };
-  const Row rows[] = {{4, 12}, {22, 640}, {23, 480}, {11, 1}, {8, 42}, {12, 0}, {10, 15}};
+  const Row rows[] = {{dispid::kCaptureRate, 12}, {dispid::kCaptureWidth, 640}, {dispid::kCaptureHeight, 480},
+                      {dispid::kDeviceIndex, 1},  {dispid::kTimeLimit, 42},      {dispid::kStopOnLeftClick, 0},
+                      {dispid::kPreviewRate, 15}};
   for (const Row& row : rows) {
     Var number;
     CallResult get = GetProperty(second.control(), row.id);
     ASSERT_EQ(S_OK, ::VariantChangeType(&number.v, &get.value.v, 0, VT_R8)) << row.id;
     EXPECT_EQ(row.expected, number.v.dblVal) << row.id;
   }
-  EXPECT_STREQ(L"C:\\TEMP\\KEEP.AVI", GetProperty(second.control(), 1).value.v.bstrVal);
+  EXPECT_STREQ(L"C:\\TEMP\\KEEP.AVI", GetProperty(second.control(), dispid::kCaptureFileName).value.v.bstrVal);
 }
 
 void StoreValue(const wchar_t* name, DWORD type, const void* data, DWORD size) {
@@ -236,17 +240,17 @@ TEST_F(ControlTest, StoredValuesAreTakenOnlyInsideTheirRange) {
     double expected;
   };
   const Row rows[] = {
-      {"time limit 40000", L"TimeLimit", 40000, nullptr, 8, 0},
-      {"time limit 86400 as text", L"TimeLimit", 0, L"86400", 8, 0},
-      {"time limit 32767", L"TimeLimit", 32767, nullptr, 8, 32767},
-      {"time limit written with a comma", L"TimeLimit", 0, L"30,5", 8, 30},
-      {"time limit written with a period", L"TimeLimit", 0, L"31.5", 8, 32},
-      {"capture rate 0.3", L"CaptureRate", 0, L"0.29999999999999999", 4, 15},
-      {"capture rate 0", L"CaptureRate", 0, nullptr, 4, 15},
-      {"capture rate 12.5 (an old fraction)", L"CaptureRate", 0, L"12.5", 4, 12},
-      {"preview rate 1000", L"PreviewRate", 1000, nullptr, 10, 15},
-      {"preview rate -1", L"PreviewRate", 0xFFFFFFFFu, nullptr, 10, 15},
-      {"capture width 70000", L"CaptureWidth", 70000, nullptr, 22, 320},
+      {"time limit 40000", L"TimeLimit", 40000, nullptr, dispid::kTimeLimit, 0},
+      {"time limit 86400 as text", L"TimeLimit", 0, L"86400", dispid::kTimeLimit, 0},
+      {"time limit 32767", L"TimeLimit", 32767, nullptr, dispid::kTimeLimit, 32767},
+      {"time limit written with a comma", L"TimeLimit", 0, L"30,5", dispid::kTimeLimit, 30},
+      {"time limit written with a period", L"TimeLimit", 0, L"31.5", dispid::kTimeLimit, 32},
+      {"capture rate 0.3", L"CaptureRate", 0, L"0.29999999999999999", dispid::kCaptureRate, 15},
+      {"capture rate 0", L"CaptureRate", 0, nullptr, dispid::kCaptureRate, 15},
+      {"capture rate 12.5 (an old fraction)", L"CaptureRate", 0, L"12.5", dispid::kCaptureRate, 12},
+      {"preview rate 1000", L"PreviewRate", 1000, nullptr, dispid::kPreviewRate, 15},
+      {"preview rate -1", L"PreviewRate", 0xFFFFFFFFu, nullptr, dispid::kPreviewRate, 15},
+      {"capture width 70000", L"CaptureWidth", 70000, nullptr, dispid::kCaptureWidth, 320},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -267,16 +271,16 @@ TEST_F(ControlTest, StoredValuesAreTakenOnlyInsideTheirRange) {
 TEST_F(ControlTest, TwoControlsDoNotUndoEachOther) {
   TestHost other;
   ASSERT_TRUE(other.ok());
-  ASSERT_EQ(S_OK, PutProperty(control(), 4, Var::R8(30).v).hr);
-  ASSERT_EQ(S_OK, PutProperty(other.control(), 8, Var::R8(20).v).hr);
-  ASSERT_EQ(S_OK, PutProperty(control(), 22, Var::R8(640).v).hr);
-  ASSERT_EQ(S_OK, PutProperty(other.control(), 3, Var::I2(1).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCaptureRate, Var::R8(30).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(other.control(), dispid::kTimeLimit, Var::R8(20).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCaptureWidth, Var::R8(640).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(other.control(), dispid::kAudioRecording, Var::I2(1).v).hr);
   TestHost third;
   ASSERT_TRUE(third.ok());
-  EXPECT_EQ(30, ReadNumber(third.control(), 4));
-  EXPECT_EQ(20, ReadNumber(third.control(), 8));
-  EXPECT_EQ(640, ReadNumber(third.control(), 22));
-  EXPECT_EQ(-1, ReadNumber(third.control(), 3));
+  EXPECT_EQ(30, ReadNumber(third.control(), dispid::kCaptureRate));
+  EXPECT_EQ(20, ReadNumber(third.control(), dispid::kTimeLimit));
+  EXPECT_EQ(640, ReadNumber(third.control(), dispid::kCaptureWidth));
+  EXPECT_EQ(-1, ReadNumber(third.control(), dispid::kAudioRecording));
 }
 
 // A host that switched the C runtime to a decimal-comma locale stores the
@@ -298,12 +302,12 @@ TEST_F(ControlTest, StoredNumbersDoNotDependOnTheLocale) {
     double written = 0;
     {
       TestHost writer;
-      ASSERT_EQ(S_OK, PutProperty(writer.control(), 4, Var::R8(12.5).v).hr);
-      written = ReadNumber(writer.control(), 4);
+      ASSERT_EQ(S_OK, PutProperty(writer.control(), dispid::kCaptureRate, Var::R8(12.5).v).hr);
+      written = ReadNumber(writer.control(), dispid::kCaptureRate);
     }
     std::setlocale(LC_ALL, row.reader_locale);
     TestHost reader;
-    EXPECT_EQ(written, ReadNumber(reader.control(), 4));
+    EXPECT_EQ(written, ReadNumber(reader.control(), dispid::kCaptureRate));
     std::setlocale(LC_ALL, "C");
   }
 }
@@ -339,13 +343,13 @@ TEST_F(ControlTest, DialogsApplyOnOkAndKeepEverythingOnCancel) {
     double expected;
   };
   const Row rows[] = {
-      {"format cancel", 27, L"ﾋﾞﾃﾞｵ ﾌｫｰﾏｯﾄ", IDCANCEL, [](HWND d) { Select(d, 0, 4); }, 22, 320},
-      {"format 640x480", 27, L"ﾋﾞﾃﾞｵ ﾌｫｰﾏｯﾄ", IDOK, [](HWND d) { Select(d, 0, 4); }, 22, 640},
-      {"format height", 27, L"ﾋﾞﾃﾞｵ ﾌｫｰﾏｯﾄ", IDOK, nullptr, 23, 480},
-      {"format 160x120", 27, L"ﾋﾞﾃﾞｵ ﾌｫｰﾏｯﾄ", IDOK, [](HWND d) { Select(d, 0, 0); }, 23, 120},
-      {"source", 28, L"ﾋﾞﾃﾞｵ ｿｰｽ", IDOK, [](HWND d) { Select(d, 0, 1); }, 24, 3},
-      {"audio", 29, L"ｵｰﾃﾞｨｵ ﾌｫｰﾏｯﾄ", IDOK, [](HWND d) { Select(d, 0, 2); }, 24, 3},
-      {"compression", 34, L"ﾋﾞﾃﾞｵ圧縮", IDOK, nullptr, 24, 3},
+      {"format cancel", dispid::kShowFormatDialog, L"ﾋﾞﾃﾞｵ ﾌｫｰﾏｯﾄ", IDCANCEL, [](HWND d) { Select(d, 0, 4); }, dispid::kCaptureWidth, 320},
+      {"format 640x480", dispid::kShowFormatDialog, L"ﾋﾞﾃﾞｵ ﾌｫｰﾏｯﾄ", IDOK, [](HWND d) { Select(d, 0, 4); }, dispid::kCaptureWidth, 640},
+      {"format height", dispid::kShowFormatDialog, L"ﾋﾞﾃﾞｵ ﾌｫｰﾏｯﾄ", IDOK, nullptr, dispid::kCaptureHeight, 480},
+      {"format 160x120", dispid::kShowFormatDialog, L"ﾋﾞﾃﾞｵ ﾌｫｰﾏｯﾄ", IDOK, [](HWND d) { Select(d, 0, 0); }, dispid::kCaptureHeight, 120},
+      {"source", dispid::kShowSourceDialog, L"ﾋﾞﾃﾞｵ ｿｰｽ", IDOK, [](HWND d) { Select(d, 0, 1); }, dispid::kDeviceCount, 3},
+      {"audio", dispid::kShowAudioDialog, L"ｵｰﾃﾞｨｵ ﾌｫｰﾏｯﾄ", IDOK, [](HWND d) { Select(d, 0, 2); }, dispid::kDeviceCount, 3},
+      {"compression", dispid::kShowCompressionDialog, L"ﾋﾞﾃﾞｵ圧縮", IDOK, nullptr, dispid::kDeviceCount, 3},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -360,7 +364,7 @@ TEST_F(ControlTest, DialogsApplyOnOkAndKeepEverythingOnCancel) {
   // The audio choice (44.1 kHz) was kept for the next control.
   TestHost second;
   DriveDialog(L"ｵｰﾃﾞｨｵ ﾌｫｰﾏｯﾄ", IDOK, nullptr);
-  ASSERT_EQ(S_OK, CallMethod(second.control(), 29).hr);
+  ASSERT_EQ(S_OK, CallMethod(second.control(), dispid::kShowAudioDialog).hr);
   HKEY key = nullptr;
   ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExW(HKEY_CURRENT_USER, kTestSettingsKey, 0, KEY_QUERY_VALUE, &key));
   DWORD rate = 0;
@@ -378,8 +382,8 @@ class ShownControlTest : public ControlTest {
 TEST_F(ShownControlTest, PreviewMovesInTheControlsWindow) {
   HWND window = host_->control_window();
   ASSERT_NE(nullptr, window);
-  ASSERT_EQ(S_OK, PutProperty(control(), 10, Var::R8(25).v).hr);
-  ASSERT_EQ(S_OK, PutProperty(control(), 2, Var::I2(1).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kPreviewRate, Var::R8(25).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kPreview, Var::I2(1).v).hr);
   auto snapshot = [&] {
     HDC dc = ::GetDC(window);
     std::vector<COLORREF> pixels;

@@ -25,8 +25,8 @@ int wmain(int argc, wchar_t** argv) {
       std::printf("control not created: 0x%08lx\n", static_cast<unsigned long>(host.create_result()));
       status = 1;
     } else {
-      PutProperty(host.control(), 10, Var::R8(25).v);
-      PutProperty(host.control(), overlay ? 9 : 2, Var::I2(1).v);
+      PutProperty(host.control(), dispid::kPreviewRate, Var::R8(25).v);
+      PutProperty(host.control(), overlay ? dispid::kOverlay : dispid::kPreview, Var::I2(1).v);
       std::printf("control created in %.1f ms; previewing for %.1f s\n",
                   (t1.QuadPart - t0.QuadPart) * 1000.0 / frequency.QuadPart, seconds);
       std::fflush(stdout);

@@ -11,9 +11,25 @@
 #include <string>
 #include <vector>
 
+#include "dispatch_ids.h"
+
 namespace morvane_test {
 
 using Microsoft::WRL::ComPtr;
+
+// Members and events by the names the control's own table uses.
+namespace dispid = morvane::dispid;
+using morvane::kEventCaptureComplete;
+using morvane::kEventCaptureStarted;
+using morvane::kEventCaptureStopped;
+using morvane::kEventClick;
+using morvane::kEventDblClick;
+using morvane::kEventDeviceChanged;
+using morvane::kEventError;
+using morvane::kEventFrameDropped;
+using morvane::kEventPreviewChanged;
+using morvane::kEventStatusChanged;
+using morvane::kEventStreamFrame;
 
 // A VARIANT that clears itself.
 struct Var {

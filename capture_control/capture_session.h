@@ -1,0 +1,110 @@
+// One capture, from its first frame to its end. The session sets up
+// everything the loop needs before the first frame, so the steady state
+// allocates nothing; Run() takes one frame slot after another, handing out
+// the thread's messages in between so the host stays usable (and can stop
+// us); the destructor finishes the capture however Run() was left.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "control.h"
+#include "core/audio_tone.h"
+#include "core/avi_writer.h"
+#include "core/frame_format.h"
+#include "frame_clock.h"
+#include "low_memory.h"
+#include "messages.h"
+
+namespace morvane {
+
+// The first failure of a capture, as the host hears of it: an HRESULT and
+// a text. Noting one never throws, so it can be done from any handler.
+class CaptureFailure {
+ public:
+  // Notes the exception being handled, unless a failure was noted before.
+  // Only from inside a catch block.
+  void NoteCurrent() noexcept;
+
+  explicit operator bool() const { return failed_; }
+  // The error as Invoke reports it; its text may fail to allocate, so the
+  // message table's own text stands in.
+  HRESULT scode() const { return text_.empty() ? Message(message_).scode : scode_; }
+  const wchar_t* text() const { return text_.empty() ? Message(message_).text : text_.c_str(); }
+
+ private:
+  bool failed_ = false;
+  MessageId message_ = MessageId::kInternal;
+  HRESULT scode_ = E_FAIL;
+  std::wstring text_;
+};
+
+class CaptureSession {
+ public:
+  // Allocates the frame buffer and, for a capture to a file, creates the
+  // writer: a file that cannot be created throws here, before anything is
+  // raised or any state of the control changes. failure collects what goes
+  // wrong from then on; it outlives the session, which reports into it
+  // until its destructor has run.
+  CaptureSession(Control& control, VideoDevice& device, const FrameFormat& format, bool to_file,
+                 CaptureFailure& failure);
+  // The end of the capture: the file is finished, the last frame becomes
+  // the still frame, the host hears CaptureStopped and CaptureComplete, and
+  // the preview comes back.
+  ~CaptureSession();
+  CaptureSession(const CaptureSession&) = delete;
+  CaptureSession& operator=(const CaptureSession&) = delete;
+
+  // Captures until a stop, the time limit, a closed window or a failure.
+  void Run() noexcept;
+
+ private:
+  // What the wait for the next frame slot found.
+  enum class Slot { kNotYet, kDue, kPastLimit };
+
+  void Start();
+  // One turn of the loop; false once the capture is to end (reason_ says why).
+  bool Step();
+  // Hands out the thread's waiting messages, noting Esc and mouse stops;
+  // false when WM_QUIT came.
+  bool PumpInput();
+  // Sleeps until the next slot begins, or counts the slots that passed
+  // while we were busy as dropped.
+  Slot WaitForNextSlot();
+  // Renders the slot's frame and writes it with its share of sound.
+  void WriteFrame();
+  void WriteAudio();
+  // Hands the frame to the host (stream event, preview, status line);
+  // false when the host's stop flag asks us to end.
+  bool ShowFrame();
+  void Finish() noexcept;
+
+  Control& control_;
+  VideoDevice& device_;
+  const FrameFormat format_;
+  const bool to_file_;
+  const double rate_;
+  CaptureFailure& failure_;
+  // The BITMAPINFOHEADER, then the bits, in one block that the stream
+  // event hands out.
+  LowMemoryBuffer block_;
+  std::uint8_t* bits_;
+  std::optional<AviWriter> writer_;
+  std::optional<ToneGenerator> tone_;
+  std::vector<std::uint8_t> audio_buffer_;
+
+  StopReason reason_ = StopReason::kUserKeyOrClick;
+  std::int64_t limit_ = 0;
+  std::int64_t frequency_ = 0;
+  std::optional<FrameClock> clock_;
+  std::int64_t next_slot_ = 0;
+  std::int64_t audio_written_ = 0;
+  std::int64_t last_status_ = 0;
+  wchar_t status_[96] = {};
+};
+
+}  // namespace morvane
