@@ -20,6 +20,11 @@ void Control::UpdatePreviewTimer() {
   } else {
     ::KillTimer(window_, kPreviewTimer);
   }
+  // A camera streams only while its frames are shown.
+  for (const auto& device : devices_) {
+    if (capturing_ && device.get() == CurrentDevice()) continue;
+    if (device.get() != CurrentDevice() || !(preview_ || overlay_)) device->Rest();
+  }
   ::InvalidateRect(window_, nullptr, FALSE);
 }
 

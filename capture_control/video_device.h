@@ -51,5 +51,7 @@ class VideoDevice {
 
 // The synthetic devices, in device-index order.
 std::vector<std::unique_ptr<VideoDevice>> MakeSyntheticDevices();
+// The synthetic devices followed by the system's video-input devices.
+std::vector<std::unique_ptr<VideoDevice>> MakeAllDevices();
 
 }  // namespace morvane

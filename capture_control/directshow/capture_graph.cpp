@@ -20,14 +20,16 @@ const wchar_t kWillNotRun[] = L"ｷｬﾌﾟﾁｬﾃﾞﾊﾞｲｽを開始で
 // How many of the ranked types we try before giving up.
 constexpr size_t kMaxTypeTries = 4;
 
-[[noreturn]] void ThrowDeviceError(const wchar_t* text, HRESULT hr) {
-  throw CaptureError(CaptureErrorKind::kDeviceFailed, text, static_cast<std::uint32_t>(HRESULT_CODE(hr)));
+// The host hears a Win32 code as the HRESULT; DirectShow's own codes
+// (VFW_E_*) would read as unrelated Win32 errors once wrapped.
+[[noreturn]] void ThrowDeviceError(const wchar_t* text, DWORD code) {
+  throw CaptureError(CaptureErrorKind::kDeviceFailed, text, code);
 }
 
 ComPtr<IBaseFilter> BindDevice(IMoniker* moniker) {
   ComPtr<IBaseFilter> filter;
   const HRESULT hr = moniker->BindToObject(nullptr, nullptr, IID_PPV_ARGS(&filter));
-  if (FAILED(hr)) ThrowDeviceError(kCannotOpen, hr);
+  if (FAILED(hr)) ThrowDeviceError(kCannotOpen, ERROR_DEVICE_NOT_CONNECTED);
   return filter;
 }
 
@@ -95,7 +97,8 @@ std::vector<MediaType> DeviceMediaTypes(IMoniker* moniker) {
   return config ? ReadTypes(config.Get()) : std::vector<MediaType>{};
 }
 
-std::vector<const MediaType*> RankTypes(const std::vector<MediaType>& types, int width, int height) {
+std::vector<const MediaType*> RankTypes(const std::vector<MediaType>& types, int width, int height,
+                                        const GUID& preferred) {
   struct Ranked {
     int tier;
     long long distance;
@@ -109,7 +112,8 @@ std::vector<const MediaType*> RankTypes(const std::vector<MediaType>& types, int
     if (!VideoTypeSize(types[i].get(), w, h)) continue;
     const bool exact = w == width && h == height;
     const bool ours = Convertible(types[i]);
-    const int tier = exact && ours ? 0 : exact ? 1 : ours ? 2 : 3;
+    const bool chosen = exact && IsEqualGUID(types[i].get().subtype, preferred);
+    const int tier = chosen ? 0 : exact && ours ? 1 : exact ? 2 : ours ? 3 : 4;
     const long long distance = std::llabs(static_cast<long long>(w) * h - static_cast<long long>(width) * height);
     ranked.push_back({tier, distance, i, &types[i]});
   }
@@ -121,10 +125,11 @@ std::vector<const MediaType*> RankTypes(const std::vector<MediaType>& types, int
   return order;
 }
 
-CaptureGraph::CaptureGraph(IMoniker* moniker, const FrameFormat& wanted, std::shared_ptr<FrameQueue> queue)
+CaptureGraph::CaptureGraph(IMoniker* moniker, const FrameFormat& wanted, const GUID& preferred,
+                           std::shared_ptr<FrameQueue> queue)
     : queue_(std::move(queue)) {
   const std::vector<MediaType> types = DeviceMediaTypes(moniker);
-  std::vector<const MediaType*> ranked = RankTypes(types, wanted.width, wanted.height);
+  std::vector<const MediaType*> ranked = RankTypes(types, wanted.width, wanted.height, preferred);
   if (ranked.size() > kMaxTypeTries) ranked.resize(kMaxTypeTries);
   // A device that lists no types still gets one try with its default.
   if (ranked.empty()) ranked.push_back(nullptr);
@@ -136,14 +141,14 @@ CaptureGraph::CaptureGraph(IMoniker* moniker, const FrameFormat& wanted, std::sh
       break;
     }
   }
-  if (!connected) ThrowDeviceError(kNoUsableFormat, E_FAIL);
+  if (!connected) ThrowDeviceError(kNoUsableFormat, ERROR_NOT_SUPPORTED);
 
   control_.Reset();
   HRESULT hr = graph_.As(&control_);
   // MinGW's headers give IMediaEventEx no __uuidof.
   if (SUCCEEDED(hr)) hr = graph_->QueryInterface(IID_IMediaEventEx, reinterpret_cast<void**>(events_.GetAddressOf()));
   if (SUCCEEDED(hr)) hr = events_->GetEventHandle(reinterpret_cast<OAEVENT*>(&event_handle_));
-  if (FAILED(hr)) ThrowDeviceError(kWillNotRun, hr);
+  if (FAILED(hr)) ThrowDeviceError(kWillNotRun, ERROR_NOT_READY);
   // Run may finish asynchronously (S_FALSE); a live source then answers
   // GetState with VFW_S_CANT_CUE, which is as good as running.
   running_ = true;
@@ -157,7 +162,7 @@ CaptureGraph::CaptureGraph(IMoniker* moniker, const FrameFormat& wanted, std::sh
     control_->Stop();
     StopEveryFilter(graph_.Get());
     running_ = false;
-    ThrowDeviceError(kWillNotRun, hr);
+    ThrowDeviceError(kWillNotRun, ERROR_NOT_READY);
   }
 }
 

@@ -29,13 +29,17 @@ std::vector<MediaType> DeviceMediaTypes(IMoniker* moniker);
 // layout we convert ourselves, the wanted size compressed (a decoder the
 // graph builder finds turns it into one of ours), then the other
 // uncompressed sizes, nearest first.
-std::vector<const MediaType*> RankTypes(const std::vector<MediaType>& types, int width, int height);
+// A preferred subtype (the format dialog's choice; GUID_NULL for none) goes
+// first among the types of the wanted size.
+std::vector<const MediaType*> RankTypes(const std::vector<MediaType>& types, int width, int height,
+                                        const GUID& preferred);
 
 class CaptureGraph {
  public:
   // Throws CaptureError (kDeviceFailed) with the reason when no type
   // connects or the graph does not run.
-  CaptureGraph(IMoniker* moniker, const FrameFormat& wanted, std::shared_ptr<FrameQueue> queue);
+  CaptureGraph(IMoniker* moniker, const FrameFormat& wanted, const GUID& preferred,
+               std::shared_ptr<FrameQueue> queue);
   ~CaptureGraph();
   CaptureGraph(const CaptureGraph&) = delete;
   CaptureGraph& operator=(const CaptureGraph&) = delete;

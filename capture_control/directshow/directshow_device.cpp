@@ -117,6 +117,13 @@ bool DirectShowDevice::ShowPropertyPages(HWND owner) {
   return SUCCEEDED(hr);
 }
 
+void DirectShowDevice::PreferFormat(int index) {
+  LoadTypes();
+  if (index < 0 || index >= static_cast<int>(types_.size())) return;
+  preferred_subtype_ = types_[static_cast<size_t>(index)].get().subtype;
+  graph_.reset();  // the next frame shown comes in the new format
+}
+
 FrameFormat DirectShowDevice::StartFeed(const FrameFormat& wanted) {
   if (missing_) ThrowMissing();
   // A running graph at another size than wanted starts over; one at the
@@ -126,7 +133,7 @@ FrameFormat DirectShowDevice::StartFeed(const FrameFormat& wanted) {
   }
   if (!graph_) {
     has_latest_ = false;
-    graph_ = std::make_unique<CaptureGraph>(device_.moniker.Get(), wanted, queue_);
+    graph_ = std::make_unique<CaptureGraph>(device_.moniker.Get(), wanted, preferred_subtype_, queue_);
     latest_.assign(graph_->format().ImageSize(), 0);
   }
   dropped_at_start_ = graph_->DeviceDropped();

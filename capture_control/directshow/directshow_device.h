@@ -40,6 +40,7 @@ class DirectShowDevice final : public VideoDevice, public LiveFeed {
   void Rest() override;
   std::vector<std::wstring> FormatLabels() const override;
   bool ShowPropertyPages(HWND owner) override;
+  void PreferFormat(int index) override;
 
   // LiveFeed
   FrameFormat StartFeed(const FrameFormat& wanted) override;
@@ -57,6 +58,7 @@ class DirectShowDevice final : public VideoDevice, public LiveFeed {
   std::shared_ptr<FrameQueue> queue_;
   std::unique_ptr<CaptureGraph> graph_;
   long dropped_at_start_ = 0;
+  GUID preferred_subtype_ = GUID_NULL;  // from the format dialog
   // The newest frame, for a preview that asks faster or slower than the
   // device delivers.
   std::vector<std::uint8_t> latest_;
