@@ -148,6 +148,22 @@ TEST_F(CameraTest, StreamFrameDeliversTheCamerasFramesInOrder) {
   for (size_t i = 1; i < numbers.size(); ++i) EXPECT_EQ(numbers[i - 1] + 1, numbers[i]) << "at " << i;
 }
 
+// A frame the camera leaves out (and counts through IAMDroppedFrames) shows
+// as a gap in the timestamps: it is counted once, where it was missed.
+TEST_F(CameraTest, AFrameTheCameraLeftOutCountsAsDroppedOnce) {
+  SelectCamera(1, 320, 240);
+  ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FAULT", L"drop:10");
+  ASSERT_EQ(S_OK, CallMethod(control(), dispid::kStartStreamCapture).hr);
+  const Event* complete = Last(morvane::kEventCaptureComplete);
+  ASSERT_NE(nullptr, complete);
+  EXPECT_EQ(29, complete->arguments[0].v.lVal) << "captured";
+  EXPECT_EQ(1, complete->arguments[1].v.lVal) << "dropped";
+  const Event* dropped = Last(morvane::kEventFrameDropped);
+  ASSERT_NE(nullptr, dropped);
+  EXPECT_EQ(10, dropped->arguments[0].v.lVal) << "the first frame missed";
+  EXPECT_EQ(1, GetProperty(control(), dispid::kDroppedFrames).value.v.lVal);
+}
+
 struct FaultCase {
   const char* name;
   const wchar_t* fault;

@@ -18,6 +18,7 @@ const FaultName kFaultNames[] = {
     {L"fail_start", Fault::kFailStart, false},
     {L"stall:", Fault::kStall, true},
     {L"vanish:", Fault::kVanish, true},
+    {L"drop:", Fault::kDrop, true},
 };
 
 bool ReadVariable(const wchar_t* name, wchar_t (&value)[64]) {

@@ -41,7 +41,7 @@ HRESULT Guarded(HRESULT fallback, Body&& body) noexcept {
 
 class CameraFilter;
 
-class CameraPin final : public IPin, public IAMStreamConfig, public IKsPropertySet {
+class CameraPin final : public IPin, public IAMStreamConfig, public IKsPropertySet, public IAMDroppedFrames {
  public:
   explicit CameraPin(CameraFilter& filter);
   ~CameraPin();
@@ -80,6 +80,12 @@ class CameraPin final : public IPin, public IAMStreamConfig, public IKsPropertyS
                    DWORD* returned) override;
   STDMETHODIMP QuerySupported(REFGUID set, DWORD id, DWORD* support) override;
 
+  // IAMDroppedFrames: the frames left out on purpose (drop:N).
+  STDMETHODIMP GetNumDropped(long* dropped) override;
+  STDMETHODIMP GetNumNotDropped(long* delivered) override;
+  STDMETHODIMP GetDroppedInfo(long size, long* frames, long* copied) override;
+  STDMETHODIMP GetAverageFrameSize(long* size) override;
+
   // The filter's state changes.
   HRESULT Commit();
   HRESULT StartStreaming(const FaultPlan& plan, IMediaEventSink* events);
@@ -106,6 +112,8 @@ class CameraPin final : public IPin, public IAMStreamConfig, public IKsPropertyS
   morvane::UniqueFile thread_;
   FaultPlan plan_;
   IMediaEventSink* events_ = nullptr;  // the graph's; not held (the graph holds us)
+  volatile LONG dropped_ = 0;
+  volatile LONG delivered_ = 0;
 };
 
 class CameraFilter final : public IBaseFilter {

@@ -57,6 +57,8 @@ STDMETHODIMP CameraPin::QueryInterface(REFIID iid, void** object) {
     *object = static_cast<IAMStreamConfig*>(this);
   } else if (IsEqualIID(iid, IID_IKsPropertySet)) {
     *object = static_cast<IKsPropertySet*>(this);
+  } else if (IsEqualIID(iid, IID_IAMDroppedFrames)) {
+    *object = static_cast<IAMDroppedFrames*>(this);
   } else {
     *object = nullptr;
     return E_NOINTERFACE;
@@ -273,6 +275,21 @@ STDMETHODIMP CameraPin::QuerySupported(REFGUID set, DWORD id, DWORD* support) {
   return S_OK;
 }
 
+STDMETHODIMP CameraPin::GetNumDropped(long* dropped) {
+  if (!dropped) return E_POINTER;
+  *dropped = dropped_;
+  return S_OK;
+}
+
+STDMETHODIMP CameraPin::GetNumNotDropped(long* delivered) {
+  if (!delivered) return E_POINTER;
+  *delivered = delivered_;
+  return S_OK;
+}
+
+STDMETHODIMP CameraPin::GetDroppedInfo(long, long*, long*) { return E_NOTIMPL; }
+STDMETHODIMP CameraPin::GetAverageFrameSize(long*) { return E_NOTIMPL; }
+
 HRESULT CameraPin::Commit() {
   if (!allocator_) return VFW_E_NOT_CONNECTED;
   return allocator_->Commit();
@@ -326,7 +343,12 @@ void CameraPin::Stream() {
   const std::int64_t start = Ticks();
   for (std::int64_t n = 0;; ++n) {
     if (!WaitForFrame(n, start, frequency.QuadPart)) return;
-    if (plan_.fault != Fault::kNone && n >= plan_.after_frames) {
+    if (plan_.fault == Fault::kDrop) {
+      if (n == plan_.after_frames) {
+        ::InterlockedIncrement(&dropped_);
+        continue;
+      }
+    } else if (plan_.fault != Fault::kNone && n >= plan_.after_frames) {
       // An unplugged camera tells the graph once and goes quiet; a stalled
       // one just goes quiet.
       if (plan_.fault == Fault::kVanish && events_) {
@@ -347,6 +369,7 @@ void CameraPin::Stream() {
       sample->SetTime(&begin, &end);
       sample->SetSyncPoint(TRUE);
       input_->Receive(sample);
+      ::InterlockedIncrement(&delivered_);
     }
     sample->Release();
   }
