@@ -47,6 +47,7 @@ void Control::RefreshDevices() {
       return device && AsSystemDevice(device.get())->display_name() == entry.display_name;
     });
     if (same != known.end()) {
+      AsSystemDevice(same->get())->SetMissing(false);  // back again
       next.push_back(std::move(*same));
     } else {
       next.push_back(std::make_unique<DirectShowDevice>(std::move(entry)));
@@ -63,7 +64,7 @@ void Control::RefreshDevices() {
     // without the host choosing it.
     for (auto& device : known) {
       if (device.get() != selected) continue;
-      AsSystemDevice(selected)->MarkMissing();
+      AsSystemDevice(selected)->SetMissing(true);
       new_index = std::min(old_index, static_cast<int>(next.size()));
       next.insert(next.begin() + new_index, std::move(device));
       gone = true;

@@ -21,8 +21,8 @@ class DirectShowDevice final : public VideoDevice, public LiveFeed {
 
   const std::wstring& display_name() const { return device_.display_name; }
   // The device is no longer listed: it stays selectable by index, but
-  // every use says it is gone.
-  void MarkMissing() { missing_ = true; }
+  // every use says it is gone (until it is listed again).
+  void SetMissing(bool missing) { missing_ = missing; }
   bool missing() const { return missing_; }
 
   // VideoDevice

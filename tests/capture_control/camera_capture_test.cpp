@@ -200,5 +200,56 @@ TEST_F(CameraTest, AFaultyCameraEndsTheCaptureWithAFinishedFile) {
   }
 }
 
+// Unregisters the test camera for as long as it lives (as if unplugged).
+class UnpluggedCamera {
+ public:
+  UnpluggedCamera() : dll_(::LoadLibraryW(EnvPath(L"MORVANE_TEST_CAMERA_DLL").c_str())) {
+    if (dll_) ok_ = Call("DllUnregisterServer") == S_OK;
+  }
+  ~UnpluggedCamera() {
+    if (dll_) {
+      Call("DllRegisterServer");
+      ::FreeLibrary(dll_);
+    }
+  }
+  UnpluggedCamera(const UnpluggedCamera&) = delete;
+  UnpluggedCamera& operator=(const UnpluggedCamera&) = delete;
+  bool ok() const { return ok_; }
+
+ private:
+  HRESULT Call(const char* name) {
+    using Entry = HRESULT(STDAPICALLTYPE*)();
+    auto entry = reinterpret_cast<Entry>(reinterpret_cast<void*>(::GetProcAddress(dll_, name)));
+    return entry ? entry() : E_FAIL;
+  }
+  HMODULE dll_;
+  bool ok_ = false;
+};
+
+// A selected camera that is no longer listed keeps its index (another
+// device is never slipped in its place), the host hears of it, and a
+// capture from it fails with a message; listed again, it works again.
+TEST_F(CameraTest, ASelectedCameraThatWentAwayKeepsItsPlaceAndSaysSo) {
+  SelectCamera(1, 320, 240);
+  const int index = CameraIndex();
+  {
+    UnpluggedCamera unplugged;
+    ASSERT_TRUE(unplugged.ok());
+    sink_.events.clear();
+    EXPECT_EQ(index + 1, GetProperty(control(), dispid::kDeviceCount).value.v.iVal);
+    EXPECT_EQ(index, GetProperty(control(), dispid::kDeviceIndex).value.v.iVal);
+    EXPECT_NE(nullptr, Last(morvane::kEventError)) << "not reported";
+    CallResult capture = CallMethod(control(), dispid::kStartStreamCapture);
+    EXPECT_NE(S_OK, capture.hr);
+    EXPECT_FALSE(capture.description.empty());
+  }
+  EXPECT_EQ(index, CameraIndex());
+  sink_.events.clear();
+  ASSERT_EQ(S_OK, CallMethod(control(), dispid::kStartStreamCapture).hr);
+  const Event* complete = Last(morvane::kEventCaptureComplete);
+  ASSERT_NE(nullptr, complete);
+  EXPECT_EQ(30, complete->arguments[0].v.lVal);
+}
+
 }  // namespace
 }  // namespace morvane_test
