@@ -1,6 +1,7 @@
 // Starting a capture: the checks before it, then one CaptureSession that
 // runs it and returns when it ends.
 #include <exception>
+#include <optional>
 
 #include "capture_session.h"
 #include "control.h"
@@ -51,8 +52,16 @@ HRESULT Control::RunCapture(bool to_file) {
   }
   CaptureFailure failure;
   {
-    CaptureSession session(*this, *device, format, to_file, failure);
-    session.Run(device_failure);
+    std::optional<CaptureSession> session;
+    try {
+      session.emplace(*this, *device, format, to_file, failure);
+    } catch (...) {
+      // The file could not be made: a camera started for this capture goes
+      // back to rest unless a preview shows it.
+      UpdatePreviewTimer();
+      throw;
+    }
+    session->Run(device_failure);
   }
   if (failure) return FailWith(failure.scode(), failure.text());
   return S_OK;
