@@ -20,6 +20,22 @@ namespace {
 constexpr size_t kBitsOffset = 64;
 // How often the status line is rewritten during a capture.
 constexpr std::int64_t kStatusIntervalMs = 250;
+// A live device that sends nothing for this long (or ten frame times, if
+// longer) has stalled; the capture ends rather than wait for ever.
+constexpr std::int64_t kStallMs = 2000;
+// The longest sleep between looks at the host's input while waiting for a
+// live frame.
+constexpr DWORD kLiveWaitMs = 100;
+
+const wchar_t kDeviceStalled[] = L"ｷｬﾌﾟﾁｬﾃﾞﾊﾞｲｽから映像が届かなくなりました。";
+const wchar_t kDeviceLost[] = L"ｷｬﾌﾟﾁｬ中にﾃﾞﾊﾞｲｽが取り外されたか、応答しなくなりました。";
+
+// A live device's own frame rate when it states one; the host's rate else.
+double CaptureRate(double host_rate, VideoDevice& device) {
+  LiveFeed* feed = device.Live();
+  const std::int64_t us = feed ? feed->FrameMicroseconds() : 0;
+  return us > 0 ? 1000000.0 / static_cast<double>(us) : host_rate;
+}
 
 std::int64_t Now() {
   LARGE_INTEGER value;
@@ -78,9 +94,10 @@ CaptureSession::CaptureSession(Control& control, VideoDevice& device, const Fram
                                CaptureFailure& failure)
     : control_(control),
       device_(device),
+      feed_(device.Live()),
       format_(format),
       to_file_(to_file),
-      rate_(control.settings_.capture_rate),
+      rate_(CaptureRate(control.settings_.capture_rate, device)),
       failure_(failure),
       block_(kBitsOffset + format.ImageSize()),
       bits_(block_.data() + kBitsOffset) {
@@ -115,9 +132,10 @@ CaptureSession::CaptureSession(Control& control, VideoDevice& device, const Fram
 
 CaptureSession::~CaptureSession() { Finish(); }
 
-void CaptureSession::Run() noexcept {
+void CaptureSession::Run(std::exception_ptr device_failure) noexcept {
   try {
     Start();
+    if (device_failure) std::rethrow_exception(device_failure);
     while (Step()) {
     }
   } catch (...) {
@@ -136,6 +154,7 @@ void CaptureSession::Start() {
   frequency_ = Frequency();
   clock_.emplace(frequency_, Now(), rate_);
   last_status_ = Now();
+  last_frame_tick_ = last_status_;
 }
 
 bool CaptureSession::Step() {
@@ -151,7 +170,7 @@ bool CaptureSession::Step() {
     reason_ = StopReason::kTimeLimit;
     return false;
   }
-  switch (WaitForNextSlot()) {
+  switch (feed_ ? TakeLiveFrame() : WaitForNextSlot()) {
     case Slot::kNotYet:
       return true;
     case Slot::kPastLimit:
@@ -215,8 +234,48 @@ CaptureSession::Slot CaptureSession::WaitForNextSlot() {
   return Slot::kDue;
 }
 
+CaptureSession::Slot CaptureSession::TakeLiveFrame() {
+  std::int64_t us = -1;
+  const FeedStatus status = feed_->TakeFrame(bits_, us);
+  const std::int64_t now = Now();
+  if (status == FeedStatus::kLost) {
+    throw CaptureError(CaptureErrorKind::kDeviceFailed, kDeviceLost, ERROR_DEVICE_NOT_CONNECTED);
+  }
+  if (status == FeedStatus::kNothing) {
+    const std::int64_t frame_us = feed_->FrameMicroseconds();
+    const std::int64_t stall_ms = std::max(kStallMs, frame_us * 10 / 1000);
+    if ((now - last_frame_tick_) * 1000 >= stall_ms * frequency_) {
+      throw CaptureError(CaptureErrorKind::kDeviceFailed, kDeviceStalled, ERROR_TIMEOUT);
+    }
+    HANDLE handles[2];
+    const int count = feed_->WaitHandles(handles);
+    ::MsgWaitForMultipleObjectsEx(static_cast<DWORD>(count), handles, kLiveWaitMs, QS_ALLINPUT,
+                                  MWMO_INPUTAVAILABLE);
+    return Slot::kNotYet;
+  }
+  last_frame_tick_ = now;
+  // The frame's number follows from its time: a gap means frames the
+  // device or the queue lost.
+  std::int64_t slot = next_slot_;
+  const std::int64_t frame_us = feed_->FrameMicroseconds();
+  if (us >= 0 && frame_us > 0) {
+    if (first_frame_us_ < 0) first_frame_us_ = us;
+    slot = std::max(next_slot_, (us - first_frame_us_ + frame_us / 2) / frame_us);
+  }
+  if (slot > next_slot_) {
+    const std::int64_t missed = std::min(slot, limit_) - next_slot_;
+    control_.dropped_frames_ += static_cast<long>(missed);
+    VARIANTARG argument;
+    argument.vt = VT_I4;
+    argument.lVal = static_cast<LONG>(next_slot_);
+    control_.FireEvent(kEventFrameDropped, &argument, 1);
+    next_slot_ = std::min(slot, limit_);
+  }
+  return next_slot_ >= limit_ ? Slot::kPastLimit : Slot::kDue;
+}
+
 void CaptureSession::WriteFrame() {
-  device_.Render(format_, bits_, next_slot_, SlotMicroseconds(next_slot_, rate_));
+  if (!feed_) device_.Render(format_, bits_, next_slot_, SlotMicroseconds(next_slot_, rate_));
   if (writer_) {
     // A failed write ends the capture; the writer keeps every complete frame.
     writer_->WriteVideoFrame(bits_, format_.ImageSize());
@@ -260,6 +319,9 @@ bool CaptureSession::ShowFrame() {
 
 void CaptureSession::Finish() noexcept {
   Control& control = control_;
+  // The device's own count of frames it dropped covers those it never
+  // timestamped; the gaps we saw cover the rest. Either may be the larger.
+  if (feed_) RunEndStep(failure_, [&] { control.dropped_frames_ = std::max(control.dropped_frames_, feed_->DeviceDropped()); });
   // Whatever ended the capture (a stop, a failed write, a device or an
   // event that throws, memory running out), every step below runs.
   if (writer_) {

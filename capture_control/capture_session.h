@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <exception>
 #include <optional>
 #include <string>
 #include <vector>
@@ -60,7 +61,8 @@ class CaptureSession {
   CaptureSession& operator=(const CaptureSession&) = delete;
 
   // Captures until a stop, the time limit, a closed window or a failure.
-  void Run() noexcept;
+  // A device that failed to start ends it right after CaptureStarted.
+  void Run(std::exception_ptr device_failure = nullptr) noexcept;
 
  private:
   // What the wait for the next frame slot found.
@@ -75,7 +77,11 @@ class CaptureSession {
   // Sleeps until the next slot begins, or counts the slots that passed
   // while we were busy as dropped.
   Slot WaitForNextSlot();
-  // Renders the slot's frame and writes it with its share of sound.
+  // A device with a live feed: takes its next frame, numbered by its
+  // timestamp, counting the frames missing before it as dropped.
+  Slot TakeLiveFrame();
+  // Renders the slot's frame (a live frame is in already) and writes it
+  // with its share of sound.
   void WriteFrame();
   void WriteAudio();
   // Hands the frame to the host (stream event, preview, status line);
@@ -85,6 +91,7 @@ class CaptureSession {
 
   Control& control_;
   VideoDevice& device_;
+  LiveFeed* const feed_;
   const FrameFormat format_;
   const bool to_file_;
   const double rate_;
@@ -104,6 +111,9 @@ class CaptureSession {
   std::int64_t next_slot_ = 0;
   std::int64_t audio_written_ = 0;
   std::int64_t last_status_ = 0;
+  // Live feed: the first frame's time, and when the last frame came.
+  std::int64_t first_frame_us_ = -1;
+  std::int64_t last_frame_tick_ = 0;
   wchar_t status_[96] = {};
 };
 

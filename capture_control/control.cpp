@@ -56,14 +56,16 @@ HRESULT Control::Create(REFIID iid, void** object) {
   if (!object) return E_POINTER;
   *object = nullptr;
   // A pattern or device that cannot be set up leaves no usable control.
-  return ComGuard([&] { return CreateWithDevices(MakeSyntheticDevices(), iid, object); });
+  return ComGuard([&] { return CreateWithDevices(MakeAllDevices(), iid, object, true); });
 }
 
-HRESULT Control::CreateWithDevices(std::vector<std::unique_ptr<VideoDevice>> devices, REFIID iid, void** object) {
+HRESULT Control::CreateWithDevices(std::vector<std::unique_ptr<VideoDevice>> devices, REFIID iid, void** object,
+                                   bool discovers_devices) {
   if (!object) return E_POINTER;
   *object = nullptr;
   return ComGuard([&] {
     Control* control = new Control(std::move(devices));
+    control->discovers_devices_ = discovers_devices;
     HRESULT hr = control->QueryInterface(iid, object);
     control->Release();
     return hr;

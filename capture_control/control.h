@@ -13,6 +13,7 @@
 //   control_persist.cpp      IPersistStreamInit, IPersistPropertyBag
 //   control_events.cpp       IConnectionPointContainer, IProvideClassInfo2, firing events
 //   control_window.cpp       the control's child window and its message routing
+//   control_devices.cpp      the device list
 //   control_dialogs.cpp      the device dialogs
 // Every COM method that can fail in an unforeseen way runs its body through
 // the guard of guard.h.
@@ -70,7 +71,8 @@ class Control final : public IDispatch,
   static HRESULT Create(REFIID iid, void** object);
   // The same with devices of the caller's choosing (tests put in devices
   // that fail on purpose).
-  static HRESULT CreateWithDevices(std::vector<std::unique_ptr<VideoDevice>> devices, REFIID iid, void** object);
+  static HRESULT CreateWithDevices(std::vector<std::unique_ptr<VideoDevice>> devices, REFIID iid, void** object,
+                                   bool discovers_devices = false);
 
   // IUnknown
   STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
@@ -250,6 +252,8 @@ class Control final : public IDispatch,
   HRESULT EnsureTypeInfo();
 
   VideoDevice* CurrentDevice() const;
+  // Reads the system's devices again (control_devices.cpp).
+  void RefreshDevices();
   FrameFormat CaptureFormat() const;
   // Writes just these settings, so that what another control of the same
   // user changed meanwhile stays.
@@ -316,6 +320,9 @@ class Control final : public IDispatch,
   Settings settings_;
   std::wstring settings_key_;
   std::vector<std::unique_ptr<VideoDevice>> devices_;
+  // Made through Create: the system's devices join the list and are read
+  // again when the host counts them.
+  bool discovers_devices_ = false;
   HWND status_window_ = nullptr;
   bool preview_ = false;
   bool overlay_ = false;

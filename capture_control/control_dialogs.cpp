@@ -43,10 +43,13 @@ HRESULT Control::ShowFormatDialog(const VARIANT*, VARIANT*) {
   if (!device) return Fail(MessageId::kNoDevice);
   if (!device->HasFormatDialog()) return Fail(MessageId::kNoFormatDialog);
   if (capturing_) return Fail(MessageId::kCaptureRunning);
-  const std::vector<FrameSize>& sizes = device->Sizes();
-  ChoiceField size_field{L"ｻｲｽﾞ:", {}, 0};
+  const std::vector<FrameSize> sizes = device->Sizes();
+  // A camera names its own formats (size, layout, rate); ours are sizes.
+  const std::vector<std::wstring> labels = device->FormatLabels();
+  if (sizes.empty()) return Fail(MessageId::kNoFormatDialog);
+  ChoiceField size_field{labels.empty() ? L"ｻｲｽﾞ:" : L"形式:", {}, 0};
   for (size_t i = 0; i < sizes.size(); ++i) {
-    size_field.choices.push_back(SizeText(sizes[i]));
+    size_field.choices.push_back(i < labels.size() ? labels[i] : SizeText(sizes[i]));
     if (sizes[i].width == settings_.capture_width && sizes[i].height == settings_.capture_height) {
       size_field.selected = static_cast<int>(i);
     }
@@ -55,6 +58,7 @@ HRESULT Control::ShowFormatDialog(const VARIANT*, VARIANT*) {
   HWND owner = window_ ? ::GetAncestor(window_, GA_ROOT) : ::GetActiveWindow();
   if (!RunChoiceDialog(ModuleInstance(), owner, kFormatTitle, fields)) return S_OK;
   const FrameSize& chosen = sizes[static_cast<size_t>(fields[0].selected)];
+  device->PreferFormat(fields[0].selected);
   settings_.capture_width = chosen.width;
   settings_.capture_height = chosen.height;
   PersistSettings({SettingId::kCaptureWidth, SettingId::kCaptureHeight});
@@ -66,6 +70,9 @@ HRESULT Control::ShowSourceDialog(const VARIANT*, VARIANT*) {
   VideoDevice* device = CurrentDevice();
   if (!device) return Fail(MessageId::kNoDevice);
   if (!device->HasSourceDialog()) return Fail(MessageId::kNoSourceDialog);
+  HWND pages_owner = window_ ? ::GetAncestor(window_, GA_ROOT) : ::GetActiveWindow();
+  // A camera's settings are its own property pages.
+  if (device->ShowPropertyPages(pages_owner)) return S_OK;
   ChoiceField picture{L"映像:", {}, device->SelectedSource()};
   for (const wchar_t* choice : device->SourceChoices()) picture.choices.push_back(choice);
   std::vector<ChoiceField> fields{picture};

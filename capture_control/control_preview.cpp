@@ -13,6 +13,12 @@
 namespace morvane {
 
 void Control::UpdatePreviewTimer() {
+  // A camera streams only while its frames are shown or captured.
+  const bool shown = window_ && (preview_ || overlay_);
+  for (const auto& device : devices_) {
+    if (device.get() == CurrentDevice() && (capturing_ || shown)) continue;
+    device->Rest();
+  }
   if (!window_) return;
   if ((preview_ || overlay_) && !capturing_) {
     UINT period = static_cast<UINT>(std::max(1.0, std::floor(1000.0 / settings_.preview_rate)));

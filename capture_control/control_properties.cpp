@@ -148,6 +148,9 @@ HRESULT Control::GetHasOverlay(VARIANT* result) {
   return ReturnBool(result, device && device->HasOverlay());
 }
 
-HRESULT Control::GetDeviceCount(VARIANT* result) { return ReturnShort(result, static_cast<int>(devices_.size())); }
+HRESULT Control::GetDeviceCount(VARIANT* result) {
+  RefreshDevices();
+  return ReturnShort(result, static_cast<int>(devices_.size()));
+}
 
 }  // namespace morvane

@@ -1,12 +1,14 @@
-// A source of frames. The synthetic devices below draw test patterns; a real
-// capture driver would be one more implementation of this interface.
+// A source of frames. The synthetic devices draw test patterns; the system's
+// video-input devices (directshow/) are the other implementation.
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "core/frame_format.h"
+#include "live_feed.h"
 
 namespace morvane {
 
@@ -31,9 +33,25 @@ class VideoDevice {
   // Fills format.ImageSize() bytes; never allocates.
   virtual void Render(const FrameFormat& format, std::uint8_t* bits, std::int64_t frame_number,
                       std::int64_t microseconds) = 0;
+
+  // A device that delivers at its own pace (a camera); nullptr for one that
+  // renders whenever asked.
+  virtual LiveFeed* Live() { return nullptr; }
+  // Nothing shows its frames any more: a camera may stop streaming.
+  virtual void Rest() {}
+  // Labels for the format dialog, one per entry of Sizes(), when the device
+  // names its formats itself (empty: the sizes are shown).
+  virtual std::vector<std::wstring> FormatLabels() const { return {}; }
+  // The format dialog's choice, by its index in Sizes().
+  virtual void PreferFormat(int) {}
+  // Shows the device's own settings pages; false when it has none (then
+  // HasSourceDialog is false too).
+  virtual bool ShowPropertyPages(HWND) { return false; }
 };
 
-// The devices this control offers, in device-index order.
+// The synthetic devices, in device-index order.
 std::vector<std::unique_ptr<VideoDevice>> MakeSyntheticDevices();
+// The synthetic devices followed by the system's video-input devices.
+std::vector<std::unique_ptr<VideoDevice>> MakeAllDevices();
 
 }  // namespace morvane

@@ -21,6 +21,7 @@ enum class CaptureErrorKind {
   kInvalidArgument, // a buffer of the wrong size, a null pointer
   kFileTooLong,     // the file's indexes cannot describe more data
   kClosed,          // the writer was used after Close()
+  kDeviceFailed,    // the capture device would not start, stalled or went away
 };
 
 class CaptureError : public std::runtime_error {

@@ -1,0 +1,195 @@
+#include "directshow/directshow_device.h"
+
+#include <olectl.h>
+
+#include <cstring>
+#include <cwchar>
+
+#include "core/capture_error.h"
+
+namespace morvane {
+namespace {
+
+using Microsoft::WRL::ComPtr;
+
+const wchar_t kDeviceMissing[] = L"ｷｬﾌﾟﾁｬﾃﾞﾊﾞｲｽが見つかりません (取り外された可能性があります)。";
+const wchar_t kDeviceLost[] = L"ｷｬﾌﾟﾁｬﾃﾞﾊﾞｲｽが取り外されたか、応答しなくなりました。";
+
+struct SubtypeName {
+  const GUID* subtype;
+  const wchar_t* name;
+};
+const SubtypeName kSubtypeNames[] = {
+    {&MEDIASUBTYPE_RGB24, L"RGB24"}, {&MEDIASUBTYPE_RGB32, L"RGB32"}, {&MEDIASUBTYPE_YUY2, L"YUY2"},
+    {&MEDIASUBTYPE_YUYV, L"YUYV"},   {&MEDIASUBTYPE_UYVY, L"UYVY"},   {&MEDIASUBTYPE_MJPG, L"MJPG"},
+};
+
+std::wstring SubtypeText(const GUID& subtype) {
+  for (const SubtypeName& row : kSubtypeNames) {
+    if (IsEqualGUID(*row.subtype, subtype)) return row.name;
+  }
+  // A FOURCC subtype carries its code in the first field.
+  wchar_t code[5] = {};
+  for (int i = 0; i < 4; ++i) {
+    const wchar_t c = static_cast<wchar_t>((subtype.Data1 >> (8 * i)) & 0xFF);
+    code[i] = c >= 0x20 && c < 0x7F ? c : L'?';
+  }
+  return code;
+}
+
+}  // namespace
+
+DirectShowDevice::DirectShowDevice(VideoInputDevice device)
+    : device_(std::move(device)), queue_(std::make_shared<FrameQueue>()) {}
+
+DirectShowDevice::~DirectShowDevice() = default;
+
+void DirectShowDevice::ThrowMissing() const {
+  throw CaptureError(CaptureErrorKind::kDeviceFailed, kDeviceMissing, ERROR_DEVICE_NOT_CONNECTED);
+}
+
+void DirectShowDevice::LoadTypes() const {
+  if (types_loaded_) return;
+  types_loaded_ = true;
+  try {
+    types_ = DeviceMediaTypes(device_.moniker.Get());
+  } catch (const CaptureError&) {
+    types_.clear();  // the format dialog then offers what the device had nothing of
+  }
+  for (const MediaType& type : types_) {
+    int width = 0;
+    int height = 0;
+    VideoTypeSize(type.get(), width, height);
+    sizes_.push_back({width, height});
+  }
+}
+
+const std::vector<FrameSize>& DirectShowDevice::Sizes() const {
+  LoadTypes();
+  return sizes_;
+}
+
+std::vector<std::wstring> DirectShowDevice::FormatLabels() const {
+  LoadTypes();
+  std::vector<std::wstring> labels;
+  for (const MediaType& type : types_) {
+    int width = 0;
+    int height = 0;
+    VideoTypeSize(type.get(), width, height);
+    std::wstring label = std::to_wstring(width) + L" x " + std::to_wstring(height) + L"  " + SubtypeText(type.get().subtype);
+    const REFERENCE_TIME frame_time = VideoFrameTime(type.get());
+    if (frame_time > 0) label += L"  " + std::to_wstring((10000000 + frame_time / 2) / frame_time) + L" fps";
+    labels.push_back(std::move(label));
+  }
+  return labels;
+}
+
+bool DirectShowDevice::HasSourceDialog() const {
+  if (has_pages_ < 0) {
+    has_pages_ = 0;
+    ComPtr<IBaseFilter> filter;
+    ComPtr<ISpecifyPropertyPages> pages;
+    CAUUID ids{};
+    if (!missing_ && SUCCEEDED(device_.moniker->BindToObject(nullptr, nullptr, IID_PPV_ARGS(&filter))) &&
+        SUCCEEDED(filter.As(&pages)) && SUCCEEDED(pages->GetPages(&ids))) {
+      has_pages_ = ids.cElems > 0 ? 1 : 0;
+      ::CoTaskMemFree(ids.pElems);
+    }
+  }
+  return has_pages_ == 1;
+}
+
+bool DirectShowDevice::ShowPropertyPages(HWND owner) {
+  if (missing_) ThrowMissing();
+  ComPtr<IBaseFilter> filter;
+  if (graph_) {
+    filter = graph_->source();
+  } else if (FAILED(device_.moniker->BindToObject(nullptr, nullptr, IID_PPV_ARGS(&filter)))) {
+    return false;
+  }
+  ComPtr<ISpecifyPropertyPages> pages;
+  CAUUID ids{};
+  if (FAILED(filter.As(&pages)) || FAILED(pages->GetPages(&ids))) return false;
+  IUnknown* object = filter.Get();
+  const HRESULT hr = ::OleCreatePropertyFrame(owner, 0, 0, device_.friendly_name.c_str(), 1, &object, ids.cElems,
+                                              ids.pElems, 0, 0, nullptr);
+  ::CoTaskMemFree(ids.pElems);
+  return SUCCEEDED(hr);
+}
+
+void DirectShowDevice::PreferFormat(int index) {
+  LoadTypes();
+  if (index < 0 || index >= static_cast<int>(types_.size())) return;
+  preferred_subtype_ = types_[static_cast<size_t>(index)].get().subtype;
+  graph_.reset();  // the next frame shown comes in the new format
+}
+
+FrameFormat DirectShowDevice::StartFeed(const FrameFormat& wanted) {
+  if (missing_) ThrowMissing();
+  // A running graph at another size than wanted starts over; one at the
+  // size keeps running, so a capture follows a preview without a gap.
+  if (graph_ && (graph_->format().width != wanted.width || graph_->format().height != wanted.height)) {
+    graph_.reset();
+  }
+  if (!graph_) {
+    has_latest_ = false;
+    graph_ = std::make_unique<CaptureGraph>(device_.moniker.Get(), wanted, preferred_subtype_, queue_);
+    latest_.assign(graph_->format().ImageSize(), 0);
+  }
+  dropped_at_start_ = graph_->DeviceDropped();
+  return graph_->format();
+}
+
+std::int64_t DirectShowDevice::FrameMicroseconds() const { return graph_ ? graph_->frame_time() / 10 : 0; }
+
+int DirectShowDevice::WaitHandles(HANDLE (&handles)[2]) const {
+  int count = 0;
+  handles[count++] = queue_->ready();
+  if (graph_ && graph_->event_handle()) handles[count++] = graph_->event_handle();
+  return count;
+}
+
+FeedStatus DirectShowDevice::TakeFrame(std::uint8_t* bits, std::int64_t& microseconds) {
+  if (!graph_) return FeedStatus::kLost;
+  QueuedFrameInfo info;
+  if (queue_->Take(bits, info)) {
+    microseconds = info.start_time < 0 ? -1 : info.start_time / 10;
+    return FeedStatus::kFrame;
+  }
+  return graph_->PollLost() ? FeedStatus::kLost : FeedStatus::kNothing;
+}
+
+long DirectShowDevice::DeviceDropped() const {
+  return graph_ ? graph_->DeviceDropped() - dropped_at_start_ : 0;
+}
+
+void DirectShowDevice::Render(const FrameFormat& format, std::uint8_t* bits, std::int64_t, std::int64_t) {
+  const FrameFormat delivered = StartFeed(format);
+  std::int64_t microseconds = 0;
+  FeedStatus status;
+  // Only the newest waiting frame is shown; older ones are passed over.
+  while ((status = TakeFrame(latest_.data(), microseconds)) == FeedStatus::kFrame) has_latest_ = true;
+  if (status == FeedStatus::kLost) {
+    graph_.reset();
+    throw CaptureError(CaptureErrorKind::kDeviceFailed, kDeviceLost, ERROR_DEVICE_NOT_CONNECTED);
+  }
+  if (!has_latest_) {
+    std::memset(bits, 0, format.ImageSize());
+  } else if (delivered.width == format.width && delivered.height == format.height) {
+    std::memcpy(bits, latest_.data(), format.ImageSize());
+  } else {
+    ScaleFrame(delivered, latest_.data(), format, bits);
+  }
+}
+
+void DirectShowDevice::Rest() { graph_.reset(); }
+
+std::vector<std::unique_ptr<VideoDevice>> MakeDirectShowDevices() {
+  std::vector<std::unique_ptr<VideoDevice>> devices;
+  for (VideoInputDevice& device : ListVideoInputDevices()) {
+    devices.push_back(std::make_unique<DirectShowDevice>(std::move(device)));
+  }
+  return devices;
+}
+
+}  // namespace morvane

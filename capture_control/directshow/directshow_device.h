@@ -1,0 +1,77 @@
+// A system video-input device behind the control's VideoDevice interface.
+// The graph runs while its frames are shown (preview) or captured, and is
+// torn down when the device rests.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "directshow/capture_graph.h"
+#include "directshow/device_list.h"
+#include "directshow/frame_queue.h"
+#include "video_device.h"
+
+namespace morvane {
+
+class DirectShowDevice final : public VideoDevice, public LiveFeed {
+ public:
+  explicit DirectShowDevice(VideoInputDevice device);
+  ~DirectShowDevice() override;
+
+  const std::wstring& display_name() const { return device_.display_name; }
+  // The device is no longer listed: it stays selectable by index, but
+  // every use says it is gone (until it is listed again).
+  void SetMissing(bool missing) { missing_ = missing; }
+  bool missing() const { return missing_; }
+
+  // VideoDevice
+  const wchar_t* Name() const override { return device_.friendly_name.c_str(); }
+  bool HasFormatDialog() const override { return true; }
+  bool HasSourceDialog() const override;
+  bool HasOverlay() const override { return false; }
+  const std::vector<FrameSize>& Sizes() const override;
+  std::vector<const wchar_t*> SourceChoices() const override { return {}; }
+  void SelectSource(int) override {}
+  int SelectedSource() const override { return 0; }
+  void Render(const FrameFormat& format, std::uint8_t* bits, std::int64_t frame_number,
+              std::int64_t microseconds) override;
+  LiveFeed* Live() override { return this; }
+  void Rest() override;
+  std::vector<std::wstring> FormatLabels() const override;
+  bool ShowPropertyPages(HWND owner) override;
+  void PreferFormat(int index) override;
+
+  // LiveFeed
+  FrameFormat StartFeed(const FrameFormat& wanted) override;
+  std::int64_t FrameMicroseconds() const override;
+  int WaitHandles(HANDLE (&handles)[2]) const override;
+  FeedStatus TakeFrame(std::uint8_t* bits, std::int64_t& microseconds) override;
+  long DeviceDropped() const override;
+
+ private:
+  void LoadTypes() const;
+  [[noreturn]] void ThrowMissing() const;
+
+  VideoInputDevice device_;
+  bool missing_ = false;
+  std::shared_ptr<FrameQueue> queue_;
+  std::unique_ptr<CaptureGraph> graph_;
+  long dropped_at_start_ = 0;
+  GUID preferred_subtype_ = GUID_NULL;  // from the format dialog
+  // The newest frame, for a preview that asks faster or slower than the
+  // device delivers.
+  std::vector<std::uint8_t> latest_;
+  bool has_latest_ = false;
+
+  mutable bool types_loaded_ = false;
+  mutable std::vector<MediaType> types_;
+  mutable std::vector<FrameSize> sizes_;
+  mutable int has_pages_ = -1;  // unknown until asked
+};
+
+// The system's video-input devices as devices of the control, in the order
+// DirectShow lists them.
+std::vector<std::unique_ptr<VideoDevice>> MakeDirectShowDevices();
+
+}  // namespace morvane

@@ -1,0 +1,288 @@
+#include "directshow/sink_filter.h"
+
+#include <cstring>
+#include <cwchar>
+#include <new>
+
+#include "directshow/enumerators.h"
+
+namespace morvane {
+namespace {
+
+using Microsoft::WRL::ComPtr;
+
+const wchar_t kPinId[] = L"In";
+// Frames the queue holds for the control's thread: enough to ride out a
+// busy moment of the host (a repaint, an event handler) at 30 frames a
+// second.
+constexpr int kQueueSlots = 8;
+
+// {4F0E6C1B-8E0A-4C8C-9C4E-6A2B7D1F3E51}: ours, never registered; the graph
+// only asks for it.
+const CLSID kSinkClsid = {0x4f0e6c1b, 0x8e0a, 0x4c8c, {0x9c, 0x4e, 0x6a, 0x2b, 0x7d, 0x1f, 0x3e, 0x51}};
+
+template <typename Body>
+HRESULT Guarded(HRESULT fallback, Body&& body) noexcept {
+  try {
+    return body();
+  } catch (...) {
+    return fallback;
+  }
+}
+
+}  // namespace
+
+SinkPin::SinkPin(SinkFilter& filter, std::shared_ptr<FrameQueue> queue) : filter_(filter), queue_(std::move(queue)) {}
+
+STDMETHODIMP SinkPin::QueryInterface(REFIID iid, void** object) {
+  if (!object) return E_POINTER;
+  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IPin)) {
+    *object = static_cast<IPin*>(this);
+  } else if (IsEqualIID(iid, IID_IMemInputPin)) {
+    *object = static_cast<IMemInputPin*>(this);
+  } else {
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  AddRef();
+  return S_OK;
+}
+
+STDMETHODIMP_(ULONG) SinkPin::AddRef() { return filter_.AddRef(); }
+STDMETHODIMP_(ULONG) SinkPin::Release() { return filter_.Release(); }
+
+STDMETHODIMP SinkPin::Connect(IPin*, const AM_MEDIA_TYPE*) { return E_UNEXPECTED; }
+
+STDMETHODIMP SinkPin::ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* type) {
+  if (!connector || !type) return E_POINTER;
+  if (connected_) return VFW_E_ALREADY_CONNECTED;
+  if (filter_.state() != State_Stopped) return VFW_E_NOT_STOPPED;
+  if (QueryAccept(type) != S_OK) return VFW_E_TYPE_NOT_ACCEPTED;
+  return Guarded(E_OUTOFMEMORY, [&] {
+    SourceFrame source;
+    DescribeVideoType(*type, source);
+    // The ring is made here, once per connection, so that streaming never
+    // allocates.
+    queue_->Configure(source, kQueueSlots);
+    type_ = MediaType(*type);
+    source_ = source;
+    connected_ = connector;
+    return S_OK;
+  });
+}
+
+STDMETHODIMP SinkPin::Disconnect() {
+  if (!connected_) return S_FALSE;
+  if (filter_.state() != State_Stopped) return VFW_E_NOT_STOPPED;
+  connected_.Reset();
+  return S_OK;
+}
+
+STDMETHODIMP SinkPin::ConnectedTo(IPin** pin) {
+  if (!pin) return E_POINTER;
+  *pin = connected_.Get();
+  if (!*pin) return VFW_E_NOT_CONNECTED;
+  (*pin)->AddRef();
+  return S_OK;
+}
+
+STDMETHODIMP SinkPin::ConnectionMediaType(AM_MEDIA_TYPE* type) {
+  if (!type) return E_POINTER;
+  *type = {};
+  if (!connected_) return VFW_E_NOT_CONNECTED;
+  return CopyMediaType(type_.get(), *type);
+}
+
+STDMETHODIMP SinkPin::QueryPinInfo(PIN_INFO* info) {
+  if (!info) return E_POINTER;
+  *info = {};
+  info->pFilter = &filter_;
+  filter_.AddRef();
+  info->dir = PINDIR_INPUT;
+  std::wcscpy(info->achName, kPinId);
+  return S_OK;
+}
+
+STDMETHODIMP SinkPin::QueryDirection(PIN_DIRECTION* direction) {
+  if (!direction) return E_POINTER;
+  *direction = PINDIR_INPUT;
+  return S_OK;
+}
+
+STDMETHODIMP SinkPin::QueryId(LPWSTR* id) {
+  if (!id) return E_POINTER;
+  *id = static_cast<LPWSTR>(::CoTaskMemAlloc(sizeof(kPinId)));
+  if (!*id) return E_OUTOFMEMORY;
+  std::memcpy(*id, kPinId, sizeof(kPinId));
+  return S_OK;
+}
+
+STDMETHODIMP SinkPin::QueryAccept(const AM_MEDIA_TYPE* type) {
+  if (!type) return E_POINTER;
+  SourceFrame source;
+  if (!DescribeVideoType(*type, source)) return S_FALSE;
+  FrameFormat target;
+  target.width = source.width;
+  target.height = source.height;
+  return CanConvert(source, target) ? S_OK : S_FALSE;
+}
+
+STDMETHODIMP SinkPin::EnumMediaTypes(IEnumMediaTypes** types) {
+  // No preferred type: the upstream pin proposes, we accept or refuse.
+  return Guarded(E_OUTOFMEMORY, [&] { return MakeMediaTypeEnumerator({}, types); });
+}
+
+STDMETHODIMP SinkPin::QueryInternalConnections(IPin**, ULONG*) { return E_NOTIMPL; }
+STDMETHODIMP SinkPin::EndOfStream() { return S_OK; }
+
+STDMETHODIMP SinkPin::BeginFlush() {
+  flushing_ = true;
+  queue_->Clear();
+  return S_OK;
+}
+
+STDMETHODIMP SinkPin::EndFlush() {
+  flushing_ = false;
+  return S_OK;
+}
+
+STDMETHODIMP SinkPin::NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) { return S_OK; }
+
+STDMETHODIMP SinkPin::GetAllocator(IMemAllocator**) { return VFW_E_NO_ALLOCATOR; }
+STDMETHODIMP SinkPin::NotifyAllocator(IMemAllocator* allocator, BOOL) { return allocator ? S_OK : E_POINTER; }
+STDMETHODIMP SinkPin::GetAllocatorRequirements(ALLOCATOR_PROPERTIES*) { return E_NOTIMPL; }
+
+STDMETHODIMP SinkPin::Receive(IMediaSample* sample) {
+  if (!sample) return E_POINTER;
+  if (filter_.state() == State_Stopped) return VFW_E_WRONG_STATE;
+  if (flushing_) return S_FALSE;
+  // A sample that changes the type mid-stream is not something we
+  // renegotiate: its layout may differ, so it is left out.
+  AM_MEDIA_TYPE* changed = nullptr;
+  if (sample->GetMediaType(&changed) == S_OK && changed) {
+    TaskMediaType owned(changed);
+    SourceFrame source;
+    if (!DescribeVideoType(*owned, source) || source.layout != source_.layout || source.width != source_.width ||
+        source.height != source_.height) {
+      return S_OK;
+    }
+  }
+  BYTE* data = nullptr;
+  if (FAILED(sample->GetPointer(&data))) return S_OK;
+  const long length = sample->GetActualDataLength();
+  REFERENCE_TIME start = -1;
+  REFERENCE_TIME stop = 0;
+  if (FAILED(sample->GetTime(&start, &stop))) start = -1;
+  queue_->Push(data, length > 0 ? static_cast<size_t>(length) : 0, start);
+  return S_OK;
+}
+
+STDMETHODIMP SinkPin::ReceiveMultiple(IMediaSample** samples, long count, long* processed) {
+  if (!samples || !processed) return E_POINTER;
+  *processed = 0;
+  for (long i = 0; i < count; ++i) {
+    const HRESULT hr = Receive(samples[i]);
+    if (hr != S_OK) return hr;
+    ++*processed;
+  }
+  return S_OK;
+}
+
+STDMETHODIMP SinkPin::ReceiveCanBlock() { return S_FALSE; }
+
+SinkFilter::SinkFilter(std::shared_ptr<FrameQueue> queue) : pin_(*this, std::move(queue)) {}
+
+SinkFilter* SinkFilter::Create(std::shared_ptr<FrameQueue> queue) { return new SinkFilter(std::move(queue)); }
+
+STDMETHODIMP SinkFilter::QueryInterface(REFIID iid, void** object) {
+  if (!object) return E_POINTER;
+  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IPersist) || IsEqualIID(iid, IID_IMediaFilter) ||
+      IsEqualIID(iid, IID_IBaseFilter)) {
+    *object = static_cast<IBaseFilter*>(this);
+    AddRef();
+    return S_OK;
+  }
+  *object = nullptr;
+  return E_NOINTERFACE;
+}
+
+STDMETHODIMP_(ULONG) SinkFilter::AddRef() { return static_cast<ULONG>(::InterlockedIncrement(&references_)); }
+
+STDMETHODIMP_(ULONG) SinkFilter::Release() {
+  const LONG left = ::InterlockedDecrement(&references_);
+  if (left == 0) delete this;
+  return static_cast<ULONG>(left);
+}
+
+STDMETHODIMP SinkFilter::GetClassID(CLSID* clsid) {
+  if (!clsid) return E_POINTER;
+  *clsid = kSinkClsid;
+  return S_OK;
+}
+
+STDMETHODIMP SinkFilter::Stop() {
+  state_ = State_Stopped;
+  return S_OK;
+}
+
+STDMETHODIMP SinkFilter::Pause() {
+  state_ = State_Paused;
+  return S_OK;
+}
+
+STDMETHODIMP SinkFilter::Run(REFERENCE_TIME) {
+  state_ = State_Running;
+  return S_OK;
+}
+
+STDMETHODIMP SinkFilter::GetState(DWORD, FILTER_STATE* state) {
+  if (!state) return E_POINTER;
+  *state = state_;
+  return S_OK;
+}
+
+STDMETHODIMP SinkFilter::SetSyncSource(IReferenceClock* clock) {
+  clock_ = clock;
+  return S_OK;
+}
+
+STDMETHODIMP SinkFilter::GetSyncSource(IReferenceClock** clock) {
+  if (!clock) return E_POINTER;
+  *clock = clock_.Get();
+  if (*clock) (*clock)->AddRef();
+  return S_OK;
+}
+
+STDMETHODIMP SinkFilter::EnumPins(IEnumPins** pins) {
+  return Guarded(E_OUTOFMEMORY, [&] { return MakePinEnumerator({ComPtr<IPin>(static_cast<IPin*>(&pin_))}, pins); });
+}
+
+STDMETHODIMP SinkFilter::FindPin(LPCWSTR id, IPin** pin) {
+  if (!id || !pin) return E_POINTER;
+  *pin = nullptr;
+  if (std::wcscmp(id, kPinId) != 0) return VFW_E_NOT_FOUND;
+  *pin = &pin_;
+  pin_.AddRef();
+  return S_OK;
+}
+
+STDMETHODIMP SinkFilter::QueryFilterInfo(FILTER_INFO* info) {
+  if (!info) return E_POINTER;
+  *info = {};
+  std::wcsncpy(info->achName, name_.c_str(), MAX_FILTER_NAME - 1);
+  info->pGraph = graph_;
+  if (graph_) graph_->AddRef();
+  return S_OK;
+}
+
+STDMETHODIMP SinkFilter::JoinFilterGraph(IFilterGraph* graph, LPCWSTR name) {
+  return Guarded(E_OUTOFMEMORY, [&] {
+    graph_ = graph;
+    name_ = name ? name : L"";
+    return S_OK;
+  });
+}
+
+STDMETHODIMP SinkFilter::QueryVendorInfo(LPWSTR*) { return E_NOTIMPL; }
+
+}  // namespace morvane

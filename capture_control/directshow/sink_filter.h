@@ -1,0 +1,103 @@
+// The end of our capture graph: a renderer filter with one input pin that
+// takes the uncompressed layouts we convert (RGB24, RGB32, YUY2, UYVY) and
+// hands every sample to a FrameQueue. It blocks nothing and allocates
+// nothing per sample; the upstream pin's allocator owns the buffers.
+#pragma once
+
+#include <dshow.h>
+#include <wrl/client.h>
+
+#include <memory>
+#include <string>
+
+#include "directshow/frame_queue.h"
+#include "directshow/media_type.h"
+
+namespace morvane {
+
+class SinkFilter;
+
+class SinkPin final : public IPin, public IMemInputPin {
+ public:
+  SinkPin(SinkFilter& filter, std::shared_ptr<FrameQueue> queue);
+  SinkPin(const SinkPin&) = delete;
+  SinkPin& operator=(const SinkPin&) = delete;
+
+  STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
+  STDMETHODIMP_(ULONG) AddRef() override;
+  STDMETHODIMP_(ULONG) Release() override;
+  // IPin
+  STDMETHODIMP Connect(IPin* receiver, const AM_MEDIA_TYPE* type) override;
+  STDMETHODIMP ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* type) override;
+  STDMETHODIMP Disconnect() override;
+  STDMETHODIMP ConnectedTo(IPin** pin) override;
+  STDMETHODIMP ConnectionMediaType(AM_MEDIA_TYPE* type) override;
+  STDMETHODIMP QueryPinInfo(PIN_INFO* info) override;
+  STDMETHODIMP QueryDirection(PIN_DIRECTION* direction) override;
+  STDMETHODIMP QueryId(LPWSTR* id) override;
+  STDMETHODIMP QueryAccept(const AM_MEDIA_TYPE* type) override;
+  STDMETHODIMP EnumMediaTypes(IEnumMediaTypes** types) override;
+  STDMETHODIMP QueryInternalConnections(IPin** pins, ULONG* count) override;
+  STDMETHODIMP EndOfStream() override;
+  STDMETHODIMP BeginFlush() override;
+  STDMETHODIMP EndFlush() override;
+  STDMETHODIMP NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) override;
+  // IMemInputPin
+  STDMETHODIMP GetAllocator(IMemAllocator** allocator) override;
+  STDMETHODIMP NotifyAllocator(IMemAllocator* allocator, BOOL read_only) override;
+  STDMETHODIMP GetAllocatorRequirements(ALLOCATOR_PROPERTIES* properties) override;
+  STDMETHODIMP Receive(IMediaSample* sample) override;
+  STDMETHODIMP ReceiveMultiple(IMediaSample** samples, long count, long* processed) override;
+  STDMETHODIMP ReceiveCanBlock() override;
+
+  bool connected() const { return connected_ != nullptr; }
+  // The layout agreed on at connection.
+  const SourceFrame& source() const { return source_; }
+  IPin* peer() const { return connected_.Get(); }
+
+ private:
+  SinkFilter& filter_;
+  std::shared_ptr<FrameQueue> queue_;
+  Microsoft::WRL::ComPtr<IPin> connected_;
+  MediaType type_;
+  SourceFrame source_;
+  bool flushing_ = false;
+};
+
+class SinkFilter final : public IBaseFilter {
+ public:
+  // A new sink with one reference.
+  static SinkFilter* Create(std::shared_ptr<FrameQueue> queue);
+
+  STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
+  STDMETHODIMP_(ULONG) AddRef() override;
+  STDMETHODIMP_(ULONG) Release() override;
+  STDMETHODIMP GetClassID(CLSID* clsid) override;
+  STDMETHODIMP Stop() override;
+  STDMETHODIMP Pause() override;
+  STDMETHODIMP Run(REFERENCE_TIME start) override;
+  STDMETHODIMP GetState(DWORD timeout, FILTER_STATE* state) override;
+  STDMETHODIMP SetSyncSource(IReferenceClock* clock) override;
+  STDMETHODIMP GetSyncSource(IReferenceClock** clock) override;
+  STDMETHODIMP EnumPins(IEnumPins** pins) override;
+  STDMETHODIMP FindPin(LPCWSTR id, IPin** pin) override;
+  STDMETHODIMP QueryFilterInfo(FILTER_INFO* info) override;
+  STDMETHODIMP JoinFilterGraph(IFilterGraph* graph, LPCWSTR name) override;
+  STDMETHODIMP QueryVendorInfo(LPWSTR* info) override;
+
+  FILTER_STATE state() const { return state_; }
+  SinkPin& pin() { return pin_; }
+
+ private:
+  explicit SinkFilter(std::shared_ptr<FrameQueue> queue);
+  ~SinkFilter() = default;
+
+  LONG references_ = 1;
+  volatile FILTER_STATE state_ = State_Stopped;
+  IFilterGraph* graph_ = nullptr;  // not held: the graph holds us
+  std::wstring name_;
+  Microsoft::WRL::ComPtr<IReferenceClock> clock_;
+  SinkPin pin_;
+};
+
+}  // namespace morvane

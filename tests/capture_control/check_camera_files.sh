@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Reads what morvane_camera_tests wrote with ffmpeg: each frame's number,
+# drawn by the test camera as 16 black or white blocks across the top, must
+# follow the one before, and each file must hold exactly its frames.
+set -uo pipefail
+out=$1
+status=0
+fail() { echo "FAIL: $*" >&2; status=1; }
+
+check() {  # file width height frames rate
+  local file=$1 width=$2 height=$3 frames=$4 rate=$5
+  [ -s "$file" ] || { fail "$file missing"; return; }
+  local probe
+  probe=$(ffprobe -v error -count_frames -select_streams v:0 \
+    -show_entries stream=width,height,r_frame_rate,nb_read_frames -of csv=p=0 "$file") ||
+    { fail "ffprobe cannot read $file"; return; }
+  echo "$file: $probe"
+  IFS=, read -r w h r n <<<"$probe"
+  [ "$w" = "$width" ] && [ "$h" = "$height" ] || fail "$file: size ${w}x$h"
+  # ffprobe counts nothing in a file without frames.
+  [ "$n" = "$frames" ] || { [ "$frames" = 0 ] && [ "$n" = N/A ]; } || fail "$file: $n frames, not $frames"
+  [ "$frames" = 0 ] && return
+  [[ "$r" =~ ^($rate)$ ]] || fail "$file: rate $r"
+  ffmpeg -v error -i "$file" -f null - || fail "$file: decoding reported errors"
+  # One grey row per frame, an eighth of the way down; the blocks' middles.
+  ffmpeg -v error -i "$file" -vf "crop=iw:1:0:ih/8" -f rawvideo -pix_fmt gray - |
+    python3 -c '
+import sys
+width = int(sys.argv[1]); data = sys.stdin.buffer.read()
+numbers = []
+for f in range(len(data) // width):
+    row = data[f * width:(f + 1) * width]; n = 0
+    for bit in range(16):
+        v = row[(2 * bit + 1) * width // 32]
+        if 64 < v < 192: sys.exit("frame %d: block %d is grey (%d)" % (f, bit, v))
+        n = n * 2 + (v >= 192)
+    numbers.append(n)
+bad = [i for i in range(1, len(numbers)) if numbers[i] != numbers[i - 1] + 1]
+if bad: sys.exit("frame numbers out of order at %s: %s" % (bad[:5], numbers[:40]))
+print("frames %d..%d in order" % (numbers[0], numbers[-1]))
+' "$width" || fail "$file: frame numbers"
+}
+
+check "$out/camera.avi" 640 480 150 "30/1|1000000/33333"
+check "$out/camera_stall.avi" 320 240 20 "30/1|1000000/33333"
+check "$out/camera_vanish.avi" 320 240 25 "30/1|1000000/33333"
+check "$out/camera_fail_start.avi" 320 240 0 ""
+exit $status

@@ -1,0 +1,142 @@
+// The DirectShow side of the control against the test camera registered in
+// the prefix: the device enumerator lists it by name, our graph connects
+// it to our sink in each of its layouts, frames arrive numbered in order
+// with their stream times, and the faults it can be told to show reach us
+// as such.
+#include <gtest/gtest.h>
+#include <objbase.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "camera_frames.h"
+#include "core/capture_error.h"
+#include "directshow/device_list.h"
+#include "directshow/directshow_device.h"
+
+namespace {
+
+using morvane::FeedStatus;
+using morvane::FrameFormat;
+
+constexpr wchar_t kCameraName[] = L"Morvane Test Camera";
+
+class DirectShowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FAULT", nullptr);
+    ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FORMATS", nullptr);
+  }
+  void TearDown() override {
+    ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FAULT", nullptr);
+    ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FORMATS", nullptr);
+    ::CoUninitialize();
+  }
+
+  std::unique_ptr<morvane::DirectShowDevice> Camera() {
+    for (morvane::VideoInputDevice& device : morvane::ListVideoInputDevices()) {
+      if (device.friendly_name == kCameraName) return std::make_unique<morvane::DirectShowDevice>(std::move(device));
+    }
+    return nullptr;
+  }
+};
+
+// Waits up to timeout_ms for the next frame; what TakeFrame said last.
+FeedStatus NextFrame(morvane::LiveFeed& feed, std::vector<std::uint8_t>& bits, std::int64_t& us, DWORD timeout_ms) {
+  const DWORD start = ::GetTickCount();
+  for (;;) {
+    const FeedStatus status = feed.TakeFrame(bits.data(), us);
+    if (status != FeedStatus::kNothing) return status;
+    if (::GetTickCount() - start > timeout_ms) return status;
+    HANDLE handles[2];
+    const int count = feed.WaitHandles(handles);
+    ::WaitForMultipleObjects(static_cast<DWORD>(count), handles, FALSE, 50);
+  }
+}
+
+TEST_F(DirectShowTest, TheEnumeratorListsTheTestCameraByName) {
+  const std::vector<morvane::VideoInputDevice> devices = morvane::ListVideoInputDevices();
+  std::vector<std::wstring> names;
+  for (const auto& device : devices) names.push_back(device.friendly_name);
+  EXPECT_NE(std::find(names.begin(), names.end(), kCameraName), names.end())
+      << "devices listed: " << names.size();
+}
+
+struct LayoutCase {
+  const char* name;
+  const wchar_t* formats;  // what the camera offers
+  int width, height;       // asked for
+  int got_width, got_height;
+};
+const LayoutCase kLayoutCases[] = {
+    {"yuy2 640x480", L"yuy2", 640, 480, 640, 480},
+    {"rgb24 640x480", L"rgb24", 640, 480, 640, 480},
+    {"rgb24 320x240", L"rgb24", 320, 240, 320, 240},
+    {"a size it lacks gets the nearest", L"yuy2", 352, 288, 320, 240},
+};
+
+TEST_F(DirectShowTest, FramesArriveNumberedInOrderWithStreamTimes) {
+  for (const LayoutCase& c : kLayoutCases) {
+    ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FORMATS", c.formats);
+    auto camera = Camera();
+    ASSERT_TRUE(camera) << "test camera not registered";
+    FrameFormat wanted;
+    wanted.width = c.width;
+    wanted.height = c.height;
+    const FrameFormat got = camera->StartFeed(wanted);
+    EXPECT_EQ(got.width, c.got_width) << c.name;
+    EXPECT_EQ(got.height, c.got_height) << c.name;
+    EXPECT_EQ(camera->FrameMicroseconds(), 33333) << c.name;
+    std::vector<std::uint8_t> bits(got.ImageSize());
+    long previous = -1;
+    for (int i = 0; i < 10; ++i) {
+      std::int64_t us = -2;
+      ASSERT_EQ(NextFrame(*camera, bits, us, 2000), FeedStatus::kFrame) << c.name << " frame " << i;
+      const long number = testcamera::ReadFrameNumber(got, bits.data());
+      ASSERT_GE(number, 0) << c.name << " frame " << i << " unreadable";
+      if (previous >= 0) {
+        EXPECT_EQ(number, previous + 1) << c.name;
+      }
+      EXPECT_EQ(us, number * 333333LL / 10) << c.name << " frame " << number;
+      previous = number;
+    }
+    camera->Rest();
+  }
+}
+
+TEST_F(DirectShowTest, ACameraThatCannotStartSaysWhy) {
+  ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FAULT", L"fail_start");
+  auto camera = Camera();
+  ASSERT_TRUE(camera);
+  FrameFormat wanted;
+  wanted.width = 640;
+  wanted.height = 480;
+  try {
+    camera->StartFeed(wanted);
+    FAIL() << "a camera that fails to start was started";
+  } catch (const morvane::CaptureError& error) {
+    EXPECT_EQ(error.kind(), morvane::CaptureErrorKind::kDeviceFailed);
+    EXPECT_FALSE(error.message().empty());
+  }
+}
+
+TEST_F(DirectShowTest, AVanishedCameraIsReportedLostAfterItsLastFrame) {
+  ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FAULT", L"vanish:5");
+  auto camera = Camera();
+  ASSERT_TRUE(camera);
+  FrameFormat wanted;
+  wanted.width = 320;
+  wanted.height = 240;
+  const FrameFormat got = camera->StartFeed(wanted);
+  std::vector<std::uint8_t> bits(got.ImageSize());
+  int frames = 0;
+  FeedStatus status;
+  std::int64_t us = 0;
+  while ((status = NextFrame(*camera, bits, us, 3000)) == FeedStatus::kFrame) ++frames;
+  EXPECT_EQ(status, FeedStatus::kLost);
+  EXPECT_EQ(frames, 5);
+}
+
+}  // namespace

@@ -1,0 +1,157 @@
+// A video source for tests: a DirectShow filter with one capture pin that
+// delivers numbered frames (camera_frames.h) in real time while the graph
+// runs, registered as a video-input device. It does only what a capture
+// device must do for a graph and our control, and can be told to fail
+// (camera_faults.h).
+#pragma once
+
+#include <dshow.h>
+#include <wrl/client.h>
+
+#include <string>
+#include <vector>
+
+#include "camera_faults.h"
+#include "directshow/media_type.h"
+#include "handles.h"
+
+namespace testcamera {
+
+using Microsoft::WRL::ComPtr;
+
+// {943C6F53-3B13-4EE6-B095-BCAC802B536F}
+extern const CLSID kTestCameraClsid;
+extern const wchar_t kTestCameraName[];
+constexpr REFERENCE_TIME kFrameTime = 333333;  // 30 frames per second, in 100 ns
+constexpr int kBuffers = 4;
+
+// Live objects and server locks, for DllCanUnloadNow.
+extern LONG g_module_references;
+
+// Runs body; an exception becomes fallback (no exception may leave a COM
+// method).
+template <typename Body>
+HRESULT Guarded(HRESULT fallback, Body&& body) noexcept {
+  try {
+    return body();
+  } catch (...) {
+    return fallback;
+  }
+}
+
+class CameraFilter;
+
+class CameraPin final : public IPin, public IAMStreamConfig, public IKsPropertySet, public IAMDroppedFrames {
+ public:
+  explicit CameraPin(CameraFilter& filter);
+  ~CameraPin();
+  CameraPin(const CameraPin&) = delete;
+  CameraPin& operator=(const CameraPin&) = delete;
+
+  // IUnknown, through the filter's count.
+  STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
+  STDMETHODIMP_(ULONG) AddRef() override;
+  STDMETHODIMP_(ULONG) Release() override;
+  // IPin
+  STDMETHODIMP Connect(IPin* receiver, const AM_MEDIA_TYPE* type) override;
+  STDMETHODIMP ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* type) override;
+  STDMETHODIMP Disconnect() override;
+  STDMETHODIMP ConnectedTo(IPin** pin) override;
+  STDMETHODIMP ConnectionMediaType(AM_MEDIA_TYPE* type) override;
+  STDMETHODIMP QueryPinInfo(PIN_INFO* info) override;
+  STDMETHODIMP QueryDirection(PIN_DIRECTION* direction) override;
+  STDMETHODIMP QueryId(LPWSTR* id) override;
+  STDMETHODIMP QueryAccept(const AM_MEDIA_TYPE* type) override;
+  STDMETHODIMP EnumMediaTypes(IEnumMediaTypes** types) override;
+  STDMETHODIMP QueryInternalConnections(IPin** pins, ULONG* count) override;
+  STDMETHODIMP EndOfStream() override;
+  STDMETHODIMP BeginFlush() override;
+  STDMETHODIMP EndFlush() override;
+  STDMETHODIMP NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) override;
+  // IAMStreamConfig
+  STDMETHODIMP SetFormat(AM_MEDIA_TYPE* type) override;
+  STDMETHODIMP GetFormat(AM_MEDIA_TYPE** type) override;
+  STDMETHODIMP GetNumberOfCapabilities(int* count, int* size) override;
+  STDMETHODIMP GetStreamCaps(int index, AM_MEDIA_TYPE** type, BYTE* caps) override;
+  // IKsPropertySet: answers the pin category only.
+  STDMETHODIMP Set(REFGUID set, DWORD id, LPVOID instance, DWORD instance_size, LPVOID data,
+                   DWORD data_size) override;
+  STDMETHODIMP Get(REFGUID set, DWORD id, LPVOID instance, DWORD instance_size, LPVOID data, DWORD data_size,
+                   DWORD* returned) override;
+  STDMETHODIMP QuerySupported(REFGUID set, DWORD id, DWORD* support) override;
+
+  // IAMDroppedFrames: the frames left out on purpose (drop:N).
+  STDMETHODIMP GetNumDropped(long* dropped) override;
+  STDMETHODIMP GetNumNotDropped(long* delivered) override;
+  STDMETHODIMP GetDroppedInfo(long size, long* frames, long* copied) override;
+  STDMETHODIMP GetAverageFrameSize(long* size) override;
+
+  // The filter's state changes.
+  HRESULT Commit();
+  HRESULT StartStreaming(const FaultPlan& plan, IMediaEventSink* events);
+  void StopStreaming();
+  void Decommit();
+
+ private:
+  static DWORD WINAPI StreamThread(void* self);
+  void Stream();
+  // false: stop was asked for.
+  bool WaitForFrame(std::int64_t n, std::int64_t start_ticks, std::int64_t frequency);
+  bool IsOurs(const AM_MEDIA_TYPE& type) const;
+  HRESULT TryConnect(IPin* receiver, const AM_MEDIA_TYPE& type);
+  HRESULT NegotiateAllocator();
+
+  CameraFilter& filter_;
+  std::vector<morvane::MediaType> types_;
+  morvane::MediaType chosen_;  // set through SetFormat, empty majortype if none
+  morvane::MediaType connected_type_;
+  ComPtr<IPin> connected_;
+  ComPtr<IMemInputPin> input_;
+  ComPtr<IMemAllocator> allocator_;
+  morvane::UniqueFile stop_event_;
+  morvane::UniqueFile thread_;
+  FaultPlan plan_;
+  IMediaEventSink* events_ = nullptr;  // the graph's; not held (the graph holds us)
+  volatile LONG dropped_ = 0;
+  volatile LONG delivered_ = 0;
+};
+
+class CameraFilter final : public IBaseFilter {
+ public:
+  static HRESULT Create(REFIID iid, void** object);
+
+  STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
+  STDMETHODIMP_(ULONG) AddRef() override;
+  STDMETHODIMP_(ULONG) Release() override;
+  // IPersist
+  STDMETHODIMP GetClassID(CLSID* clsid) override;
+  // IMediaFilter
+  STDMETHODIMP Stop() override;
+  STDMETHODIMP Pause() override;
+  STDMETHODIMP Run(REFERENCE_TIME start) override;
+  STDMETHODIMP GetState(DWORD timeout, FILTER_STATE* state) override;
+  STDMETHODIMP SetSyncSource(IReferenceClock* clock) override;
+  STDMETHODIMP GetSyncSource(IReferenceClock** clock) override;
+  // IBaseFilter
+  STDMETHODIMP EnumPins(IEnumPins** pins) override;
+  STDMETHODIMP FindPin(LPCWSTR id, IPin** pin) override;
+  STDMETHODIMP QueryFilterInfo(FILTER_INFO* info) override;
+  STDMETHODIMP JoinFilterGraph(IFilterGraph* graph, LPCWSTR name) override;
+  STDMETHODIMP QueryVendorInfo(LPWSTR* info) override;
+
+  FILTER_STATE state() const { return state_; }
+  IFilterGraph* graph() const { return graph_; }
+
+ private:
+  CameraFilter();
+  ~CameraFilter();
+
+  LONG references_ = 1;
+  FILTER_STATE state_ = State_Stopped;
+  IFilterGraph* graph_ = nullptr;  // not held: the graph holds us
+  std::wstring name_;
+  ComPtr<IReferenceClock> clock_;
+  CameraPin pin_;
+};
+
+}  // namespace testcamera

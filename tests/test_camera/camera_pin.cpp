@@ -1,0 +1,378 @@
+#include <evcode.h>
+
+#include <cstring>
+
+#include "camera_filter.h"
+#include "camera_frames.h"
+#include "directshow/enumerators.h"
+
+namespace testcamera {
+namespace {
+
+const wchar_t kPinId[] = L"Capture";
+
+struct Offer {
+  const GUID* subtype;
+  int width;
+  int height;
+};
+// What a typical webcam lists: YUY2 before RGB, largest size first.
+const Offer kOffers[] = {
+    {&MEDIASUBTYPE_YUY2, 640, 480},
+    {&MEDIASUBTYPE_RGB24, 640, 480},
+    {&MEDIASUBTYPE_YUY2, 320, 240},
+    {&MEDIASUBTYPE_RGB24, 320, 240},
+};
+
+std::int64_t Ticks() {
+  LARGE_INTEGER value;
+  ::QueryPerformanceCounter(&value);
+  return value.QuadPart;
+}
+
+bool SameType(const AM_MEDIA_TYPE& a, const AM_MEDIA_TYPE& b) {
+  return IsEqualGUID(a.majortype, b.majortype) && IsEqualGUID(a.subtype, b.subtype) &&
+         IsEqualGUID(a.formattype, b.formattype) && a.cbFormat == b.cbFormat &&
+         (a.cbFormat == 0 || std::memcmp(a.pbFormat, b.pbFormat, a.cbFormat) == 0);
+}
+
+}  // namespace
+
+CameraPin::CameraPin(CameraFilter& filter) : filter_(filter) {
+  const FormatChoice choice = ReadFormatChoice();
+  for (const Offer& offer : kOffers) {
+    const bool yuy2 = IsEqualGUID(*offer.subtype, MEDIASUBTYPE_YUY2);
+    if (yuy2 ? !choice.yuy2 : !choice.rgb24) continue;
+    types_.push_back(morvane::MakeVideoType(*offer.subtype, offer.width, offer.height, kFrameTime));
+  }
+}
+
+CameraPin::~CameraPin() = default;
+
+STDMETHODIMP CameraPin::QueryInterface(REFIID iid, void** object) {
+  if (!object) return E_POINTER;
+  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IPin)) {
+    *object = static_cast<IPin*>(this);
+  } else if (IsEqualIID(iid, IID_IAMStreamConfig)) {
+    *object = static_cast<IAMStreamConfig*>(this);
+  } else if (IsEqualIID(iid, IID_IKsPropertySet)) {
+    *object = static_cast<IKsPropertySet*>(this);
+  } else if (IsEqualIID(iid, IID_IAMDroppedFrames)) {
+    *object = static_cast<IAMDroppedFrames*>(this);
+  } else {
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  AddRef();
+  return S_OK;
+}
+
+STDMETHODIMP_(ULONG) CameraPin::AddRef() { return filter_.AddRef(); }
+STDMETHODIMP_(ULONG) CameraPin::Release() { return filter_.Release(); }
+
+bool CameraPin::IsOurs(const AM_MEDIA_TYPE& type) const {
+  for (const morvane::MediaType& ours : types_) {
+    if (SameType(ours.get(), type)) return true;
+  }
+  return false;
+}
+
+STDMETHODIMP CameraPin::Connect(IPin* receiver, const AM_MEDIA_TYPE* type) {
+  if (!receiver) return E_POINTER;
+  if (connected_) return VFW_E_ALREADY_CONNECTED;
+  if (filter_.state() != State_Stopped) return VFW_E_NOT_STOPPED;
+  return Guarded(E_OUTOFMEMORY, [&]() -> HRESULT {
+    // A type the caller names (complete) or the one set through
+    // IAMStreamConfig wins; otherwise our list in order.
+    std::vector<const AM_MEDIA_TYPE*> candidates;
+    if (type && !IsEqualGUID(type->formattype, GUID_NULL)) {
+      if (!IsOurs(*type)) return VFW_E_TYPE_NOT_ACCEPTED;
+      candidates.push_back(type);
+    } else if (!IsEqualGUID(chosen_.get().majortype, GUID_NULL)) {
+      candidates.push_back(&chosen_.get());
+    } else {
+      for (const morvane::MediaType& ours : types_) {
+        if (!type || IsEqualGUID(type->subtype, GUID_NULL) || IsEqualGUID(type->subtype, ours.get().subtype)) {
+          candidates.push_back(&ours.get());
+        }
+      }
+    }
+    for (const AM_MEDIA_TYPE* candidate : candidates) {
+      if (SUCCEEDED(TryConnect(receiver, *candidate))) return S_OK;
+    }
+    return VFW_E_NO_ACCEPTABLE_TYPES;
+  });
+}
+
+HRESULT CameraPin::TryConnect(IPin* receiver, const AM_MEDIA_TYPE& type) {
+  HRESULT hr = receiver->ReceiveConnection(this, &type);
+  if (FAILED(hr)) return hr;
+  connected_ = receiver;
+  connected_type_ = morvane::MediaType(type);
+  hr = NegotiateAllocator();
+  if (FAILED(hr)) {
+    receiver->Disconnect();
+    connected_.Reset();
+    input_.Reset();
+    allocator_.Reset();
+    return hr;
+  }
+  return S_OK;
+}
+
+HRESULT CameraPin::NegotiateAllocator() {
+  HRESULT hr = connected_.As(&input_);
+  if (FAILED(hr)) return hr;
+  ComPtr<IMemAllocator> allocator;
+  if (FAILED(input_->GetAllocator(&allocator))) {
+    hr = ::CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&allocator));
+    if (FAILED(hr)) return hr;
+  }
+  ALLOCATOR_PROPERTIES wanted{};
+  input_->GetAllocatorRequirements(&wanted);
+  wanted.cBuffers = std::max<long>(wanted.cBuffers, kBuffers);
+  wanted.cbBuffer = std::max<long>(wanted.cbBuffer, static_cast<long>(connected_type_.get().lSampleSize));
+  if (wanted.cbAlign <= 0) wanted.cbAlign = 1;
+  ALLOCATOR_PROPERTIES actual{};
+  hr = allocator->SetProperties(&wanted, &actual);
+  if (FAILED(hr)) return hr;
+  if (actual.cbBuffer < static_cast<long>(connected_type_.get().lSampleSize)) return E_FAIL;
+  hr = input_->NotifyAllocator(allocator.Get(), FALSE);
+  if (FAILED(hr)) return hr;
+  allocator_ = allocator;
+  return S_OK;
+}
+
+STDMETHODIMP CameraPin::ReceiveConnection(IPin*, const AM_MEDIA_TYPE*) { return E_UNEXPECTED; }
+
+STDMETHODIMP CameraPin::Disconnect() {
+  if (!connected_) return S_FALSE;
+  if (filter_.state() != State_Stopped) return VFW_E_NOT_STOPPED;
+  connected_.Reset();
+  input_.Reset();
+  allocator_.Reset();
+  connected_type_ = morvane::MediaType();
+  return S_OK;
+}
+
+STDMETHODIMP CameraPin::ConnectedTo(IPin** pin) {
+  if (!pin) return E_POINTER;
+  *pin = connected_.Get();
+  if (!*pin) return VFW_E_NOT_CONNECTED;
+  (*pin)->AddRef();
+  return S_OK;
+}
+
+STDMETHODIMP CameraPin::ConnectionMediaType(AM_MEDIA_TYPE* type) {
+  if (!type) return E_POINTER;
+  *type = {};
+  if (!connected_) return VFW_E_NOT_CONNECTED;
+  return morvane::CopyMediaType(connected_type_.get(), *type);
+}
+
+STDMETHODIMP CameraPin::QueryPinInfo(PIN_INFO* info) {
+  if (!info) return E_POINTER;
+  *info = {};
+  info->pFilter = &filter_;
+  filter_.AddRef();
+  info->dir = PINDIR_OUTPUT;
+  std::wcscpy(info->achName, kPinId);
+  return S_OK;
+}
+
+STDMETHODIMP CameraPin::QueryDirection(PIN_DIRECTION* direction) {
+  if (!direction) return E_POINTER;
+  *direction = PINDIR_OUTPUT;
+  return S_OK;
+}
+
+STDMETHODIMP CameraPin::QueryId(LPWSTR* id) {
+  if (!id) return E_POINTER;
+  *id = static_cast<LPWSTR>(::CoTaskMemAlloc(sizeof(kPinId)));
+  if (!*id) return E_OUTOFMEMORY;
+  std::memcpy(*id, kPinId, sizeof(kPinId));
+  return S_OK;
+}
+
+STDMETHODIMP CameraPin::QueryAccept(const AM_MEDIA_TYPE* type) {
+  if (!type) return E_POINTER;
+  return IsOurs(*type) ? S_OK : S_FALSE;
+}
+
+STDMETHODIMP CameraPin::EnumMediaTypes(IEnumMediaTypes** types) {
+  return Guarded(E_OUTOFMEMORY, [&] { return morvane::MakeMediaTypeEnumerator(types_, types); });
+}
+
+STDMETHODIMP CameraPin::QueryInternalConnections(IPin**, ULONG*) { return E_NOTIMPL; }
+STDMETHODIMP CameraPin::EndOfStream() { return E_UNEXPECTED; }
+STDMETHODIMP CameraPin::BeginFlush() { return E_UNEXPECTED; }
+STDMETHODIMP CameraPin::EndFlush() { return E_UNEXPECTED; }
+STDMETHODIMP CameraPin::NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) { return S_OK; }
+
+STDMETHODIMP CameraPin::SetFormat(AM_MEDIA_TYPE* type) {
+  if (filter_.state() != State_Stopped) return VFW_E_NOT_STOPPED;
+  return Guarded(E_OUTOFMEMORY, [&]() -> HRESULT {
+    if (!type) {
+      chosen_ = morvane::MediaType();  // back to the default order
+      return S_OK;
+    }
+    if (!IsOurs(*type)) return VFW_E_INVALIDMEDIATYPE;
+    if (connected_ && !SameType(connected_type_.get(), *type)) return VFW_E_ALREADY_CONNECTED;
+    chosen_ = morvane::MediaType(*type);
+    return S_OK;
+  });
+}
+
+STDMETHODIMP CameraPin::GetFormat(AM_MEDIA_TYPE** type) {
+  if (!type) return E_POINTER;
+  const morvane::MediaType& current = connected_ ? connected_type_
+                                      : !IsEqualGUID(chosen_.get().majortype, GUID_NULL) ? chosen_
+                                                                                          : types_.front();
+  *type = current.TaskCopy();
+  return *type ? S_OK : E_OUTOFMEMORY;
+}
+
+STDMETHODIMP CameraPin::GetNumberOfCapabilities(int* count, int* size) {
+  if (!count || !size) return E_POINTER;
+  *count = static_cast<int>(types_.size());
+  *size = sizeof(VIDEO_STREAM_CONFIG_CAPS);
+  return S_OK;
+}
+
+STDMETHODIMP CameraPin::GetStreamCaps(int index, AM_MEDIA_TYPE** type, BYTE* caps) {
+  if (!type || !caps) return E_POINTER;
+  if (index < 0 || index >= static_cast<int>(types_.size())) return S_FALSE;
+  const AM_MEDIA_TYPE& ours = types_[static_cast<size_t>(index)].get();
+  int width = 0;
+  int height = 0;
+  morvane::VideoTypeSize(ours, width, height);
+  VIDEO_STREAM_CONFIG_CAPS config{};
+  config.guid = FORMAT_VideoInfo;
+  config.InputSize = config.MinCroppingSize = config.MaxCroppingSize = {width, height};
+  config.MinOutputSize = config.MaxOutputSize = {width, height};
+  config.MinFrameInterval = config.MaxFrameInterval = kFrameTime;
+  std::memcpy(caps, &config, sizeof(config));
+  *type = types_[static_cast<size_t>(index)].TaskCopy();
+  return *type ? S_OK : E_OUTOFMEMORY;
+}
+
+STDMETHODIMP CameraPin::Set(REFGUID, DWORD, LPVOID, DWORD, LPVOID, DWORD) { return E_NOTIMPL; }
+
+STDMETHODIMP CameraPin::Get(REFGUID set, DWORD id, LPVOID, DWORD, LPVOID data, DWORD data_size, DWORD* returned) {
+  if (!IsEqualGUID(set, AMPROPSETID_Pin)) return E_PROP_SET_UNSUPPORTED;
+  if (id != AMPROPERTY_PIN_CATEGORY) return E_PROP_ID_UNSUPPORTED;
+  if (!data) return E_POINTER;
+  if (data_size < sizeof(GUID)) return E_UNEXPECTED;
+  *static_cast<GUID*>(data) = PIN_CATEGORY_CAPTURE;
+  if (returned) *returned = sizeof(GUID);
+  return S_OK;
+}
+
+STDMETHODIMP CameraPin::QuerySupported(REFGUID set, DWORD id, DWORD* support) {
+  if (!IsEqualGUID(set, AMPROPSETID_Pin)) return E_PROP_SET_UNSUPPORTED;
+  if (id != AMPROPERTY_PIN_CATEGORY) return E_PROP_ID_UNSUPPORTED;
+  if (support) *support = KSPROPERTY_SUPPORT_GET;
+  return S_OK;
+}
+
+STDMETHODIMP CameraPin::GetNumDropped(long* dropped) {
+  if (!dropped) return E_POINTER;
+  *dropped = dropped_;
+  return S_OK;
+}
+
+STDMETHODIMP CameraPin::GetNumNotDropped(long* delivered) {
+  if (!delivered) return E_POINTER;
+  *delivered = delivered_;
+  return S_OK;
+}
+
+STDMETHODIMP CameraPin::GetDroppedInfo(long, long*, long*) { return E_NOTIMPL; }
+STDMETHODIMP CameraPin::GetAverageFrameSize(long*) { return E_NOTIMPL; }
+
+HRESULT CameraPin::Commit() {
+  if (!allocator_) return VFW_E_NOT_CONNECTED;
+  return allocator_->Commit();
+}
+
+void CameraPin::Decommit() {
+  if (allocator_) allocator_->Decommit();
+}
+
+HRESULT CameraPin::StartStreaming(const FaultPlan& plan, IMediaEventSink* events) {
+  if (!allocator_) return VFW_E_NOT_CONNECTED;
+  plan_ = plan;
+  events_ = events;
+  stop_event_.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  if (!stop_event_) return HRESULT_FROM_WIN32(::GetLastError());
+  thread_.reset(::CreateThread(nullptr, 0, &CameraPin::StreamThread, this, 0, nullptr));
+  if (!thread_) return HRESULT_FROM_WIN32(::GetLastError());
+  return S_OK;
+}
+
+void CameraPin::StopStreaming() {
+  if (!thread_) return;
+  ::SetEvent(stop_event_.get());
+  // Decommitting wakes a GetBuffer that waits for a free sample; the
+  // allocator is committed again on the next pause.
+  if (allocator_) allocator_->Decommit();
+  ::WaitForSingleObject(thread_.get(), INFINITE);
+  thread_.reset();
+  if (filter_.state() != State_Stopped && allocator_) allocator_->Commit();
+}
+
+DWORD WINAPI CameraPin::StreamThread(void* self) {
+  ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  static_cast<CameraPin*>(self)->Stream();
+  ::CoUninitialize();
+  return 0;
+}
+
+bool CameraPin::WaitForFrame(std::int64_t n, std::int64_t start_ticks, std::int64_t frequency) {
+  const std::int64_t due = start_ticks + n * kFrameTime * frequency / 10000000;
+  const std::int64_t now = Ticks();
+  const DWORD wait = due > now ? static_cast<DWORD>((due - now) * 1000 / frequency) : 0;
+  return ::WaitForSingleObject(stop_event_.get(), wait) == WAIT_TIMEOUT;
+}
+
+void CameraPin::Stream() {
+  morvane::SourceFrame source;
+  if (!morvane::DescribeVideoType(connected_type_.get(), source)) return;
+  LARGE_INTEGER frequency;
+  ::QueryPerformanceFrequency(&frequency);
+  const std::int64_t start = Ticks();
+  for (std::int64_t n = 0;; ++n) {
+    if (!WaitForFrame(n, start, frequency.QuadPart)) return;
+    if (plan_.fault == Fault::kDrop) {
+      if (n == plan_.after_frames) {
+        ::InterlockedIncrement(&dropped_);
+        continue;
+      }
+    } else if (plan_.fault != Fault::kNone && n >= plan_.after_frames) {
+      // An unplugged camera tells the graph once and goes quiet; a stalled
+      // one just goes quiet.
+      if (plan_.fault == Fault::kVanish && events_) {
+        events_->Notify(EC_DEVICE_LOST, reinterpret_cast<LONG_PTR>(static_cast<IBaseFilter*>(&filter_)), 0);
+      }
+      ::WaitForSingleObject(stop_event_.get(), INFINITE);
+      return;
+    }
+    IMediaSample* sample = nullptr;
+    if (FAILED(allocator_->GetBuffer(&sample, nullptr, nullptr, 0))) return;
+    BYTE* bits = nullptr;
+    const long size = static_cast<long>(morvane::SourceImageSize(source));
+    if (SUCCEEDED(sample->GetPointer(&bits)) && sample->GetSize() >= size) {
+      PaintFrame(source, n, bits);
+      sample->SetActualDataLength(size);
+      REFERENCE_TIME begin = n * kFrameTime;
+      REFERENCE_TIME end = begin + kFrameTime;
+      sample->SetTime(&begin, &end);
+      sample->SetSyncPoint(TRUE);
+      input_->Receive(sample);
+      ::InterlockedIncrement(&delivered_);
+    }
+    sample->Release();
+  }
+}
+
+}  // namespace testcamera
