@@ -190,35 +190,10 @@ STDMETHODIMP SinkPin::ReceiveMultiple(IMediaSample** samples, long count, long* 
 
 STDMETHODIMP SinkPin::ReceiveCanBlock() { return S_FALSE; }
 
-SinkFilter::SinkFilter(std::shared_ptr<FrameQueue> queue) : pin_(*this, std::move(queue)) {}
+SinkFilter::SinkFilter(std::shared_ptr<FrameQueue> queue)
+    : OnePinFilter(kSinkClsid, kPinId), pin_(*this, std::move(queue)) {}
 
 SinkFilter* SinkFilter::Create(std::shared_ptr<FrameQueue> queue) { return new SinkFilter(std::move(queue)); }
-
-STDMETHODIMP SinkFilter::QueryInterface(REFIID iid, void** object) {
-  if (!object) return E_POINTER;
-  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IPersist) || IsEqualIID(iid, IID_IMediaFilter) ||
-      IsEqualIID(iid, IID_IBaseFilter)) {
-    *object = static_cast<IBaseFilter*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *object = nullptr;
-  return E_NOINTERFACE;
-}
-
-STDMETHODIMP_(ULONG) SinkFilter::AddRef() { return static_cast<ULONG>(::InterlockedIncrement(&references_)); }
-
-STDMETHODIMP_(ULONG) SinkFilter::Release() {
-  const LONG left = ::InterlockedDecrement(&references_);
-  if (left == 0) delete this;
-  return static_cast<ULONG>(left);
-}
-
-STDMETHODIMP SinkFilter::GetClassID(CLSID* clsid) {
-  if (!clsid) return E_POINTER;
-  *clsid = kSinkClsid;
-  return S_OK;
-}
 
 STDMETHODIMP SinkFilter::Stop() {
   state_ = State_Stopped;
@@ -240,49 +215,5 @@ STDMETHODIMP SinkFilter::GetState(DWORD, FILTER_STATE* state) {
   *state = state_;
   return S_OK;
 }
-
-STDMETHODIMP SinkFilter::SetSyncSource(IReferenceClock* clock) {
-  clock_ = clock;
-  return S_OK;
-}
-
-STDMETHODIMP SinkFilter::GetSyncSource(IReferenceClock** clock) {
-  if (!clock) return E_POINTER;
-  *clock = clock_.Get();
-  if (*clock) (*clock)->AddRef();
-  return S_OK;
-}
-
-STDMETHODIMP SinkFilter::EnumPins(IEnumPins** pins) {
-  return Guarded(E_OUTOFMEMORY, [&] { return MakePinEnumerator({ComPtr<IPin>(static_cast<IPin*>(&pin_))}, pins); });
-}
-
-STDMETHODIMP SinkFilter::FindPin(LPCWSTR id, IPin** pin) {
-  if (!id || !pin) return E_POINTER;
-  *pin = nullptr;
-  if (std::wcscmp(id, kPinId) != 0) return VFW_E_NOT_FOUND;
-  *pin = &pin_;
-  pin_.AddRef();
-  return S_OK;
-}
-
-STDMETHODIMP SinkFilter::QueryFilterInfo(FILTER_INFO* info) {
-  if (!info) return E_POINTER;
-  *info = {};
-  std::wcsncpy(info->achName, name_.c_str(), MAX_FILTER_NAME - 1);
-  info->pGraph = graph_;
-  if (graph_) graph_->AddRef();
-  return S_OK;
-}
-
-STDMETHODIMP SinkFilter::JoinFilterGraph(IFilterGraph* graph, LPCWSTR name) {
-  return Guarded(E_OUTOFMEMORY, [&] {
-    graph_ = graph;
-    name_ = name ? name : L"";
-    return S_OK;
-  });
-}
-
-STDMETHODIMP SinkFilter::QueryVendorInfo(LPWSTR*) { return E_NOTIMPL; }
 
 }  // namespace morvane

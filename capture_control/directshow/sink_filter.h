@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "directshow/filter_base.h"
 #include "directshow/frame_queue.h"
 #include "directshow/media_type.h"
 
@@ -64,39 +65,23 @@ class SinkPin final : public IPin, public IMemInputPin {
   bool flushing_ = false;
 };
 
-class SinkFilter final : public IBaseFilter {
+class SinkFilter final : public OnePinFilter {
  public:
   // A new sink with one reference.
   static SinkFilter* Create(std::shared_ptr<FrameQueue> queue);
 
-  STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
-  STDMETHODIMP_(ULONG) AddRef() override;
-  STDMETHODIMP_(ULONG) Release() override;
-  STDMETHODIMP GetClassID(CLSID* clsid) override;
   STDMETHODIMP Stop() override;
   STDMETHODIMP Pause() override;
   STDMETHODIMP Run(REFERENCE_TIME start) override;
   STDMETHODIMP GetState(DWORD timeout, FILTER_STATE* state) override;
-  STDMETHODIMP SetSyncSource(IReferenceClock* clock) override;
-  STDMETHODIMP GetSyncSource(IReferenceClock** clock) override;
-  STDMETHODIMP EnumPins(IEnumPins** pins) override;
-  STDMETHODIMP FindPin(LPCWSTR id, IPin** pin) override;
-  STDMETHODIMP QueryFilterInfo(FILTER_INFO* info) override;
-  STDMETHODIMP JoinFilterGraph(IFilterGraph* graph, LPCWSTR name) override;
-  STDMETHODIMP QueryVendorInfo(LPWSTR* info) override;
 
-  FILTER_STATE state() const { return state_; }
   SinkPin& pin() { return pin_; }
 
  private:
   explicit SinkFilter(std::shared_ptr<FrameQueue> queue);
-  ~SinkFilter() = default;
+  ~SinkFilter() override = default;
+  IPin* Pin() override { return &pin_; }
 
-  LONG references_ = 1;
-  volatile FILTER_STATE state_ = State_Stopped;
-  IFilterGraph* graph_ = nullptr;  // not held: the graph holds us
-  std::wstring name_;
-  Microsoft::WRL::ComPtr<IReferenceClock> clock_;
   SinkPin pin_;
 };
 

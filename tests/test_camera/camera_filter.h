@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "camera_faults.h"
+#include "directshow/filter_base.h"
 #include "directshow/media_type.h"
 #include "handles.h"
 
@@ -116,41 +117,21 @@ class CameraPin final : public IPin, public IAMStreamConfig, public IKsPropertyS
   volatile LONG delivered_ = 0;
 };
 
-class CameraFilter final : public IBaseFilter {
+class CameraFilter final : public morvane::OnePinFilter {
  public:
   static HRESULT Create(REFIID iid, void** object);
 
-  STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
-  STDMETHODIMP_(ULONG) AddRef() override;
-  STDMETHODIMP_(ULONG) Release() override;
-  // IPersist
-  STDMETHODIMP GetClassID(CLSID* clsid) override;
-  // IMediaFilter
+  // IMediaFilter: a camera streams while running and rests otherwise.
   STDMETHODIMP Stop() override;
   STDMETHODIMP Pause() override;
   STDMETHODIMP Run(REFERENCE_TIME start) override;
   STDMETHODIMP GetState(DWORD timeout, FILTER_STATE* state) override;
-  STDMETHODIMP SetSyncSource(IReferenceClock* clock) override;
-  STDMETHODIMP GetSyncSource(IReferenceClock** clock) override;
-  // IBaseFilter
-  STDMETHODIMP EnumPins(IEnumPins** pins) override;
-  STDMETHODIMP FindPin(LPCWSTR id, IPin** pin) override;
-  STDMETHODIMP QueryFilterInfo(FILTER_INFO* info) override;
-  STDMETHODIMP JoinFilterGraph(IFilterGraph* graph, LPCWSTR name) override;
-  STDMETHODIMP QueryVendorInfo(LPWSTR* info) override;
-
-  FILTER_STATE state() const { return state_; }
-  IFilterGraph* graph() const { return graph_; }
 
  private:
   CameraFilter();
-  ~CameraFilter();
+  ~CameraFilter() override;
+  IPin* Pin() override { return &pin_; }
 
-  LONG references_ = 1;
-  FILTER_STATE state_ = State_Stopped;
-  IFilterGraph* graph_ = nullptr;  // not held: the graph holds us
-  std::wstring name_;
-  ComPtr<IReferenceClock> clock_;
   CameraPin pin_;
 };
 
