@@ -5,6 +5,7 @@
 #include <new>
 
 #include "directshow/enumerators.h"
+#include "guard.h"
 
 namespace morvane {
 namespace {
@@ -21,13 +22,14 @@ constexpr int kQueueSlots = 8;
 // only asks for it.
 const CLSID kSinkClsid = {0x4f0e6c1b, 0x8e0a, 0x4c8c, {0x9c, 0x4e, 0x6a, 0x2b, 0x7d, 0x1f, 0x3e, 0x51}};
 
+// The graph calls us on its own threads, where nobody reads IErrorInfo: a
+// failure goes to the debugger output and the graph gets its HRESULT.
 template <typename Body>
 HRESULT Guarded(HRESULT fallback, Body&& body) noexcept {
-  try {
-    return body();
-  } catch (...) {
-    return fallback;
-  }
+  return Guard<HRESULT>(fallback, body, [](const Failure& failure) {
+    LogFailure(L"sink filter", failure);
+    return failure.scode;
+  });
 }
 
 }  // namespace
