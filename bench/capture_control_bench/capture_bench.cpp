@@ -1,7 +1,7 @@
 // A real-time capture at 640x480 and 30 fps for 10 seconds, to a file and
 // then streamed without one: prints captured and dropped frames and how many
 // heap allocations the loop made once it was running.
-//   capture_control_bench [seconds] [file]
+//   capture_control_bench [seconds] [file] [device-index]
 #include <ole2.h>
 #include <windows.h>
 
@@ -145,6 +145,8 @@ int wmain(int argc, wchar_t** argv) {
     ::GetTempPathW(MAX_PATH + 1, folder);
     file = std::wstring(folder) + L"morvane_bench.avi";
   }
+  // A camera comes after the synthetic devices: index 3 is the first one.
+  const int device = argc > 3 ? _wtoi(argv[3]) : 0;
   if (FAILED(::OleInitialize(nullptr))) return 2;
   // Settings of its own, so the benchmark leaves the user's alone.
   ::SetEnvironmentVariableW(L"MORVANE_SETTINGS_KEY", L"Software\\Morvane\\CaptureBench");
@@ -166,7 +168,8 @@ int wmain(int argc, wchar_t** argv) {
     Put(control.Get(), morvane::dispid::kTimeLimit, Number(seconds));
     Put(control.Get(), morvane::dispid::kTimeLimitEnabled, Flag(true));
     Put(control.Get(), morvane::dispid::kCallbackEnabled, Flag(true));
-    std::printf("640x480 at 30 fps for %.1f s\n", seconds);
+    if (device > 0) Put(control.Get(), morvane::dispid::kDeviceIndex, Number(device));
+    std::printf("device %d, 640x480 at 30 fps for %.1f s\n", device, seconds);
     status |= Run(control.Get(), morvane::dispid::kStartCapture, "file capture");
     status |= Run(control.Get(), morvane::dispid::kStartStreamCapture, "stream capture");
   }
