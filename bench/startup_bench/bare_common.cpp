@@ -2,17 +2,25 @@
 
 #include "layout.h"
 #include "screen_units.h"
+#include "startup_timeline.h"
 
 namespace bench {
 
 namespace {
+
 constexpr wchar_t kClassName[] = L"BareStartupWindow";
+
+LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_DESTROY) PostQuitMessage(0);
+  return DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
 }  // namespace
 
-HWND CreateBareWindow(WNDPROC procedure) {
+HWND CreateBareWindow() {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = procedure;
+  wc.lpfnWndProc = &WindowProc;
   wc.hInstance = GetModuleHandleW(nullptr);
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
@@ -28,7 +36,12 @@ HWND CreateBareWindow(WNDPROC procedure) {
                          frame.bottom - frame.top, nullptr, nullptr, wc.hInstance, nullptr);
 }
 
-int RunMessageLoop() {
+int ShowAndRun(HWND window, int show_command) {
+  ShowWindow(window, show_command);
+  forms::MarkStartup("shown");
+  UpdateWindow(window);
+  forms::MarkStartup("first paint");
+  forms::FinishStartupTimeline();
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     TranslateMessage(&msg);

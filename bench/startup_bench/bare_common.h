@@ -1,12 +1,14 @@
 // What the two floor programs share: a top-level window with the sample's
-// caption and client size, and the message loop.
+// caption and client size that ends the program when it goes, and showing it
+// with the same start-up marks the sample writes.
 #pragma once
 
 #include <windows.h>
 
 namespace bench {
 
-HWND CreateBareWindow(WNDPROC procedure);
-int RunMessageLoop();
+HWND CreateBareWindow();
+// Shows and paints the window, writes the timeline and runs the message loop.
+int ShowAndRun(HWND window, int show_command);
 
 }  // namespace bench

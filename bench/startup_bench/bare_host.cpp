@@ -15,11 +15,6 @@ namespace {
 
 using Microsoft::WRL::ComPtr;
 
-LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_DESTROY) PostQuitMessage(0);
-  return DefWindowProcW(hwnd, message, wparam, lparam);
-}
-
 // The least a container answers for in-place activation; it lives on the
 // stack of wWinMain, so its reference count is not what frees it.
 class BareSite final : public IOleClientSite, public IOleInPlaceSite {
@@ -92,7 +87,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show_command) {
   forms::OleSession ole;
   if (FAILED(ole.result())) return 1;
   forms::MarkStartup("OLE initialized");
-  HWND window = bench::CreateBareWindow(&WindowProc);
+  HWND window = bench::CreateBareWindow();
   if (window == nullptr) return 1;
   forms::MarkStartup("frame window created");
   CLSID clsid;
@@ -108,12 +103,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show_command) {
   if (SUCCEEDED(control->SetClientSite(&site)) &&
       SUCCEEDED(control->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, window, &rect))) {
     forms::MarkStartup("control created and activated");
-    ShowWindow(window, show_command);
-    forms::MarkStartup("shown");
-    UpdateWindow(window);
-    forms::MarkStartup("first paint");
-    forms::FinishStartupTimeline();
-    status = bench::RunMessageLoop();
+    status = bench::ShowAndRun(window, show_command);
   }
   control->Close(OLECLOSE_NOSAVE);
   control->SetClientSite(nullptr);
