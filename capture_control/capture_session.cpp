@@ -212,6 +212,18 @@ bool CaptureSession::PumpInput() {
   return true;
 }
 
+// Frames between the next slot and this one are lost: counted, reported
+// once, and passed over (never beyond the limit).
+void CaptureSession::SkipTo(std::int64_t slot) {
+  const std::int64_t missed = std::min(slot, limit_) - next_slot_;
+  control_.dropped_frames_ += static_cast<long>(missed);
+  VARIANTARG argument;
+  argument.vt = VT_I4;
+  argument.lVal = static_cast<LONG>(next_slot_);
+  control_.FireEvent(kEventFrameDropped, &argument, 1);
+  next_slot_ = std::min(slot, limit_);
+}
+
 CaptureSession::Slot CaptureSession::WaitForNextSlot() {
   const std::int64_t now = Now();
   const std::int64_t slot = clock_->SlotAt(now);
@@ -222,13 +234,7 @@ CaptureSession::Slot CaptureSession::WaitForNextSlot() {
   }
   if (slot > next_slot_) {
     // Slots that passed while we were busy: their frames are lost.
-    const std::int64_t missed = std::min(slot, limit_) - next_slot_;
-    control_.dropped_frames_ += static_cast<long>(missed);
-    VARIANTARG argument;
-    argument.vt = VT_I4;
-    argument.lVal = static_cast<LONG>(next_slot_);
-    control_.FireEvent(kEventFrameDropped, &argument, 1);
-    next_slot_ = std::min(slot, limit_);
+    SkipTo(slot);
     if (next_slot_ >= limit_) return Slot::kPastLimit;
   }
   return Slot::kDue;
@@ -263,13 +269,7 @@ CaptureSession::Slot CaptureSession::TakeLiveFrame() {
     slot = std::max(next_slot_, (us - first_frame_us_ + frame_us / 2) / frame_us);
   }
   if (slot > next_slot_) {
-    const std::int64_t missed = std::min(slot, limit_) - next_slot_;
-    control_.dropped_frames_ += static_cast<long>(missed);
-    VARIANTARG argument;
-    argument.vt = VT_I4;
-    argument.lVal = static_cast<LONG>(next_slot_);
-    control_.FireEvent(kEventFrameDropped, &argument, 1);
-    next_slot_ = std::min(slot, limit_);
+    SkipTo(slot);
   }
   return next_slot_ >= limit_ ? Slot::kPastLimit : Slot::kDue;
 }

@@ -77,6 +77,7 @@ class CaptureSession {
   // Sleeps until the next slot begins, or counts the slots that passed
   // while we were busy as dropped.
   Slot WaitForNextSlot();
+  void SkipTo(std::int64_t slot);
   // A device with a live feed: takes its next frame, numbered by its
   // timestamp, counting the frames missing before it as dropped.
   Slot TakeLiveFrame();
