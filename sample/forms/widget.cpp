@@ -27,31 +27,29 @@ void Widget::CreateControl(const wchar_t* window_class, const std::wstring& text
   }
 }
 
-void Widget::SetColors(std::optional<OleColor> back, std::optional<OleColor> text, bool transparent) {
+void Widget::SetColors(const WidgetColors& colors) {
   owned_brush_.reset();
   brush_ = nullptr;
-  back_ = back;
-  text_ = text;
-  transparent_ = transparent;
-  if (transparent_) {
+  colors_ = colors;
+  if (colors_.transparent) {
     brush_ = GetSysColorBrush(COLOR_BTNFACE);
-  } else if (back_) {
-    if (*back_ & 0x80000000UL) {
-      brush_ = GetSysColorBrush(static_cast<int>(*back_ & 0xFF));
+  } else if (colors_.back) {
+    if (*colors_.back & 0x80000000UL) {
+      brush_ = GetSysColorBrush(static_cast<int>(*colors_.back & 0xFF));
     } else {
-      owned_brush_.reset(CreateSolidBrush(ToColorRef(*back_)));
+      owned_brush_.reset(CreateSolidBrush(ToColorRef(*colors_.back)));
       brush_ = owned_brush_.get();
     }
   }
 }
 
 HBRUSH Widget::OnColor(HDC dc) {
-  if (!back_ && !text_ && !transparent_) return nullptr;
-  if (text_) SetTextColor(dc, ToColorRef(*text_));
-  if (transparent_) {
+  if (!colors_.back && !colors_.text && !colors_.transparent) return nullptr;
+  if (colors_.text) SetTextColor(dc, ToColorRef(*colors_.text));
+  if (colors_.transparent) {
     SetBkMode(dc, TRANSPARENT);
-  } else if (back_) {
-    SetBkColor(dc, ToColorRef(*back_));
+  } else if (colors_.back) {
+    SetBkColor(dc, ToColorRef(*colors_.back));
   }
   return brush_ != nullptr ? brush_ : GetSysColorBrush(COLOR_BTNFACE);
 }

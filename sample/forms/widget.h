@@ -31,6 +31,14 @@ class EventRunner {
 using OleColor = unsigned long;
 COLORREF ToColorRef(OleColor color);
 
+// How a widget or a label is coloured. A transparent one shows the
+// button-face background behind its text.
+struct WidgetColors {
+  std::optional<OleColor> back;
+  std::optional<OleColor> text;
+  bool transparent = false;
+};
+
 struct WidgetPlacement {
   HWND parent;
   int id;
@@ -51,8 +59,7 @@ class Widget {
   void SetEnabled(bool enabled) { EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
 
   // Colours used when the widget asks its parent how to draw itself.
-  // A transparent widget shows its parent's button-face background.
-  void SetColors(std::optional<OleColor> back, std::optional<OleColor> text, bool transparent = false);
+  void SetColors(const WidgetColors& colors);
 
   // Routed here by the form from WM_COMMAND.
   virtual void OnCommand(WORD) {}
@@ -69,9 +76,7 @@ class Widget {
 
  private:
   EventRunner& runner_;
-  std::optional<OleColor> back_;
-  std::optional<OleColor> text_;
-  bool transparent_ = false;
+  WidgetColors colors_;
   UniqueBrush owned_brush_;  // the brush of a colour that is not a system colour
   HBRUSH brush_ = nullptr;   // owned_brush_, or a system colour's brush
 };

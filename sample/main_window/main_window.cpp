@@ -10,9 +10,9 @@
 #include "commands.h"
 #include "error_report.h"
 #include "form_font.h"
-#include "label.h"
 #include "layout.h"
 #include "option_handlers.h"
+#include "painted_label.h"
 #include "panel.h"
 #include "screen_units.h"
 #include "startup_sequence.h"
@@ -42,9 +42,9 @@ RECT PixelRect(const LayoutRow& row) {
 }
 
 // Within one container: the widgets that take the focus in tab order, then
-// the labels, so that fields and buttons lie above labels where they overlap.
-// Labels go in falling tab order: of two overlapping labels the later one is
-// drawn on top (the preview-rate label runs under the "F/S" label).
+// the labels. Labels go in falling tab order, for a label added earlier lies
+// on top: of two overlapping labels the later one is drawn on top (the
+// preview-rate label runs under the "F/S" label).
 std::vector<const LayoutRow*> CreationOrder(int container) {
   std::vector<const LayoutRow*> rows;
   for (int i = 0; i < kLayoutCount; ++i) {
@@ -57,6 +57,28 @@ std::vector<const LayoutRow*> CreationOrder(int container) {
     return a_label ? a->tab_index > b->tab_index : a->tab_index < b->tab_index;
   });
   return rows;
+}
+
+// Labels and check boxes take their panel's theme colour; the rows say
+// where a widget has colours of its own.
+forms::WidgetColors RowColors(const LayoutRow& row) {
+  if (row.flags & kTransparent) return {std::nullopt, std::nullopt, true};
+  if (row.flags & (kHasBackColor | kHasTextColor)) {
+    return {row.flags & kHasBackColor ? std::optional<forms::OleColor>(row.back_color) : std::nullopt,
+            row.flags & kHasTextColor ? std::optional<forms::OleColor>(row.text_color) : std::nullopt, false};
+  }
+  const LayoutRow* panel = row.container == kWindowId ? nullptr : FindLayoutRow(row.container);
+  if (panel != nullptr && (row.kind == WidgetKind::Label || row.kind == WidgetKind::CheckBox)) {
+    return {panel->back_color, std::nullopt, false};
+  }
+  return {};
+}
+
+template <typename T>
+T& WidgetAs(forms::Widget* widget) {
+  T* typed = dynamic_cast<T*>(widget);
+  if (typed == nullptr) throw convert::RuntimeError::InvalidProcedureCall();
+  return *typed;
 }
 
 // The widget that has the focus when the window first opens.
@@ -141,9 +163,7 @@ void MainWindow::CreateWidget(const LayoutRow& row) {
       return;
     }
     case WidgetKind::Panel: widget = std::make_unique<forms::Panel>(*this, placement); break;
-    case WidgetKind::Label:
-      widget = std::make_unique<forms::Label>(*this, row.caption, (row.flags & kCentred) != 0, placement);
-      break;
+    case WidgetKind::Label: AddLabel(row, placement.rect); return;
     case WidgetKind::TextField:
       widget = std::make_unique<forms::TextBox>(*this, row.caption, (row.flags & kReadOnly) != 0, placement);
       break;
@@ -151,23 +171,31 @@ void MainWindow::CreateWidget(const LayoutRow& row) {
     case WidgetKind::Button: widget = std::make_unique<forms::Button>(*this, row.caption, placement); break;
     case WidgetKind::ComboBox: widget = std::make_unique<forms::ComboBox>(*this, placement, kComboDropHeight); break;
   }
-  // Labels and check boxes take their panel's theme colour; the rows say
-  // where a widget has colours of its own.
-  const LayoutRow* panel = row.container == kWindowId ? nullptr : FindLayoutRow(row.container);
-  if (row.flags & kTransparent) {
-    widget->SetColors(std::nullopt, std::nullopt, true);
-  } else if (row.flags & (kHasBackColor | kHasTextColor)) {
-    widget->SetColors(row.flags & kHasBackColor ? std::optional<forms::OleColor>(row.back_color) : std::nullopt,
-                      row.flags & kHasTextColor ? std::optional<forms::OleColor>(row.text_color) : std::nullopt);
-  } else if (panel != nullptr && (row.kind == WidgetKind::Label || row.kind == WidgetKind::CheckBox)) {
-    widget->SetColors(panel->back_color, std::nullopt);
-  }
-  HFONT font = row.kind == WidgetKind::Button ? button_font_.get()
-               : (row.flags & kTitleFont)     ? title_font_.get()
-                                              : default_font_.get();
+  const forms::WidgetColors colors = RowColors(row);
+  if (colors.back || colors.text || colors.transparent) widget->SetColors(colors);
+  HFONT font = RowFont(row);
   if (font != nullptr) SendMessageW(widget->hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   by_id_[row.id] = widget.get();
   widgets_.push_back(std::move(widget));
+}
+
+HFONT MainWindow::RowFont(const LayoutRow& row) const {
+  if (row.kind == WidgetKind::Button) return button_font_.get();
+  return (row.flags & kTitleFont) ? title_font_.get() : default_font_.get();
+}
+
+void MainWindow::AddLabel(const LayoutRow& row, const RECT& rect) {
+  forms::LabelLayer& layer =
+      row.container == kWindowId ? labels_ : WidgetAs<forms::Panel>(FindWidget(row.container)).labels();
+  layer.Add({row.id, row.caption, rect, (row.flags & kCentred) != 0, RowColors(row), RowFont(row)});
+}
+
+const forms::PaintedLabel* MainWindow::FindLabel(int id) const {
+  const LayoutRow* row = FindLayoutRow(id);
+  if (row == nullptr || row->kind != WidgetKind::Label) return nullptr;
+  if (row->container == kWindowId) return labels_.Find(id);
+  const auto* panel = dynamic_cast<const forms::Panel*>(FindWidget(row->container));
+  return panel != nullptr ? panel->labels().Find(id) : nullptr;
 }
 
 void MainWindow::BindHandlers() {
@@ -193,15 +221,6 @@ forms::Widget* MainWindow::FindWidget(int id) const {
   auto found = by_id_.find(id);
   return found == by_id_.end() ? nullptr : found->second;
 }
-
-namespace {
-template <typename T>
-T& WidgetAs(forms::Widget* widget) {
-  T* typed = dynamic_cast<T*>(widget);
-  if (typed == nullptr) throw convert::RuntimeError::InvalidProcedureCall();
-  return *typed;
-}
-}  // namespace
 
 forms::CheckBox& MainWindow::Check(int n) { return WidgetAs<forms::CheckBox>(FindWidget(CheckId(n))); }
 forms::TextBox& MainWindow::Text(int n) { return WidgetAs<forms::TextBox>(FindWidget(TextId(n))); }
@@ -359,6 +378,8 @@ LRESULT MainWindow::Route(UINT message, WPARAM wparam, LPARAM lparam) {
       LRESULT brush = OnCtlColor(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam));
       return brush ? brush : Default(message, wparam, lparam);
     }
+    case WM_PAINT: labels_.PaintWindow(hwnd_); return 0;
+    case WM_PRINTCLIENT: labels_.Paint(reinterpret_cast<HDC>(wparam)); return 0;
     case WM_CLOSE: OnClose(); return 0;
     case WM_ACTIVATE: return OnActivate(wparam, lparam);
     case WM_SETFOCUS: return OnSetFocus(wparam, lparam);

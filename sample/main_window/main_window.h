@@ -18,6 +18,7 @@
 #include "focus.h"
 #include "gdi_handle.h"
 #include "message_pump.h"
+#include "painted_label.h"
 #include "runtime_error.h"
 #include "sample_view.h"
 #include "widget.h"
@@ -75,6 +76,8 @@ class MainWindow final : public forms::Window<MainWindow>,
   HWND hwnd() const override { return hwnd_; }
 
   forms::Widget* FindWidget(int id) const;
+  // A label, drawn by its container: the window itself or a panel.
+  const forms::PaintedLabel* FindLabel(int id) const;
   ControlHost* control_host() const { return host_.get(); }
 
   // The window's own handlers.
@@ -112,6 +115,8 @@ class MainWindow final : public forms::Window<MainWindow>,
   void CreateFonts();
   void CreateWidgets();
   void CreateWidget(const struct LayoutRow& row);
+  void AddLabel(const struct LayoutRow& row, const RECT& rect);
+  HFONT RowFont(const struct LayoutRow& row) const;
   void BindHandlers();
   bool ControlBusy() const;
 
@@ -130,6 +135,7 @@ class MainWindow final : public forms::Window<MainWindow>,
   MainWindowOptions options_;
   std::vector<std::unique_ptr<forms::Widget>> widgets_;
   std::map<int, forms::Widget*> by_id_;
+  forms::LabelLayer labels_;  // the labels on the window itself
   std::unique_ptr<ControlHost> host_;
   std::unique_ptr<MorvaneControl> control_;
   forms::UniqueFont default_font_;

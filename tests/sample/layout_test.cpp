@@ -2,9 +2,12 @@
 // with the pixels computed here independently (twips / 15 at 96 dpi).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include <iterator>
+#include <string>
+#include <utility>
 
 #include "tab_order.h"
 #include "window_fixture.h"
@@ -42,16 +45,34 @@ TEST_F(SampleWindowTest, ClientAreaAndControlSitWhereTheLayoutPutsThem) {
   EXPECT_EQ(r.bottom - r.top, 240);
 }
 
+// Where a row's widget or label sits in its container, and the text it shows.
+struct Placed {
+  RECT rect{};
+  std::wstring text;
+};
+
 TEST_F(SampleWindowTest, EveryWidgetSitsWhereTheLayoutTablePutsIt) {
   ASSERT_TRUE(StartWindow(false));
   for (int i = 0; i < sample::kLayoutCount; ++i) {
     const sample::LayoutRow& row = sample::kLayout[i];
     HWND container = row.container == sample::kWindowId ? window().hwnd() : Item(row.container);
-    HWND item = GetDlgItem(container, row.id);
-    ASSERT_NE(item, nullptr) << "no window with id " << row.id;
-    RECT r{};
-    GetWindowRect(item, &r);
-    MapWindowPoints(nullptr, container, reinterpret_cast<POINT*>(&r), 2);
+    Placed placed;
+    if (row.kind == sample::WidgetKind::Label) {
+      // Labels are drawn by their container, not windows of their own.
+      ASSERT_EQ(GetDlgItem(container, row.id), nullptr) << row.id;
+      const forms::PaintedLabel* label = window().FindLabel(row.id);
+      ASSERT_NE(label, nullptr) << "no label with id " << row.id;
+      placed = {label->rect, label->caption};
+    } else {
+      HWND item = GetDlgItem(container, row.id);
+      ASSERT_NE(item, nullptr) << "no window with id " << row.id;
+      GetWindowRect(item, &placed.rect);
+      MapWindowPoints(nullptr, container, reinterpret_cast<POINT*>(&placed.rect), 2);
+      wchar_t text[128] = {};
+      GetWindowTextW(item, text, 128);
+      placed.text = text;
+    }
+    const RECT& r = placed.rect;
     EXPECT_EQ(r.left, Px(row.x)) << row.id;
     EXPECT_EQ(r.top, Px(row.y)) << row.id;
     EXPECT_EQ(r.right - r.left, Px(row.width)) << row.id;
@@ -60,31 +81,98 @@ TEST_F(SampleWindowTest, EveryWidgetSitsWhereTheLayoutTablePutsIt) {
     }
     if (row.kind != sample::WidgetKind::Control && row.kind != sample::WidgetKind::Panel &&
         row.kind != sample::WidgetKind::ComboBox) {
-      wchar_t text[128] = {};
-      GetWindowTextW(item, text, 128);
-      EXPECT_STREQ(text, row.caption) << row.id;
+      EXPECT_EQ(placed.text, row.caption) << row.id;
     }
   }
 }
 
-TEST_F(SampleWindowTest, FieldsAndButtonsLieAboveTheLabelsTheyOverlap) {
-  ASSERT_TRUE(StartWindow(false));
-  // Pairs (upper, lower) that overlap in the layout.
-  const std::pair<int, int> pairs[] = {
-      {sample::TextId(9), sample::LabelId(10)}, {sample::LabelId(11), sample::LabelId(10)},
-      {sample::TextId(8), sample::LabelId(9)},  {sample::TextId(11), sample::LabelId(14)},
-  };
-  for (const auto& [upper, lower] : pairs) {
-    // Earlier in the sibling list is higher in the z-order.
-    bool upper_first = false;
-    for (HWND w = GetWindow(Item(upper), GW_HWNDFIRST); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
-      if (w == Item(upper)) {
-        upper_first = true;
-        break;
-      }
-      if (w == Item(lower)) break;
+// A container's labels, drawn into a bitmap the size of its client area
+// that starts out in a colour no label uses.
+class LabelPicture {
+ public:
+  static constexpr COLORREF kUnpainted = RGB(1, 2, 3);
+
+  explicit LabelPicture(HWND container) : dc_(CreateCompatibleDC(nullptr)) {
+    RECT client{};
+    GetClientRect(container, &client);
+    HDC screen = GetDC(nullptr);
+    bitmap_ = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    ReleaseDC(nullptr, screen);
+    old_ = SelectObject(dc_, bitmap_);
+    SetBkColor(dc_, kUnpainted);
+    ExtTextOutW(dc_, 0, 0, ETO_OPAQUE, &client, nullptr, 0, nullptr);
+    SendMessageW(container, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc_), PRF_CLIENT);
+  }
+  ~LabelPicture() {
+    SelectObject(dc_, old_);
+    DeleteObject(bitmap_);
+    DeleteDC(dc_);
+  }
+  LabelPicture(const LabelPicture&) = delete;
+  LabelPicture& operator=(const LabelPicture&) = delete;
+
+  COLORREF At(int x, int y) const { return GetPixel(dc_, x, y); }
+  // Pixels of the columns [left, right) and rows [top, bottom) not in `colour`.
+  int CountOther(int left, int top, int right, int bottom, COLORREF colour) const {
+    int count = 0;
+    for (int y = top; y < bottom; ++y) {
+      for (int x = left; x < right; ++x) count += At(x, y) != colour;
     }
-    EXPECT_TRUE(upper_first) << upper << " over " << lower;
+    return count;
+  }
+
+ private:
+  HDC dc_;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+};
+
+TEST_F(SampleWindowTest, LabelsArePaintedInTheirColoursUnderTheWidgetsTheyOverlap) {
+  ASSERT_TRUE(StartWindow(false));
+  struct Row {
+    const char* name;
+    int id;
+    COLORREF back;  // the panel's theme colour, the row's own, or button face
+  };
+  const Row rows[] = {
+      {"title on the window", sample::LabelId(12), RGB(0, 0x80, 0)},
+      {"preview rate on pink", sample::LabelId(10), RGB(0xFF, 0xC0, 0xFF)},
+      {"transparent X", sample::LabelId(9), GetSysColor(COLOR_BTNFACE)},
+      {"clipboard on peach", sample::LabelId(4), RGB(0xFF, 0xE0, 0xC0)},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const sample::LayoutRow* layout = sample::FindLayoutRow(row.id);
+    ASSERT_NE(layout, nullptr);
+    HWND container = layout->container == sample::kWindowId ? window().hwnd() : Item(layout->container);
+    const LabelPicture picture(container);
+    // The clipboard label runs on past its panel's edge.
+    RECT client{};
+    GetClientRect(container, &client);
+    const int left = Px(layout->x), top = Px(layout->y);
+    const int right = std::min<int>(left + Px(layout->width), client.right);
+    const int bottom = std::min<int>(top + Px(layout->height), client.bottom);
+    EXPECT_EQ(picture.At(right - 1, bottom - 1), row.back);
+    EXPECT_GT(picture.CountOther(left, top, right, bottom, row.back), 0) << "no text drawn";
+    if (bottom < client.bottom) {
+      EXPECT_EQ(picture.At(left, bottom), LabelPicture::kUnpainted) << "painted beyond its rectangle";
+    }
+  }
+
+  // The "F/S" label lies on the preview-rate label that runs under it: its
+  // text shows in the columns they share.
+  const LabelPicture pink(Item(sample::PictureId(2)));
+  EXPECT_GT(pink.CountOther(Px(4080), Px(60), Px(2340 + 1875), Px(60 + 255), RGB(0xFF, 0xC0, 0xFF)), 0);
+
+  // Fields lie above the labels they overlap: they are windows inside the
+  // label's container, which leaves its children out of what it paints.
+  const std::pair<int, int> overlaps[] = {
+      {sample::TextId(9), sample::LabelId(10)}, {sample::TextId(8), sample::LabelId(9)},
+      {sample::TextId(11), sample::LabelId(14)}};
+  for (const auto& [field, label] : overlaps) {
+    HWND container = GetParent(Item(field));
+    EXPECT_EQ(container, Item(sample::FindLayoutRow(label)->container)) << field;
+    EXPECT_TRUE(GetWindowLongPtrW(container, GWL_STYLE) & WS_CLIPCHILDREN) << field;
   }
 }
 
