@@ -6,15 +6,29 @@
 
 namespace forms {
 
+namespace {
+
+// The closed box's frame and the margins around its text, in pixels.
+constexpr int kClosedBoxChrome = 6;
+
+}  // namespace
+
 ComboBox::ComboBox(EventRunner& runner, const WidgetPlacement& placement, int drop_height)
-    : ClickableWidget(runner) {
+    : ClickableWidget(runner), closed_height_(placement.rect.bottom - placement.rect.top) {
   // The height of a combo box's window includes its dropped list.
   WidgetPlacement p = placement;
   p.rect.bottom = p.rect.top + drop_height;
   CreateControl(L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0, p);
-  // The closed box keeps the height of the layout.
-  SendMessageW(hwnd_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1),
-               (placement.rect.bottom - placement.rect.top) - 6);
+  KeepClosedHeight();
+}
+
+void ComboBox::SetFont(HFONT font) {
+  Widget::SetFont(font);
+  KeepClosedHeight();
+}
+
+void ComboBox::KeepClosedHeight() {
+  SendMessageW(hwnd_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), closed_height_ - kClosedBoxChrome);
 }
 
 void ComboBox::Clear() { SendMessageW(hwnd_, CB_RESETCONTENT, 0, 0); }

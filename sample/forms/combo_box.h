@@ -21,7 +21,16 @@ class ComboBox final : public ClickableWidget {
   // that is not in the list.
   void SetSelected(std::int16_t index);
 
+  // The font decides the closed box's height, so the layout's height is
+  // put back after it.
+  void SetFont(HFONT font) override;
+
   void OnCommand(WORD code) override;
+
+ private:
+  void KeepClosedHeight();
+
+  int closed_height_;
 };
 
 }  // namespace forms

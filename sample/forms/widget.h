@@ -58,6 +58,9 @@ class Widget {
   bool Enabled() const { return IsWindowEnabled(hwnd_) != FALSE; }
   void SetEnabled(bool enabled) { EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
 
+  // Set once, before the widget is first drawn.
+  virtual void SetFont(HFONT font) { SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE); }
+
   // Colours used when the widget asks its parent how to draw itself.
   void SetColors(const WidgetColors& colors);
 

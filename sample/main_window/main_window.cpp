@@ -174,7 +174,7 @@ void MainWindow::CreateWidget(const LayoutRow& row) {
   const forms::WidgetColors colors = RowColors(row);
   if (colors.back || colors.text || colors.transparent) widget->SetColors(colors);
   HFONT font = RowFont(row);
-  if (font != nullptr) SendMessageW(widget->hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  if (font != nullptr) widget->SetFont(font);
   by_id_[row.id] = widget.get();
   widgets_.push_back(std::move(widget));
 }
