@@ -30,6 +30,7 @@ constexpr COLORREF kCyan = RGB(0, 255, 255);
 
 using test_support::ClientPixel;
 using test_support::Pump;
+using test_support::ToolWindowStyleMismatches;
 
 struct BoxSeen {
   std::wstring text;
@@ -70,19 +71,7 @@ TEST_F(ClipFormTest, LooksLikeASizableToolWindowWithDoubleClicks) {
   wchar_t caption[64] = {};
   GetWindowTextW(hwnd, caption, 64);
   EXPECT_STREQ(caption, L"ClipBoard");
-  struct Bit {
-    const char* name;
-    int index;
-    LONG_PTR value;
-    bool expected;
-  };
-  const Bit bits[] = {
-      {"WS_CAPTION", GWL_STYLE, WS_CAPTION, true},          {"WS_SYSMENU", GWL_STYLE, WS_SYSMENU, true},
-      {"WS_THICKFRAME", GWL_STYLE, WS_THICKFRAME, true},    {"WS_MINIMIZEBOX", GWL_STYLE, WS_MINIMIZEBOX, false},
-      {"WS_MAXIMIZEBOX", GWL_STYLE, WS_MAXIMIZEBOX, false}, {"WS_EX_TOOLWINDOW", GWL_EXSTYLE, WS_EX_TOOLWINDOW, true},
-      {"WS_EX_APPWINDOW", GWL_EXSTYLE, WS_EX_APPWINDOW, false},
-  };
-  for (const Bit& b : bits) EXPECT_EQ((GetWindowLongPtrW(hwnd, b.index) & b.value) == b.value, b.expected) << b.name;
+  EXPECT_EQ(ToolWindowStyleMismatches(hwnd), "");
   EXPECT_TRUE(GetClassLongPtrW(hwnd, GCL_STYLE) & CS_DBLCLKS);
   EXPECT_EQ(GetWindow(hwnd, GW_OWNER), nullptr);
   RECT client{};

@@ -21,6 +21,7 @@ constexpr COLORREF kMagenta = RGB(255, 0, 255);
 
 using test_support::ClientPixel;
 using test_support::Pump;
+using test_support::ToolWindowStyleMismatches;
 
 class StreamFormTest : public ::testing::Test {
  protected:
@@ -66,24 +67,7 @@ TEST_F(StreamFormTest, LooksLikeASizableToolWindow) {
   GetWindowTextW(hwnd, caption, 64);
   EXPECT_STREQ(caption, L"StreamForm");
 
-  const LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE);
-  const LONG_PTR ex_style = GetWindowLongPtrW(hwnd, GWL_EXSTYLE);
-  struct Bit {
-    const char* name;
-    LONG_PTR value;
-    bool ex;
-    bool expected;
-  };
-  const Bit bits[] = {
-      {"WS_CAPTION", WS_CAPTION, false, true},         {"WS_SYSMENU", WS_SYSMENU, false, true},
-      {"WS_THICKFRAME", WS_THICKFRAME, false, true},   {"WS_MINIMIZEBOX", WS_MINIMIZEBOX, false, false},
-      {"WS_MAXIMIZEBOX", WS_MAXIMIZEBOX, false, false}, {"WS_CHILD", WS_CHILD, false, false},
-      {"WS_EX_TOOLWINDOW", WS_EX_TOOLWINDOW, true, true}, {"WS_EX_APPWINDOW", WS_EX_APPWINDOW, true, false},
-  };
-  for (const Bit& b : bits) {
-    const LONG_PTR word = b.ex ? ex_style : style;
-    EXPECT_EQ((word & b.value) == b.value, b.expected) << b.name;
-  }
+  EXPECT_EQ(ToolWindowStyleMismatches(hwnd), "");
   EXPECT_EQ(GetWindow(hwnd, GW_OWNER), nullptr) << "no owner, so it stays out of the taskbar only by its style";
 
   RECT client{};
