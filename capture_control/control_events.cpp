@@ -17,14 +17,7 @@ STDMETHODIMP Control::EnumConnectionPoints(IEnumConnectionPoints** points) {
   return E_NOTIMPL;
 }
 
-STDMETHODIMP Control::FindConnectionPoint(REFIID iid, IConnectionPoint** point) {
-  if (!point) return E_POINTER;
-  *point = nullptr;
-  if (iid != DIID__DMorvaneEvents) return CONNECT_E_NOCONNECTION;
-  *point = &events_;
-  events_.AddRef();
-  return S_OK;
-}
+STDMETHODIMP Control::FindConnectionPoint(REFIID iid, IConnectionPoint** point) { return events_.FindFor(iid, point); }
 
 STDMETHODIMP Control::GetClassInfo(ITypeInfo** info) {
   if (!info) return E_POINTER;

@@ -1,8 +1,11 @@
 // The stand-in's captures: frames raised as StreamFrame events from buffers
 // whose addresses fit the event's 32-bit parameters, the container's answer
 // read from the stop flag, and CaptureComplete at the end.
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <new>
+#include <vector>
 
 #include "double_control.h"
 #include "double_log.h"
@@ -114,7 +117,7 @@ HRESULT DoubleControl::RunCapture(const std::string& method) {
       VariantInit(&args[4]);
       args[4].vt = VT_BYREF | VT_I2;
       args[4].piVal = &stop;
-      events_->Fire(kStreamFrameEvent.dispid, args, 5);
+      Fire(kStreamFrameEvent.dispid, args, 5);
       log.Write("event " + std::to_string(kStreamFrameEvent.index) + " StreamFrame " + std::to_string(plan.width) +
                 " " + std::to_string(plan.height) + " stop=" + std::to_string(stop));
       if (stop != 0) break;
@@ -131,9 +134,24 @@ HRESULT DoubleControl::RunCapture(const std::string& method) {
     // Written first: the container's report of it may stay open a long time.
     log.Write("event " + std::to_string(kCaptureCompleteEvent.index) + " CaptureComplete " +
               std::to_string(args[0].lVal) + " " + std::to_string(args[1].lVal));
-    events_->Fire(kCaptureCompleteEvent.dispid, args, 2);
+    Fire(kCaptureCompleteEvent.dispid, args, 2);
   }
   return S_OK;
+}
+
+void DoubleControl::Fire(DISPID dispid, VARIANT* args, UINT count) {
+  try {
+    const std::vector<Microsoft::WRL::ComPtr<IDispatch>> sinks = events_.Sinks();
+    // DISPPARAMS take the arguments last to first.
+    std::vector<VARIANT> reversed(args, args + count);
+    std::reverse(reversed.begin(), reversed.end());
+    DISPPARAMS params{reversed.data(), nullptr, count, 0};
+    for (const auto& sink : sinks) {
+      sink->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+    }
+  } catch (const std::bad_alloc&) {
+    // An event that cannot be raised for want of memory is lost, not fatal.
+  }
 }
 
 void DoubleControl::DrawFrameInto(HDC dc, int width, int height) {
