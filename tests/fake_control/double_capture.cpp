@@ -13,6 +13,19 @@
 namespace morvane_double {
 namespace {
 
+// Writes the header of a bottom-up 32-bit colour DIB at bytes, as frames and
+// copies both start.
+void PutColourHeader(unsigned char* bytes, long width, long height) {
+  BITMAPINFOHEADER header{};
+  header.biSize = sizeof header;
+  header.biWidth = width;
+  header.biHeight = height;
+  header.biPlanes = 1;
+  header.biBitCount = 32;
+  header.biCompression = BI_RGB;
+  std::memcpy(bytes, &header, sizeof header);
+}
+
 // A frame header and pixels below 4 GiB, also in a 64-bit process.
 class LowFrame {
  public:
@@ -22,15 +35,7 @@ class LowFrame {
       data_ = static_cast<unsigned char*>(
           VirtualAlloc(reinterpret_cast<void*>(at), size_, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
     }
-    if (!data_) return;
-    BITMAPINFOHEADER header{};
-    header.biSize = sizeof header;
-    header.biWidth = width;
-    header.biHeight = height;
-    header.biPlanes = 1;
-    header.biBitCount = 32;
-    header.biCompression = BI_RGB;
-    std::memcpy(data_, &header, sizeof header);
+    if (data_) PutColourHeader(data_, width, height);
   }
   ~LowFrame() {
     if (data_) VirtualFree(data_, 0, MEM_RELEASE);
@@ -170,18 +175,11 @@ void DoubleControl::CopyFrameToClipboard() {
   HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
   if (!memory) return;
   auto* bytes = static_cast<unsigned char*>(GlobalLock(memory));
-  BITMAPINFOHEADER header{};
-  header.biSize = sizeof header;
-  header.biWidth = kWidth;
-  header.biHeight = kHeight;
-  header.biPlanes = 1;
-  header.biBitCount = 32;
-  header.biCompression = BI_RGB;
-  std::memcpy(bytes, &header, sizeof header);
+  PutColourHeader(bytes, kWidth, kHeight);
   // Each copy has its own colour, so a test can tell two copies apart.
   static constexpr std::uint32_t kColours[] = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00};
   const std::uint32_t colour = kColours[(frame_number_++) % 4];
-  auto* pixels = reinterpret_cast<std::uint32_t*>(bytes + sizeof header);
+  auto* pixels = reinterpret_cast<std::uint32_t*>(bytes + sizeof(BITMAPINFOHEADER));
   for (long i = 0; i < kWidth * kHeight; ++i) pixels[i] = colour;
   GlobalUnlock(memory);
   if (OpenClipboard(nullptr)) {
