@@ -22,15 +22,7 @@ using sample::ClipForm;
 using sample::ClipPicture;
 using Kind = ClipPicture::Kind;
 
-constexpr COLORREF kRed = RGB(255, 0, 0);
-constexpr COLORREF kGreen = RGB(0, 255, 0);
-constexpr COLORREF kBlue = RGB(0, 0, 255);
-constexpr COLORREF kYellow = RGB(255, 255, 0);
-constexpr COLORREF kCyan = RGB(0, 255, 255);
-
-using test_support::ClientPixel;
-using test_support::Pump;
-using test_support::ToolWindowStyleMismatches;
+using namespace test_support;  // the probes and colours of the tool-window tests
 
 struct BoxSeen {
   std::wstring text;
@@ -93,7 +85,6 @@ struct PictureCase {
 };
 
 TEST_F(ClipFormTest, TakesThePictureInEveryFormatAndAnEmptyClipboardClearsIt) {
-  using namespace test_support;
   const PictureCase cases[] = {
       {"CF_DIB", [] { return PutDib(CF_DIB, PackedDib(40, 30, kRed)); }, Kind::kBitmap, 40, 30, 0, kRed},
       {"CF_BITMAP", [] { return PutBitmap(50, 20, kGreen); }, Kind::kBitmap, 50, 20, 0, kGreen},
@@ -126,7 +117,6 @@ TEST_F(ClipFormTest, TakesThePictureInEveryFormatAndAnEmptyClipboardClearsIt) {
 }
 
 TEST_F(ClipFormTest, TheFirstPictureFormatOfferedWins) {
-  using namespace test_support;
   struct Order {
     const char* name;
     bool dib_first;
@@ -152,7 +142,6 @@ TEST_F(ClipFormTest, TheFirstPictureFormatOfferedWins) {
 }
 
 TEST_F(ClipFormTest, PictureIsAnOwnCopyThatSurvivesTheClipboard) {
-  using namespace test_support;
   ASSERT_TRUE(PutBitmap(30, 30, kGreen));
   ShowClipboard();
   ASSERT_TRUE(ClearClipboard());  // frees the clipboard's bitmap
@@ -162,7 +151,6 @@ TEST_F(ClipFormTest, PictureIsAnOwnCopyThatSurvivesTheClipboard) {
 }
 
 TEST_F(ClipFormTest, AMalformedBitmapIsReportedAndTheOldPictureStays) {
-  using namespace test_support;
   ASSERT_TRUE(PutDib(CF_DIB, PackedDib(20, 20, kRed)));
   ShowClipboard();
   auto broken = PackedDib(20, 20, kBlue);
@@ -221,7 +209,6 @@ TEST(ClipPictureSize, ExtremeMetafileExtentsGiveTheLargestSide) {
 }
 
 TEST_F(ClipFormTest, RepaintBringsThePictureBackOverADrawnFrame) {
-  using namespace test_support;
   ASSERT_TRUE(PutDib(CF_DIB, PackedDib(40, 30, kRed)));
   ShowClipboard();
   HWND hwnd = ClipForm::Instance().hwnd();
@@ -327,7 +314,6 @@ TEST_F(ClipFormTest, AFailingControlGoesToTheErrorReportNotToCopyFailed) {
 }
 
 TEST_F(ClipFormTest, ClosingDestroysWindowAndPictureAndShowStartsAfresh) {
-  using namespace test_support;
   ASSERT_TRUE(PutDib(CF_DIB, PackedDib(40, 30, kRed)));
   ShowClipboard();
   ClipForm& form = ClipForm::Instance();

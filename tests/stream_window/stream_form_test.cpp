@@ -12,19 +12,17 @@
 namespace {
 
 using sample::StreamForm;
-using test_support::Frame;
-
-constexpr COLORREF kRed = RGB(255, 0, 0);
-constexpr COLORREF kGreen = RGB(0, 255, 0);
-constexpr COLORREF kBlue = RGB(0, 0, 255);
-constexpr COLORREF kMagenta = RGB(255, 0, 255);
-
-using test_support::ClientPixel;
-using test_support::Pump;
-using test_support::ToolWindowStyleMismatches;
+using namespace test_support;  // the probes, colours and frames of the tool-window tests
 
 class StreamFormTest : public ::testing::Test {
  protected:
+  // The window on the screen, with what showing it set off handled.
+  static StreamForm& ShownForm() {
+    StreamForm& form = StreamForm::Instance();
+    form.Show();
+    Pump();
+    return form;
+  }
   void TearDown() override {
     StreamForm::Instance().Destroy();
     Pump();
@@ -78,9 +76,7 @@ TEST_F(StreamFormTest, LooksLikeASizableToolWindow) {
 }
 
 TEST_F(StreamFormTest, DrawsFrameOneToOneAtTopLeftAndClipsTheRest) {
-  StreamForm& form = StreamForm::Instance();
-  form.Show();
-  Pump();
+  StreamForm& form = ShownForm();
   // A 320 x 240 frame: four quadrants, and a magenta strip in the 8 columns
   // and 27 rows that fall outside the 312 x 213 client area.
   Frame frame(320, 240);
@@ -117,9 +113,7 @@ TEST_F(StreamFormTest, DrawsFrameOneToOneAtTopLeftAndClipsTheRest) {
 }
 
 TEST_F(StreamFormTest, SmallFrameLeavesTheRestAndNothingIsRepainted) {
-  StreamForm& form = StreamForm::Instance();
-  form.Show();
-  Pump();
+  StreamForm& form = ShownForm();
   Frame frame(16, 8);
   ASSERT_TRUE(frame.ok());
   frame.Fill(kBlue);
@@ -133,9 +127,7 @@ TEST_F(StreamFormTest, SmallFrameLeavesTheRestAndNothingIsRepainted) {
 }
 
 TEST_F(StreamFormTest, FailedDrawingIsIgnoredButAMissingWindowIsAnError) {
-  StreamForm& form = StreamForm::Instance();
-  form.Show();
-  Pump();
+  StreamForm& form = ShownForm();
   Frame frame(8, 8);
   ASSERT_TRUE(frame.ok());
   frame.Fill(kRed);

@@ -1,6 +1,6 @@
 // What the tool-window tests read back from a window on the screen: the
 // messages it has waiting handled, the colour of one client pixel, and the
-// style bits every tool form shares.
+// style bits every tool form shares; and the colours they paint.
 #pragma once
 
 #include <windows.h>
@@ -8,6 +8,14 @@
 #include <string>
 
 namespace test_support {
+
+// The colours the tool-window tests paint and read back.
+constexpr COLORREF kRed = RGB(255, 0, 0);
+constexpr COLORREF kGreen = RGB(0, 255, 0);
+constexpr COLORREF kBlue = RGB(0, 0, 255);
+constexpr COLORREF kYellow = RGB(255, 255, 0);
+constexpr COLORREF kCyan = RGB(0, 255, 255);
+constexpr COLORREF kMagenta = RGB(255, 0, 255);
 
 inline void Pump() {
   MSG msg;
