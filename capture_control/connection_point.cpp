@@ -74,6 +74,15 @@ STDMETHODIMP EventConnectionPoint::EnumConnections(IEnumConnections** connection
   return E_NOTIMPL;
 }
 
+HRESULT EventConnectionPoint::FindFor(REFIID iid, IConnectionPoint** point) {
+  if (!point) return E_POINTER;
+  *point = nullptr;
+  if (iid != event_iid_) return CONNECT_E_NOCONNECTION;
+  *point = this;
+  AddRef();
+  return S_OK;
+}
+
 std::vector<Microsoft::WRL::ComPtr<IDispatch>> EventConnectionPoint::Sinks() const {
   std::vector<Microsoft::WRL::ComPtr<IDispatch>> copy;
   copy.reserve(sinks_.size());

@@ -24,6 +24,10 @@ class EventConnectionPoint final : public IConnectionPoint {
   STDMETHODIMP Unadvise(DWORD cookie) override;
   STDMETHODIMP EnumConnections(IEnumConnections** connections) override;
 
+  // FindConnectionPoint of a container whose one point this is: this point
+  // for its event interface, CONNECT_E_NOCONNECTION for any other.
+  HRESULT FindFor(REFIID iid, IConnectionPoint** point);
+
   // A copy of the current sinks: a sink may unadvise, or advise another,
   // from inside the event being fired.
   std::vector<Microsoft::WRL::ComPtr<IDispatch>> Sinks() const;

@@ -290,6 +290,8 @@ class Control final : public IDispatch,
   void FireStatusChanged(const wchar_t* text);
   void FireError(HRESULT code, const std::wstring& text);
   void FireWithoutArguments(EventId id);
+  // An event whose two arguments are longs, given in the event's own order.
+  void FireTwoLongs(DISPID id, long first, long second);
   void FireCaptureStarted(long width, long height);
   void FireCaptureStopped(StopReason reason);
   void FirePreviewChanged();

@@ -17,14 +17,7 @@ STDMETHODIMP Control::EnumConnectionPoints(IEnumConnectionPoints** points) {
   return E_NOTIMPL;
 }
 
-STDMETHODIMP Control::FindConnectionPoint(REFIID iid, IConnectionPoint** point) {
-  if (!point) return E_POINTER;
-  *point = nullptr;
-  if (iid != DIID__DMorvaneEvents) return CONNECT_E_NOCONNECTION;
-  *point = &events_;
-  events_.AddRef();
-  return S_OK;
-}
+STDMETHODIMP Control::FindConnectionPoint(REFIID iid, IConnectionPoint** point) { return events_.FindFor(iid, point); }
 
 STDMETHODIMP Control::GetClassInfo(ITypeInfo** info) {
   if (!info) return E_POINTER;
@@ -96,14 +89,17 @@ void Control::FireError(HRESULT code, const std::wstring& text) {
 
 void Control::FireWithoutArguments(EventId id) { FireEvent(id, nullptr, 0); }
 
-void Control::FireCaptureStarted(long width, long height) {
+void Control::FireTwoLongs(DISPID id, long first, long second) {
+  // Arguments go in reverse order.
   VARIANTARG args[2];
   args[1].vt = VT_I4;
-  args[1].lVal = width;
+  args[1].lVal = first;
   args[0].vt = VT_I4;
-  args[0].lVal = height;
-  FireEvent(kEventCaptureStarted, args, 2);
+  args[0].lVal = second;
+  FireEvent(id, args, 2);
 }
+
+void Control::FireCaptureStarted(long width, long height) { FireTwoLongs(kEventCaptureStarted, width, height); }
 
 void Control::FireCaptureStopped(StopReason reason) {
   VARIANTARG argument;
@@ -122,13 +118,7 @@ void Control::FirePreviewChanged() {
 }
 
 void Control::FireCaptureComplete(long captured, long dropped) {
-  // Arguments go in reverse order.
-  VARIANTARG args[2];
-  args[1].vt = VT_I4;
-  args[1].lVal = captured;
-  args[0].vt = VT_I4;
-  args[0].lVal = dropped;
-  FireEvent(kEventCaptureComplete, args, 2);
+  FireTwoLongs(kEventCaptureComplete, captured, dropped);
 }
 
 bool Control::FireStreamFrame(long width, long height, const void* info, const void* bits) {

@@ -176,12 +176,24 @@ void CheckFormat(const FrameFormat& format, const std::uint8_t* bits) {
   }
 }
 
-class ColourBars final : public Pattern {
+// What every pattern does before it draws: refuse a format it cannot fill,
+// then see the buffer through a canvas.
+class CanvasPattern : public Pattern {
  public:
   void Render(const FrameFormat& format, std::uint8_t* bits, std::int64_t frame_number,
-              std::int64_t microseconds) override {
+              std::int64_t microseconds) final {
     CheckFormat(format, bits);
-    const Canvas canvas(format, bits);
+    Draw(format, Canvas(format, bits), frame_number, microseconds);
+  }
+
+ private:
+  virtual void Draw(const FrameFormat& format, const Canvas& canvas, std::int64_t frame_number,
+                    std::int64_t microseconds) = 0;
+};
+
+class ColourBars final : public CanvasPattern {
+  void Draw(const FrameFormat& format, const Canvas& canvas, std::int64_t frame_number,
+            std::int64_t microseconds) override {
     const int w = format.width;
     const int h = format.height;
     const int bars_bottom = h * 2 / 3;
@@ -216,12 +228,9 @@ class ColourBars final : public Pattern {
   }
 };
 
-class MovingCheckerboard final : public Pattern {
- public:
-  void Render(const FrameFormat& format, std::uint8_t* bits, std::int64_t frame_number,
-              std::int64_t microseconds) override {
-    CheckFormat(format, bits);
-    const Canvas canvas(format, bits);
+class MovingCheckerboard final : public CanvasPattern {
+  void Draw(const FrameFormat& format, const Canvas& canvas, std::int64_t frame_number,
+            std::int64_t microseconds) override {
     const int w = format.width;
     const int h = format.height;
     const int cell = std::max(4, std::min(w, h) / 8);

@@ -65,35 +65,24 @@ void Documentation(ITypeLib* library, int index, std::wstring* name, std::wstrin
   ::SysFreeString(raw_help);
 }
 
-class TypeAttr {
+// An attribute block that a type library or type information lends out and
+// wants handed back, held for one scope.
+template <typename Owner, typename Attr, auto kGet, auto kRelease>
+class LentAttr {
  public:
-  explicit TypeAttr(ITypeInfo* info) : info_(info) {
-    ThrowIfFailed(info->GetTypeAttr(&attr_), "ITypeInfo::GetTypeAttr");
-  }
-  ~TypeAttr() { info_->ReleaseTypeAttr(attr_); }
-  TypeAttr(const TypeAttr&) = delete;
-  TypeAttr& operator=(const TypeAttr&) = delete;
-  const TYPEATTR* operator->() const { return attr_; }
+  LentAttr(Owner* owner, const char* what) : owner_(owner) { ThrowIfFailed((owner->*kGet)(&attr_), what); }
+  ~LentAttr() { (owner_->*kRelease)(attr_); }
+  LentAttr(const LentAttr&) = delete;
+  LentAttr& operator=(const LentAttr&) = delete;
+  const Attr* operator->() const { return attr_; }
 
  private:
-  ITypeInfo* info_;
-  TYPEATTR* attr_ = nullptr;
+  Owner* owner_;
+  Attr* attr_ = nullptr;
 };
 
-class LibAttr {
- public:
-  explicit LibAttr(ITypeLib* library) : library_(library) {
-    ThrowIfFailed(library->GetLibAttr(&attr_), "ITypeLib::GetLibAttr");
-  }
-  ~LibAttr() { library_->ReleaseTLibAttr(attr_); }
-  LibAttr(const LibAttr&) = delete;
-  LibAttr& operator=(const LibAttr&) = delete;
-  const TLIBATTR* operator->() const { return attr_; }
-
- private:
-  ITypeLib* library_;
-  TLIBATTR* attr_ = nullptr;
-};
+using TypeAttr = LentAttr<ITypeInfo, TYPEATTR, &ITypeInfo::GetTypeAttr, &ITypeInfo::ReleaseTypeAttr>;
+using LibAttr = LentAttr<ITypeLib, TLIBATTR, &ITypeLib::GetLibAttr, &ITypeLib::ReleaseTLibAttr>;
 
 const wchar_t* ProxyOf(const TYPEATTR& attr) {
   if (attr.typekind == TKIND_DISPATCH) return kDispatchProxy;
@@ -105,7 +94,7 @@ void AddInterfaceRows(ITypeLib* library, UINT index, const std::wstring& libid, 
                       std::vector<WixRow>* rows) {
   ComPtr<ITypeInfo> info;
   ThrowIfFailed(library->GetTypeInfo(index, &info), "ITypeLib::GetTypeInfo");
-  TypeAttr attr(info.Get());
+  TypeAttr attr(info.Get(), "ITypeInfo::GetTypeAttr");
   const wchar_t* proxy = ProxyOf(*attr.operator->());
   if (!proxy) return;
   std::wstring name;
@@ -130,7 +119,7 @@ TypeLibraryRowSet TypeLibraryRows(const std::wstring& file, const std::wstring& 
                                   const std::wstring& installed_folder) {
   ComPtr<ITypeLib> library;
   ThrowIfFailed(::LoadTypeLibEx(file.c_str(), REGKIND_NONE, &library), "LoadTypeLibEx");
-  LibAttr attr(library.Get());
+  LibAttr attr(library.Get(), "ITypeLib::GetLibAttr");
   const std::wstring libid = GuidText(attr->guid);
   const std::wstring version = Hex(attr->wMajorVerNum) + L"." + Hex(attr->wMinorVerNum);
   const std::wstring key = L"TypeLib\\" + libid + L"\\" + version;

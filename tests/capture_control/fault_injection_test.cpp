@@ -23,16 +23,16 @@ namespace {
 
 enum class Fault { kNone, kCaptureError, kForeignThrow, kAllocation };
 
-class FaultInjectionTest : public ::testing::Test {
+HRESULT CreateWithFaultDevices(REFIID iid, void** object) {
+  return morvane::Control::CreateWithDevices(MakeFaultDevices(), iid, object);
+}
+
+class FaultInjectionTest : public ControlTest {
  protected:
+  TestHost::CreateControl Creator() const override { return &CreateWithFaultDevices; }
   void SetUp() override {
-    ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr)));
-    ::SetEnvironmentVariableW(L"MORVANE_SETTINGS_KEY", kTestSettingsKey);
-    ::RegDeleteTreeW(HKEY_CURRENT_USER, kTestSettingsKey);
-    ComPtr<IUnknown> object;
-    ASSERT_EQ(S_OK, morvane::Control::CreateWithDevices(MakeFaultDevices(), IID_PPV_ARGS(&object)));
-    host_ = std::make_unique<TestHost>(object);
-    ASSERT_TRUE(host_->ok()) << std::hex << host_->create_result();
+    ControlTest::SetUp();
+    if (HasFatalFailure()) return;
     ASSERT_EQ(S_OK, host_->Advise(&sink_));
     status_ = ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD, 0, 250, 200, 20, host_->window(), nullptr, nullptr, nullptr);
     const Var status = Var::I4(static_cast<LONG>(reinterpret_cast<LONG_PTR>(status_)));
@@ -40,10 +40,8 @@ class FaultInjectionTest : public ::testing::Test {
   }
   void TearDown() override {
     Disarm();
-    host_.reset();
-    ::OleUninitialize();
+    ControlTest::TearDown();
   }
-  IDispatch* control() { return host_->control(); }
   void Arm(Fault fault) {
     if (fault == Fault::kCaptureError) ArmRenderFaultAlways(RenderFault::kCaptureError);
     if (fault == Fault::kForeignThrow) ArmRenderFaultAlways(RenderFault::kForeign);
@@ -69,7 +67,6 @@ class FaultInjectionTest : public ::testing::Test {
 
   EventSink sink_;
   HWND status_ = nullptr;
-  std::unique_ptr<TestHost> host_;
 };
 
 struct FaultRow {

@@ -8,36 +8,19 @@
 
 namespace morvane_test {
 
-Var Var::I2(SHORT value) {
-  Var var;
-  var.v.vt = VT_I2;
-  var.v.iVal = value;
-  return var;
-}
-Var Var::I4(LONG value) {
-  Var var;
-  var.v.vt = VT_I4;
-  var.v.lVal = value;
-  return var;
-}
-Var Var::R4(float value) {
-  Var var;
-  var.v.vt = VT_R4;
-  var.v.fltVal = value;
-  return var;
-}
-Var Var::R8(double value) {
+Var Var::Number(VARTYPE type, double value) {
   Var var;
   var.v.vt = VT_R8;
   var.v.dblVal = value;
+  // Every value these are made from fits its type exactly.
+  if (type != VT_R8) ::VariantChangeType(&var.v, &var.v, 0, type);
   return var;
 }
-Var Var::Bool(bool value) {
-  Var var;
-  var.v.vt = VT_BOOL;
-  var.v.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
-  return var;
-}
+Var Var::I2(SHORT value) { return Number(VT_I2, value); }
+Var Var::I4(LONG value) { return Number(VT_I4, value); }
+Var Var::R4(float value) { return Number(VT_R4, value); }
+Var Var::R8(double value) { return Number(VT_R8, value); }
+Var Var::Bool(bool value) { return Number(VT_BOOL, value ? 1 : 0); }
 Var Var::Text(const wchar_t* value) {
   Var var;
   var.v.vt = VT_BSTR;

@@ -44,6 +44,9 @@ struct Var {
     if (this != &other) ::VariantCopy(&v, const_cast<VARIANT*>(&other.v));
     return *this;
   }
+  // A number as the given type, converted as oleaut32 converts it (a
+  // non-zero number is VARIANT_TRUE).
+  static Var Number(VARTYPE type, double value);
   static Var I2(SHORT value);
   static Var I4(LONG value);
   static Var R4(float value);

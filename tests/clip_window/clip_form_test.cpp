@@ -22,14 +22,7 @@ using sample::ClipForm;
 using sample::ClipPicture;
 using Kind = ClipPicture::Kind;
 
-constexpr COLORREF kRed = RGB(255, 0, 0);
-constexpr COLORREF kGreen = RGB(0, 255, 0);
-constexpr COLORREF kBlue = RGB(0, 0, 255);
-constexpr COLORREF kYellow = RGB(255, 255, 0);
-constexpr COLORREF kCyan = RGB(0, 255, 255);
-
-using test_support::ClientPixel;
-using test_support::Pump;
+using namespace test_support;  // the probes and colours of the tool-window tests
 
 struct BoxSeen {
   std::wstring text;
@@ -70,19 +63,7 @@ TEST_F(ClipFormTest, LooksLikeASizableToolWindowWithDoubleClicks) {
   wchar_t caption[64] = {};
   GetWindowTextW(hwnd, caption, 64);
   EXPECT_STREQ(caption, L"ClipBoard");
-  struct Bit {
-    const char* name;
-    int index;
-    LONG_PTR value;
-    bool expected;
-  };
-  const Bit bits[] = {
-      {"WS_CAPTION", GWL_STYLE, WS_CAPTION, true},          {"WS_SYSMENU", GWL_STYLE, WS_SYSMENU, true},
-      {"WS_THICKFRAME", GWL_STYLE, WS_THICKFRAME, true},    {"WS_MINIMIZEBOX", GWL_STYLE, WS_MINIMIZEBOX, false},
-      {"WS_MAXIMIZEBOX", GWL_STYLE, WS_MAXIMIZEBOX, false}, {"WS_EX_TOOLWINDOW", GWL_EXSTYLE, WS_EX_TOOLWINDOW, true},
-      {"WS_EX_APPWINDOW", GWL_EXSTYLE, WS_EX_APPWINDOW, false},
-  };
-  for (const Bit& b : bits) EXPECT_EQ((GetWindowLongPtrW(hwnd, b.index) & b.value) == b.value, b.expected) << b.name;
+  EXPECT_EQ(ToolWindowStyleMismatches(hwnd), "");
   EXPECT_TRUE(GetClassLongPtrW(hwnd, GCL_STYLE) & CS_DBLCLKS);
   EXPECT_EQ(GetWindow(hwnd, GW_OWNER), nullptr);
   RECT client{};
@@ -104,7 +85,6 @@ struct PictureCase {
 };
 
 TEST_F(ClipFormTest, TakesThePictureInEveryFormatAndAnEmptyClipboardClearsIt) {
-  using namespace test_support;
   const PictureCase cases[] = {
       {"CF_DIB", [] { return PutDib(CF_DIB, PackedDib(40, 30, kRed)); }, Kind::kBitmap, 40, 30, 0, kRed},
       {"CF_BITMAP", [] { return PutBitmap(50, 20, kGreen); }, Kind::kBitmap, 50, 20, 0, kGreen},
@@ -137,7 +117,6 @@ TEST_F(ClipFormTest, TakesThePictureInEveryFormatAndAnEmptyClipboardClearsIt) {
 }
 
 TEST_F(ClipFormTest, TheFirstPictureFormatOfferedWins) {
-  using namespace test_support;
   struct Order {
     const char* name;
     bool dib_first;
@@ -163,7 +142,6 @@ TEST_F(ClipFormTest, TheFirstPictureFormatOfferedWins) {
 }
 
 TEST_F(ClipFormTest, PictureIsAnOwnCopyThatSurvivesTheClipboard) {
-  using namespace test_support;
   ASSERT_TRUE(PutBitmap(30, 30, kGreen));
   ShowClipboard();
   ASSERT_TRUE(ClearClipboard());  // frees the clipboard's bitmap
@@ -173,7 +151,6 @@ TEST_F(ClipFormTest, PictureIsAnOwnCopyThatSurvivesTheClipboard) {
 }
 
 TEST_F(ClipFormTest, AMalformedBitmapIsReportedAndTheOldPictureStays) {
-  using namespace test_support;
   ASSERT_TRUE(PutDib(CF_DIB, PackedDib(20, 20, kRed)));
   ShowClipboard();
   auto broken = PackedDib(20, 20, kBlue);
@@ -232,7 +209,6 @@ TEST(ClipPictureSize, ExtremeMetafileExtentsGiveTheLargestSide) {
 }
 
 TEST_F(ClipFormTest, RepaintBringsThePictureBackOverADrawnFrame) {
-  using namespace test_support;
   ASSERT_TRUE(PutDib(CF_DIB, PackedDib(40, 30, kRed)));
   ShowClipboard();
   HWND hwnd = ClipForm::Instance().hwnd();
@@ -338,7 +314,6 @@ TEST_F(ClipFormTest, AFailingControlGoesToTheErrorReportNotToCopyFailed) {
 }
 
 TEST_F(ClipFormTest, ClosingDestroysWindowAndPictureAndShowStartsAfresh) {
-  using namespace test_support;
   ASSERT_TRUE(PutDib(CF_DIB, PackedDib(40, 30, kRed)));
   ShowClipboard();
   ClipForm& form = ClipForm::Instance();

@@ -47,13 +47,7 @@ void PutInfoHeader(std::vector<unsigned char>& block, const InfoHeader& h) {
 
 struct DibCase {
   const char* name;
-  std::uint32_t header_size;
-  std::int32_t width;
-  std::int32_t height;
-  std::uint16_t bit_count;
-  std::uint32_t compression;
-  std::uint32_t colours_used;
-  std::uint32_t size_image;
+  InfoHeader header;
   long block_size_delta;  // block size relative to what the header needs
   bool ok;
   std::size_t bits_offset;  // when ok
@@ -61,35 +55,35 @@ struct DibCase {
 
 // Header size + masks + colour table, then pixel rows rounded to 4 bytes.
 constexpr DibCase kCases[] = {
-    {"24-bit", 40, 4, 2, 24, kBiRgb, 0, 0, 0, true, 40},
-    {"24-bit top-down", 40, 4, -2, 24, kBiRgb, 0, 0, 0, true, 40},
-    {"32-bit with masks after the header", 40, 2, 2, 32, kBiBitFields, 0, 0, 0, true, 52},
-    {"V5 header keeps its masks inside", 124, 2, 2, 32, kBiBitFields, 0, 0, 0, true, 124},
-    {"V2 header keeps its masks inside", 52, 2, 2, 16, kBiBitFields, 0, 0, 0, true, 52},
-    {"V3 header with alpha mask", 56, 2, 2, 32, kBiBitFields, 0, 0, 0, true, 56},
-    {"V4 header", 108, 2, 2, 24, kBiRgb, 0, 0, 0, true, 108},
-    {"8-bit full palette", 40, 3, 3, 8, kBiRgb, 0, 0, 0, true, 40 + 256 * 4},
-    {"8-bit short palette", 40, 3, 3, 8, kBiRgb, 16, 0, 0, true, 40 + 16 * 4},
-    {"1-bit", 40, 9, 1, 1, kBiRgb, 0, 0, 0, true, 48},
-    {"block larger than needed", 40, 4, 2, 24, kBiRgb, 0, 0, 100, true, 40},
-    {"RLE8 with its size", 40, 4, 4, 8, kBiRle8, 0, 10, 0, true, 40 + 256 * 4},
-    {"one byte short", 40, 4, 2, 24, kBiRgb, 0, 0, -1, false, 0},
-    {"palette runs past the end", 40, 1, 1, 8, kBiRgb, 0xFFFFFF, 0, 0, false, 0},
-    {"zero width", 40, 0, 2, 24, kBiRgb, 0, 0, 0, false, 0},
-    {"negative width", 40, -4, 2, 24, kBiRgb, 0, 0, 0, false, 0},
-    {"zero height", 40, 4, 0, 24, kBiRgb, 0, 0, 0, false, 0},
-    {"odd bit count", 40, 4, 2, 7, kBiRgb, 0, 0, 0, false, 0},
-    {"masks on 24 bits", 40, 4, 2, 24, kBiBitFields, 0, 0, 0, false, 0},
-    {"RLE8 without its size", 40, 4, 4, 8, kBiRle8, 0, 0, 0, false, 0},
-    {"JPEG inside", 40, 4, 4, 0, kBiJpeg, 0, 100, 0, false, 0},
-    {"unknown header size", 20, 4, 2, 24, kBiRgb, 0, 0, 0, false, 0},
-    {"header size beyond the block", 4000, 4, 2, 24, kBiRgb, 0, 0, -3900, false, 0},
-    {"huge picture, tiny block", 40, 0x7FFFFFFF, 0x7FFFFFFF, 32, kBiRgb, 0, 0, 0, false, 0},
+    {"24-bit", {40, 4, 2, 24, kBiRgb, 0, 0}, 0, true, 40},
+    {"24-bit top-down", {40, 4, -2, 24, kBiRgb, 0, 0}, 0, true, 40},
+    {"32-bit with masks after the header", {40, 2, 2, 32, kBiBitFields, 0, 0}, 0, true, 52},
+    {"V5 header keeps its masks inside", {124, 2, 2, 32, kBiBitFields, 0, 0}, 0, true, 124},
+    {"V2 header keeps its masks inside", {52, 2, 2, 16, kBiBitFields, 0, 0}, 0, true, 52},
+    {"V3 header with alpha mask", {56, 2, 2, 32, kBiBitFields, 0, 0}, 0, true, 56},
+    {"V4 header", {108, 2, 2, 24, kBiRgb, 0, 0}, 0, true, 108},
+    {"8-bit full palette", {40, 3, 3, 8, kBiRgb, 0, 0}, 0, true, 40 + 256 * 4},
+    {"8-bit short palette", {40, 3, 3, 8, kBiRgb, 16, 0}, 0, true, 40 + 16 * 4},
+    {"1-bit", {40, 9, 1, 1, kBiRgb, 0, 0}, 0, true, 48},
+    {"block larger than needed", {40, 4, 2, 24, kBiRgb, 0, 0}, 100, true, 40},
+    {"RLE8 with its size", {40, 4, 4, 8, kBiRle8, 0, 10}, 0, true, 40 + 256 * 4},
+    {"one byte short", {40, 4, 2, 24, kBiRgb, 0, 0}, -1, false, 0},
+    {"palette runs past the end", {40, 1, 1, 8, kBiRgb, 0xFFFFFF, 0}, 0, false, 0},
+    {"zero width", {40, 0, 2, 24, kBiRgb, 0, 0}, 0, false, 0},
+    {"negative width", {40, -4, 2, 24, kBiRgb, 0, 0}, 0, false, 0},
+    {"zero height", {40, 4, 0, 24, kBiRgb, 0, 0}, 0, false, 0},
+    {"odd bit count", {40, 4, 2, 7, kBiRgb, 0, 0}, 0, false, 0},
+    {"masks on 24 bits", {40, 4, 2, 24, kBiBitFields, 0, 0}, 0, false, 0},
+    {"RLE8 without its size", {40, 4, 4, 8, kBiRle8, 0, 0}, 0, false, 0},
+    {"JPEG inside", {40, 4, 4, 0, kBiJpeg, 0, 100}, 0, false, 0},
+    {"unknown header size", {20, 4, 2, 24, kBiRgb, 0, 0}, 0, false, 0},
+    {"header size beyond the block", {4000, 4, 2, 24, kBiRgb, 0, 0}, -3900, false, 0},
+    {"huge picture, tiny block", {40, 0x7FFFFFFF, 0x7FFFFFFF, 32, kBiRgb, 0, 0}, 0, false, 0},
 };
 
-std::size_t NeededSize(const DibCase& c) {
-  std::size_t offset = c.header_size < 40 ? 40 : c.header_size;
-  if (c.compression == kBiBitFields && c.header_size == 40) offset += 12;
+std::size_t NeededSize(const InfoHeader& c) {
+  std::size_t offset = c.size < 40 ? 40 : c.size;
+  if (c.compression == kBiBitFields && c.size == 40) offset += 12;
   std::size_t colours = c.colours_used ? c.colours_used : (c.bit_count && c.bit_count <= 8 ? 1u << c.bit_count : 0);
   if (colours > 4096) colours = 0;  // the oversized cases are measured without it
   offset += colours * 4;
@@ -101,10 +95,9 @@ std::size_t NeededSize(const DibCase& c) {
 
 TEST(InspectPackedDib, AcceptsWhatCanBeDrawnAndRefusesTheRest) {
   for (const DibCase& c : kCases) {
-    const long long size = static_cast<long long>(NeededSize(c)) + c.block_size_delta;
+    const long long size = static_cast<long long>(NeededSize(c.header)) + c.block_size_delta;
     std::vector<unsigned char> block(static_cast<std::size_t>(size < 124 ? 124 : size), 0);
-    PutInfoHeader(block, {c.header_size, c.width, c.height, c.bit_count, c.compression, c.colours_used,
-                          c.size_image});
+    PutInfoHeader(block, c.header);
     const auto layout = InspectPackedDib(block.data(), static_cast<std::size_t>(size));
     EXPECT_EQ(layout.ok, c.ok) << c.name << (layout.problem ? " refused" : " accepted");
     if (c.ok && layout.ok) {
@@ -159,12 +152,11 @@ TEST(InspectPackedDib, RefusesHeadersThatDoNotExist) {
 TEST(InspectPackedDib, AnAcceptedLayoutLiesInsideItsBlock) {
   for (const DibCase& c : kCases) {
     if (!c.ok) continue;
-    std::vector<unsigned char> block(NeededSize(c) + static_cast<std::size_t>(c.block_size_delta), 0);
-    PutInfoHeader(block, {c.header_size, c.width, c.height, c.bit_count, c.compression, c.colours_used,
-                          c.size_image});
+    std::vector<unsigned char> block(NeededSize(c.header) + static_cast<std::size_t>(c.block_size_delta), 0);
+    PutInfoHeader(block, c.header);
     const auto layout = InspectPackedDib(block.data(), block.size());
     ASSERT_TRUE(layout.ok) << c.name;
-    EXPECT_EQ(layout.header_size, c.header_size) << c.name;
+    EXPECT_EQ(layout.header_size, c.header.size) << c.name;
     EXPECT_LE(layout.header_size, layout.masks_offset) << c.name;
     EXPECT_LE(layout.masks_offset, layout.colours_offset) << c.name;
     EXPECT_EQ(layout.colours_offset + layout.colours_size, layout.bits_offset) << c.name;

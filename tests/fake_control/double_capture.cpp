@@ -1,14 +1,30 @@
 // The stand-in's captures: frames raised as StreamFrame events from buffers
 // whose addresses fit the event's 32-bit parameters, the container's answer
 // read from the stop flag, and CaptureComplete at the end.
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <new>
+#include <vector>
 
 #include "double_control.h"
 #include "double_log.h"
 
 namespace morvane_double {
 namespace {
+
+// Writes the header of a bottom-up 32-bit colour DIB at bytes, as frames and
+// copies both start.
+void PutColourHeader(unsigned char* bytes, long width, long height) {
+  BITMAPINFOHEADER header{};
+  header.biSize = sizeof header;
+  header.biWidth = width;
+  header.biHeight = height;
+  header.biPlanes = 1;
+  header.biBitCount = 32;
+  header.biCompression = BI_RGB;
+  std::memcpy(bytes, &header, sizeof header);
+}
 
 // A frame header and pixels below 4 GiB, also in a 64-bit process.
 class LowFrame {
@@ -19,15 +35,7 @@ class LowFrame {
       data_ = static_cast<unsigned char*>(
           VirtualAlloc(reinterpret_cast<void*>(at), size_, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
     }
-    if (!data_) return;
-    BITMAPINFOHEADER header{};
-    header.biSize = sizeof header;
-    header.biWidth = width;
-    header.biHeight = height;
-    header.biPlanes = 1;
-    header.biBitCount = 32;
-    header.biCompression = BI_RGB;
-    std::memcpy(data_, &header, sizeof header);
+    if (data_) PutColourHeader(data_, width, height);
   }
   ~LowFrame() {
     if (data_) VirtualFree(data_, 0, MEM_RELEASE);
@@ -114,7 +122,7 @@ HRESULT DoubleControl::RunCapture(const std::string& method) {
       VariantInit(&args[4]);
       args[4].vt = VT_BYREF | VT_I2;
       args[4].piVal = &stop;
-      events_->Fire(kStreamFrameEvent.dispid, args, 5);
+      Fire(kStreamFrameEvent.dispid, args, 5);
       log.Write("event " + std::to_string(kStreamFrameEvent.index) + " StreamFrame " + std::to_string(plan.width) +
                 " " + std::to_string(plan.height) + " stop=" + std::to_string(stop));
       if (stop != 0) break;
@@ -131,9 +139,24 @@ HRESULT DoubleControl::RunCapture(const std::string& method) {
     // Written first: the container's report of it may stay open a long time.
     log.Write("event " + std::to_string(kCaptureCompleteEvent.index) + " CaptureComplete " +
               std::to_string(args[0].lVal) + " " + std::to_string(args[1].lVal));
-    events_->Fire(kCaptureCompleteEvent.dispid, args, 2);
+    Fire(kCaptureCompleteEvent.dispid, args, 2);
   }
   return S_OK;
+}
+
+void DoubleControl::Fire(DISPID dispid, VARIANT* args, UINT count) {
+  try {
+    const std::vector<Microsoft::WRL::ComPtr<IDispatch>> sinks = events_.Sinks();
+    // DISPPARAMS take the arguments last to first.
+    std::vector<VARIANT> reversed(args, args + count);
+    std::reverse(reversed.begin(), reversed.end());
+    DISPPARAMS params{reversed.data(), nullptr, count, 0};
+    for (const auto& sink : sinks) {
+      sink->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+    }
+  } catch (const std::bad_alloc&) {
+    // An event that cannot be raised for want of memory is lost, not fatal.
+  }
 }
 
 void DoubleControl::DrawFrameInto(HDC dc, int width, int height) {
@@ -152,18 +175,11 @@ void DoubleControl::CopyFrameToClipboard() {
   HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
   if (!memory) return;
   auto* bytes = static_cast<unsigned char*>(GlobalLock(memory));
-  BITMAPINFOHEADER header{};
-  header.biSize = sizeof header;
-  header.biWidth = kWidth;
-  header.biHeight = kHeight;
-  header.biPlanes = 1;
-  header.biBitCount = 32;
-  header.biCompression = BI_RGB;
-  std::memcpy(bytes, &header, sizeof header);
+  PutColourHeader(bytes, kWidth, kHeight);
   // Each copy has its own colour, so a test can tell two copies apart.
   static constexpr std::uint32_t kColours[] = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00};
   const std::uint32_t colour = kColours[(frame_number_++) % 4];
-  auto* pixels = reinterpret_cast<std::uint32_t*>(bytes + sizeof header);
+  auto* pixels = reinterpret_cast<std::uint32_t*>(bytes + sizeof(BITMAPINFOHEADER));
   for (long i = 0; i < kWidth * kHeight; ++i) pixels[i] = colour;
   GlobalUnlock(memory);
   if (OpenClipboard(nullptr)) {

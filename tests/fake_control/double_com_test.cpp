@@ -90,27 +90,19 @@ void Invoke(IDispatch* control, DISPID dispid, WORD kind, std::vector<VARIANT> a
                             kind == DISPATCH_PROPERTYPUT ? nullptr : &out->value, &out->exception, &arg_error);
 }
 
-VARIANT I2(SHORT v) {
-  VARIANT x;
-  VariantInit(&x);
-  x.vt = VT_I2;
-  x.iVal = v;
-  return x;
-}
-VARIANT R8(double v) {
+// A number as a VARIANT of the given type, converted as oleaut32 does (a
+// non-zero number is VARIANT_TRUE).
+VARIANT Typed(VARTYPE type, double v) {
   VARIANT x;
   VariantInit(&x);
   x.vt = VT_R8;
   x.dblVal = v;
+  if (type != VT_R8) VariantChangeType(&x, &x, 0, type);
   return x;
 }
-VARIANT Bool(bool v) {
-  VARIANT x;
-  VariantInit(&x);
-  x.vt = VT_BOOL;
-  x.boolVal = v ? VARIANT_TRUE : VARIANT_FALSE;
-  return x;
-}
+VARIANT I2(SHORT v) { return Typed(VT_I2, v); }
+VARIANT R8(double v) { return Typed(VT_R8, v); }
+VARIANT Bool(bool v) { return Typed(VT_BOOL, v ? 1 : 0); }
 
 class ComTest : public ::testing::Test {
  protected:

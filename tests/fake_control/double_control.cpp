@@ -77,13 +77,11 @@ HRESULT DoubleControl::Create(REFIID riid, void** out) {
 
 DoubleControl::DoubleControl(Script script) : script_(std::move(script)) {
   InterlockedIncrement(&g_live_objects);
-  events_ = new ConnectionPoint(static_cast<IConnectionPointContainer*>(this), kEventsIid);
 }
 
 DoubleControl::~DoubleControl() {
   if (window_) DestroyWindow(window_);
-  events_->Clear();
-  events_->Release();
+  events_.Clear();
   InterlockedDecrement(&g_live_objects);
 }
 
@@ -158,12 +156,7 @@ STDMETHODIMP DoubleControl::EnumConnectionPoints(IEnumConnectionPoints** out) {
 }
 
 STDMETHODIMP DoubleControl::FindConnectionPoint(REFIID riid, IConnectionPoint** point) {
-  if (!point) return E_POINTER;
-  *point = nullptr;
-  if (riid != kEventsIid) return CONNECT_E_NOCONNECTION;
-  *point = events_;
-  events_->AddRef();
-  return S_OK;
+  return events_.FindFor(riid, point);
 }
 
 }  // namespace morvane_double

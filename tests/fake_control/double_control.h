@@ -9,7 +9,8 @@
 
 #include <string>
 
-#include "connection_point.h"
+#include "connection_point.h"  // the real control's own
+#include "double_guids.h"
 #include "double_script.h"
 
 namespace morvane_double {
@@ -113,6 +114,9 @@ class DoubleControl final : public IDispatch,
   HRESULT CallMethod(const Member& member, DISPPARAMS* params, VARIANT* result, std::string* log_args);
   // double_capture.cpp
   HRESULT RunCapture(const std::string& method);
+  // Raises one event on every sink, over a copy of the list so that a sink
+  // may unadvise from inside the event. args are in the event's own order.
+  void Fire(DISPID dispid, VARIANT* args, UINT count);
   void DrawFrameInto(HDC dc, int width, int height);
   void CopyFrameToClipboard();
 
@@ -122,7 +126,8 @@ class DoubleControl final : public IDispatch,
 
   LONG refs_ = 1;
   Script script_;
-  ConnectionPoint* events_ = nullptr;
+  morvane::EventConnectionPoint events_{static_cast<IDispatch*>(this), static_cast<IConnectionPointContainer*>(this),
+                                        kEventsIid};
   Microsoft::WRL::ComPtr<IOleClientSite> client_site_;
   Microsoft::WRL::ComPtr<IOleInPlaceSite> in_place_site_;
   HWND window_ = nullptr;

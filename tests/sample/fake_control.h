@@ -1,7 +1,8 @@
-// A strict stand-in for the capture control: a plain IDispatch that records
-// every call (member, kind, VARIANT types and values) as one line of text and
-// answers gets and methods from a script. Tests declare the lines they expect
-// and compare; a mismatch prints both lists.
+// A strict stand-in for the capture control: a plain IDispatch (on the
+// program's own base for those) that records every call (member, kind,
+// VARIANT types and values) as one line of text and answers gets and methods
+// from a script. Tests declare the lines they expect and compare; a mismatch
+// prints both lists.
 #pragma once
 
 #include <windows.h>
@@ -12,6 +13,8 @@
 #include <map>
 #include <string>
 #include <vector>
+
+#include "plain_dispatch.h"
 
 namespace sample_test {
 
@@ -47,7 +50,7 @@ class CallLog {
   std::vector<std::wstring> lines_;
 };
 
-class FakeControl final : public IDispatch {
+class FakeControl final : public sample::PlainDispatch<FakeControl> {
  public:
   explicit FakeControl(CallLog& log);
 
@@ -59,18 +62,13 @@ class FakeControl final : public IDispatch {
   // The addresses that DeviceName's by-reference argument pointed to.
   const std::vector<const void*>& device_name_refs() const { return device_name_refs_; }
 
-  STDMETHODIMP QueryInterface(REFIID riid, void** out) override;
-  STDMETHODIMP_(ULONG) AddRef() override;
-  STDMETHODIMP_(ULONG) Release() override;
-  STDMETHODIMP GetTypeInfoCount(UINT* count) override;
-  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** info) override;
   STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override;
   STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                       EXCEPINFO* info, UINT*) override;
 
  private:
+  friend class sample::PlainDispatch<FakeControl>;
   ~FakeControl() = default;
-  LONG refs_ = 1;
   CallLog& log_;
   std::map<DISPID, Answer> answers_;
   std::map<DISPID, std::function<void()>> during_;

@@ -12,18 +12,17 @@
 namespace {
 
 using sample::StreamForm;
-using test_support::Frame;
-
-constexpr COLORREF kRed = RGB(255, 0, 0);
-constexpr COLORREF kGreen = RGB(0, 255, 0);
-constexpr COLORREF kBlue = RGB(0, 0, 255);
-constexpr COLORREF kMagenta = RGB(255, 0, 255);
-
-using test_support::ClientPixel;
-using test_support::Pump;
+using namespace test_support;  // the probes, colours and frames of the tool-window tests
 
 class StreamFormTest : public ::testing::Test {
  protected:
+  // The window on the screen, with what showing it set off handled.
+  static StreamForm& ShownForm() {
+    StreamForm& form = StreamForm::Instance();
+    form.Show();
+    Pump();
+    return form;
+  }
   void TearDown() override {
     StreamForm::Instance().Destroy();
     Pump();
@@ -66,24 +65,7 @@ TEST_F(StreamFormTest, LooksLikeASizableToolWindow) {
   GetWindowTextW(hwnd, caption, 64);
   EXPECT_STREQ(caption, L"StreamForm");
 
-  const LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE);
-  const LONG_PTR ex_style = GetWindowLongPtrW(hwnd, GWL_EXSTYLE);
-  struct Bit {
-    const char* name;
-    LONG_PTR value;
-    bool ex;
-    bool expected;
-  };
-  const Bit bits[] = {
-      {"WS_CAPTION", WS_CAPTION, false, true},         {"WS_SYSMENU", WS_SYSMENU, false, true},
-      {"WS_THICKFRAME", WS_THICKFRAME, false, true},   {"WS_MINIMIZEBOX", WS_MINIMIZEBOX, false, false},
-      {"WS_MAXIMIZEBOX", WS_MAXIMIZEBOX, false, false}, {"WS_CHILD", WS_CHILD, false, false},
-      {"WS_EX_TOOLWINDOW", WS_EX_TOOLWINDOW, true, true}, {"WS_EX_APPWINDOW", WS_EX_APPWINDOW, true, false},
-  };
-  for (const Bit& b : bits) {
-    const LONG_PTR word = b.ex ? ex_style : style;
-    EXPECT_EQ((word & b.value) == b.value, b.expected) << b.name;
-  }
+  EXPECT_EQ(ToolWindowStyleMismatches(hwnd), "");
   EXPECT_EQ(GetWindow(hwnd, GW_OWNER), nullptr) << "no owner, so it stays out of the taskbar only by its style";
 
   RECT client{};
@@ -94,9 +76,7 @@ TEST_F(StreamFormTest, LooksLikeASizableToolWindow) {
 }
 
 TEST_F(StreamFormTest, DrawsFrameOneToOneAtTopLeftAndClipsTheRest) {
-  StreamForm& form = StreamForm::Instance();
-  form.Show();
-  Pump();
+  StreamForm& form = ShownForm();
   // A 320 x 240 frame: four quadrants, and a magenta strip in the 8 columns
   // and 27 rows that fall outside the 312 x 213 client area.
   Frame frame(320, 240);
@@ -133,9 +113,7 @@ TEST_F(StreamFormTest, DrawsFrameOneToOneAtTopLeftAndClipsTheRest) {
 }
 
 TEST_F(StreamFormTest, SmallFrameLeavesTheRestAndNothingIsRepainted) {
-  StreamForm& form = StreamForm::Instance();
-  form.Show();
-  Pump();
+  StreamForm& form = ShownForm();
   Frame frame(16, 8);
   ASSERT_TRUE(frame.ok());
   frame.Fill(kBlue);
@@ -149,9 +127,7 @@ TEST_F(StreamFormTest, SmallFrameLeavesTheRestAndNothingIsRepainted) {
 }
 
 TEST_F(StreamFormTest, FailedDrawingIsIgnoredButAMissingWindowIsAnError) {
-  StreamForm& form = StreamForm::Instance();
-  form.Show();
-  Pump();
+  StreamForm& form = ShownForm();
   Frame frame(8, 8);
   ASSERT_TRUE(frame.ok());
   frame.Fill(kRed);

@@ -428,28 +428,26 @@ bool DoCloseWindow(Session& session, const Args& args, std::string& error) {
   return true;
 }
 
-bool DoSysCommand(Session& session, const Args& args, std::string& error) {
+// Posts message with the command id given as the first argument to the
+// current window, as a menu or an accelerator would.
+bool PostCommandId(Session& session, const Args& args, std::string& error, UINT message) {
   if (!NeedWindow(session, error)) return false;
   long id = 0;
   if (!ParseNumber(args[1], id)) {
     error = "not a command id: " + args[1];
     return false;
   }
-  PostMessageW(session.window, WM_SYSCOMMAND, static_cast<WPARAM>(id), 0);
+  PostMessageW(session.window, message, static_cast<WPARAM>(id), 0);
   Settle(session);
   return true;
 }
 
+bool DoSysCommand(Session& session, const Args& args, std::string& error) {
+  return PostCommandId(session, args, error, WM_SYSCOMMAND);
+}
+
 bool DoPostCommand(Session& session, const Args& args, std::string& error) {
-  if (!NeedWindow(session, error)) return false;
-  long id = 0;
-  if (!ParseNumber(args[1], id)) {
-    error = "not a command id: " + args[1];
-    return false;
-  }
-  PostMessageW(session.window, WM_COMMAND, static_cast<WPARAM>(id), 0);
-  Settle(session);
-  return true;
+  return PostCommandId(session, args, error, WM_COMMAND);
 }
 
 bool ClientRect(const Session& session, HWND control, RECT& rect) {
