@@ -42,33 +42,15 @@ HRESULT Guarded(HRESULT fallback, Body&& body) noexcept {
 
 class CameraFilter;
 
-class CameraPin final : public IPin, public IAMStreamConfig, public IKsPropertySet, public IAMDroppedFrames {
+class CameraPin final : public morvane::PinWith<IAMStreamConfig, IKsPropertySet, IAMDroppedFrames> {
  public:
   explicit CameraPin(CameraFilter& filter);
   ~CameraPin();
-  CameraPin(const CameraPin&) = delete;
-  CameraPin& operator=(const CameraPin&) = delete;
 
-  // IUnknown, through the filter's count.
-  STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
-  STDMETHODIMP_(ULONG) AddRef() override;
-  STDMETHODIMP_(ULONG) Release() override;
   // IPin
   STDMETHODIMP Connect(IPin* receiver, const AM_MEDIA_TYPE* type) override;
-  STDMETHODIMP ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* type) override;
-  STDMETHODIMP Disconnect() override;
-  STDMETHODIMP ConnectedTo(IPin** pin) override;
-  STDMETHODIMP ConnectionMediaType(AM_MEDIA_TYPE* type) override;
-  STDMETHODIMP QueryPinInfo(PIN_INFO* info) override;
-  STDMETHODIMP QueryDirection(PIN_DIRECTION* direction) override;
-  STDMETHODIMP QueryId(LPWSTR* id) override;
   STDMETHODIMP QueryAccept(const AM_MEDIA_TYPE* type) override;
   STDMETHODIMP EnumMediaTypes(IEnumMediaTypes** types) override;
-  STDMETHODIMP QueryInternalConnections(IPin** pins, ULONG* count) override;
-  STDMETHODIMP EndOfStream() override;
-  STDMETHODIMP BeginFlush() override;
-  STDMETHODIMP EndFlush() override;
-  STDMETHODIMP NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) override;
   // IAMStreamConfig
   STDMETHODIMP SetFormat(AM_MEDIA_TYPE* type) override;
   STDMETHODIMP GetFormat(AM_MEDIA_TYPE** type) override;
@@ -94,6 +76,8 @@ class CameraPin final : public IPin, public IAMStreamConfig, public IKsPropertyS
   void Decommit();
 
  private:
+  void* OtherInterface(REFIID iid) override;
+  void OnDisconnect() override;
   static DWORD WINAPI StreamThread(void* self);
   void Stream();
   // false: stop was asked for.
@@ -102,11 +86,8 @@ class CameraPin final : public IPin, public IAMStreamConfig, public IKsPropertyS
   HRESULT TryConnect(IPin* receiver, const AM_MEDIA_TYPE& type);
   HRESULT NegotiateAllocator();
 
-  CameraFilter& filter_;
   std::vector<morvane::MediaType> types_;
   morvane::MediaType chosen_;  // set through SetFormat, empty majortype if none
-  morvane::MediaType connected_type_;
-  ComPtr<IPin> connected_;
   ComPtr<IMemInputPin> input_;
   ComPtr<IMemAllocator> allocator_;
   morvane::UniqueFile stop_event_;
