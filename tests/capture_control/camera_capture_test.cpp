@@ -25,12 +25,14 @@ class CameraTest : public ControlTest {
  protected:
   void SetUp() override {
     ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FAULT", nullptr);
+    ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FORMATS", nullptr);
     ControlTest::SetUp();
     ASSERT_EQ(S_OK, host_->Advise(&sink_));
   }
   void TearDown() override {
     ControlTest::TearDown();
     ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FAULT", nullptr);
+    ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FORMATS", nullptr);
   }
   bool ShowHost() const override { return true; }
 
@@ -146,6 +148,36 @@ TEST_F(CameraTest, StreamFrameDeliversTheCamerasFramesInOrder) {
   ASSERT_EQ(S_OK, CallMethod(control(), dispid::kStartStreamCapture).hr);
   ASSERT_EQ(30u, numbers.size());
   for (size_t i = 1; i < numbers.size(); ++i) EXPECT_EQ(numbers[i - 1] + 1, numbers[i]) << "at " << i;
+}
+
+// A camera that lists MJPG first, with MJPG chosen in the format dialog:
+// no decoder takes it here (nor does the camera paint JPEG), so the capture
+// runs on the same size uncompressed, every frame in order (read back by
+// check_camera_files.sh).
+TEST_F(CameraTest, MjpgChosenWithoutADecoderCapturesTheSameSizeUncompressed) {
+  ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FORMATS", L"mjpg,yuy2,rgb24");
+  SelectCamera(1, 320, 240);
+  std::wstring label;
+  DriveDialog(L"ﾋﾞﾃﾞｵ ﾌｫｰﾏｯﾄ", IDOK, [&label](HWND dialog) {
+    Select(dialog, 0, 0);
+    wchar_t text[128] = {};
+    ::GetDlgItemTextW(dialog, 100, text, 128);
+    label = text;
+  });
+  ASSERT_EQ(S_OK, CallMethod(control(), dispid::kShowFormatDialog).hr);
+  EXPECT_NE(std::wstring::npos, label.find(L"640 x 480  MJPG")) << "first format offered";
+  EXPECT_EQ(640, GetProperty(control(), dispid::kCaptureWidth).value.v.iVal);
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCaptureFileName, Var::Text(OutPath(L"camera_mjpg.avi").c_str()).v).hr);
+  CallResult capture = CallMethod(control(), dispid::kStartCapture);
+  ASSERT_EQ(S_OK, capture.hr) << std::string(capture.description.begin(), capture.description.end());
+  const Event* started = Last(morvane::kEventCaptureStarted);
+  ASSERT_NE(nullptr, started);
+  EXPECT_EQ(640, started->arguments[0].v.lVal);
+  EXPECT_EQ(480, started->arguments[1].v.lVal);
+  const Event* complete = Last(morvane::kEventCaptureComplete);
+  ASSERT_NE(nullptr, complete);
+  EXPECT_EQ(30, complete->arguments[0].v.lVal) << "captured";
+  EXPECT_EQ(0, complete->arguments[1].v.lVal) << "dropped";
 }
 
 // A frame the camera leaves out (and counts through IAMDroppedFrames) shows

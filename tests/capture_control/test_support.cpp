@@ -4,6 +4,7 @@
 #include <oleauto.h>
 
 #include <algorithm>
+#include <thread>
 #include <utility>
 
 namespace morvane_test {
@@ -310,6 +311,24 @@ void TestHost::Pump(DWORD milliseconds) {
     }
     ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
   }
+}
+
+void DriveDialog(const wchar_t* title, int button, std::function<void(HWND)> act) {
+  std::thread([=] {
+    HWND dialog = nullptr;
+    // Visible means WM_INITDIALOG has filled the lists.
+    for (int i = 0; i < 200 && !(dialog && ::IsWindowVisible(dialog)); ++i) {
+      dialog = ::FindWindowW(L"#32770", title);
+      if (!dialog || !::IsWindowVisible(dialog)) ::Sleep(25);
+    }
+    if (!dialog) return;
+    if (act) act(dialog);
+    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+  }).detach();
+}
+
+void Select(HWND dialog, int field, int choice) {
+  ::SendDlgItemMessageW(dialog, 100 + field, CB_SETCURSEL, static_cast<WPARAM>(choice), 0);
 }
 
 }  // namespace morvane_test

@@ -141,4 +141,10 @@ class TestHost {
   HRESULT create_result_ = E_FAIL;
 };
 
+// Finds a dialog of ours by its title on another thread, lets it act, then
+// presses a button, as a user would.
+void DriveDialog(const wchar_t* title, int button, std::function<void(HWND)> act);
+// Picks a choice in a field of a choice dialog (the field's combo box is 100 + field).
+void Select(HWND dialog, int field, int choice);
+
 }  // namespace morvane_test

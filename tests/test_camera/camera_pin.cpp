@@ -11,18 +11,44 @@ namespace {
 
 const wchar_t kPinId[] = L"Capture";
 
-struct Offer {
-  const GUID* subtype;
+struct FrameSize {
   int width;
   int height;
 };
-// What a typical webcam lists: YUY2 before RGB, largest size first.
-const Offer kOffers[] = {
-    {&MEDIASUBTYPE_YUY2, 640, 480},
-    {&MEDIASUBTYPE_RGB24, 640, 480},
-    {&MEDIASUBTYPE_YUY2, 320, 240},
-    {&MEDIASUBTYPE_RGB24, 320, 240},
+// What a typical webcam lists: largest size first, and at each size the
+// layouts in the order asked for (camera_faults.h).
+const FrameSize kSizes[] = {{640, 480}, {320, 240}};
+
+struct LayoutType {
+  Layout layout;
+  const GUID* subtype;
 };
+const LayoutType kLayoutTypes[] = {
+    {Layout::kYuy2, &MEDIASUBTYPE_YUY2},
+    {Layout::kRgb24, &MEDIASUBTYPE_RGB24},
+};
+
+// A compressed type states its largest frame; each sample says how much of
+// it one picture took.
+morvane::MediaType MakeMjpgType(int width, int height) {
+  morvane::MediaType shape = morvane::MakeVideoType(MEDIASUBTYPE_RGB24, width, height, kFrameTime);
+  AM_MEDIA_TYPE type = shape.get();
+  VIDEOINFOHEADER info = *reinterpret_cast<const VIDEOINFOHEADER*>(type.pbFormat);
+  info.bmiHeader.biCompression = MEDIASUBTYPE_MJPG.Data1;
+  type.subtype = MEDIASUBTYPE_MJPG;
+  type.bFixedSizeSamples = FALSE;
+  type.bTemporalCompression = FALSE;
+  type.pbFormat = reinterpret_cast<BYTE*>(&info);
+  return morvane::MediaType(type);
+}
+
+morvane::MediaType MakeType(Layout layout, const FrameSize& size) {
+  if (layout == Layout::kMjpg) return MakeMjpgType(size.width, size.height);
+  for (const LayoutType& row : kLayoutTypes) {
+    if (row.layout == layout) return morvane::MakeVideoType(*row.subtype, size.width, size.height, kFrameTime);
+  }
+  return morvane::MediaType();
+}
 
 std::int64_t Ticks() {
   LARGE_INTEGER value;
@@ -39,11 +65,9 @@ bool SameType(const AM_MEDIA_TYPE& a, const AM_MEDIA_TYPE& b) {
 }  // namespace
 
 CameraPin::CameraPin(CameraFilter& filter) : PinWith(filter, PINDIR_OUTPUT, kPinId) {
-  const FormatChoice choice = ReadFormatChoice();
-  for (const Offer& offer : kOffers) {
-    const bool yuy2 = IsEqualGUID(*offer.subtype, MEDIASUBTYPE_YUY2);
-    if (yuy2 ? !choice.yuy2 : !choice.rgb24) continue;
-    types_.push_back(morvane::MakeVideoType(*offer.subtype, offer.width, offer.height, kFrameTime));
+  const std::vector<Layout> layouts = ReadFormatChoice();
+  for (const FrameSize& size : kSizes) {
+    for (Layout layout : layouts) types_.push_back(MakeType(layout, size));
   }
 }
 
@@ -101,6 +125,10 @@ STDMETHODIMP CameraPin::Connect(IPin* receiver, const AM_MEDIA_TYPE* type) {
 }
 
 HRESULT CameraPin::TryConnect(IPin* receiver, const AM_MEDIA_TYPE& type) {
+  // We list MJPG but paint no JPEG: connected with it, a decoder would wait
+  // for pictures forever. The Wine we test on has no MJPG decoder either,
+  // so refusing here is what a graph without one shows, wherever it runs.
+  if (IsEqualGUID(type.subtype, MEDIASUBTYPE_MJPG)) return VFW_E_TYPE_NOT_ACCEPTED;
   HRESULT hr = receiver->ReceiveConnection(this, &type);
   if (FAILED(hr)) return hr;
   SetConnection(receiver, type);
