@@ -10,14 +10,12 @@ namespace morvane {
 
 STDMETHODIMP OnePinFilter::QueryInterface(REFIID iid, void** object) {
   if (!object) return E_POINTER;
-  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IPersist) || IsEqualIID(iid, IID_IMediaFilter) ||
-      IsEqualIID(iid, IID_IBaseFilter)) {
-    *object = static_cast<IBaseFilter*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *object = nullptr;
-  return E_NOINTERFACE;
+  const bool filter = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IPersist) ||
+                      IsEqualIID(iid, IID_IMediaFilter) || IsEqualIID(iid, IID_IBaseFilter);
+  *object = filter ? static_cast<IBaseFilter*>(this) : OtherInterface(iid);
+  if (!*object) return E_NOINTERFACE;
+  AddRef();
+  return S_OK;
 }
 
 STDMETHODIMP_(ULONG) OnePinFilter::AddRef() { return static_cast<ULONG>(::InterlockedIncrement(&references_)); }

@@ -1,7 +1,8 @@
 // What every one-pin filter of ours answers alike: its reference count and
 // identity, the graph it joined and the name it got there, the reference
 // clock, and its pin found by name. A filter says how it changes state and
-// which pin it has.
+// which pin it has, and finds any other interface it has through
+// OtherInterface.
 // Likewise for that pin: its identity through the filter's reference count,
 // its name and direction, the peer it is connected to and the type agreed
 // on. A pin says how it connects, what it accepts and what else it offers.
@@ -44,6 +45,8 @@ class OnePinFilter : public IBaseFilter {
   OnePinFilter(const CLSID& clsid, const wchar_t* pin_id) : clsid_(clsid), pin_id_(pin_id) {}
   virtual ~OnePinFilter() = default;
   virtual IPin* Pin() = 0;
+  // Another interface of this filter, nullptr if it has none such.
+  virtual void* OtherInterface(REFIID) { return nullptr; }
 
   volatile FILTER_STATE state_ = State_Stopped;
 
@@ -106,16 +109,18 @@ class PinBase : public IPin {
   const wchar_t* const id_;
 };
 
-// A pin with more interfaces than IPin: their IUnknown methods are the pin's.
-template <typename... Others>
-class PinWith : public PinBase, public Others... {
+// An object of ours with more interfaces than its base's: their IUnknown
+// methods are the base's (one identity, one count), and the base finds
+// them through OtherInterface.
+template <typename Base, typename... Others>
+class AlsoImplements : public Base, public Others... {
  public:
-  STDMETHODIMP QueryInterface(REFIID iid, void** object) override { return PinBase::QueryInterface(iid, object); }
-  STDMETHODIMP_(ULONG) AddRef() override { return PinBase::AddRef(); }
-  STDMETHODIMP_(ULONG) Release() override { return PinBase::Release(); }
+  STDMETHODIMP QueryInterface(REFIID iid, void** object) override { return Base::QueryInterface(iid, object); }
+  STDMETHODIMP_(ULONG) AddRef() override { return Base::AddRef(); }
+  STDMETHODIMP_(ULONG) Release() override { return Base::Release(); }
 
  protected:
-  using PinBase::PinBase;
+  using Base::Base;
 };
 
 }  // namespace morvane

@@ -31,7 +31,7 @@ HRESULT Guarded(HRESULT fallback, Body&& body) noexcept {
 }  // namespace
 
 SinkPin::SinkPin(SinkFilter& filter, std::shared_ptr<FrameQueue> queue)
-    : PinWith(filter, PINDIR_INPUT, kPinId), queue_(std::move(queue)) {}
+    : AlsoImplements(filter, PINDIR_INPUT, kPinId), queue_(std::move(queue)) {}
 
 void* SinkPin::OtherInterface(REFIID iid) {
   return IsEqualIID(iid, IID_IMemInputPin) ? static_cast<IMemInputPin*>(this) : nullptr;

@@ -17,7 +17,7 @@ namespace morvane {
 
 class SinkFilter;
 
-class SinkPin final : public PinWith<IMemInputPin> {
+class SinkPin final : public AlsoImplements<PinBase, IMemInputPin> {
  public:
   SinkPin(SinkFilter& filter, std::shared_ptr<FrameQueue> queue);
 

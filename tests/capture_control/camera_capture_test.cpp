@@ -4,10 +4,12 @@
 // (check_camera_files.sh): every frame number in order.
 #include <olectl.h>
 
+#include <cwchar>
 #include <string>
 #include <vector>
 
 #include "camera_frames.h"
+#include "camera_page.h"
 #include "control_fixture.h"
 
 namespace morvane_test {
@@ -26,6 +28,7 @@ class CameraTest : public ControlTest {
   void SetUp() override {
     ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FAULT", nullptr);
     ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FORMATS", nullptr);
+    ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_PAGES", nullptr);
     ControlTest::SetUp();
     ASSERT_EQ(S_OK, host_->Advise(&sink_));
   }
@@ -33,6 +36,7 @@ class CameraTest : public ControlTest {
     ControlTest::TearDown();
     ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FAULT", nullptr);
     ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FORMATS", nullptr);
+    ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_PAGES", nullptr);
   }
   bool ShowHost() const override { return true; }
 
@@ -178,6 +182,77 @@ TEST_F(CameraTest, MjpgChosenWithoutADecoderCapturesTheSameSizeUncompressed) {
   ASSERT_NE(nullptr, complete);
   EXPECT_EQ(30, complete->arguments[0].v.lVal) << "captured";
   EXPECT_EQ(0, complete->arguments[1].v.lVal) << "dropped";
+}
+
+// The source dialog of a camera is the frame the system builds around the
+// camera's own property pages; closing it returns to the host. A camera
+// without pages gets the control's message instead.
+struct PagesCase {
+  const char* name;
+  const wchar_t* pages;  // MORVANE_TEST_CAMERA_PAGES
+  bool has_pages;
+};
+const PagesCase kPagesCases[] = {
+    {"its own page", nullptr, true},
+    {"no pages", L"none", false},
+};
+
+bool HoldsText(HWND window, const wchar_t* text) {
+  struct Search {
+    const wchar_t* text;
+    bool found;
+  } search{text, false};
+  ::EnumChildWindows(
+      window,
+      [](HWND child, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        wchar_t seen[128] = {};
+        ::GetWindowTextW(child, seen, 128);
+        s->found = s->found || (::IsWindowVisible(child) && std::wcscmp(seen, s->text) == 0);
+        return !s->found;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+TEST_F(CameraTest, TheSourceDialogShowsTheCamerasOwnPages) {
+  for (const PagesCase& c : kPagesCases) {
+    SCOPED_TRACE(c.name);
+    ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_PAGES", c.pages);
+    // A new control: whether a device has pages is asked once per control.
+    TestHost host;
+    ASSERT_TRUE(host.ok());
+    const int index = CameraIndex();
+    ASSERT_GE(index, kSyntheticDevices);
+    ASSERT_EQ(S_OK, PutProperty(host.control(), dispid::kDeviceIndex, Var::I2(static_cast<SHORT>(index)).v).hr);
+    CallResult has = GetProperty(host.control(), dispid::kHasSourceDialog);
+    EXPECT_EQ(c.has_pages ? VARIANT_TRUE : VARIANT_FALSE, has.value.v.boolVal);
+    bool page_shown = false;
+    std::wstring title;
+    if (c.has_pages) {
+      DriveDialog(kCameraName, IDCANCEL, [&](HWND frame) {
+        // The frame fills its page in after showing itself.
+        for (int i = 0; i < 100 && !page_shown; ++i) {
+          page_shown = HoldsText(frame, testcamera::kCameraPageText);
+          if (!page_shown) ::Sleep(20);
+        }
+        wchar_t text[256] = {};
+        ::GetWindowTextW(frame, text, 256);
+        title = text;
+      });
+    }
+    const DWORD start = ::GetTickCount();
+    CallResult source = CallMethod(host.control(), dispid::kShowSourceDialog);
+    EXPECT_LT(::GetTickCount() - start, 10000u) << "the frame was not closed";
+    if (c.has_pages) {
+      EXPECT_EQ(S_OK, source.hr) << std::hex << source.scode;
+      EXPECT_TRUE(page_shown) << "the camera's page is not in the frame '" << std::string(title.begin(), title.end()) << "'";
+    } else {
+      EXPECT_EQ(DISP_E_EXCEPTION, source.hr);
+      EXPECT_EQ(CTL_E_DEVICEUNAVAILABLE, source.scode);
+      EXPECT_FALSE(source.description.empty());
+    }
+  }
 }
 
 // A frame the camera leaves out (and counts through IAMDroppedFrames) shows

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The test camera (tests/test_camera) in sample.exe with the real control, in
 # the camera's test bed: the device list holds the synthetic devices, then
-# "Morvane Test Camera"; picked there, the preview shows the camera's frames
-# moving, and a stream capture draws the camera's frames in StreamForm in
-# order. Frames are told apart by the number the camera paints into each one.
+# "Morvane Test Camera"; picked there, ｿｰｽ shows the camera's own property
+# page in the system's frame, which closes again; the preview shows the
+# camera's frames moving, and a stream capture draws the camera's frames in
+# StreamForm in order. Frames are told apart by the number the camera paints
+# into each one.
 #   real_camera.sh <source-dir> <tree> <camera-wine-state-dir>
 source "$(dirname "$0")/e2e_lib.sh"
 e2e_begin real_camera "$1" "$2" "$3"
@@ -59,6 +61,26 @@ done
 e2e_verdict
 
 e2e_ctl select-item 401 "$camera_index" || e2e_fail "could not pick the camera"
+
+# ｿｰｽ: the frame the system builds around the camera's pages is titled with
+# the camera's name (and a word in the user's language); Cancel closes it.
+e2e_ctl click 204
+frame=""
+for _ in $(seq 1 40); do
+  id=$(xdotool search --onlyvisible --name "^${expected_devices[$camera_index]}" 2>/dev/null | head -1)
+  [ -n "$id" ] && frame=$(xdotool getwindowname "$id") && break
+  sleep 0.25
+done
+[ -n "$frame" ] || e2e_fail "ｿｰｽ showed no property frame of the camera"
+echo "property frame: $frame"
+e2e_screenshot "$frame" source_pages
+e2e_probe click "$frame" 2 || e2e_fail "the property frame has no Cancel button"
+for _ in $(seq 1 40); do
+  [ "$(e2e_probe window-state "$frame" 2>/dev/null | tr -d '\r')" = visible ] || break
+  sleep 0.25
+done
+[ "$(e2e_probe window-state "$frame" 2>/dev/null | tr -d '\r')" != visible ] || e2e_fail "the property frame did not close"
+e2e_expect_no_box 1
 # A time limit left on by an earlier capture would end the stream early.
 e2e_probe ensure-check "$E2E_MAIN" 104 0 || e2e_fail "could not switch the time limit off"
 e2e_ctl set-text 307 "$frame_width"

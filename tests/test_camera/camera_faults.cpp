@@ -85,4 +85,9 @@ std::vector<Layout> ReadFormatChoice() {
   return ParseFormatChoice(ReadVariable(L"MORVANE_TEST_CAMERA_FORMATS", value) ? value : nullptr);
 }
 
+bool ReadPagesOffered() {
+  wchar_t value[64];
+  return !ReadVariable(L"MORVANE_TEST_CAMERA_PAGES", value) || std::wcscmp(value, L"none") != 0;
+}
+
 }  // namespace testcamera

@@ -8,6 +8,7 @@
 //   MORVANE_TEST_CAMERA_FORMATS = the layouts offered at each size, in
 //     order, separated by commas: mjpg, yuy2, rgb24 (default: yuy2,rgb24).
 //     A list with anything else in it counts as the default.
+//   MORVANE_TEST_CAMERA_PAGES = none: the camera offers no property page
 #pragma once
 
 #include <cstdint>
@@ -29,5 +30,7 @@ enum class Layout { kMjpg, kYuy2, kRgb24 };
 // Parses a MORVANE_TEST_CAMERA_FORMATS value; nullptr gives the default.
 std::vector<Layout> ParseFormatChoice(const wchar_t* value);
 std::vector<Layout> ReadFormatChoice();
+
+bool ReadPagesOffered();
 
 }  // namespace testcamera

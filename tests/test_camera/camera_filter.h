@@ -6,6 +6,7 @@
 #pragma once
 
 #include <dshow.h>
+#include <ocidl.h>
 #include <wrl/client.h>
 
 #include <string>
@@ -42,7 +43,8 @@ HRESULT Guarded(HRESULT fallback, Body&& body) noexcept {
 
 class CameraFilter;
 
-class CameraPin final : public morvane::PinWith<IAMStreamConfig, IKsPropertySet, IAMDroppedFrames> {
+class CameraPin final
+    : public morvane::AlsoImplements<morvane::PinBase, IAMStreamConfig, IKsPropertySet, IAMDroppedFrames> {
  public:
   explicit CameraPin(CameraFilter& filter);
   ~CameraPin();
@@ -98,9 +100,13 @@ class CameraPin final : public morvane::PinWith<IAMStreamConfig, IKsPropertySet,
   volatile LONG delivered_ = 0;
 };
 
-class CameraFilter final : public morvane::OnePinFilter {
+class CameraFilter final : public morvane::AlsoImplements<morvane::OnePinFilter, ISpecifyPropertyPages> {
  public:
   static HRESULT Create(REFIID iid, void** object);
+
+  // ISpecifyPropertyPages: the camera's own page (camera_page.h), unless
+  // told to have none.
+  STDMETHODIMP GetPages(CAUUID* pages) override;
 
   // IMediaFilter: a camera streams while running and rests otherwise.
   STDMETHODIMP Stop() override;
@@ -112,6 +118,7 @@ class CameraFilter final : public morvane::OnePinFilter {
   CameraFilter();
   ~CameraFilter() override;
   IPin* Pin() override { return &pin_; }
+  void* OtherInterface(REFIID iid) override;
 
   CameraPin pin_;
 };

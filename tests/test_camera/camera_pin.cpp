@@ -64,7 +64,7 @@ bool SameType(const AM_MEDIA_TYPE& a, const AM_MEDIA_TYPE& b) {
 
 }  // namespace
 
-CameraPin::CameraPin(CameraFilter& filter) : PinWith(filter, PINDIR_OUTPUT, kPinId) {
+CameraPin::CameraPin(CameraFilter& filter) : AlsoImplements(filter, PINDIR_OUTPUT, kPinId) {
   const std::vector<Layout> layouts = ReadFormatChoice();
   for (const FrameSize& size : kSizes) {
     for (Layout layout : layouts) types_.push_back(MakeType(layout, size));
