@@ -63,6 +63,17 @@ class CameraTest : public ControlTest {
       if (it->id == id) return &*it;
     return nullptr;
   }
+  // The last capture's size and counts, as its events told them.
+  void ExpectCaptured(LONG width, LONG height, LONG captured, LONG dropped) const {
+    const Event* started = Last(morvane::kEventCaptureStarted);
+    ASSERT_NE(nullptr, started);
+    EXPECT_EQ(width, started->arguments[0].v.lVal);
+    EXPECT_EQ(height, started->arguments[1].v.lVal);
+    const Event* complete = Last(morvane::kEventCaptureComplete);
+    ASSERT_NE(nullptr, complete);
+    EXPECT_EQ(captured, complete->arguments[0].v.lVal) << "captured";
+    EXPECT_EQ(dropped, complete->arguments[1].v.lVal) << "dropped";
+  }
   // The frame number CopyFrameToDC draws now.
   long FrameNumberShown(int width, int height) {
     HDC screen = ::GetDC(nullptr);
@@ -124,14 +135,7 @@ TEST_F(CameraTest, FiveSecondsAt640x480KeepEveryFrame) {
   CallResult capture = CallMethod(control(), dispid::kStartCapture);
   const DWORD elapsed = ::GetTickCount() - start;
   ASSERT_EQ(S_OK, capture.hr) << std::hex << capture.scode << " " << std::string(capture.description.begin(), capture.description.end());
-  const Event* started = Last(morvane::kEventCaptureStarted);
-  ASSERT_NE(nullptr, started);
-  EXPECT_EQ(640, started->arguments[0].v.lVal);
-  EXPECT_EQ(480, started->arguments[1].v.lVal);
-  const Event* complete = Last(morvane::kEventCaptureComplete);
-  ASSERT_NE(nullptr, complete);
-  EXPECT_EQ(150, complete->arguments[0].v.lVal) << "captured";
-  EXPECT_EQ(0, complete->arguments[1].v.lVal) << "dropped";
+  ExpectCaptured(640, 480, 150, 0);
   EXPECT_EQ(kStoppedByTimeLimit, Last(morvane::kEventCaptureStopped)->arguments[0].v.iVal);
   // The bench figure: how long 150 frames at 30 per second took to take.
   std::printf("camera capture 640x480 at 30 fps: 150 frames in %lu ms\n", static_cast<unsigned long>(elapsed));
@@ -174,14 +178,7 @@ TEST_F(CameraTest, MjpgChosenWithoutADecoderCapturesTheSameSizeUncompressed) {
   ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCaptureFileName, Var::Text(OutPath(L"camera_mjpg.avi").c_str()).v).hr);
   CallResult capture = CallMethod(control(), dispid::kStartCapture);
   ASSERT_EQ(S_OK, capture.hr) << std::string(capture.description.begin(), capture.description.end());
-  const Event* started = Last(morvane::kEventCaptureStarted);
-  ASSERT_NE(nullptr, started);
-  EXPECT_EQ(640, started->arguments[0].v.lVal);
-  EXPECT_EQ(480, started->arguments[1].v.lVal);
-  const Event* complete = Last(morvane::kEventCaptureComplete);
-  ASSERT_NE(nullptr, complete);
-  EXPECT_EQ(30, complete->arguments[0].v.lVal) << "captured";
-  EXPECT_EQ(0, complete->arguments[1].v.lVal) << "dropped";
+  ExpectCaptured(640, 480, 30, 0);
 }
 
 // The source dialog of a camera is the frame the system builds around the

@@ -2,8 +2,6 @@
 
 #include "camera_page.h"
 
-#include <new>
-
 namespace testcamera {
 
 // {943C6F53-3B13-4EE6-B095-BCAC802B536F}
@@ -21,16 +19,6 @@ CameraFilter::~CameraFilter() {
   pin_.StopStreaming();
   pin_.Decommit();
   ::InterlockedDecrement(&g_module_references);
-}
-
-HRESULT CameraFilter::Create(REFIID iid, void** object) {
-  if (!object) return E_POINTER;
-  *object = nullptr;
-  CameraFilter* filter = new (std::nothrow) CameraFilter();
-  if (!filter) return E_OUTOFMEMORY;
-  const HRESULT hr = filter->QueryInterface(iid, object);
-  filter->Release();
-  return hr;
 }
 
 void* CameraFilter::OtherInterface(REFIID iid) {

@@ -9,6 +9,7 @@
 #include <ocidl.h>
 #include <wrl/client.h>
 
+#include <new>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,18 @@ HRESULT Guarded(HRESULT fallback, Body&& body) noexcept {
   } catch (...) {
     return fallback;
   }
+}
+
+// A new object of ours handed out as iid; T starts with one reference.
+template <typename T>
+HRESULT CreateObject(REFIID iid, void** object) {
+  if (!object) return E_POINTER;
+  *object = nullptr;
+  T* created = new (std::nothrow) T();
+  if (!created) return E_OUTOFMEMORY;
+  const HRESULT hr = created->QueryInterface(iid, object);
+  created->Release();
+  return hr;
 }
 
 class CameraFilter;
@@ -102,7 +115,7 @@ class CameraPin final
 
 class CameraFilter final : public morvane::AlsoImplements<morvane::OnePinFilter, ISpecifyPropertyPages> {
  public:
-  static HRESULT Create(REFIID iid, void** object);
+  static HRESULT Create(REFIID iid, void** object) { return CreateObject<CameraFilter>(iid, object); }
 
   // ISpecifyPropertyPages: the camera's own page (camera_page.h), unless
   // told to have none.
@@ -115,6 +128,7 @@ class CameraFilter final : public morvane::AlsoImplements<morvane::OnePinFilter,
   STDMETHODIMP GetState(DWORD timeout, FILTER_STATE* state) override;
 
  private:
+  friend HRESULT CreateObject<CameraFilter>(REFIID, void**);
   CameraFilter();
   ~CameraFilter() override;
   IPin* Pin() override { return &pin_; }

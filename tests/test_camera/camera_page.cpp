@@ -1,7 +1,6 @@
 #include "camera_page.h"
 
 #include <cstring>
-#include <new>
 
 #include "camera_filter.h"
 #include "handles.h"
@@ -91,14 +90,6 @@ class CameraPage final : public IPropertyPage {
 
 }  // namespace
 
-HRESULT CreateCameraPage(REFIID iid, void** object) {
-  if (!object) return E_POINTER;
-  *object = nullptr;
-  CameraPage* page = new (std::nothrow) CameraPage();
-  if (!page) return E_OUTOFMEMORY;
-  const HRESULT hr = page->QueryInterface(iid, object);
-  page->Release();
-  return hr;
-}
+HRESULT CreateCameraPage(REFIID iid, void** object) { return CreateObject<CameraPage>(iid, object); }
 
 }  // namespace testcamera
