@@ -1,5 +1,6 @@
 #include "directshow/filter_base.h"
 
+#include <cstring>
 #include <cwchar>
 #include <new>
 
@@ -9,14 +10,12 @@ namespace morvane {
 
 STDMETHODIMP OnePinFilter::QueryInterface(REFIID iid, void** object) {
   if (!object) return E_POINTER;
-  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IPersist) || IsEqualIID(iid, IID_IMediaFilter) ||
-      IsEqualIID(iid, IID_IBaseFilter)) {
-    *object = static_cast<IBaseFilter*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *object = nullptr;
-  return E_NOINTERFACE;
+  const bool filter = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IPersist) ||
+                      IsEqualIID(iid, IID_IMediaFilter) || IsEqualIID(iid, IID_IBaseFilter);
+  *object = filter ? static_cast<IBaseFilter*>(this) : OtherInterface(iid);
+  if (!*object) return E_NOINTERFACE;
+  AddRef();
+  return S_OK;
 }
 
 STDMETHODIMP_(ULONG) OnePinFilter::AddRef() { return static_cast<ULONG>(::InterlockedIncrement(&references_)); }
@@ -82,5 +81,81 @@ STDMETHODIMP OnePinFilter::JoinFilterGraph(IFilterGraph* graph, LPCWSTR name) {
 }
 
 STDMETHODIMP OnePinFilter::QueryVendorInfo(LPWSTR*) { return E_NOTIMPL; }
+
+STDMETHODIMP PinBase::QueryInterface(REFIID iid, void** object) {
+  if (!object) return E_POINTER;
+  *object = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IPin) ? static_cast<IPin*>(this)
+                                                                       : OtherInterface(iid);
+  if (!*object) return E_NOINTERFACE;
+  AddRef();
+  return S_OK;
+}
+
+// The pin lives inside its filter and counts with it.
+STDMETHODIMP_(ULONG) PinBase::AddRef() { return filter_.AddRef(); }
+STDMETHODIMP_(ULONG) PinBase::Release() { return filter_.Release(); }
+
+STDMETHODIMP PinBase::Connect(IPin*, const AM_MEDIA_TYPE*) { return E_UNEXPECTED; }
+STDMETHODIMP PinBase::ReceiveConnection(IPin*, const AM_MEDIA_TYPE*) { return E_UNEXPECTED; }
+STDMETHODIMP PinBase::EndOfStream() { return E_UNEXPECTED; }
+STDMETHODIMP PinBase::BeginFlush() { return E_UNEXPECTED; }
+STDMETHODIMP PinBase::EndFlush() { return E_UNEXPECTED; }
+
+STDMETHODIMP PinBase::Disconnect() {
+  if (!connected_) return S_FALSE;
+  if (filter_.state() != State_Stopped) return VFW_E_NOT_STOPPED;
+  connected_.Reset();
+  connected_type_ = MediaType();
+  OnDisconnect();
+  return S_OK;
+}
+
+STDMETHODIMP PinBase::ConnectedTo(IPin** pin) {
+  if (!pin) return E_POINTER;
+  *pin = connected_.Get();
+  if (!*pin) return VFW_E_NOT_CONNECTED;
+  (*pin)->AddRef();
+  return S_OK;
+}
+
+STDMETHODIMP PinBase::ConnectionMediaType(AM_MEDIA_TYPE* type) {
+  if (!type) return E_POINTER;
+  *type = {};
+  if (!connected_) return VFW_E_NOT_CONNECTED;
+  return CopyMediaType(connected_type_.get(), *type);
+}
+
+STDMETHODIMP PinBase::QueryPinInfo(PIN_INFO* info) {
+  if (!info) return E_POINTER;
+  *info = {};
+  info->pFilter = &filter_;
+  filter_.AddRef();
+  info->dir = direction_;
+  std::wcsncpy(info->achName, id_, MAX_PIN_NAME - 1);
+  return S_OK;
+}
+
+STDMETHODIMP PinBase::QueryDirection(PIN_DIRECTION* direction) {
+  if (!direction) return E_POINTER;
+  *direction = direction_;
+  return S_OK;
+}
+
+STDMETHODIMP PinBase::QueryId(LPWSTR* id) {
+  if (!id) return E_POINTER;
+  const size_t size = (std::wcslen(id_) + 1) * sizeof(wchar_t);
+  *id = static_cast<LPWSTR>(::CoTaskMemAlloc(size));
+  if (!*id) return E_OUTOFMEMORY;
+  std::memcpy(*id, id_, size);
+  return S_OK;
+}
+
+STDMETHODIMP PinBase::QueryInternalConnections(IPin**, ULONG*) { return E_NOTIMPL; }
+STDMETHODIMP PinBase::NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) { return S_OK; }
+
+void PinBase::SetConnection(IPin* peer, const AM_MEDIA_TYPE& type) {
+  connected_type_ = MediaType(type);
+  connected_ = peer;
+}
 
 }  // namespace morvane

@@ -1,7 +1,5 @@
 #include "directshow/sink_filter.h"
 
-#include <cstring>
-#include <cwchar>
 #include <new>
 
 #include "directshow/enumerators.h"
@@ -9,8 +7,6 @@
 
 namespace morvane {
 namespace {
-
-using Microsoft::WRL::ComPtr;
 
 const wchar_t kPinId[] = L"In";
 // Frames the queue holds for the control's thread: enough to ride out a
@@ -34,26 +30,12 @@ HRESULT Guarded(HRESULT fallback, Body&& body) noexcept {
 
 }  // namespace
 
-SinkPin::SinkPin(SinkFilter& filter, std::shared_ptr<FrameQueue> queue) : filter_(filter), queue_(std::move(queue)) {}
+SinkPin::SinkPin(SinkFilter& filter, std::shared_ptr<FrameQueue> queue)
+    : AlsoImplements(filter, PINDIR_INPUT, kPinId), queue_(std::move(queue)) {}
 
-STDMETHODIMP SinkPin::QueryInterface(REFIID iid, void** object) {
-  if (!object) return E_POINTER;
-  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IPin)) {
-    *object = static_cast<IPin*>(this);
-  } else if (IsEqualIID(iid, IID_IMemInputPin)) {
-    *object = static_cast<IMemInputPin*>(this);
-  } else {
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  AddRef();
-  return S_OK;
+void* SinkPin::OtherInterface(REFIID iid) {
+  return IsEqualIID(iid, IID_IMemInputPin) ? static_cast<IMemInputPin*>(this) : nullptr;
 }
-
-STDMETHODIMP_(ULONG) SinkPin::AddRef() { return filter_.AddRef(); }
-STDMETHODIMP_(ULONG) SinkPin::Release() { return filter_.Release(); }
-
-STDMETHODIMP SinkPin::Connect(IPin*, const AM_MEDIA_TYPE*) { return E_UNEXPECTED; }
 
 STDMETHODIMP SinkPin::ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* type) {
   if (!connector || !type) return E_POINTER;
@@ -66,57 +48,10 @@ STDMETHODIMP SinkPin::ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* ty
     // The ring is made here, once per connection, so that streaming never
     // allocates.
     queue_->Configure(source, kQueueSlots);
-    type_ = MediaType(*type);
+    SetConnection(connector, *type);
     source_ = source;
-    connected_ = connector;
     return S_OK;
   });
-}
-
-STDMETHODIMP SinkPin::Disconnect() {
-  if (!connected_) return S_FALSE;
-  if (filter_.state() != State_Stopped) return VFW_E_NOT_STOPPED;
-  connected_.Reset();
-  return S_OK;
-}
-
-STDMETHODIMP SinkPin::ConnectedTo(IPin** pin) {
-  if (!pin) return E_POINTER;
-  *pin = connected_.Get();
-  if (!*pin) return VFW_E_NOT_CONNECTED;
-  (*pin)->AddRef();
-  return S_OK;
-}
-
-STDMETHODIMP SinkPin::ConnectionMediaType(AM_MEDIA_TYPE* type) {
-  if (!type) return E_POINTER;
-  *type = {};
-  if (!connected_) return VFW_E_NOT_CONNECTED;
-  return CopyMediaType(type_.get(), *type);
-}
-
-STDMETHODIMP SinkPin::QueryPinInfo(PIN_INFO* info) {
-  if (!info) return E_POINTER;
-  *info = {};
-  info->pFilter = &filter_;
-  filter_.AddRef();
-  info->dir = PINDIR_INPUT;
-  std::wcscpy(info->achName, kPinId);
-  return S_OK;
-}
-
-STDMETHODIMP SinkPin::QueryDirection(PIN_DIRECTION* direction) {
-  if (!direction) return E_POINTER;
-  *direction = PINDIR_INPUT;
-  return S_OK;
-}
-
-STDMETHODIMP SinkPin::QueryId(LPWSTR* id) {
-  if (!id) return E_POINTER;
-  *id = static_cast<LPWSTR>(::CoTaskMemAlloc(sizeof(kPinId)));
-  if (!*id) return E_OUTOFMEMORY;
-  std::memcpy(*id, kPinId, sizeof(kPinId));
-  return S_OK;
 }
 
 STDMETHODIMP SinkPin::QueryAccept(const AM_MEDIA_TYPE* type) {
@@ -134,7 +69,6 @@ STDMETHODIMP SinkPin::EnumMediaTypes(IEnumMediaTypes** types) {
   return Guarded(E_OUTOFMEMORY, [&] { return MakeMediaTypeEnumerator({}, types); });
 }
 
-STDMETHODIMP SinkPin::QueryInternalConnections(IPin**, ULONG*) { return E_NOTIMPL; }
 STDMETHODIMP SinkPin::EndOfStream() { return S_OK; }
 
 STDMETHODIMP SinkPin::BeginFlush() {
@@ -147,8 +81,6 @@ STDMETHODIMP SinkPin::EndFlush() {
   flushing_ = false;
   return S_OK;
 }
-
-STDMETHODIMP SinkPin::NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) { return S_OK; }
 
 STDMETHODIMP SinkPin::GetAllocator(IMemAllocator**) { return VFW_E_NO_ALLOCATOR; }
 STDMETHODIMP SinkPin::NotifyAllocator(IMemAllocator* allocator, BOOL) { return allocator ? S_OK : E_POINTER; }

@@ -8,7 +8,6 @@
 #include <wrl/client.h>
 
 #include <memory>
-#include <string>
 
 #include "directshow/filter_base.h"
 #include "directshow/frame_queue.h"
@@ -18,31 +17,17 @@ namespace morvane {
 
 class SinkFilter;
 
-class SinkPin final : public IPin, public IMemInputPin {
+class SinkPin final : public AlsoImplements<PinBase, IMemInputPin> {
  public:
   SinkPin(SinkFilter& filter, std::shared_ptr<FrameQueue> queue);
-  SinkPin(const SinkPin&) = delete;
-  SinkPin& operator=(const SinkPin&) = delete;
 
-  STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
-  STDMETHODIMP_(ULONG) AddRef() override;
-  STDMETHODIMP_(ULONG) Release() override;
   // IPin
-  STDMETHODIMP Connect(IPin* receiver, const AM_MEDIA_TYPE* type) override;
   STDMETHODIMP ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* type) override;
-  STDMETHODIMP Disconnect() override;
-  STDMETHODIMP ConnectedTo(IPin** pin) override;
-  STDMETHODIMP ConnectionMediaType(AM_MEDIA_TYPE* type) override;
-  STDMETHODIMP QueryPinInfo(PIN_INFO* info) override;
-  STDMETHODIMP QueryDirection(PIN_DIRECTION* direction) override;
-  STDMETHODIMP QueryId(LPWSTR* id) override;
   STDMETHODIMP QueryAccept(const AM_MEDIA_TYPE* type) override;
   STDMETHODIMP EnumMediaTypes(IEnumMediaTypes** types) override;
-  STDMETHODIMP QueryInternalConnections(IPin** pins, ULONG* count) override;
   STDMETHODIMP EndOfStream() override;
   STDMETHODIMP BeginFlush() override;
   STDMETHODIMP EndFlush() override;
-  STDMETHODIMP NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) override;
   // IMemInputPin
   STDMETHODIMP GetAllocator(IMemAllocator** allocator) override;
   STDMETHODIMP NotifyAllocator(IMemAllocator* allocator, BOOL read_only) override;
@@ -51,16 +36,13 @@ class SinkPin final : public IPin, public IMemInputPin {
   STDMETHODIMP ReceiveMultiple(IMediaSample** samples, long count, long* processed) override;
   STDMETHODIMP ReceiveCanBlock() override;
 
-  bool connected() const { return connected_ != nullptr; }
   // The layout agreed on at connection.
   const SourceFrame& source() const { return source_; }
-  IPin* peer() const { return connected_.Get(); }
 
  private:
-  SinkFilter& filter_;
+  void* OtherInterface(REFIID iid) override;
+
   std::shared_ptr<FrameQueue> queue_;
-  Microsoft::WRL::ComPtr<IPin> connected_;
-  MediaType type_;
   SourceFrame source_;
   bool flushing_ = false;
 };

@@ -4,10 +4,12 @@
 // (check_camera_files.sh): every frame number in order.
 #include <olectl.h>
 
+#include <cwchar>
 #include <string>
 #include <vector>
 
 #include "camera_frames.h"
+#include "camera_page.h"
 #include "control_fixture.h"
 
 namespace morvane_test {
@@ -25,12 +27,16 @@ class CameraTest : public ControlTest {
  protected:
   void SetUp() override {
     ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FAULT", nullptr);
+    ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FORMATS", nullptr);
+    ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_PAGES", nullptr);
     ControlTest::SetUp();
     ASSERT_EQ(S_OK, host_->Advise(&sink_));
   }
   void TearDown() override {
     ControlTest::TearDown();
     ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FAULT", nullptr);
+    ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FORMATS", nullptr);
+    ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_PAGES", nullptr);
   }
   bool ShowHost() const override { return true; }
 
@@ -56,6 +62,17 @@ class CameraTest : public ControlTest {
     for (auto it = sink_.events.rbegin(); it != sink_.events.rend(); ++it)
       if (it->id == id) return &*it;
     return nullptr;
+  }
+  // The last capture's size and counts, as its events told them.
+  void ExpectCaptured(LONG width, LONG height, LONG captured, LONG dropped) const {
+    const Event* started = Last(morvane::kEventCaptureStarted);
+    ASSERT_NE(nullptr, started);
+    EXPECT_EQ(width, started->arguments[0].v.lVal);
+    EXPECT_EQ(height, started->arguments[1].v.lVal);
+    const Event* complete = Last(morvane::kEventCaptureComplete);
+    ASSERT_NE(nullptr, complete);
+    EXPECT_EQ(captured, complete->arguments[0].v.lVal) << "captured";
+    EXPECT_EQ(dropped, complete->arguments[1].v.lVal) << "dropped";
   }
   // The frame number CopyFrameToDC draws now.
   long FrameNumberShown(int width, int height) {
@@ -118,14 +135,7 @@ TEST_F(CameraTest, FiveSecondsAt640x480KeepEveryFrame) {
   CallResult capture = CallMethod(control(), dispid::kStartCapture);
   const DWORD elapsed = ::GetTickCount() - start;
   ASSERT_EQ(S_OK, capture.hr) << std::hex << capture.scode << " " << std::string(capture.description.begin(), capture.description.end());
-  const Event* started = Last(morvane::kEventCaptureStarted);
-  ASSERT_NE(nullptr, started);
-  EXPECT_EQ(640, started->arguments[0].v.lVal);
-  EXPECT_EQ(480, started->arguments[1].v.lVal);
-  const Event* complete = Last(morvane::kEventCaptureComplete);
-  ASSERT_NE(nullptr, complete);
-  EXPECT_EQ(150, complete->arguments[0].v.lVal) << "captured";
-  EXPECT_EQ(0, complete->arguments[1].v.lVal) << "dropped";
+  ExpectCaptured(640, 480, 150, 0);
   EXPECT_EQ(kStoppedByTimeLimit, Last(morvane::kEventCaptureStopped)->arguments[0].v.iVal);
   // The bench figure: how long 150 frames at 30 per second took to take.
   std::printf("camera capture 640x480 at 30 fps: 150 frames in %lu ms\n", static_cast<unsigned long>(elapsed));
@@ -146,6 +156,100 @@ TEST_F(CameraTest, StreamFrameDeliversTheCamerasFramesInOrder) {
   ASSERT_EQ(S_OK, CallMethod(control(), dispid::kStartStreamCapture).hr);
   ASSERT_EQ(30u, numbers.size());
   for (size_t i = 1; i < numbers.size(); ++i) EXPECT_EQ(numbers[i - 1] + 1, numbers[i]) << "at " << i;
+}
+
+// A camera that lists MJPG first, with MJPG chosen in the format dialog:
+// no decoder takes it here (nor does the camera paint JPEG), so the capture
+// runs on the same size uncompressed, every frame in order (read back by
+// check_camera_files.sh).
+TEST_F(CameraTest, MjpgChosenWithoutADecoderCapturesTheSameSizeUncompressed) {
+  ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FORMATS", L"mjpg,yuy2,rgb24");
+  SelectCamera(1, 320, 240);
+  std::wstring label;
+  DriveDialog(L"ﾋﾞﾃﾞｵ ﾌｫｰﾏｯﾄ", IDOK, [&label](HWND dialog) {
+    Select(dialog, 0, 0);
+    wchar_t text[128] = {};
+    ::GetDlgItemTextW(dialog, 100, text, 128);
+    label = text;
+  });
+  ASSERT_EQ(S_OK, CallMethod(control(), dispid::kShowFormatDialog).hr);
+  EXPECT_NE(std::wstring::npos, label.find(L"640 x 480  MJPG")) << "first format offered";
+  EXPECT_EQ(640, GetProperty(control(), dispid::kCaptureWidth).value.v.iVal);
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCaptureFileName, Var::Text(OutPath(L"camera_mjpg.avi").c_str()).v).hr);
+  CallResult capture = CallMethod(control(), dispid::kStartCapture);
+  ASSERT_EQ(S_OK, capture.hr) << std::string(capture.description.begin(), capture.description.end());
+  ExpectCaptured(640, 480, 30, 0);
+}
+
+// The source dialog of a camera is the frame the system builds around the
+// camera's own property pages; closing it returns to the host. A camera
+// without pages gets the control's message instead.
+struct PagesCase {
+  const char* name;
+  const wchar_t* pages;  // MORVANE_TEST_CAMERA_PAGES
+  bool has_pages;
+};
+const PagesCase kPagesCases[] = {
+    {"its own page", nullptr, true},
+    {"no pages", L"none", false},
+};
+
+bool HoldsText(HWND window, const wchar_t* text) {
+  struct Search {
+    const wchar_t* text;
+    bool found;
+  } search{text, false};
+  ::EnumChildWindows(
+      window,
+      [](HWND child, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        wchar_t seen[128] = {};
+        ::GetWindowTextW(child, seen, 128);
+        s->found = s->found || (::IsWindowVisible(child) && std::wcscmp(seen, s->text) == 0);
+        return !s->found;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+TEST_F(CameraTest, TheSourceDialogShowsTheCamerasOwnPages) {
+  for (const PagesCase& c : kPagesCases) {
+    SCOPED_TRACE(c.name);
+    ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_PAGES", c.pages);
+    // A new control: whether a device has pages is asked once per control.
+    TestHost host;
+    ASSERT_TRUE(host.ok());
+    const int index = CameraIndex();
+    ASSERT_GE(index, kSyntheticDevices);
+    ASSERT_EQ(S_OK, PutProperty(host.control(), dispid::kDeviceIndex, Var::I2(static_cast<SHORT>(index)).v).hr);
+    CallResult has = GetProperty(host.control(), dispid::kHasSourceDialog);
+    EXPECT_EQ(c.has_pages ? VARIANT_TRUE : VARIANT_FALSE, has.value.v.boolVal);
+    bool page_shown = false;
+    std::wstring title;
+    if (c.has_pages) {
+      DriveDialog(kCameraName, IDCANCEL, [&](HWND frame) {
+        // The frame fills its page in after showing itself.
+        for (int i = 0; i < 100 && !page_shown; ++i) {
+          page_shown = HoldsText(frame, testcamera::kCameraPageText);
+          if (!page_shown) ::Sleep(20);
+        }
+        wchar_t text[256] = {};
+        ::GetWindowTextW(frame, text, 256);
+        title = text;
+      });
+    }
+    const DWORD start = ::GetTickCount();
+    CallResult source = CallMethod(host.control(), dispid::kShowSourceDialog);
+    EXPECT_LT(::GetTickCount() - start, 10000u) << "the frame was not closed";
+    if (c.has_pages) {
+      EXPECT_EQ(S_OK, source.hr) << std::hex << source.scode;
+      EXPECT_TRUE(page_shown) << "the camera's page is not in the frame '" << std::string(title.begin(), title.end()) << "'";
+    } else {
+      EXPECT_EQ(DISP_E_EXCEPTION, source.hr);
+      EXPECT_EQ(CTL_E_DEVICEUNAVAILABLE, source.scode);
+      EXPECT_FALSE(source.description.empty());
+    }
+  }
 }
 
 // A frame the camera leaves out (and counts through IAMDroppedFrames) shows

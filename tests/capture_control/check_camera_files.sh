@@ -42,6 +42,7 @@ print("frames %d..%d in order" % (numbers[0], numbers[-1]))
 }
 
 check "$out/camera.avi" 640 480 150 "30/1|1000000/33333"
+check "$out/camera_mjpg.avi" 640 480 30 "30/1|1000000/33333"
 check "$out/camera_stall.avi" 320 240 20 "30/1|1000000/33333"
 check "$out/camera_vanish.avi" 320 240 25 "30/1|1000000/33333"
 check "$out/camera_fail_start.avi" 320 240 0 ""

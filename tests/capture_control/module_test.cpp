@@ -4,7 +4,6 @@
 
 #include <clocale>
 #include <cwchar>
-#include <thread>
 
 #include <gtest/gtest-spi.h>
 
@@ -332,26 +331,6 @@ TEST_F(ControlTest, StoredNumbersDoNotDependOnTheLocale) {
     EXPECT_EQ(written, ReadNumber(reader.control(), dispid::kCaptureRate));
     std::setlocale(LC_ALL, "C");
   }
-}
-
-// Finds a dialog of ours by its title on another thread, lets it act, then
-// presses a button, as a user would.
-void DriveDialog(const wchar_t* title, int button, std::function<void(HWND)> act) {
-  std::thread([=] {
-    HWND dialog = nullptr;
-    // Visible means WM_INITDIALOG has filled the lists.
-    for (int i = 0; i < 200 && !(dialog && ::IsWindowVisible(dialog)); ++i) {
-      dialog = ::FindWindowW(L"#32770", title);
-      if (!dialog || !::IsWindowVisible(dialog)) ::Sleep(25);
-    }
-    if (!dialog) return;
-    if (act) act(dialog);
-    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
-  }).detach();
-}
-
-void Select(HWND dialog, int field, int choice) {
-  ::SendDlgItemMessageW(dialog, 100 + field, CB_SETCURSEL, static_cast<WPARAM>(choice), 0);
 }
 
 TEST_F(ControlTest, DialogsApplyOnOkAndKeepEverythingOnCancel) {

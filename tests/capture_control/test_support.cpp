@@ -4,6 +4,8 @@
 #include <oleauto.h>
 
 #include <algorithm>
+#include <cwchar>
+#include <thread>
 #include <utility>
 
 namespace morvane_test {
@@ -293,6 +295,52 @@ void TestHost::Pump(DWORD milliseconds) {
     }
     ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
   }
+}
+
+namespace {
+
+struct DialogSearch {
+  const wchar_t* title_part;
+  HWND found;
+};
+
+BOOL CALLBACK MatchDialog(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<DialogSearch*>(param);
+  wchar_t text[256] = {};
+  wchar_t cls[16] = {};
+  ::GetWindowTextW(window, text, 256);
+  ::GetClassNameW(window, cls, 16);
+  if (!::IsWindowVisible(window) || std::wcscmp(cls, L"#32770") != 0 || !std::wcsstr(text, search->title_part)) {
+    return TRUE;
+  }
+  search->found = window;
+  return FALSE;
+}
+
+}  // namespace
+
+HWND FindVisibleDialog(const wchar_t* title_part) {
+  DialogSearch search{title_part, nullptr};
+  ::EnumWindows(&MatchDialog, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+void DriveDialog(const wchar_t* title, int button, std::function<void(HWND)> act) {
+  std::thread([=] {
+    HWND dialog = nullptr;
+    // Visible means WM_INITDIALOG has filled the lists.
+    for (int i = 0; i < 200 && !dialog; ++i) {
+      dialog = FindVisibleDialog(title);
+      if (!dialog) ::Sleep(25);
+    }
+    if (!dialog) return;
+    if (act) act(dialog);
+    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+  }).detach();
+}
+
+void Select(HWND dialog, int field, int choice) {
+  ::SendDlgItemMessageW(dialog, 100 + field, CB_SETCURSEL, static_cast<WPARAM>(choice), 0);
 }
 
 }  // namespace morvane_test

@@ -144,4 +144,12 @@ class TestHost {
   HRESULT create_result_ = E_FAIL;
 };
 
+// A visible dialog whose title holds the text, nullptr if none.
+HWND FindVisibleDialog(const wchar_t* title_part);
+// Finds a dialog by its title (or a part of it) on another thread, lets it
+// act, then presses a button, as a user would.
+void DriveDialog(const wchar_t* title, int button, std::function<void(HWND)> act);
+// Picks a choice in a field of a choice dialog (the field's combo box is 100 + field).
+void Select(HWND dialog, int field, int choice);
+
 }  // namespace morvane_test

@@ -126,6 +126,14 @@ e2e_screenshot() {
   import -window root -crop "${width}x${height}+${left}+${top}" +repage "$E2E_OUT/$2.png"
 }
 
+# Screenshot of control $1 of the main window (panels included) into $E2E_OUT/$2.png.
+e2e_screenshot_control() {
+  local rect left top width height
+  rect=$(e2e_ctl control-rect "$1") || e2e_fail "no control $1 to photograph"
+  read -r left top width height <<< "$rect"
+  import -window root -crop "${width}x${height}+${left}+${top}" +repage "$E2E_OUT/$2.png"
+}
+
 # Waits up to $2 seconds (default 20) until the call log holds the fixed text $1.
 e2e_wait_log() {
   local limit=${2:-20}

@@ -16,6 +16,9 @@
 //   e2e_probe check-state <title> <id>    prints BM_GETCHECK
 //   e2e_probe enabled <title> <id>        prints 1 or 0
 //   e2e_probe focus <title> <id>          moves the keyboard focus there for real
+//   e2e_probe control-rect <title> <id>   prints the control's client area on the screen: "left top width height"
+//   e2e_probe items <title> <id>          prints a combo box's entries, one a line
+//   e2e_probe select-item <title> <id> <n>  selects entry n and notifies the owner, as a pick with the mouse does
 // Exit code 0 on success, 1 when the window is not there, 2 on bad usage.
 #include <windows.h>
 
@@ -54,14 +57,18 @@ HWND FindVisibleWindow(const wchar_t* title, bool dialog_only = false) {
   return search.found;
 }
 
-int ClientRect(const wchar_t* title) {
-  HWND hwnd = FindVisibleWindow(title);
-  if (!hwnd) return 1;
+void PrintClientRect(HWND hwnd) {
   RECT client{};
   GetClientRect(hwnd, &client);
   POINT origin{0, 0};
   ClientToScreen(hwnd, &origin);
   std::printf("%ld %ld %ld %ld\n", origin.x, origin.y, client.right, client.bottom);
+}
+
+int ClientRect(const wchar_t* title) {
+  HWND hwnd = FindVisibleWindow(title);
+  if (!hwnd) return 1;
+  PrintClientRect(hwnd);
   return 0;
 }
 
@@ -142,6 +149,16 @@ void PrintUtf8(const std::wstring& text) {
   std::printf("%s\n", out.c_str());
 }
 
+void PrintItems(HWND combo) {
+  const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    wchar_t item[256] = {};
+    if (SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0) >= 256) continue;
+    SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item));
+    PrintUtf8(item);
+  }
+}
+
 int ControlCommand(const wchar_t* verb, const wchar_t* title, int id, const wchar_t* text) {
   HWND control = FindControl(title, id);
   if (!control) {
@@ -167,9 +184,22 @@ int ControlCommand(const wchar_t* verb, const wchar_t* title, int id, const wcha
     AttachThreadInput(GetCurrentThreadId(), target, TRUE);
     SetFocus(control);
     AttachThreadInput(GetCurrentThreadId(), target, FALSE);
+  } else if (std::wcscmp(verb, L"control-rect") == 0) {
+    PrintClientRect(control);
+  } else if (std::wcscmp(verb, L"items") == 0) {
+    PrintItems(control);
   } else {
     return 2;
   }
+  return 0;
+}
+
+// A pick with the mouse selects the entry, then the combo box tells its owner.
+int SelectItem(const wchar_t* title, int id, int index) {
+  HWND combo = FindControl(title, id);
+  if (!combo) return 1;
+  if (SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0) != index) return 1;
+  PostMessageW(GetParent(combo), WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
   return 0;
 }
 
@@ -241,6 +271,9 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (argc == 5 && std::wcscmp(argv[1], L"put-picture") == 0) {
     return PutPicture(_wtoi(argv[2]), _wtoi(argv[3]), _wtoi(argv[4]));
+  }
+  if (argc == 5 && std::wcscmp(argv[1], L"select-item") == 0) {
+    return SelectItem(argv[2], _wtoi(argv[3]), _wtoi(argv[4]));
   }
   if (argc == 4 && std::wcscmp(argv[1], L"answer-box") == 0) return AnswerBox(argv[2], _wtoi(argv[3]));
   std::fprintf(stderr,

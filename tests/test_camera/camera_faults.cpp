@@ -5,6 +5,7 @@
 #include <cwchar>
 #include <cwctype>
 #include <iterator>
+#include <string>
 
 namespace testcamera {
 namespace {
@@ -20,6 +21,25 @@ const FaultName kFaultNames[] = {
     {L"vanish:", Fault::kVanish, true},
     {L"drop:", Fault::kDrop, true},
 };
+
+struct LayoutName {
+  const wchar_t* name;
+  Layout layout;
+};
+const LayoutName kLayoutNames[] = {
+    {L"mjpg", Layout::kMjpg},
+    {L"yuy2", Layout::kYuy2},
+    {L"rgb24", Layout::kRgb24},
+};
+
+bool FindLayout(const std::wstring& name, Layout& layout) {
+  for (const LayoutName& row : kLayoutNames) {
+    if (name != row.name) continue;
+    layout = row.layout;
+    return true;
+  }
+  return false;
+}
 
 bool ReadVariable(const wchar_t* name, wchar_t (&value)[64]) {
   const DWORD length = ::GetEnvironmentVariableW(name, value, static_cast<DWORD>(std::size(value)));
@@ -45,13 +65,29 @@ FaultPlan ReadFaultPlan() {
   return plan;
 }
 
-FormatChoice ReadFormatChoice() {
-  FormatChoice choice;
+std::vector<Layout> ParseFormatChoice(const wchar_t* value) {
+  const std::vector<Layout> fallback = {Layout::kYuy2, Layout::kRgb24};
+  if (!value) return fallback;
+  std::vector<Layout> layouts;
+  std::wstring rest = value;
+  for (;;) {
+    const size_t comma = rest.find(L',');
+    Layout layout;
+    if (!FindLayout(rest.substr(0, comma), layout)) return fallback;
+    layouts.push_back(layout);
+    if (comma == std::wstring::npos) return layouts;
+    rest.erase(0, comma + 1);
+  }
+}
+
+std::vector<Layout> ReadFormatChoice() {
   wchar_t value[64];
-  if (!ReadVariable(L"MORVANE_TEST_CAMERA_FORMATS", value)) return choice;
-  choice.rgb24 = std::wcscmp(value, L"yuy2") != 0;
-  choice.yuy2 = std::wcscmp(value, L"rgb24") != 0;
-  return choice;
+  return ParseFormatChoice(ReadVariable(L"MORVANE_TEST_CAMERA_FORMATS", value) ? value : nullptr);
+}
+
+bool ReadPagesOffered() {
+  wchar_t value[64];
+  return !ReadVariable(L"MORVANE_TEST_CAMERA_PAGES", value) || std::wcscmp(value, L"none") != 0;
 }
 
 }  // namespace testcamera

@@ -5,10 +5,14 @@
 //     stall:N     delivers frames 0..N-1, then nothing, while still running
 //     vanish:N    delivers frames 0..N-1, then reports the device lost
 //     drop:N      leaves out frame N and counts it (IAMDroppedFrames)
-//   MORVANE_TEST_CAMERA_FORMATS = rgb24 | yuy2 (default: both, YUY2 first)
+//   MORVANE_TEST_CAMERA_FORMATS = the layouts offered at each size, in
+//     order, separated by commas: mjpg, yuy2, rgb24 (default: yuy2,rgb24).
+//     A list with anything else in it counts as the default.
+//   MORVANE_TEST_CAMERA_PAGES = none: the camera offers no property page
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 namespace testcamera {
 
@@ -21,10 +25,12 @@ struct FaultPlan {
 
 FaultPlan ReadFaultPlan();
 
-struct FormatChoice {
-  bool rgb24 = true;
-  bool yuy2 = true;
-};
-FormatChoice ReadFormatChoice();
+enum class Layout { kMjpg, kYuy2, kRgb24 };
+
+// Parses a MORVANE_TEST_CAMERA_FORMATS value; nullptr gives the default.
+std::vector<Layout> ParseFormatChoice(const wchar_t* value);
+std::vector<Layout> ReadFormatChoice();
+
+bool ReadPagesOffered();
 
 }  // namespace testcamera

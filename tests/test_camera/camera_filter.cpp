@@ -1,6 +1,6 @@
 #include "camera_filter.h"
 
-#include <new>
+#include "camera_page.h"
 
 namespace testcamera {
 
@@ -13,7 +13,7 @@ namespace {
 const wchar_t kPinId[] = L"Capture";
 }
 
-CameraFilter::CameraFilter() : OnePinFilter(kTestCameraClsid, kPinId), pin_(*this) { ::InterlockedIncrement(&g_module_references); }
+CameraFilter::CameraFilter() : AlsoImplements(kTestCameraClsid, kPinId), pin_(*this) { ::InterlockedIncrement(&g_module_references); }
 
 CameraFilter::~CameraFilter() {
   pin_.StopStreaming();
@@ -21,14 +21,19 @@ CameraFilter::~CameraFilter() {
   ::InterlockedDecrement(&g_module_references);
 }
 
-HRESULT CameraFilter::Create(REFIID iid, void** object) {
-  if (!object) return E_POINTER;
-  *object = nullptr;
-  CameraFilter* filter = new (std::nothrow) CameraFilter();
-  if (!filter) return E_OUTOFMEMORY;
-  const HRESULT hr = filter->QueryInterface(iid, object);
-  filter->Release();
-  return hr;
+void* CameraFilter::OtherInterface(REFIID iid) {
+  return IsEqualIID(iid, IID_ISpecifyPropertyPages) ? static_cast<ISpecifyPropertyPages*>(this) : nullptr;
+}
+
+STDMETHODIMP CameraFilter::GetPages(CAUUID* pages) {
+  if (!pages) return E_POINTER;
+  *pages = {};
+  if (!ReadPagesOffered()) return S_OK;
+  pages->pElems = static_cast<GUID*>(::CoTaskMemAlloc(sizeof(GUID)));
+  if (!pages->pElems) return E_OUTOFMEMORY;
+  pages->pElems[0] = kCameraPageClsid;
+  pages->cElems = 1;
+  return S_OK;
 }
 
 STDMETHODIMP CameraFilter::Stop() {

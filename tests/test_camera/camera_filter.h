@@ -6,8 +6,10 @@
 #pragma once
 
 #include <dshow.h>
+#include <ocidl.h>
 #include <wrl/client.h>
 
+#include <new>
 #include <string>
 #include <vector>
 
@@ -40,35 +42,30 @@ HRESULT Guarded(HRESULT fallback, Body&& body) noexcept {
   }
 }
 
+// A new object of ours handed out as iid; T starts with one reference.
+template <typename T>
+HRESULT CreateObject(REFIID iid, void** object) {
+  if (!object) return E_POINTER;
+  *object = nullptr;
+  T* created = new (std::nothrow) T();
+  if (!created) return E_OUTOFMEMORY;
+  const HRESULT hr = created->QueryInterface(iid, object);
+  created->Release();
+  return hr;
+}
+
 class CameraFilter;
 
-class CameraPin final : public IPin, public IAMStreamConfig, public IKsPropertySet, public IAMDroppedFrames {
+class CameraPin final
+    : public morvane::AlsoImplements<morvane::PinBase, IAMStreamConfig, IKsPropertySet, IAMDroppedFrames> {
  public:
   explicit CameraPin(CameraFilter& filter);
   ~CameraPin();
-  CameraPin(const CameraPin&) = delete;
-  CameraPin& operator=(const CameraPin&) = delete;
 
-  // IUnknown, through the filter's count.
-  STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
-  STDMETHODIMP_(ULONG) AddRef() override;
-  STDMETHODIMP_(ULONG) Release() override;
   // IPin
   STDMETHODIMP Connect(IPin* receiver, const AM_MEDIA_TYPE* type) override;
-  STDMETHODIMP ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* type) override;
-  STDMETHODIMP Disconnect() override;
-  STDMETHODIMP ConnectedTo(IPin** pin) override;
-  STDMETHODIMP ConnectionMediaType(AM_MEDIA_TYPE* type) override;
-  STDMETHODIMP QueryPinInfo(PIN_INFO* info) override;
-  STDMETHODIMP QueryDirection(PIN_DIRECTION* direction) override;
-  STDMETHODIMP QueryId(LPWSTR* id) override;
   STDMETHODIMP QueryAccept(const AM_MEDIA_TYPE* type) override;
   STDMETHODIMP EnumMediaTypes(IEnumMediaTypes** types) override;
-  STDMETHODIMP QueryInternalConnections(IPin** pins, ULONG* count) override;
-  STDMETHODIMP EndOfStream() override;
-  STDMETHODIMP BeginFlush() override;
-  STDMETHODIMP EndFlush() override;
-  STDMETHODIMP NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) override;
   // IAMStreamConfig
   STDMETHODIMP SetFormat(AM_MEDIA_TYPE* type) override;
   STDMETHODIMP GetFormat(AM_MEDIA_TYPE** type) override;
@@ -94,6 +91,8 @@ class CameraPin final : public IPin, public IAMStreamConfig, public IKsPropertyS
   void Decommit();
 
  private:
+  void* OtherInterface(REFIID iid) override;
+  void OnDisconnect() override;
   static DWORD WINAPI StreamThread(void* self);
   void Stream();
   // false: stop was asked for.
@@ -102,11 +101,8 @@ class CameraPin final : public IPin, public IAMStreamConfig, public IKsPropertyS
   HRESULT TryConnect(IPin* receiver, const AM_MEDIA_TYPE& type);
   HRESULT NegotiateAllocator();
 
-  CameraFilter& filter_;
   std::vector<morvane::MediaType> types_;
   morvane::MediaType chosen_;  // set through SetFormat, empty majortype if none
-  morvane::MediaType connected_type_;
-  ComPtr<IPin> connected_;
   ComPtr<IMemInputPin> input_;
   ComPtr<IMemAllocator> allocator_;
   morvane::UniqueFile stop_event_;
@@ -117,9 +113,13 @@ class CameraPin final : public IPin, public IAMStreamConfig, public IKsPropertyS
   volatile LONG delivered_ = 0;
 };
 
-class CameraFilter final : public morvane::OnePinFilter {
+class CameraFilter final : public morvane::AlsoImplements<morvane::OnePinFilter, ISpecifyPropertyPages> {
  public:
-  static HRESULT Create(REFIID iid, void** object);
+  static HRESULT Create(REFIID iid, void** object) { return CreateObject<CameraFilter>(iid, object); }
+
+  // ISpecifyPropertyPages: the camera's own page (camera_page.h), unless
+  // told to have none.
+  STDMETHODIMP GetPages(CAUUID* pages) override;
 
   // IMediaFilter: a camera streams while running and rests otherwise.
   STDMETHODIMP Stop() override;
@@ -128,9 +128,11 @@ class CameraFilter final : public morvane::OnePinFilter {
   STDMETHODIMP GetState(DWORD timeout, FILTER_STATE* state) override;
 
  private:
+  friend HRESULT CreateObject<CameraFilter>(REFIID, void**);
   CameraFilter();
   ~CameraFilter() override;
   IPin* Pin() override { return &pin_; }
+  void* OtherInterface(REFIID iid) override;
 
   CameraPin pin_;
 };

@@ -1,11 +1,13 @@
-// The test camera's DLL entry points: its class factory, and registration
-// as a video-input device (the COM server rows, then the filter mapper's).
+// The test camera's DLL entry points: the class factories of the camera and
+// its property page, and registration as a video-input device (the COM
+// server rows, then the filter mapper's).
 #include <dshow.h>
 #include <wrl/client.h>
 
 #include <string>
 
 #include "camera_filter.h"
+#include "camera_page.h"
 #include "handles.h"
 
 namespace testcamera {
@@ -13,8 +15,12 @@ namespace {
 
 HMODULE g_module = nullptr;
 
-class CameraFactory final : public IClassFactory {
+// One static factory per class: its count is the module's.
+class Factory final : public IClassFactory {
  public:
+  using Create = HRESULT (*)(REFIID iid, void** object);
+  explicit constexpr Factory(Create create) : create_(create) {}
+
   STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
     if (!object) return E_POINTER;
     if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IClassFactory)) {
@@ -24,14 +30,13 @@ class CameraFactory final : public IClassFactory {
     *object = nullptr;
     return E_NOINTERFACE;
   }
-  // One static factory: its count is the module's.
   STDMETHODIMP_(ULONG) AddRef() override { return 2; }
   STDMETHODIMP_(ULONG) Release() override { return 1; }
   STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
     if (!object) return E_POINTER;
     *object = nullptr;
     if (outer) return CLASS_E_NOAGGREGATION;
-    return CameraFilter::Create(iid, object);
+    return create_(iid, object);
   }
   STDMETHODIMP LockServer(BOOL lock) override {
     if (lock) {
@@ -41,13 +46,27 @@ class CameraFactory final : public IClassFactory {
     }
     return S_OK;
   }
+
+ private:
+  const Create create_;
 };
 
-CameraFactory g_factory;
+Factory g_camera_factory(&CameraFilter::Create);
+Factory g_page_factory(&CreateCameraPage);
 
-std::wstring ClsidKey() {
+// The module's classes: the camera, and the property page it names.
+struct ClassRow {
+  const CLSID* clsid;
+  Factory* factory;
+};
+const ClassRow kClasses[] = {
+    {&kTestCameraClsid, &g_camera_factory},
+    {&kCameraPageClsid, &g_page_factory},
+};
+
+std::wstring ClsidKey(const CLSID& clsid) {
   wchar_t text[64];
-  ::StringFromGUID2(kTestCameraClsid, text, 64);
+  ::StringFromGUID2(clsid, text, 64);
   return std::wstring(L"CLSID\\") + text;
 }
 
@@ -57,12 +76,12 @@ HRESULT SetValue(HKEY key, const wchar_t* name, const std::wstring& value) {
   return HRESULT_FROM_WIN32(status);
 }
 
-HRESULT RegisterServer() {
+HRESULT RegisterServer(const CLSID& clsid) {
   wchar_t path[MAX_PATH];
   const DWORD length = ::GetModuleFileNameW(g_module, path, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return E_FAIL;
   HKEY raw = nullptr;
-  LONG status = ::RegCreateKeyExW(HKEY_CLASSES_ROOT, (ClsidKey() + L"\\InprocServer32").c_str(), 0, nullptr, 0,
+  LONG status = ::RegCreateKeyExW(HKEY_CLASSES_ROOT, (ClsidKey(clsid) + L"\\InprocServer32").c_str(), 0, nullptr, 0,
                                   KEY_WRITE, nullptr, &raw, nullptr);
   if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
   morvane::UniqueHkey server(raw);
@@ -99,15 +118,20 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void*) {
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
   if (!object) return E_POINTER;
   *object = nullptr;
-  if (!IsEqualCLSID(clsid, kTestCameraClsid)) return CLASS_E_CLASSNOTAVAILABLE;
-  return g_factory.QueryInterface(iid, object);
+  for (const ClassRow& row : kClasses) {
+    if (IsEqualCLSID(clsid, *row.clsid)) return row.factory->QueryInterface(iid, object);
+  }
+  return CLASS_E_CLASSNOTAVAILABLE;
 }
 
 STDAPI DllCanUnloadNow() { return g_module_references == 0 ? S_OK : S_FALSE; }
 
 STDAPI DllRegisterServer() {
-  const HRESULT hr = RegisterServer();
-  return FAILED(hr) ? hr : RegisterDevice();
+  for (const ClassRow& row : kClasses) {
+    const HRESULT hr = RegisterServer(*row.clsid);
+    if (FAILED(hr)) return hr;
+  }
+  return RegisterDevice();
 }
 
 STDAPI DllUnregisterServer() {
@@ -115,6 +139,9 @@ STDAPI DllUnregisterServer() {
   if (SUCCEEDED(::CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&mapper)))) {
     mapper->UnregisterFilter(&CLSID_VideoInputDeviceCategory, kTestCameraName, kTestCameraClsid);
   }
-  const LONG status = ::RegDeleteTreeW(HKEY_CLASSES_ROOT, ClsidKey().c_str());
-  return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND ? S_OK : HRESULT_FROM_WIN32(status);
+  for (const ClassRow& row : kClasses) {
+    const LONG status = ::RegDeleteTreeW(HKEY_CLASSES_ROOT, ClsidKey(*row.clsid).c_str());
+    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) return HRESULT_FROM_WIN32(status);
+  }
+  return S_OK;
 }

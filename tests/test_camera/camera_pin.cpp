@@ -11,18 +11,44 @@ namespace {
 
 const wchar_t kPinId[] = L"Capture";
 
-struct Offer {
-  const GUID* subtype;
+struct FrameSize {
   int width;
   int height;
 };
-// What a typical webcam lists: YUY2 before RGB, largest size first.
-const Offer kOffers[] = {
-    {&MEDIASUBTYPE_YUY2, 640, 480},
-    {&MEDIASUBTYPE_RGB24, 640, 480},
-    {&MEDIASUBTYPE_YUY2, 320, 240},
-    {&MEDIASUBTYPE_RGB24, 320, 240},
+// What a typical webcam lists: largest size first, and at each size the
+// layouts in the order asked for (camera_faults.h).
+const FrameSize kSizes[] = {{640, 480}, {320, 240}};
+
+struct LayoutType {
+  Layout layout;
+  const GUID* subtype;
 };
+const LayoutType kLayoutTypes[] = {
+    {Layout::kYuy2, &MEDIASUBTYPE_YUY2},
+    {Layout::kRgb24, &MEDIASUBTYPE_RGB24},
+};
+
+// A compressed type states its largest frame; each sample says how much of
+// it one picture took.
+morvane::MediaType MakeMjpgType(int width, int height) {
+  morvane::MediaType shape = morvane::MakeVideoType(MEDIASUBTYPE_RGB24, width, height, kFrameTime);
+  AM_MEDIA_TYPE type = shape.get();
+  VIDEOINFOHEADER info = *reinterpret_cast<const VIDEOINFOHEADER*>(type.pbFormat);
+  info.bmiHeader.biCompression = MEDIASUBTYPE_MJPG.Data1;
+  type.subtype = MEDIASUBTYPE_MJPG;
+  type.bFixedSizeSamples = FALSE;
+  type.bTemporalCompression = FALSE;
+  type.pbFormat = reinterpret_cast<BYTE*>(&info);
+  return morvane::MediaType(type);
+}
+
+morvane::MediaType MakeType(Layout layout, const FrameSize& size) {
+  if (layout == Layout::kMjpg) return MakeMjpgType(size.width, size.height);
+  for (const LayoutType& row : kLayoutTypes) {
+    if (row.layout == layout) return morvane::MakeVideoType(*row.subtype, size.width, size.height, kFrameTime);
+  }
+  return morvane::MediaType();
+}
 
 std::int64_t Ticks() {
   LARGE_INTEGER value;
@@ -38,37 +64,31 @@ bool SameType(const AM_MEDIA_TYPE& a, const AM_MEDIA_TYPE& b) {
 
 }  // namespace
 
-CameraPin::CameraPin(CameraFilter& filter) : filter_(filter) {
-  const FormatChoice choice = ReadFormatChoice();
-  for (const Offer& offer : kOffers) {
-    const bool yuy2 = IsEqualGUID(*offer.subtype, MEDIASUBTYPE_YUY2);
-    if (yuy2 ? !choice.yuy2 : !choice.rgb24) continue;
-    types_.push_back(morvane::MakeVideoType(*offer.subtype, offer.width, offer.height, kFrameTime));
+CameraPin::CameraPin(CameraFilter& filter) : AlsoImplements(filter, PINDIR_OUTPUT, kPinId) {
+  const std::vector<Layout> layouts = ReadFormatChoice();
+  for (const FrameSize& size : kSizes) {
+    for (Layout layout : layouts) types_.push_back(MakeType(layout, size));
   }
 }
 
 CameraPin::~CameraPin() = default;
 
-STDMETHODIMP CameraPin::QueryInterface(REFIID iid, void** object) {
-  if (!object) return E_POINTER;
-  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IPin)) {
-    *object = static_cast<IPin*>(this);
-  } else if (IsEqualIID(iid, IID_IAMStreamConfig)) {
-    *object = static_cast<IAMStreamConfig*>(this);
-  } else if (IsEqualIID(iid, IID_IKsPropertySet)) {
-    *object = static_cast<IKsPropertySet*>(this);
-  } else if (IsEqualIID(iid, IID_IAMDroppedFrames)) {
-    *object = static_cast<IAMDroppedFrames*>(this);
-  } else {
-    *object = nullptr;
-    return E_NOINTERFACE;
+// The pin's interfaces beside IPin, as a table.
+void* CameraPin::OtherInterface(REFIID iid) {
+  struct Row {
+    const IID* iid;
+    void* object;
+  };
+  const Row rows[] = {
+      {&IID_IAMStreamConfig, static_cast<IAMStreamConfig*>(this)},
+      {&IID_IKsPropertySet, static_cast<IKsPropertySet*>(this)},
+      {&IID_IAMDroppedFrames, static_cast<IAMDroppedFrames*>(this)},
+  };
+  for (const Row& row : rows) {
+    if (IsEqualIID(iid, *row.iid)) return row.object;
   }
-  AddRef();
-  return S_OK;
+  return nullptr;
 }
-
-STDMETHODIMP_(ULONG) CameraPin::AddRef() { return filter_.AddRef(); }
-STDMETHODIMP_(ULONG) CameraPin::Release() { return filter_.Release(); }
 
 bool CameraPin::IsOurs(const AM_MEDIA_TYPE& type) const {
   for (const morvane::MediaType& ours : types_) {
@@ -105,10 +125,13 @@ STDMETHODIMP CameraPin::Connect(IPin* receiver, const AM_MEDIA_TYPE* type) {
 }
 
 HRESULT CameraPin::TryConnect(IPin* receiver, const AM_MEDIA_TYPE& type) {
+  // We list MJPG but paint no JPEG: connected with it, a decoder would wait
+  // for pictures forever. The Wine we test on has no MJPG decoder either,
+  // so refusing here is what a graph without one shows, wherever it runs.
+  if (IsEqualGUID(type.subtype, MEDIASUBTYPE_MJPG)) return VFW_E_TYPE_NOT_ACCEPTED;
   HRESULT hr = receiver->ReceiveConnection(this, &type);
   if (FAILED(hr)) return hr;
-  connected_ = receiver;
-  connected_type_ = morvane::MediaType(type);
+  SetConnection(receiver, type);
   hr = NegotiateAllocator();
   if (FAILED(hr)) {
     receiver->Disconnect();
@@ -143,55 +166,9 @@ HRESULT CameraPin::NegotiateAllocator() {
   return S_OK;
 }
 
-STDMETHODIMP CameraPin::ReceiveConnection(IPin*, const AM_MEDIA_TYPE*) { return E_UNEXPECTED; }
-
-STDMETHODIMP CameraPin::Disconnect() {
-  if (!connected_) return S_FALSE;
-  if (filter_.state() != State_Stopped) return VFW_E_NOT_STOPPED;
-  connected_.Reset();
+void CameraPin::OnDisconnect() {
   input_.Reset();
   allocator_.Reset();
-  connected_type_ = morvane::MediaType();
-  return S_OK;
-}
-
-STDMETHODIMP CameraPin::ConnectedTo(IPin** pin) {
-  if (!pin) return E_POINTER;
-  *pin = connected_.Get();
-  if (!*pin) return VFW_E_NOT_CONNECTED;
-  (*pin)->AddRef();
-  return S_OK;
-}
-
-STDMETHODIMP CameraPin::ConnectionMediaType(AM_MEDIA_TYPE* type) {
-  if (!type) return E_POINTER;
-  *type = {};
-  if (!connected_) return VFW_E_NOT_CONNECTED;
-  return morvane::CopyMediaType(connected_type_.get(), *type);
-}
-
-STDMETHODIMP CameraPin::QueryPinInfo(PIN_INFO* info) {
-  if (!info) return E_POINTER;
-  *info = {};
-  info->pFilter = &filter_;
-  filter_.AddRef();
-  info->dir = PINDIR_OUTPUT;
-  std::wcscpy(info->achName, kPinId);
-  return S_OK;
-}
-
-STDMETHODIMP CameraPin::QueryDirection(PIN_DIRECTION* direction) {
-  if (!direction) return E_POINTER;
-  *direction = PINDIR_OUTPUT;
-  return S_OK;
-}
-
-STDMETHODIMP CameraPin::QueryId(LPWSTR* id) {
-  if (!id) return E_POINTER;
-  *id = static_cast<LPWSTR>(::CoTaskMemAlloc(sizeof(kPinId)));
-  if (!*id) return E_OUTOFMEMORY;
-  std::memcpy(*id, kPinId, sizeof(kPinId));
-  return S_OK;
 }
 
 STDMETHODIMP CameraPin::QueryAccept(const AM_MEDIA_TYPE* type) {
@@ -202,12 +179,6 @@ STDMETHODIMP CameraPin::QueryAccept(const AM_MEDIA_TYPE* type) {
 STDMETHODIMP CameraPin::EnumMediaTypes(IEnumMediaTypes** types) {
   return Guarded(E_OUTOFMEMORY, [&] { return morvane::MakeMediaTypeEnumerator(types_, types); });
 }
-
-STDMETHODIMP CameraPin::QueryInternalConnections(IPin**, ULONG*) { return E_NOTIMPL; }
-STDMETHODIMP CameraPin::EndOfStream() { return E_UNEXPECTED; }
-STDMETHODIMP CameraPin::BeginFlush() { return E_UNEXPECTED; }
-STDMETHODIMP CameraPin::EndFlush() { return E_UNEXPECTED; }
-STDMETHODIMP CameraPin::NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) { return S_OK; }
 
 STDMETHODIMP CameraPin::SetFormat(AM_MEDIA_TYPE* type) {
   if (filter_.state() != State_Stopped) return VFW_E_NOT_STOPPED;
