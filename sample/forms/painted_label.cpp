@@ -1,5 +1,7 @@
 #include "painted_label.h"
 
+#include "gdi_handle.h"
+
 namespace forms {
 namespace {
 
@@ -11,6 +13,7 @@ void PaintOne(HDC dc, const PaintedLabel& label) {
   const bool own_back = colors.back.has_value() && !colors.transparent;
   SetBkColor(dc, own_back ? ToColorRef(*colors.back) : GetSysColor(COLOR_BTNFACE));
   ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &label.rect, nullptr, 0, nullptr);
+  SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, colors.text ? ToColorRef(*colors.text) : GetSysColor(COLOR_WINDOWTEXT));
   if (label.font != nullptr) SelectObject(dc, label.font);
   RECT text_rect = label.rect;
@@ -28,24 +31,18 @@ const PaintedLabel* LabelLayer::Find(int id) const {
 }
 
 void LabelLayer::Paint(HDC dc) const {
-  const int saved = SaveDC(dc);
-  SetBkMode(dc, TRANSPARENT);
   // Bottom first, so that the label on top is drawn last.
   for (auto label = labels_.rbegin(); label != labels_.rend(); ++label) {
-    const int inner = SaveDC(dc);
+    const int saved = SaveDC(dc);
     IntersectClipRect(dc, label->rect.left, label->rect.top, label->rect.right, label->rect.bottom);
     PaintOne(dc, *label);
-    RestoreDC(dc, inner);
+    RestoreDC(dc, saved);
   }
-  RestoreDC(dc, saved);
 }
 
 void LabelLayer::PaintWindow(HWND window) const {
-  PAINTSTRUCT paint;
-  HDC dc = BeginPaint(window, &paint);
-  if (dc == nullptr) return;
-  Paint(dc);
-  EndPaint(window, &paint);
+  const PaintScope paint(window);
+  if (paint.dc() != nullptr) Paint(paint.dc());
 }
 
 }  // namespace forms

@@ -9,6 +9,7 @@
 #include <string>
 #include <utility>
 
+#include "gdi_handle.h"
 #include "tab_order.h"
 #include "window_fixture.h"
 
@@ -91,26 +92,17 @@ class LabelPicture {
  public:
   static constexpr COLORREF kUnpainted = RGB(1, 2, 3);
 
-  explicit LabelPicture(HWND container) : dc_(CreateCompatibleDC(nullptr)) {
-    RECT client{};
-    GetClientRect(container, &client);
-    HDC screen = GetDC(nullptr);
-    bitmap_ = CreateCompatibleBitmap(screen, client.right, client.bottom);
-    ReleaseDC(nullptr, screen);
-    old_ = SelectObject(dc_, bitmap_);
-    SetBkColor(dc_, kUnpainted);
-    ExtTextOutW(dc_, 0, 0, ETO_OPAQUE, &client, nullptr, 0, nullptr);
-    SendMessageW(container, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc_), PRF_CLIENT);
+  explicit LabelPicture(HWND container)
+      : client_(ClientRect(container)),
+        dc_(CreateCompatibleDC(nullptr)),
+        bitmap_(ScreenBitmap(client_)),
+        select_(dc_.get(), bitmap_.get()) {
+    SetBkColor(dc_.get(), kUnpainted);
+    ExtTextOutW(dc_.get(), 0, 0, ETO_OPAQUE, &client_, nullptr, 0, nullptr);
+    SendMessageW(container, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc_.get()), PRF_CLIENT);
   }
-  ~LabelPicture() {
-    SelectObject(dc_, old_);
-    DeleteObject(bitmap_);
-    DeleteDC(dc_);
-  }
-  LabelPicture(const LabelPicture&) = delete;
-  LabelPicture& operator=(const LabelPicture&) = delete;
 
-  COLORREF At(int x, int y) const { return GetPixel(dc_, x, y); }
+  COLORREF At(int x, int y) const { return GetPixel(dc_.get(), x, y); }
   // Pixels of the columns [left, right) and rows [top, bottom) not in `colour`.
   int CountOther(int left, int top, int right, int bottom, COLORREF colour) const {
     int count = 0;
@@ -121,9 +113,20 @@ class LabelPicture {
   }
 
  private:
-  HDC dc_;
-  HBITMAP bitmap_ = nullptr;
-  HGDIOBJ old_ = nullptr;
+  static RECT ClientRect(HWND window) {
+    RECT client{};
+    GetClientRect(window, &client);
+    return client;
+  }
+  static HBITMAP ScreenBitmap(const RECT& size) {
+    const forms::WindowDc screen(nullptr);
+    return CreateCompatibleBitmap(screen.get(), size.right, size.bottom);
+  }
+
+  RECT client_;
+  forms::UniqueMemoryDc dc_;
+  forms::UniqueBitmap bitmap_;
+  forms::ScopedSelect select_;  // released first, before the bitmap and the DC
 };
 
 TEST_F(SampleWindowTest, LabelsArePaintedInTheirColoursUnderTheWidgetsTheyOverlap) {
