@@ -12,6 +12,17 @@ get_filename_component(KIT_SOURCE_DIR ${KIT_SOURCE_DIR} ABSOLUTE)
 
 add_compile_options(-Wall -Wextra)
 
+# One compiler cache for both trees, the native one and every clone of the
+# project: it lives outside the work tree (ccache's own folder in the home),
+# and paths below the source root are hashed relative to it, so a fresh clone
+# in another folder still hits. Without ccache the build simply runs cold.
+find_program(KIT_CCACHE ccache)
+if(KIT_CCACHE AND NOT CMAKE_CXX_COMPILER_LAUNCHER)
+  set(kit_launcher env CCACHE_BASEDIR=${KIT_SOURCE_DIR} CCACHE_NOHASHDIR=1 ${KIT_CCACHE})
+  set(CMAKE_C_COMPILER_LAUNCHER ${kit_launcher})
+  set(CMAKE_CXX_COMPILER_LAUNCHER ${kit_launcher})
+endif()
+
 # GoogleTest is built from source in both worlds so that it carries the same
 # flags (static runtime on Windows, sanitizers natively) as the code under test.
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)

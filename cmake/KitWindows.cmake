@@ -17,7 +17,7 @@ set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
 option(KIT_WINE_TESTS "Register the tests that run under Wine" ON)
 option(KIT_NATIVE "Also build the platform-free code natively with its tests" ON)
-set(KIT_EXTRA_IMPORT_CHECK "" CACHE PATH "Another tree's bin folder whose binaries the import check covers too")
+set(KIT_OTHER_TREE "" CACHE PATH "The other Windows tree (32-bit beside 64-bit), built whole but not run: its imports and its list of binaries are checked from here")
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   set(KIT_WINE_ARCH win64)
@@ -107,20 +107,58 @@ file(WRITE ${CMAKE_BINARY_DIR}/native-tests.cmake "subdirs(\"${CMAKE_BINARY_DIR}
 set_property(DIRECTORY ${KIT_SOURCE_DIR} APPEND PROPERTY TEST_INCLUDE_FILES ${CMAKE_BINARY_DIR}/native-tests.cmake)
 endif()
 
+# Every program and library this tree builds, relative to the tree, one a
+# line: the other tree must build the same ones.
+function(kit_list_binaries dir out)
+  get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
+  get_property(subdirs DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
+  set(found)
+  foreach(target IN LISTS targets)
+    get_target_property(type ${target} TYPE)
+    if(type MATCHES "^(EXECUTABLE|MODULE_LIBRARY|SHARED_LIBRARY)$")
+      list(APPEND found "$<TARGET_FILE:${target}>")
+    endif()
+  endforeach()
+  foreach(subdir IN LISTS subdirs)
+    kit_list_binaries(${subdir} more)
+    list(APPEND found ${more})
+  endforeach()
+  set(${out} ${found} PARENT_SCOPE)
+endfunction()
+
 function(kit_finish_windows_build)
+  kit_list_binaries(${KIT_SOURCE_DIR} binaries)
+  list(JOIN binaries "\n" lines)
+  file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/binaries.txt CONTENT "${lines}\n")
+
   # Every shipped or test binary must import system DLLs only.
   add_test(NAME windows_binaries_import_only_system_dlls
     COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${KIT_OBJDUMP} -DDIR=${CMAKE_BINARY_DIR}/bin
             -P ${KIT_SOURCE_DIR}/cmake/CheckImports.cmake)
-  if(KIT_EXTRA_IMPORT_CHECK)
-    add_test(NAME shipped_binaries_import_only_system_dlls
-      COMMAND ${CMAKE_COMMAND} -DOBJDUMP=i686-w64-mingw32-objdump -DDIR=${KIT_EXTRA_IMPORT_CHECK}
-              -P ${KIT_SOURCE_DIR}/cmake/CheckImports.cmake)
+  if(NOT KIT_OTHER_TREE)
+    return()
+  endif()
+  if(KIT_WINE_ARCH STREQUAL "win64")
+    set(other win32)
+    set(other_objdump i686-w64-mingw32-objdump)
+  else()
+    set(other win64)
+    set(other_objdump x86_64-w64-mingw32-objdump)
+  endif()
+  add_test(NAME ${other}_binaries_import_only_system_dlls
+    COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${other_objdump} -DDIR=${KIT_OTHER_TREE}/bin
+            -P ${KIT_SOURCE_DIR}/cmake/CheckImports.cmake)
+  # A program that only one tree builds is code that only one tree compiles:
+  # the tree users get must never be the one that quietly lacks it.
+  add_test(NAME both_trees_build_the_same_binaries
+    COMMAND ${CMAKE_COMMAND} -DTHIS=${CMAKE_BINARY_DIR} -DOTHER=${KIT_OTHER_TREE}
+            -P ${KIT_SOURCE_DIR}/cmake/CompareTrees.cmake)
+  if(KIT_WINE_ARCH STREQUAL "win64")
     # This tree stands in for the 32-bit one on a host that cannot run 32-bit
     # Wine. Say so where the run's summary lists what did not run, so that a
     # green run is never read as the shipped programs having been tested.
     add_test(NAME win32_tree_built_not_run_on_this_host
-      COMMAND sh -c "echo 'The 32-bit tree (${KIT_EXTRA_IMPORT_CHECK}) was built and its imports checked, but its tests were not run: this host cannot run 32-bit Wine. Its code ran here as the 64-bit tree.'; exit 77")
+      COMMAND sh -c "echo 'The 32-bit tree (${KIT_OTHER_TREE}) was built whole and its imports checked, but its tests were not run: this host cannot run 32-bit Wine. Its code ran here as the 64-bit tree.'; exit 77")
     set_tests_properties(win32_tree_built_not_run_on_this_host PROPERTIES SKIP_RETURN_CODE 77)
   endif()
 endfunction()

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Configures and builds the kit:  scripts/build.sh [BUILD_ROOT] [ninja targets...]
 #   BUILD_ROOT/win32  the shipped 32-bit programs (Halvern.exe, sample.exe, Morvane.ocx)
-#   BUILD_ROOT/win64  only on hosts that cannot run 32-bit Wine: the same code
-#                     built for 64-bit Windows, so that every test still runs
-# BUILD_ROOT/test-tree names the tree whose CTest runs everything.
+#   BUILD_ROOT/win64  the same code built for 64-bit Windows
+# Both trees are built whole (test programs too) on every host, so code that
+# only compiles for one of them shows wherever it is built. The tests run in
+# the 32-bit tree where this host runs 32-bit Wine, and in the 64-bit tree
+# where it cannot; BUILD_ROOT/test-tree names the tree whose CTest runs
+# everything. The other tree's binaries are checked from there.
 set -euo pipefail
 root_dir=$(cd "$(dirname "$0")/.." && pwd)
 build_root=${1:-$root_dir/build}
@@ -11,26 +14,29 @@ shift || true
 mkdir -p "$build_root"
 build_root=$(cd "$build_root" && pwd)
 
-arch=$("$root_dir/scripts/host-wine-arch.sh")
 configure() {  # dir toolchain extra-args...
   local dir=$1 toolchain=$2
   shift 2
-  if [ ! -f "$dir/build.ninja" ]; then
-    cmake -S "$root_dir" -B "$dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root_dir/cmake/$toolchain" "$@" >"$dir.configure.log" 2>&1 \
+  set -- "-DCMAKE_TOOLCHAIN_FILE=$root_dir/cmake/$toolchain" "$@"
+  # A tree configured with other arguments (a tree made before the other
+  # tree was named, say) is configured again rather than trusted.
+  if [ ! -f "$dir/build.ninja" ] || [ "$(cat "$dir.configure.args" 2>/dev/null)" != "$*" ]; then
+    cmake -S "$root_dir" -B "$dir" -G Ninja "$@" >"$dir.configure.log" 2>&1 \
       || { cat "$dir.configure.log"; exit 1; }
+    echo "$*" > "$dir.configure.args"
   fi
 }
 
-if [ "$arch" = win32 ]; then
-  configure "$build_root/win32" mingw-i686.cmake
-  ninja -C "$build_root/win32" "$@"
-  echo "$build_root/win32" > "$build_root/test-tree"
+if [ "$("$root_dir/scripts/host-wine-arch.sh")" = win32 ]; then
+  test_tree=win32 test_toolchain=mingw-i686.cmake
+  other_tree=win64 other_toolchain=mingw-x86_64.cmake
 else
-  configure "$build_root/win32" mingw-i686.cmake -DKIT_WINE_TESTS=OFF -DKIT_NATIVE=OFF
-  configure "$build_root/win64" mingw-x86_64.cmake -DKIT_EXTRA_IMPORT_CHECK="$build_root/win32/bin"
-  # The 32-bit tree cannot run its tests here, but it is built whole (test
-  # programs too), so code that only compiles for one of the trees shows.
-  ninja -C "$build_root/win32" "$@"
-  ninja -C "$build_root/win64" "$@"
-  echo "$build_root/win64" > "$build_root/test-tree"
+  test_tree=win64 test_toolchain=mingw-x86_64.cmake
+  other_tree=win32 other_toolchain=mingw-i686.cmake
 fi
+
+configure "$build_root/$other_tree" "$other_toolchain" -DKIT_WINE_TESTS=OFF -DKIT_NATIVE=OFF
+configure "$build_root/$test_tree" "$test_toolchain" -DKIT_OTHER_TREE="$build_root/$other_tree"
+ninja -C "$build_root/$other_tree" "$@"
+ninja -C "$build_root/$test_tree" "$@"
+echo "$build_root/$test_tree" > "$build_root/test-tree"

@@ -15,7 +15,7 @@ packages=(
   xvfb x11-utils xdotool imagemagick
   fonts-ipafont-gothic fonts-ipafont-mincho
   ffmpeg locales
-  wixl zip
+  wixl zip ccache
 )
 
 missing=()

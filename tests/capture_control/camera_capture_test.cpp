@@ -194,21 +194,22 @@ const PagesCase kPagesCases[] = {
     {"no pages", L"none", false},
 };
 
+struct TextSearch {
+  const wchar_t* text;
+  bool found;
+};
+
+BOOL CALLBACK MatchVisibleText(HWND child, LPARAM param) {
+  auto* search = reinterpret_cast<TextSearch*>(param);
+  wchar_t seen[128] = {};
+  ::GetWindowTextW(child, seen, 128);
+  search->found = search->found || (::IsWindowVisible(child) && std::wcscmp(seen, search->text) == 0);
+  return !search->found;
+}
+
 bool HoldsText(HWND window, const wchar_t* text) {
-  struct Search {
-    const wchar_t* text;
-    bool found;
-  } search{text, false};
-  ::EnumChildWindows(
-      window,
-      [](HWND child, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        wchar_t seen[128] = {};
-        ::GetWindowTextW(child, seen, 128);
-        s->found = s->found || (::IsWindowVisible(child) && std::wcscmp(seen, s->text) == 0);
-        return !s->found;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  TextSearch search{text, false};
+  ::EnumChildWindows(window, &MatchVisibleText, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
