@@ -35,8 +35,16 @@ else
   other_tree=win32 other_toolchain=mingw-i686.cmake
 fi
 
-configure "$build_root/$other_tree" "$other_toolchain" -DKIT_WINE_TESTS=OFF -DKIT_NATIVE=OFF
-configure "$build_root/$test_tree" "$test_toolchain" -DKIT_OTHER_TREE="$build_root/$other_tree"
-ninja -C "$build_root/$other_tree" "$@"
-ninja -C "$build_root/$test_tree" "$@"
+# Where the time goes, for CI's log: each step's seconds on one line at the end.
+timings=()
+timed() {  # label command...
+  local start=$SECONDS
+  "${@:2}"
+  timings+=("$1 $((SECONDS - start)) s")
+}
+timed "configure $other_tree" configure "$build_root/$other_tree" "$other_toolchain" -DKIT_WINE_TESTS=OFF -DKIT_NATIVE=OFF
+timed "configure $test_tree" configure "$build_root/$test_tree" "$test_toolchain" -DKIT_OTHER_TREE="$build_root/$other_tree"
+timed "build $other_tree" ninja -C "$build_root/$other_tree" "$@"
+timed "build $test_tree" ninja -C "$build_root/$test_tree" "$@"
+echo "Build times: $(IFS=,; echo "${timings[*]}" | sed 's/,/, /g')"
 echo "$build_root/$test_tree" > "$build_root/test-tree"
