@@ -9,6 +9,9 @@ usage: package_test.py CASE SOURCE_DIR TREE_DIR DIST_DIR WORK_DIR
   sample     sample.exe started from the installed folder previews the control
   upgrade    the previous version, then this one: one entry, the new files
   zip        the ZIP unpacked, the control registered with Halvern, sample runs
+  script64   the 64-bit control (from the folder given after WORK_DIR),
+             registered by the 64-bit regsvr32 and driven by the 64-bit
+             script host: devices listed, a timed capture, a still
   template   makes the fresh prefix that each case starts from a copy of
   cleanup    removes that prefix again
 """
@@ -47,15 +50,19 @@ class Bed:
     Wine a minute here; a copy of a new one made once is as fresh and takes
     seconds."""
 
-    def __init__(self, source, tree, work, name):
+    def __init__(self, source, tree, work, name, arch=None):
         self.source = source
         self.tree = tree
         self.state = os.path.join(work, name)
         shutil.rmtree(self.state, ignore_errors=True)
         os.makedirs(self.state)
-        shutil.copy(os.path.join(tree, 'wine', 'arch'), os.path.join(self.state, 'arch'))
+        with open(os.path.join(tree, 'wine', 'arch')) as f:
+            tree_arch = f.read().strip()
+        with open(os.path.join(self.state, 'arch'), 'w') as f:
+            f.write(arch or tree_arch)
         template = os.path.join(work, 'template', 'prefix')
-        if name != 'template':
+        # A bed of the other kind than the tree's starts from a prefix of its own.
+        if name != 'template' and (arch or tree_arch) == tree_arch:
             if not os.path.isfile(os.path.join(template, '.kit-ready')):
                 fail('no template prefix at %s (the test package_prefix makes it)' % template)
             subprocess.run(['cp', '-a', template, os.path.join(self.state, 'prefix')], check=True)
@@ -303,11 +310,50 @@ def case_zip(bed, dist, version, bin_dir):
     bed.sample_runs(folder + r'\sample.exe', 'package_zip_sample')
 
 
+def case_script64(bed, dist, version, bin_dir, control64_dir):
+    folder = os.path.join(bed.drive_c, 'kit64')
+    os.makedirs(os.path.join(folder, 'out'))
+    shutil.copy(os.path.join(control64_dir, 'Morvane.ocx'), folder)
+    bed.run('regsvr32', '/s', r'C:\kit64\Morvane.ocx')
+    script = os.path.join(os.path.dirname(os.path.abspath(__file__)), 'script_host.vbs')
+    result = bed.run('cscript', '//nologo', winpath(script), r'C:\kit64\out\script.avi',
+                     r'C:\kit64\out\script.bmp', check=False)
+    print(result.stdout)
+    facts = dict(line.strip().split('=', 1) for line in result.stdout.splitlines() if '=' in line)
+    if result.returncode != 0 or facts.get('done') != '1':
+        fail('the script host did not finish (%d):\n%s%s' % (result.returncode, result.stdout, result.stderr))
+    devices = int(facts['devices'])
+    if devices < 1 or any(not facts.get('device%d' % i) for i in range(devices)):
+        fail('the script host listed %d devices: %s' % (devices, facts))
+    captured, dropped = int(facts['captured']), int(facts['dropped'])
+    # Two seconds at 10 frames a second: every slot is either captured or dropped.
+    if not 19 <= captured + dropped <= 21 or captured < 10:
+        fail('a 2 s capture at 10 fps reported %d captured, %d dropped' % (captured, dropped))
+    avi = os.path.join(folder, 'out', 'script.avi')
+    probe = subprocess.run(['ffprobe', '-v', 'error', '-count_packets', '-select_streams', 'v:0',
+                            '-show_entries', 'stream=nb_read_packets,width,height', '-of', 'csv=p=0', avi],
+                           stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    print('ffprobe: %s%s' % (probe.stdout, probe.stderr))
+    if probe.returncode != 0 or not probe.stdout.strip():
+        fail('ffprobe cannot read the script host\'s capture')
+    width, height, packets = probe.stdout.strip().split(',')[:3]
+    if int(packets) not in (captured, captured + dropped):
+        fail('the file holds %s video chunks; the control reported %d captured, %d dropped' % (
+            packets, captured, dropped))
+    still = subprocess.run(['identify', '-format', '%m %w %h', os.path.join(folder, 'out', 'script.bmp')],
+                           stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+    if still.returncode != 0 or not still.stdout.startswith('BMP'):
+        fail('the still is no bitmap: %s' % still.stdout)
+    print('64-bit script host: %d devices, %d captured, %d dropped, %sx%s, still %s' % (
+        devices, captured, dropped, width, height, still.stdout))
+
+
 def case_template(bed, dist, version, bin_dir):
     pass
 
 
-CASES = {'template': case_template, 'install': case_install, 'sample': case_sample, 'upgrade': case_upgrade, 'zip': case_zip}
+CASES = {'template': case_template, 'install': case_install, 'sample': case_sample, 'upgrade': case_upgrade, 'zip': case_zip,
+         'script64': case_script64}
 
 
 def main():
@@ -322,7 +368,7 @@ def main():
     if case != 'template':
         with open(os.path.join(dist, 'version.txt')) as f:
             version = f.read().strip()
-    bed = Bed(source, tree, work, case)
+    bed = Bed(source, tree, work, case, arch='win64' if case == 'script64' else None)
     try:
         CASES[case](bed, dist, version, os.path.join(tree, 'bin'), *extra)
     finally:
