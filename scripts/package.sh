@@ -2,7 +2,8 @@
 # Builds the kit's packages into dist/:
 #   scripts/package.sh [BUILD_ROOT]
 #   dist/MorvaneKit-<version>.msi        installer: per machine, silent with /qn, upgrades older kits
-#   dist/MorvaneKit-<version>-win32.zip  the three 32-bit programs, read-me and licence
+#   dist/MorvaneKit-<version>-win32.zip  the three 32-bit programs, the 64-bit control in x64\,
+#                                        read-me and licence
 # The version is the CMake project's.
 set -euo pipefail
 root_dir=$(cd "$(dirname "$0")/.." && pwd)
@@ -22,4 +23,5 @@ trap '"$root_dir/scripts/wine-testbed.sh" stop "$state" >/dev/null' EXIT
 
 "$root_dir/packaging/make-msi.sh" "$build_root/win32/bin" x86 "$version" "$tree" "$state" \
   "$dist/MorvaneKit-$version.msi"
-"$root_dir/packaging/make-zip.sh" "$build_root/win32/bin" "$version" "$dist/MorvaneKit-$version-win32.zip"
+"$root_dir/packaging/make-zip.sh" "$build_root/win32/bin" "$version" "$dist/MorvaneKit-$version-win32.zip" \
+  "$build_root/win64/bin"

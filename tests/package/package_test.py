@@ -297,7 +297,7 @@ def case_zip(bed, dist, version, bin_dir):
         name = 'MorvaneKit-%s-%s' % (version, f.read().strip())
     with zipfile.ZipFile(os.path.join(dist, name + '.zip')) as archive:
         members = sorted(m for m in archive.namelist() if not m.endswith('/'))
-        expected = sorted('%s/%s' % (name, f) for f in PROGRAMS + ['README.txt', 'LICENSE.txt'])
+        expected = sorted('%s/%s' % (name, f) for f in PROGRAMS + ['README.txt', 'LICENSE.txt', 'x64/Morvane.ocx'])
         if members != expected:
             fail('the ZIP holds %s, expected %s' % (members, expected))
         archive.extractall(os.path.join(bed.drive_c, 'kit'))
