@@ -13,7 +13,7 @@ packages=(
   googletest
   wine wine32:i386 wine64
   xvfb x11-utils xdotool imagemagick
-  fonts-ipafont-gothic fonts-ipafont-mincho
+  fonts-ipafont-gothic fonts-ipafont-mincho fonts-wine
   ffmpeg locales
   wixl zip ccache
 )

@@ -68,6 +68,12 @@ kit_ensure_prefix() {
     # fd 9 is the lock: what starts here (wineserver, Xvfb) must not inherit it.
     "$KIT_WINE" wineboot -i >"$KIT_WINE_STATE/logs/wineboot.log" 2>&1 9>&- || exit 1
     "$KIT_WINE" regedit /S "$kit_scripts_dir/wine-fonts.reg" >>"$KIT_WINE_STATE/logs/wineboot.log" 2>&1 9>&- || exit 1
+    # Wine draws caption buttons and frame glyphs with Marlett. Debian ships
+    # it apart (fonts-wine) where this Wine does not look; without it the
+    # buttons show as the letters "0 1 r".
+    if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+      cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+    fi
     "$WINESERVER" -w
     touch "$WINEPREFIX/.kit-ready"
   ) 9>"$KIT_WINE_STATE/prefix.lock"
