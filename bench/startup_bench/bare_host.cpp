@@ -8,8 +8,8 @@
 #include <wrl/client.h>
 
 #include "bare_common.h"
-#include "ole_session.h"
-#include "startup_timeline.h"
+#include "forms/ole_session.h"
+#include "forms/startup_timeline.h"
 
 namespace {
 

@@ -15,9 +15,9 @@
 #include <cstring>
 #include <utility>
 
-#include "message_pump.h"
-#include "runtime_error.h"
-#include "stream_form.h"
+#include "forms/message_pump.h"
+#include "convert/runtime_error.h"
+#include "stream_window/stream_form.h"
 
 namespace {
 

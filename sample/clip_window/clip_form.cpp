@@ -1,10 +1,10 @@
-#include "clip_form.h"
+#include "clip_window/clip_form.h"
 
 #include <utility>
 
-#include "error_report.h"
-#include "gdi_handle.h"
-#include "last_error.h"
+#include "forms/error_report.h"
+#include "forms/gdi_handle.h"
+#include "forms/last_error.h"
 
 namespace sample {
 namespace {

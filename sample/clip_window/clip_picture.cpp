@@ -1,11 +1,11 @@
-#include "clip_picture.h"
+#include "clip_window/clip_picture.h"
 
 #include <cstdint>
 #include <cstring>
 
-#include "last_error.h"
-#include "screen_resolution.h"
-#include "screen_units.h"
+#include "forms/last_error.h"
+#include "forms/screen_resolution.h"
+#include "forms/screen_units.h"
 
 namespace sample {
 namespace {

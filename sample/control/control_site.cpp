@@ -1,11 +1,11 @@
-#include "control_site.h"
+#include "control/control_site.h"
 
 #include <olectl.h>
 #include <oleauto.h>
 
-#include "boundary_guard.h"
-#include "form_font.h"
-#include "members.h"
+#include "forms/boundary_guard.h"
+#include "forms/form_font.h"
+#include "control/members.h"
 
 namespace sample {
 namespace {

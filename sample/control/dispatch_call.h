@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <oaidl.h>
 
-#include "runtime_error.h"
+#include "convert/runtime_error.h"
 
 namespace sample {
 

@@ -8,8 +8,8 @@
 #include <ocidl.h>
 #include <wrl/client.h>
 
-#include "control_events.h"
-#include "plain_dispatch.h"
+#include "control/control_events.h"
+#include "control/plain_dispatch.h"
 
 namespace sample {
 

@@ -6,7 +6,7 @@
 #include <windows.h>
 #include <oaidl.h>
 
-#include "plain_dispatch.h"
+#include "control/plain_dispatch.h"
 
 namespace sample {
 

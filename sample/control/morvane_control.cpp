@@ -1,12 +1,12 @@
-#include "morvane_control.h"
+#include "control/morvane_control.h"
 
 #include <oleauto.h>
 
 #include <new>
 #include <utility>
 
-#include "dispatch_call.h"
-#include "variant_read.h"
+#include "control/dispatch_call.h"
+#include "convert/variant_read.h"
 
 namespace sample {
 namespace {

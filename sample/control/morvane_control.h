@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <string>
 
-#include "members.h"
+#include "control/members.h"
 
 namespace sample {
 

@@ -1,25 +1,25 @@
-#include "main_window.h"
+#include "main_window/main_window.h"
 
 #include <algorithm>
 
-#include "button.h"
-#include "capture_events.h"
-#include "check_box.h"
-#include "clip_form.h"
-#include "combo_box.h"
-#include "commands.h"
-#include "error_report.h"
-#include "form_font.h"
-#include "layout.h"
-#include "option_handlers.h"
-#include "painted_label.h"
-#include "panel.h"
-#include "screen_units.h"
-#include "startup_sequence.h"
-#include "startup_timeline.h"
-#include "stream_form.h"
-#include "tab_order.h"
-#include "text_box.h"
+#include "forms/button.h"
+#include "main_window/capture_events.h"
+#include "forms/check_box.h"
+#include "clip_window/clip_form.h"
+#include "forms/combo_box.h"
+#include "commands/commands.h"
+#include "forms/error_report.h"
+#include "forms/form_font.h"
+#include "main_window/layout.h"
+#include "options/option_handlers.h"
+#include "forms/painted_label.h"
+#include "forms/panel.h"
+#include "forms/screen_units.h"
+#include "main_window/startup_sequence.h"
+#include "forms/startup_timeline.h"
+#include "stream_window/stream_form.h"
+#include "main_window/tab_order.h"
+#include "forms/text_box.h"
 
 namespace sample {
 
@@ -201,7 +201,7 @@ const forms::PaintedLabel* MainWindow::FindLabel(int id) const {
 void MainWindow::BindHandlers() {
   BindOptionHandlers(*this);
   BindCommands(*this);
-  Command(6).OnClick([this] { OnExitClick(); });
+  At(kExitButton).OnClick([this] { OnExitClick(); });
   // A double-click in the clipboard window has the control draw into it.
   ClipForm::Instance().SetFrameCopier([this](HDC dc) { return Morvane1().CopyFrameToDC(dc); });
 }
@@ -222,10 +222,6 @@ forms::Widget* MainWindow::FindWidget(int id) const {
   return found == by_id_.end() ? nullptr : found->second;
 }
 
-forms::CheckBox& MainWindow::Check(int n) { return WidgetAs<forms::CheckBox>(FindWidget(CheckId(n))); }
-forms::TextBox& MainWindow::Text(int n) { return WidgetAs<forms::TextBox>(FindWidget(TextId(n))); }
-forms::Button& MainWindow::Command(int n) { return WidgetAs<forms::Button>(FindWidget(CommandId(n))); }
-forms::ComboBox& MainWindow::Combo1() { return WidgetAs<forms::ComboBox>(FindWidget(kCombo1Id)); }
 
 MorvaneControl& MainWindow::Morvane1() {
   if (!control_) throw convert::RuntimeError(static_cast<long>(E_UNEXPECTED), L"", kControlName);

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "plain_dispatch.h"
+#include "control/plain_dispatch.h"
 
 namespace sample_test {
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <utility>
 
-#include "gdi_handle.h"
-#include "tab_order.h"
+#include "forms/gdi_handle.h"
+#include "main_window/tab_order.h"
 #include "window_fixture.h"
 
 namespace sample_test {

@@ -6,8 +6,8 @@
 
 #include <deque>
 
-#include "layout.h"
-#include "main_window.h"
+#include "main_window/layout.h"
+#include "main_window/main_window.h"
 
 namespace {
 
