@@ -39,7 +39,31 @@ const MessageRow kMessages[] = {
     {MessageId::kInternal, E_UNEXPECTED, L"内部ｴﾗｰが発生しました。"},
 };
 
+struct TextRow {
+  TextId id;
+  const wchar_t* text;
+};
+
+const TextRow kTexts[] = {
+    {TextId::kBoxCaption, L"Morvane"},
+    {TextId::kConfirmCapture, L"ｷｬﾌﾟﾁｬを開始します。よろしいですか?"},
+    {TextId::kAbout, L"Morvane ｷｬﾌﾟﾁｬｺﾝﾄﾛｰﾙ ﾊﾞｰｼﾞｮﾝ 1.0"},
+    {TextId::kCancel, L"ｷｬﾝｾﾙ"},
+    {TextId::kColourBarsDevice, L"Morvane ｶﾗｰﾊﾞｰ (合成)"},
+    {TextId::kCheckerboardDevice, L"Morvane 市松模様 (合成)"},
+    {TextId::kSimpleCameraDevice, L"Morvane 簡易ｶﾒﾗ (合成)"},
+    {TextId::kColourBarsChoice, L"ｶﾗｰﾊﾞｰ"},
+    {TextId::kCheckerboardChoice, L"市松模様"},
+};
+
 }  // namespace
+
+const wchar_t* UiText(TextId id) {
+  for (const TextRow& row : kTexts) {
+    if (row.id == id) return row.text;
+  }
+  return L"";
+}
 
 const MessageRow& Message(MessageId id) {
   for (const MessageRow& row : kMessages) {

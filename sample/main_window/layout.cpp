@@ -6,14 +6,15 @@ const WindowLayout kMainWindowLayout = {L"Morvane OCX Sample", 2100, 1515, 9960,
 
 namespace {
 using K = WidgetKind;
-constexpr forms::OleColor kPink = 0x00FFC0FF;
-constexpr forms::OleColor kLightYellow = 0x00C0FFFF;
-constexpr forms::OleColor kPeach = 0x00C0E0FF;
-constexpr forms::OleColor kLightGreen = 0x00C0FFC0;
-constexpr forms::OleColor kGreen = 0x00008000;
-constexpr forms::OleColor kWhite = 0x00FFFFFF;
-constexpr forms::OleColor kBlue = 0x00FF0000;
-constexpr forms::OleColor kButtonFace = 0x8000000F;
+// An OLE colour holds red, green and blue in the order RGB() packs them.
+constexpr forms::OleColor kPink = RGB(0xFF, 0xC0, 0xFF);
+constexpr forms::OleColor kLightYellow = RGB(0xFF, 0xFF, 0xC0);
+constexpr forms::OleColor kPeach = RGB(0xFF, 0xE0, 0xC0);
+constexpr forms::OleColor kLightGreen = RGB(0xC0, 0xFF, 0xC0);
+constexpr forms::OleColor kGreen = RGB(0x00, 0x80, 0x00);
+constexpr forms::OleColor kWhite = RGB(0xFF, 0xFF, 0xFF);
+constexpr forms::OleColor kBlue = RGB(0x00, 0x00, 0xFF);
+constexpr forms::OleColor kButtonFace = 0x80000000 | COLOR_BTNFACE;  // a system colour
 constexpr unsigned kTitle = kHasBackColor | kHasTextColor | kCentred | kTitleFont;
 constexpr unsigned kStatus = kHasBackColor | kHasTextColor | kReadOnly;
 }  // namespace

@@ -126,7 +126,7 @@ class LabelPicture {
   RECT client_;
   forms::UniqueMemoryDc dc_;
   forms::UniqueBitmap bitmap_;
-  forms::ScopedSelect select_;  // released first, before the bitmap and the DC
+  forms::SelectScope select_;  // released first, before the bitmap and the DC
 };
 
 TEST_F(SampleWindowTest, LabelsArePaintedInTheirColoursUnderTheWidgetsTheyOverlap) {
