@@ -62,12 +62,8 @@ void ClipForm::SetMessageBoxShower(MessageBoxShower shower) {
 
 LRESULT ClipForm::Route(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
-    case WM_PAINT:
-      OnPaint();
-      return 0;
-    case WM_LBUTTONDBLCLK:
-      OnDoubleClick();
-      return 0;
+    case WM_PAINT: OnPaint(); return 0;
+    case WM_LBUTTONDBLCLK: OnDoubleClick(); return 0;
     case WM_NCDESTROY:
       // The picture goes with the window; a new window starts empty.
       picture_ = ClipPicture();

@@ -188,14 +188,9 @@ void ControlHost::OnSetFocus() {
 
 LRESULT ControlHost::Route(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
-    case WM_SIZE:
-      OnSize();
-      return 0;
-    case WM_SETFOCUS:
-      OnSetFocus();
-      return 0;
-    default:
-      return Default(message, wparam, lparam);
+    case WM_SIZE: OnSize(); return 0;
+    case WM_SETFOCUS: OnSetFocus(); return 0;
+    default: return Default(message, wparam, lparam);
   }
 }
 

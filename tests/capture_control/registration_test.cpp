@@ -3,26 +3,25 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <utility>
+
 #include "registration.h"
 
 namespace morvane {
 namespace {
 
 TEST(RegistrationTest, PlaceholdersAreExpandedEverywhere) {
-  struct Row {
-    const wchar_t* text;
-    const wchar_t* expected;
-  };
-  const Row rows[] = {
+  // text, then what it becomes
+  const std::pair<const wchar_t*, const wchar_t*> rows[] = {
       {L"CLSID\\{clsid}\\InprocServer32", L"CLSID\\{C}\\InprocServer32"},
       {L"{path}, 1", L"C:\\dir {clsid}\\m.ocx, 1"},
       {L"{libid}{libid}", L"{L}{L}"},
       {L"plain", L"plain"},
       {nullptr, L""},
   };
-  for (const Row& row : rows) {
-    // A path that itself holds a placeholder's text is not expanded again.
-    EXPECT_EQ(row.expected, ExpandRegistryText(row.text, L"{C}", L"{L}", L"C:\\dir {clsid}\\m.ocx"));
+  // A path that itself holds a placeholder's text is not expanded again.
+  for (const auto& [text, expected] : rows) {
+    EXPECT_EQ(expected, ExpandRegistryText(text, L"{C}", L"{L}", L"C:\\dir {clsid}\\m.ocx"));
   }
 }
 
