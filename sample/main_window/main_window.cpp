@@ -74,13 +74,6 @@ forms::WidgetColors RowColors(const LayoutRow& row) {
   return {};
 }
 
-template <typename T>
-T& WidgetAs(forms::Widget* widget) {
-  T* typed = dynamic_cast<T*>(widget);
-  if (typed == nullptr) throw convert::RuntimeError::InvalidProcedureCall();
-  return *typed;
-}
-
 // The widget that has the focus when the window first opens.
 HWND FirstTabStop(HWND window) { return NextInTabOrder(window, nullptr, false); }
 
@@ -186,7 +179,7 @@ HFONT MainWindow::RowFont(const LayoutRow& row) const {
 
 void MainWindow::AddLabel(const LayoutRow& row, const RECT& rect) {
   forms::LabelLayer& layer =
-      row.container == kWindowId ? labels_ : WidgetAs<forms::Panel>(FindWidget(row.container)).labels();
+      row.container == kWindowId ? labels_ : At(WidgetName<forms::Panel>{row.container}).labels();
   layer.Add({row.id, row.caption, rect, (row.flags & kCentred) != 0, RowColors(row), RowFont(row)});
 }
 
