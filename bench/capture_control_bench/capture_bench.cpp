@@ -120,8 +120,8 @@ int wmain(int argc, wchar_t** argv) {
   // A camera comes after the synthetic devices: index 3 is the first one.
   const int device = argc > 3 ? _wtoi(argv[3]) : 0;
   if (FAILED(::OleInitialize(nullptr))) return 2;
-  // Settings of its own, so the benchmark leaves the user's alone.
-  ::SetEnvironmentVariableW(L"MORVANE_SETTINGS_KEY", L"Software\\Morvane\\CaptureBench");
+  // A current user of its own, so the benchmark leaves the user's settings alone.
+  if (!morvane_test::RedirectCurrentUser(L"Software\\Morvane\\BenchUser")) return 2;
   int status = 0;
   {
     Microsoft::WRL::ComPtr<IDispatch> control;

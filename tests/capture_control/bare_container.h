@@ -1,6 +1,6 @@
 // The least a container of the control needs, shared by the control's
-// tests and the benches: an in-place site, and an event sink that lives on
-// its caller's stack. Header-only, so every test program and bench that
+// tests and the benches: an in-place site, an event sink that lives on its
+// caller's stack, and a current user of the process's own. Header-only, so every test program and bench that
 // includes it has it without another source to list.
 #pragma once
 
@@ -130,6 +130,24 @@ inline HRESULT InPlaceSite::Other(const char* call, HRESULT plain_answer) {
   if (unexpected_ == nullptr) return plain_answer;
   unexpected_(call);
   return E_NOTIMPL;
+}
+
+// Points this process's HKEY_CURRENT_USER at a key of its own below the real
+// one, emptied first, so that what the control keeps there (its settings)
+// starts from its defaults and the user's own are never touched; null puts
+// the real one back. The control itself knows nothing of this.
+inline bool RedirectCurrentUser(const wchar_t* private_root) {
+  ::RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+  if (private_root == nullptr) return true;
+  ::RegDeleteTreeW(HKEY_CURRENT_USER, private_root);
+  HKEY root = nullptr;
+  if (::RegCreateKeyExW(HKEY_CURRENT_USER, private_root, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &root, nullptr) !=
+      ERROR_SUCCESS) {
+    return false;
+  }
+  const bool redirected = ::RegOverridePredefKey(HKEY_CURRENT_USER, root) == ERROR_SUCCESS;
+  ::RegCloseKey(root);
+  return redirected;
 }
 
 // An event sink on its caller's stack, which outlives every connection:
