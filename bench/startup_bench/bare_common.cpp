@@ -1,8 +1,8 @@
 #include "bare_common.h"
 
-#include "main_window/layout.h"
 #include "forms/screen_units.h"
 #include "forms/startup_timeline.h"
+#include "main_window/layout.h"
 
 namespace bench {
 

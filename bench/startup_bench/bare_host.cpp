@@ -8,9 +8,9 @@
 #include <wrl/client.h>
 
 #include "bare_common.h"
+#include "bare_container.h"
 #include "forms/ole_session.h"
 #include "forms/startup_timeline.h"
-#include "bare_container.h"
 
 using Microsoft::WRL::ComPtr;
 

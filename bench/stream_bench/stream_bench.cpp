@@ -15,10 +15,10 @@
 #include <cstring>
 #include <utility>
 
-#include "forms/message_pump.h"
 #include "convert/runtime_error.h"
-#include "stream_window/stream_form.h"
+#include "forms/message_pump.h"
 #include "low_memory.h"
+#include "stream_window/stream_form.h"
 
 namespace {
 

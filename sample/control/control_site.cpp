@@ -3,9 +3,9 @@
 #include <olectl.h>
 #include <oleauto.h>
 
+#include "control/members.h"
 #include "forms/boundary_guard.h"
 #include "forms/form_font.h"
-#include "control/members.h"
 
 namespace sample {
 namespace {

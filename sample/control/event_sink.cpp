@@ -3,8 +3,8 @@
 #include <oleauto.h>
 #include <olectl.h>
 
-#include "forms/boundary_guard.h"
 #include "control/members.h"
+#include "forms/boundary_guard.h"
 
 namespace sample {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <cmath>
 
-#include "forms/boundary_guard.h"
 #include "control/members.h"
+#include "forms/boundary_guard.h"
 #include "forms/screen_units.h"
 
 namespace sample {

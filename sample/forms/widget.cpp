@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "forms/last_error.h"
 #include "convert/runtime_error.h"
+#include "forms/last_error.h"
 
 namespace forms {
 

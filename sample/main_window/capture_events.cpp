@@ -1,7 +1,7 @@
 #include "main_window/capture_events.h"
 
-#include "forms/message_pump.h"
 #include "convert/number_to_text.h"
+#include "forms/message_pump.h"
 #include "stream_window/stream_form.h"
 
 namespace sample {

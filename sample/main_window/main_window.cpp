@@ -2,24 +2,24 @@
 
 #include <algorithm>
 
-#include "forms/button.h"
-#include "main_window/capture_events.h"
-#include "forms/check_box.h"
 #include "clip_window/clip_form.h"
-#include "forms/combo_box.h"
 #include "commands/commands.h"
+#include "forms/button.h"
+#include "forms/check_box.h"
+#include "forms/combo_box.h"
 #include "forms/error_report.h"
 #include "forms/form_font.h"
-#include "main_window/layout.h"
-#include "options/option_handlers.h"
 #include "forms/painted_label.h"
 #include "forms/panel.h"
 #include "forms/screen_units.h"
-#include "main_window/startup_sequence.h"
 #include "forms/startup_timeline.h"
-#include "stream_window/stream_form.h"
-#include "main_window/tab_order.h"
 #include "forms/text_box.h"
+#include "main_window/capture_events.h"
+#include "main_window/layout.h"
+#include "main_window/startup_sequence.h"
+#include "main_window/tab_order.h"
+#include "options/option_handlers.h"
+#include "stream_window/stream_form.h"
 
 namespace sample {
 

@@ -15,14 +15,14 @@
 
 #include "control/control_events.h"
 #include "control/control_host.h"
+#include "convert/runtime_error.h"
 #include "forms/focus.h"
 #include "forms/gdi_handle.h"
 #include "forms/message_pump.h"
 #include "forms/painted_label.h"
-#include "convert/runtime_error.h"
-#include "options/sample_view.h"
 #include "forms/widget.h"
 #include "forms/window.h"
+#include "options/sample_view.h"
 
 namespace sample {
 

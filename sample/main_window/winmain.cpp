@@ -4,9 +4,9 @@
 #include <ole2.h>
 
 #include "forms/error_report.h"
-#include "main_window/main_window.h"
 #include "forms/ole_session.h"
 #include "forms/startup_timeline.h"
+#include "main_window/main_window.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "forms/last_error.h"
 #include "convert/runtime_error.h"
+#include "forms/last_error.h"
 
 namespace sample {
 namespace {

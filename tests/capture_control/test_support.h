@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "dispatch_ids.h"
 #include "bare_container.h"
+#include "dispatch_ids.h"
 
 namespace morvane_test {
 

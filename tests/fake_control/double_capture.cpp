@@ -7,8 +7,8 @@
 #include <new>
 #include <vector>
 
-#include "double_control.h"
 #include "dib_header.h"
+#include "double_control.h"
 #include "double_log.h"
 
 namespace morvane_double {

@@ -1,8 +1,8 @@
 // The close guard, the exit button and the control's two events.
 #include <gtest/gtest.h>
 
-#include "main_window/capture_events.h"
 #include "control/event_sink.h"
+#include "main_window/capture_events.h"
 #include "stream_window/stream_form.h"
 #include "window_fixture.h"
 

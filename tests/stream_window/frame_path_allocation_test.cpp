@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include "low_memory.h"
 #include "forms/message_pump.h"
+#include "low_memory.h"
 #include "stream_window/stream_form.h"
 
 namespace {

@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "low_memory.h"
 #include "convert/runtime_error.h"
+#include "low_memory.h"
 #include "window_probe.h"
 
 namespace {
