@@ -1,6 +1,7 @@
 #include "choice_dialog.h"
 
 #include "guard.h"
+#include "messages.h"
 
 namespace morvane {
 namespace {
@@ -126,7 +127,7 @@ std::vector<WORD> BuildChoiceTemplate(const std::wstring& title, const std::vect
                 static_cast<WORD>(kFirstChoiceId + i), kComboBoxClass, L"");
   }
   writer.Item(BS_DEFPUSHBUTTON | WS_TABSTOP, kWidth - 120, buttons_y, 55, 14, IDOK, kButtonClass, L"OK");
-  writer.Item(BS_PUSHBUTTON | WS_TABSTOP, kWidth - 62, buttons_y, 55, 14, IDCANCEL, kButtonClass, L"ｷｬﾝｾﾙ");
+  writer.Item(BS_PUSHBUTTON | WS_TABSTOP, kWidth - 62, buttons_y, 55, 14, IDCANCEL, kButtonClass, UiText(TextId::kCancel));
   return writer.Take();
 }
 

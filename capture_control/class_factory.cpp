@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "basics/com_object.h"
 #include "control.h"
 #include "guard.h"
 #include "module.h"
@@ -12,15 +13,6 @@ namespace {
 
 using CreateFunction = HRESULT (*)(REFIID iid, void** object);
 
-struct ClassRow {
-  const CLSID* clsid;
-  CreateFunction create;
-};
-
-const ClassRow kClasses[] = {
-    {&CLSID_Morvane, &Control::Create},
-};
-
 // A class factory lives in the module's data and is never freed; its
 // references count as module locks so DllCanUnloadNow waits for its clients.
 class ClassFactory final : public IClassFactory {
@@ -28,14 +20,7 @@ class ClassFactory final : public IClassFactory {
   explicit constexpr ClassFactory(CreateFunction create) : create_(create) {}
 
   STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-    if (!object) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IClassFactory) {
-      *object = static_cast<IClassFactory*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
+    return basics::HandOut(basics::FindInterface(this, kInterfaces, iid), object);
   }
   STDMETHODIMP_(ULONG) AddRef() override {
     LockModule();
@@ -61,20 +46,31 @@ class ClassFactory final : public IClassFactory {
   }
 
  private:
+  static constexpr basics::InterfaceRow<ClassFactory> kInterfaces[] = {
+      basics::Row<ClassFactory, IClassFactory>(IID_IUnknown),
+      basics::Row<ClassFactory, IClassFactory>(IID_IClassFactory),
+  };
+
   CreateFunction create_;
 };
 
-ClassFactory g_factories[] = {ClassFactory(kClasses[0].create)};
-static_assert(sizeof(g_factories) / sizeof(g_factories[0]) == sizeof(kClasses) / sizeof(kClasses[0]),
-              "one factory per class row");
+// Every class this server makes, each with its class object.
+struct ClassRow {
+  const CLSID* clsid;
+  ClassFactory factory;
+};
+
+ClassRow g_classes[] = {
+    {&CLSID_Morvane, ClassFactory(&Control::Create)},
+};
 
 }  // namespace
 
 HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** object) {
   if (!object) return E_POINTER;
   *object = nullptr;
-  for (size_t i = 0; i < sizeof(kClasses) / sizeof(kClasses[0]); ++i) {
-    if (*kClasses[i].clsid == clsid) return g_factories[i].QueryInterface(iid, object);
+  for (ClassRow& row : g_classes) {
+    if (*row.clsid == clsid) return row.factory.QueryInterface(iid, object);
   }
   return CLASS_E_CLASSNOTAVAILABLE;
 }

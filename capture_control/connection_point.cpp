@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "basics/com_object.h"
+
 #include "guard.h"
 
 namespace morvane {
@@ -11,15 +13,14 @@ namespace morvane {
 EventConnectionPoint::EventConnectionPoint(IUnknown* owner, IConnectionPointContainer* container, REFIID event_iid)
     : owner_(owner), container_(container), event_iid_(event_iid) {}
 
+// The point is its own object to QueryInterface, counted with its owner.
+const basics::InterfaceRow<EventConnectionPoint> EventConnectionPoint::kInterfaces[] = {
+    basics::Row<EventConnectionPoint, IConnectionPoint>(IID_IUnknown),
+    basics::Row<EventConnectionPoint, IConnectionPoint>(IID_IConnectionPoint),
+};
+
 STDMETHODIMP EventConnectionPoint::QueryInterface(REFIID iid, void** object) {
-  if (!object) return E_POINTER;
-  if (iid == IID_IUnknown || iid == IID_IConnectionPoint) {
-    *object = static_cast<IConnectionPoint*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *object = nullptr;
-  return E_NOINTERFACE;
+  return basics::HandOut(basics::FindInterface(this, kInterfaces, iid), object);
 }
 
 STDMETHODIMP_(ULONG) EventConnectionPoint::AddRef() { return owner_->AddRef(); }

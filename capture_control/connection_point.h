@@ -8,11 +8,15 @@
 
 #include <vector>
 
+#include "basics/com_object.h"
+
 namespace morvane {
 
 class EventConnectionPoint final : public IConnectionPoint {
  public:
   EventConnectionPoint(IUnknown* owner, IConnectionPointContainer* container, REFIID event_iid);
+
+  static const basics::InterfaceRow<EventConnectionPoint> kInterfaces[];
 
   STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
   STDMETHODIMP_(ULONG) AddRef() override;

@@ -3,6 +3,7 @@
 #include <new>
 #include <utility>
 
+#include "basics/com_object.h"
 #include "module.h"
 #include "morvane_guids.h"
 
@@ -91,13 +92,8 @@ Control::~Control() {
 }
 
 STDMETHODIMP Control::QueryInterface(REFIID iid, void** object) {
-  if (!object) return E_POINTER;
-  *object = nullptr;
   const InterfaceRow* row = FindInterface(iid);
-  if (!row) return E_NOINTERFACE;
-  *object = row->cast(this);
-  AddRef();
-  return S_OK;
+  return basics::HandOut(row ? row->cast(this) : nullptr, object);
 }
 
 STDMETHODIMP_(ULONG) Control::AddRef() { return static_cast<ULONG>(::InterlockedIncrement(&references_)); }

@@ -7,12 +7,6 @@
 #include "control.h"
 
 namespace morvane {
-namespace {
-
-const wchar_t kConfirmText[] = L"ｷｬﾌﾟﾁｬを開始します。よろしいですか?";
-const wchar_t kConfirmCaption[] = L"Morvane";
-
-}  // namespace
 
 HRESULT Control::StartCapture(const VARIANT*, VARIANT*) { return RunCapture(true); }
 
@@ -35,7 +29,7 @@ HRESULT Control::RunCapture(bool to_file) {
   }
   if (settings_.confirm_before_capture) {
     HWND owner = window_ ? ::GetAncestor(window_, GA_ROOT) : ::GetActiveWindow();
-    if (::MessageBoxW(owner, kConfirmText, kConfirmCaption, MB_OKCANCEL | MB_ICONQUESTION) != IDOK) return S_OK;
+    if (::MessageBoxW(owner, UiText(TextId::kConfirmCapture), UiText(TextId::kBoxCaption), MB_OKCANCEL | MB_ICONQUESTION) != IDOK) return S_OK;
   }
   // A host may release us from inside an event; we stay alive until the end.
   ComPtr<IDispatch> self(this);

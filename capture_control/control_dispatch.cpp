@@ -6,6 +6,7 @@
 
 #include <utility>
 
+#include "basics/variant.h"
 #include "control.h"
 
 namespace morvane {
@@ -102,15 +103,6 @@ const MemberRow* FindMember(DISPID id) {
   }
   return nullptr;
 }
-
-// A VARIANT that clears itself.
-struct ScopedVariant {
-  VARIANT value;
-  ScopedVariant() { ::VariantInit(&value); }
-  ~ScopedVariant() { ::VariantClear(&value); }
-  ScopedVariant(const ScopedVariant&) = delete;
-  ScopedVariant& operator=(const ScopedVariant&) = delete;
-};
 
 // What a caller hands in is checked before any of it is read: the counts
 // must agree with the arrays they describe.
@@ -216,9 +208,9 @@ HRESULT Control::InvokeMember(const DispatchMember& row, WORD flags, DISPPARAMS&
 
 HRESULT Control::InvokeGet(const DispatchMember& row, DISPPARAMS& params, VARIANT* result) {
   if (params.cArgs != 0) return DISP_E_BADPARAMCOUNT;
-  ScopedVariant value;
-  HRESULT hr = (this->*row.get)(&value.value);
-  if (SUCCEEDED(hr) && result) std::swap(*result, value.value);
+  basics::Variant value;
+  HRESULT hr = (this->*row.get)(value.get());
+  if (SUCCEEDED(hr) && result) std::swap(*result, value.value());
   return hr;
 }
 
@@ -227,29 +219,29 @@ HRESULT Control::InvokePut(const DispatchMember& row, DISPPARAMS& params, UINT* 
   if (params.cArgs != 1 || params.cNamedArgs != 1 || params.rgdispidNamedArgs[0] != DISPID_PROPERTYPUT) {
     return params.cArgs == 1 ? DISP_E_PARAMNOTOPTIONAL : DISP_E_BADPARAMCOUNT;
   }
-  ScopedVariant value;
-  HRESULT hr = ConvertArgument(value.value, params.rgvarg[0], row.type);
+  basics::Variant value;
+  HRESULT hr = ConvertArgument(value.value(), params.rgvarg[0], row.type);
   if (FAILED(hr)) {
     if (arg_error) *arg_error = 0;
     return hr == DISP_E_OVERFLOW ? Fail(row.overflow) : hr;
   }
-  return (this->*row.put)(value.value);
+  return (this->*row.put)(value.value());
 }
 
 HRESULT Control::InvokeMethod(const DispatchMember& row, DISPPARAMS& params, VARIANT* result, UINT* arg_error) {
   if (params.cNamedArgs != 0) return DISP_E_NONAMEDARGS;
   if (params.cArgs != row.arguments) return DISP_E_BADPARAMCOUNT;
-  ScopedVariant argument;
+  basics::Variant argument;
   if (row.arguments == 1) {
-    HRESULT hr = ConvertArgument(argument.value, params.rgvarg[0], row.type);
+    HRESULT hr = ConvertArgument(argument.value(), params.rgvarg[0], row.type);
     if (FAILED(hr)) {
       if (arg_error) *arg_error = 0;
       return hr;
     }
   }
-  ScopedVariant value;
-  HRESULT hr = (this->*row.call)(&argument.value, &value.value);
-  if (SUCCEEDED(hr) && result) std::swap(*result, value.value);
+  basics::Variant value;
+  HRESULT hr = (this->*row.call)(argument.get(), value.get());
+  if (SUCCEEDED(hr) && result) std::swap(*result, value.value());
   return hr;
 }
 

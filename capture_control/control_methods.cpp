@@ -27,8 +27,6 @@ std::wstring FullPath(const std::wstring& path) {
   return std::wstring(buffer, length);
 }
 
-const wchar_t kAboutText[] = L"Morvane ｷｬﾌﾟﾁｬｺﾝﾄﾛｰﾙ ﾊﾞｰｼﾞｮﾝ 1.0";
-
 }  // namespace
 
 HRESULT Control::SaveCaptureFile(const VARIANT* args, VARIANT*) {
@@ -71,10 +69,11 @@ HRESULT Control::CopyToClipboard(const VARIANT*, VARIANT*) {
   const std::vector<std::uint8_t> dib = MakePackedDib(format, bits);
   UniqueHglobal memory(::GlobalAlloc(GMEM_MOVEABLE, dib.size()));
   if (!memory) return Fail(MessageId::kOutOfMemory);
-  void* target = ::GlobalLock(memory.get());
-  if (!target) return Fail(MessageId::kOutOfMemory);
-  std::memcpy(target, dib.data(), dib.size());
-  ::GlobalUnlock(memory.get());
+  {
+    GlobalLockScope target(memory.get());
+    if (!target.data()) return Fail(MessageId::kOutOfMemory);
+    std::memcpy(target.data(), dib.data(), dib.size());
+  }
 
   // Data put there without an owner window is refused by Windows.
   const HWND owner = ClipboardOwner();
@@ -125,7 +124,7 @@ HRESULT Control::DeviceName(const VARIANT* args, VARIANT* result) {
 
 HRESULT Control::AboutBox(const VARIANT*, VARIANT*) {
   HWND owner = window_ ? ::GetAncestor(window_, GA_ROOT) : ::GetActiveWindow();
-  ::MessageBoxW(owner, kAboutText, L"Morvane", MB_OK | MB_ICONINFORMATION);
+  ::MessageBoxW(owner, UiText(TextId::kAbout), UiText(TextId::kBoxCaption), MB_OK | MB_ICONINFORMATION);
   return S_OK;
 }
 

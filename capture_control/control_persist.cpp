@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include "basics/variant.h"
 #include "control.h"
 #include "morvane_guids.h"
 
@@ -62,16 +63,14 @@ STDMETHODIMP Control::Load(IPropertyBag* bag, IErrorLog* log) {
   const wchar_t* names[] = {L"_ExtentX", L"_ExtentY"};
   LONG* fields[] = {&extent_.cx, &extent_.cy};
   for (int i = 0; i < 2; ++i) {
-    VARIANT value;
-    ::VariantInit(&value);
-    value.vt = VT_I4;
-    if (SUCCEEDED(bag->Read(names[i], &value, log))) {
-      VARIANT number;
-      ::VariantInit(&number);
-      if (SUCCEEDED(::VariantChangeType(&number, &value, 0, VT_I4)) && number.lVal > 0) *fields[i] = number.lVal;
-      ::VariantClear(&number);
+    basics::Variant value;
+    value.value().vt = VT_I4;
+    if (SUCCEEDED(bag->Read(names[i], value.get(), log))) {
+      basics::Variant number;
+      if (SUCCEEDED(::VariantChangeType(number.get(), value.get(), 0, VT_I4)) && number.value().lVal > 0) {
+        *fields[i] = number.value().lVal;
+      }
     }
-    ::VariantClear(&value);
   }
   return S_OK;
 }

@@ -39,7 +39,23 @@ const MessageRow kMessages[] = {
     {MessageId::kInternal, E_UNEXPECTED, L"内部ｴﾗｰが発生しました。"},
 };
 
+// In the order of TextId.
+const wchar_t* const kTexts[] = {
+    L"Morvane",                                   // kBoxCaption
+    L"ｷｬﾌﾟﾁｬを開始します。よろしいですか?",      // kConfirmCapture
+    L"Morvane ｷｬﾌﾟﾁｬｺﾝﾄﾛｰﾙ ﾊﾞｰｼﾞｮﾝ 1.0",         // kAbout
+    L"ｷｬﾝｾﾙ",                                     // kCancel
+    L"Morvane ｶﾗｰﾊﾞｰ (合成)",                     // kColourBarsDevice
+    L"Morvane 市松模様 (合成)",                   // kCheckerboardDevice
+    L"Morvane 簡易ｶﾒﾗ (合成)",                    // kSimpleCameraDevice
+    L"ｶﾗｰﾊﾞｰ",                                    // kColourBarsChoice
+    L"市松模様",                                  // kCheckerboardChoice
+};
+static_assert(std::size(kTexts) == static_cast<size_t>(TextId::kCheckerboardChoice) + 1, "one text a TextId");
+
 }  // namespace
+
+const wchar_t* UiText(TextId id) { return kTexts[static_cast<size_t>(id)]; }
 
 const MessageRow& Message(MessageId id) {
   for (const MessageRow& row : kMessages) {

@@ -1,5 +1,6 @@
-// Every error the control reports to its caller, with the HRESULT it carries
-// and the text shown to the user.
+// Every text the control shows its user: the errors it reports to its
+// caller, each with the HRESULT it carries, the texts of its own boxes,
+// dialogs and devices, and its status line.
 #pragma once
 
 #include <windows.h>
@@ -37,6 +38,21 @@ struct MessageRow {
 };
 
 const MessageRow& Message(MessageId id);
+
+// The texts of the control's own boxes, dialogs and devices.
+enum class TextId {
+  kBoxCaption,
+  kConfirmCapture,
+  kAbout,
+  kCancel,
+  kColourBarsDevice,
+  kCheckerboardDevice,
+  kSimpleCameraDevice,
+  kColourBarsChoice,
+  kCheckerboardChoice,
+};
+
+const wchar_t* UiText(TextId id);
 
 // Status line texts.
 const wchar_t* StatusIdle();

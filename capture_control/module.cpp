@@ -2,9 +2,6 @@
 
 #include <atomic>
 
-#include "class_factory.h"
-#include "control_window.h"
-
 namespace morvane {
 namespace {
 
@@ -13,6 +10,8 @@ std::atomic<long> g_objects{0};
 std::atomic<long> g_locks{0};
 
 }  // namespace
+
+void SetModuleInstance(HINSTANCE instance) { g_instance = instance; }
 
 HINSTANCE ModuleInstance() { return g_instance ? g_instance : ::GetModuleHandleW(nullptr); }
 
@@ -36,23 +35,3 @@ void UnlockModule() { --g_locks; }
 bool ModuleInUse() { return g_objects.load() != 0 || g_locks.load() != 0; }
 
 }  // namespace morvane
-
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
-  if (reason == DLL_PROCESS_ATTACH) {
-    morvane::g_instance = instance;
-    ::DisableThreadLibraryCalls(instance);
-  } else if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
-    // Unloaded by FreeLibrary (not process exit): our window class must go
-    // with the code of its window procedure.
-    morvane::UnregisterControlWindowClass(instance);
-  }
-  return TRUE;
-}
-
-extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
-  return morvane::GetClassObject(clsid, iid, object);
-}
-
-extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
-  return morvane::ModuleInUse() ? S_FALSE : S_OK;
-}

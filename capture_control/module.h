@@ -8,6 +8,8 @@
 
 namespace morvane {
 
+// Set once, by DllMain, before anything else of ours runs.
+void SetModuleInstance(HINSTANCE instance);
 HINSTANCE ModuleInstance();
 // Full path of Morvane.ocx itself (for InprocServer32 and the type library).
 std::wstring ModulePath();

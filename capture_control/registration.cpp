@@ -87,11 +87,3 @@ HRESULT UnregisterServer() {
 }
 
 }  // namespace morvane
-
-extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() {
-  return morvane::ComGuard([] { return morvane::RegisterServer(morvane::ModulePath()); });
-}
-
-extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() {
-  return morvane::ComGuard([] { return morvane::UnregisterServer(); });
-}

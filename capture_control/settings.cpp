@@ -59,12 +59,7 @@ std::wstring DefaultCaptureFile() {
   return path + L"CAPTURE.AVI";
 }
 
-std::wstring SettingsKeyPath() {
-  wchar_t buffer[512] = {};
-  DWORD length = ::GetEnvironmentVariableW(L"MORVANE_SETTINGS_KEY", buffer, 512);
-  if (length > 0 && length < 512) return buffer;
-  return L"Software\\Morvane\\Capture";
-}
+std::wstring SettingsKeyPath() { return L"Software\\Morvane\\Capture"; }
 
 void LoadSettings(Settings& settings, const std::wstring& key_path) {
   HKEY raw = nullptr;

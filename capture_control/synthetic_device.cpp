@@ -1,6 +1,7 @@
 #include <iterator>
 
 #include "core/pattern.h"
+#include "messages.h"
 #include "video_device.h"
 
 namespace morvane {
@@ -9,7 +10,7 @@ namespace {
 enum class Picture { kColourBars, kCheckerboard };
 
 struct DeviceRow {
-  const wchar_t* name;
+  TextId name;
   bool has_format_dialog;
   bool has_source_dialog;
   bool has_overlay;
@@ -20,12 +21,12 @@ struct DeviceRow {
 // They differ on purpose, so that a host's enabling of its dialog and
 // overlay buttons can be seen to follow the device.
 const DeviceRow kDevices[] = {
-    {L"Morvane ｶﾗｰﾊﾞｰ (合成)", true, true, true, Picture::kColourBars, true},
-    {L"Morvane 市松模様 (合成)", true, false, false, Picture::kCheckerboard, true},
-    {L"Morvane 簡易ｶﾒﾗ (合成)", false, false, false, Picture::kColourBars, false},
+    {TextId::kColourBarsDevice, true, true, true, Picture::kColourBars, true},
+    {TextId::kCheckerboardDevice, true, false, false, Picture::kCheckerboard, true},
+    {TextId::kSimpleCameraDevice, false, false, false, Picture::kColourBars, false},
 };
 
-const wchar_t* const kSourceChoices[] = {L"ｶﾗｰﾊﾞｰ", L"市松模様"};
+const TextId kSourceChoices[] = {TextId::kColourBarsChoice, TextId::kCheckerboardChoice};
 
 class SyntheticDevice final : public VideoDevice {
  public:
@@ -41,14 +42,16 @@ class SyntheticDevice final : public VideoDevice {
     }
   }
 
-  const wchar_t* Name() const override { return row_.name; }
+  const wchar_t* Name() const override { return UiText(row_.name); }
   bool HasFormatDialog() const override { return row_.has_format_dialog; }
   bool HasSourceDialog() const override { return row_.has_source_dialog; }
   bool HasOverlay() const override { return row_.has_overlay; }
   const std::vector<FrameSize>& Sizes() const override { return sizes_; }
   std::vector<const wchar_t*> SourceChoices() const override {
     if (!row_.has_source_dialog) return {};
-    return {std::begin(kSourceChoices), std::end(kSourceChoices)};
+    std::vector<const wchar_t*> choices;
+    for (TextId choice : kSourceChoices) choices.push_back(UiText(choice));
+    return choices;
   }
   void SelectSource(int choice) override {
     if (choice >= 0 && choice < static_cast<int>(std::size(kSourceChoices))) selected_ = choice;

@@ -5,7 +5,6 @@
 //
 //   capture_bench [frames] [folder]
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "allocation_hooks.h"
 #include "avi_writer.h"
 #include "capture_error.h"
 #include "file_sink.h"
@@ -22,14 +22,6 @@
 namespace {
 
 constexpr double kGoal = 1.5;
-
-std::atomic<std::uint64_t> g_allocations{0};
-
-void* Allocate(std::size_t size) {
-  g_allocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-  throw std::bad_alloc();
-}
 
 using Clock = std::chrono::steady_clock;
 
@@ -54,11 +46,11 @@ CaptureRun Capture(const std::filesystem::path& path, const morvane::FrameFormat
   {
     morvane::AviWriter writer(path, {frame, 33333}, std::nullopt);
     for (int i = 0; i < frames; ++i) {
-      if (i == kWarmUpFrames) allocations_at_warm = g_allocations.load();
+      if (i == kWarmUpFrames) allocations_at_warm = coretest::AllocationCount();
       pattern->Render(frame, bits.data(), i, i * 1000000LL / 30);
       writer.WriteVideoFrame(bits.data(), bits.size());
     }
-    const std::uint64_t steady = g_allocations.load() - allocations_at_warm;
+    const std::uint64_t steady = coretest::AllocationCount() - allocations_at_warm;
     writer.Close();
     CaptureRun run{Seconds(start), std::filesystem::file_size(path), steady,
                    static_cast<std::uint64_t>(std::max(0, frames - kWarmUpFrames))};
@@ -135,13 +127,6 @@ int Run(int frames, const std::filesystem::path& folder) {
 }
 
 }  // namespace
-
-void* operator new(std::size_t size) { return Allocate(size); }
-void* operator new[](std::size_t size) { return Allocate(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 int main(int argc, char** argv) {
   const int frames = argc > 1 ? std::max(kWarmUpFrames + 1, std::atoi(argv[1])) : 600;

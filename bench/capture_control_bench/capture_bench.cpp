@@ -5,36 +5,24 @@
 #include <ole2.h>
 #include <windows.h>
 
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
-#include <new>
 #include <string>
 
+#include "allocation_hooks.h"
+#include "bare_container.h"
 #include "control.h"
 #include "dispatch_ids.h"
 #include "morvane_guids.h"
 
 namespace {
 
-std::atomic<long> g_allocations{0};
-
-}  // namespace
-
 // Every allocation of this program, the control's code included (it is
-// linked in), passes here.
-void* operator new(std::size_t size) {
-  ++g_allocations;
-  if (void* block = std::malloc(size ? size : 1)) return block;
-  throw std::bad_alloc();
-}
-void operator delete(void* block) noexcept { std::free(block); }
-void operator delete(void* block, std::size_t) noexcept { std::free(block); }
+// linked in), is counted by the tests' operator new.
+long Allocations() { return static_cast<long>(coretest::AllocationCount()); }
 
-namespace {
-
-class Sink final : public IDispatch {
+class Sink final : public morvane_test::StackSink {
  public:
   long frames = 0;
   long allocations_at_warm = -1;
@@ -42,27 +30,11 @@ class Sink final : public IDispatch {
   long captured = -1;
   long dropped = -1;
 
-  STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-    if (iid == IID_IUnknown || iid == IID_IDispatch) {
-      *object = this;
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-  STDMETHODIMP_(ULONG) Release() override { return 1; }
-  STDMETHODIMP GetTypeInfoCount(UINT* count) override {
-    *count = 0;
-    return S_OK;
-  }
-  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
   STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) override {
     if (id == morvane::kEventStreamFrame) {
       ++frames;
-      if (frames == 30) allocations_at_warm = g_allocations.load();
-      allocations_at_last = g_allocations.load();
+      if (frames == 30) allocations_at_warm = Allocations();
+      allocations_at_last = Allocations();
     } else if (id == morvane::kEventCaptureComplete) {
       captured = params->rgvarg[1].lVal;
       dropped = params->rgvarg[0].lVal;
@@ -148,8 +120,8 @@ int wmain(int argc, wchar_t** argv) {
   // A camera comes after the synthetic devices: index 3 is the first one.
   const int device = argc > 3 ? _wtoi(argv[3]) : 0;
   if (FAILED(::OleInitialize(nullptr))) return 2;
-  // Settings of its own, so the benchmark leaves the user's alone.
-  ::SetEnvironmentVariableW(L"MORVANE_SETTINGS_KEY", L"Software\\Morvane\\CaptureBench");
+  // A current user of its own, so the benchmark leaves the user's settings alone.
+  if (!morvane_test::RedirectCurrentUser(L"Software\\Morvane\\BenchUser")) return 2;
   int status = 0;
   {
     Microsoft::WRL::ComPtr<IDispatch> control;

@@ -1,8 +1,8 @@
 #include "bare_common.h"
 
-#include "layout.h"
-#include "screen_units.h"
-#include "startup_timeline.h"
+#include "forms/screen_units.h"
+#include "forms/startup_timeline.h"
+#include "main_window/layout.h"
 
 namespace bench {
 

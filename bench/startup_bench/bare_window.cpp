@@ -2,7 +2,7 @@
 #include <windows.h>
 
 #include "bare_common.h"
-#include "startup_timeline.h"
+#include "forms/startup_timeline.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show_command) {
   forms::MarkStartup("entry");

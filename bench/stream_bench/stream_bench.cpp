@@ -15,9 +15,10 @@
 #include <cstring>
 #include <utility>
 
-#include "message_pump.h"
-#include "runtime_error.h"
-#include "stream_form.h"
+#include "convert/runtime_error.h"
+#include "forms/message_pump.h"
+#include "low_memory.h"
+#include "stream_window/stream_form.h"
 
 namespace {
 
@@ -28,41 +29,19 @@ constexpr double kGoal = 1.1;
 // batches: measured a second each, one side's lucky second decided the ratio.
 constexpr int kRounds = 3;
 
-// Frame buffers below 4 GiB: the event hands addresses over as 32-bit values.
-class LowBuffer {
- public:
-  explicit LowBuffer(size_t size) {
-    for (std::uintptr_t at = 0x20000000; at < 0xF0000000u && !data_; at += 0x01000000) {
-      data_ = VirtualAlloc(reinterpret_cast<void*>(at), size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
-    }
-  }
-  ~LowBuffer() {
-    if (data_) VirtualFree(data_, 0, MEM_RELEASE);
-  }
-  LowBuffer(const LowBuffer&) = delete;
-  LowBuffer& operator=(const LowBuffer&) = delete;
-  void* get() const { return data_; }
-  long address() const { return static_cast<long>(reinterpret_cast<std::uintptr_t>(data_)); }
-
- private:
-  void* data_ = nullptr;
-};
+// Frame buffers below 4 GiB (the event hands addresses over as 32-bit
+// values), as the stream window's tests make them.
+using test_support::LowMemory;
 
 // A 24-bit frame as a capture device delivers it.
 struct Frame {
   int width;
   int height;
-  LowBuffer info{sizeof(BITMAPINFOHEADER)};
-  LowBuffer bits;
+  LowMemory info{sizeof(BITMAPINFOHEADER)};
+  LowMemory bits;
   Frame(int w, int h) : width(w), height(h), bits(static_cast<size_t>((w * 3 + 3) & ~3) * h) {
     if (!ok()) return;
-    auto* header = static_cast<BITMAPINFOHEADER*>(info.get());
-    header->biSize = sizeof(BITMAPINFOHEADER);
-    header->biWidth = w;
-    header->biHeight = h;
-    header->biPlanes = 1;
-    header->biBitCount = 24;
-    header->biCompression = BI_RGB;
+    test_support::PutDibHeader(info.get(), w, h, 24);
     auto* p = static_cast<unsigned char*>(bits.get());
     for (size_t i = 0, n = static_cast<size_t>((w * 3 + 3) & ~3) * h; i < n; ++i) p[i] = static_cast<unsigned char>(i * 7);
   }

@@ -3,15 +3,13 @@
 
 #include <windows.h>
 
-#include <memory>
 #include <string>
+
+#include "basics/handles.h"
 
 namespace halvern {
 
-struct LibraryDeleter {
-  void operator()(HMODULE module) const { FreeLibrary(module); }
-};
-using Library = std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryDeleter>;
+using Library = basics::UniqueHmodule;
 
 // True when the path (Shift-JIS bytes) names a directory: a path separator or
 // a drive colon anywhere. Decided on the decoded text, because a Shift-JIS

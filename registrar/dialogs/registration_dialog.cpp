@@ -6,6 +6,7 @@
 
 #include "about_dialog.h"
 #include "app/application.h"
+#include "basics/scopes.h"
 #include "core/icon_centre.h"
 #include "core/open_request.h"
 #include "core/text_cp932.h"
@@ -14,21 +15,6 @@
 namespace halvern {
 
 namespace {
-
-// BeginPaint and EndPaint as one scoped object.
-class PaintScope {
- public:
-  explicit PaintScope(HWND hwnd) : hwnd_(hwnd), dc_(BeginPaint(hwnd, &paint_)) {}
-  ~PaintScope() { EndPaint(hwnd_, &paint_); }
-  PaintScope(const PaintScope&) = delete;
-  PaintScope& operator=(const PaintScope&) = delete;
-  HDC dc() const { return dc_; }
-
- private:
-  HWND hwnd_;
-  PAINTSTRUCT paint_ = {};
-  HDC dc_;
-};
 
 void ReportOleFailure(HRESULT) {
   const MessageRow& row = Message(MessageId::kOleInitFailed);
@@ -115,7 +101,7 @@ bool RegistrationDialog::OnSysCommand(WPARAM command) {
 
 bool RegistrationDialog::OnPaint() {
   if (!IsIconic(hwnd())) return false;
-  PaintScope paint(hwnd());
+  basics::PaintScope paint(hwnd());
   SendMessageW(hwnd(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(paint.dc()), 0);
   const int icon_width = GetSystemMetrics(SM_CXICON);
   const int icon_height = GetSystemMetrics(SM_CYICON);

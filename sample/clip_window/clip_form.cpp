@@ -1,10 +1,10 @@
-#include "clip_form.h"
+#include "clip_window/clip_form.h"
 
 #include <utility>
 
-#include "error_report.h"
-#include "gdi_handle.h"
-#include "last_error.h"
+#include "forms/error_report.h"
+#include "forms/gdi_handle.h"
+#include "forms/last_error.h"
 
 namespace sample {
 namespace {
@@ -62,12 +62,8 @@ void ClipForm::SetMessageBoxShower(MessageBoxShower shower) {
 
 LRESULT ClipForm::Route(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
-    case WM_PAINT:
-      OnPaint();
-      return 0;
-    case WM_LBUTTONDBLCLK:
-      OnDoubleClick();
-      return 0;
+    case WM_PAINT: OnPaint(); return 0;
+    case WM_LBUTTONDBLCLK: OnDoubleClick(); return 0;
     case WM_NCDESTROY:
       // The picture goes with the window; a new window starts empty.
       picture_ = ClipPicture();

@@ -7,8 +7,8 @@
 
 #include <functional>
 
-#include "clip_picture.h"
-#include "tool_window.h"
+#include "clip_window/clip_picture.h"
+#include "forms/tool_window.h"
 
 namespace sample {
 

@@ -1,11 +1,11 @@
-#include "clip_picture.h"
+#include "clip_window/clip_picture.h"
 
 #include <cstdint>
 #include <cstring>
 
-#include "last_error.h"
-#include "screen_resolution.h"
-#include "screen_units.h"
+#include "forms/last_error.h"
+#include "forms/screen_resolution.h"
+#include "forms/screen_units.h"
 
 namespace sample {
 namespace {
@@ -23,7 +23,7 @@ convert::RuntimeError PictureError(const wchar_t* what) {
 }
 
 using forms::HimetricToPixels;
-using forms::ScopedSelect;
+using forms::SelectScope;
 using forms::UniqueMemoryDc;
 using forms::WindowDc;
 
@@ -57,8 +57,8 @@ ClipPicture ClipPicture::FromBitmap(HBITMAP bitmap) {
     throw forms::LastError(L"ビットマップの複製を作れません。");
   }
   {
-    ScopedSelect from(source.get(), bitmap);
-    ScopedSelect to(target.get(), picture.bitmap_.get());
+    SelectScope from(source.get(), bitmap);
+    SelectScope to(target.get(), picture.bitmap_.get());
     if (!BitBlt(target.get(), 0, 0, info.bmWidth, info.bmHeight, source.get(), 0, 0, SRCCOPY)) {
       throw forms::LastError(L"ビットマップを複製できません。");
     }
@@ -175,7 +175,7 @@ void ClipPicture::Draw(HDC dc) const noexcept {
     case Kind::kBitmap: {
       UniqueMemoryDc memory(CreateCompatibleDC(dc));
       if (!memory) return;
-      ScopedSelect select(memory.get(), bitmap_.get());
+      SelectScope select(memory.get(), bitmap_.get());
       BitBlt(dc, 0, 0, size_.cx, size_.cy, memory.get(), 0, 0, SRCCOPY);
       return;
     }

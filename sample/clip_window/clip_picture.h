@@ -6,8 +6,8 @@
 
 #include <cstddef>
 
-#include "gdi_handle.h"
-#include "packed_dib.h"
+#include "clip_window/packed_dib.h"
+#include "forms/gdi_handle.h"
 
 namespace sample {
 

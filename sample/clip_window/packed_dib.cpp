@@ -1,4 +1,4 @@
-#include "packed_dib.h"
+#include "clip_window/packed_dib.h"
 
 #include <cstring>
 

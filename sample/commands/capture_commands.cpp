@@ -2,10 +2,10 @@
 #include <exception>
 #include <new>
 
-#include "commands.h"
-#include "leading_number.h"
-#include "runtime_error.h"
-#include "stream_form.h"
+#include "commands/commands.h"
+#include "convert/leading_number.h"
+#include "convert/runtime_error.h"
+#include "stream_window/stream_form.h"
 
 namespace sample {
 namespace {
@@ -79,8 +79,8 @@ void CaptureToFile(SampleView& view) {
   const int answer = view.ShowMessage(kCallbackQuestion, MB_YESNO | MB_ICONQUESTION);
   MorvaneControl& control = view.Morvane1();
   scope.PutCallbackEnabled(answer == IDYES);
-  control.PutCaptureRate(convert::LeadingNumber(view.Text(3).Text()));
-  control.PutTimeLimit(convert::LeadingNumber(view.Text(5).Text()));
+  control.PutCaptureRate(convert::LeadingNumber(view.At(kCaptureRateField).Text()));
+  control.PutTimeLimit(convert::LeadingNumber(view.At(kTimeLimitField).Text()));
   control.StartCapture();
   scope.PutCallbackEnabled(false);
   view.SetStopFlag(kTrue);
@@ -96,6 +96,6 @@ void StreamCapture(SampleView& view) {
   scope.PutCallbackEnabled(false);
 }
 
-void SaveCaptureFile(SampleView& view) { view.Morvane1().SaveCaptureFile(view.Text(1).Text()); }
+void SaveCaptureFile(SampleView& view) { view.Morvane1().SaveCaptureFile(view.At(kSaveFileField).Text()); }
 
 }  // namespace sample

@@ -2,7 +2,7 @@
 // the window's view. Each is one click handler.
 #pragma once
 
-#include "sample_view.h"
+#include "options/sample_view.h"
 
 namespace sample {
 
@@ -10,22 +10,22 @@ namespace sample {
 void BindCommands(SampleView& view);
 
 // capture_commands.cpp
-void CaptureToFile(SampleView& view);     // Command1
-void StreamCapture(SampleView& view);     // Command12
-void SaveCaptureFile(SampleView& view);   // Command2
+void CaptureToFile(SampleView& view);
+void StreamCapture(SampleView& view);
+void SaveCaptureFile(SampleView& view);
 
 // device_commands.cpp
-void SelectDevice(SampleView& view);      // Combo1
-void FormatDialog(SampleView& view);      // Command3
-void SourceDialog(SampleView& view);      // Command4
-void AudioDialog(SampleView& view);       // Command5
-void CompressionDialog(SampleView& view); // Command11
-void ApplyCaptureSize(SampleView& view);  // Command10
-void ApplyPreviewSize(SampleView& view);  // Command13
+void SelectDevice(SampleView& view);
+void FormatDialog(SampleView& view);
+void SourceDialog(SampleView& view);
+void AudioDialog(SampleView& view);
+void CompressionDialog(SampleView& view);
+void ApplyCaptureSize(SampleView& view);
+void ApplyPreviewSize(SampleView& view);
 
 // still_commands.cpp
-void SaveBitmap(SampleView& view);        // Command7
-void CopyToClipboard(SampleView& view);   // Command8
-void ShowClipboard(SampleView& view);     // Command9
+void SaveBitmap(SampleView& view);
+void CopyToClipboard(SampleView& view);
+void ShowClipboard(SampleView& view);
 
 }  // namespace sample

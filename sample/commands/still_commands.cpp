@@ -1,9 +1,9 @@
-#include "clip_form.h"
-#include "commands.h"
+#include "clip_window/clip_form.h"
+#include "commands/commands.h"
 
 namespace sample {
 
-void SaveBitmap(SampleView& view) { view.Morvane1().SaveBitmap(view.Text(6).Text()); }
+void SaveBitmap(SampleView& view) { view.Morvane1().SaveBitmap(view.At(kBitmapFileField).Text()); }
 
 void CopyToClipboard(SampleView& view) { view.Morvane1().CopyToClipboard(); }
 

@@ -1,17 +1,17 @@
-#include "control_host.h"
+#include "control/control_host.h"
 
 #include <ocidl.h>
 #include <olectl.h>
 
 #include <string>
 
-#include "control_site.h"
-#include "dispatch_call.h"
-#include "event_sink.h"
-#include "extender.h"
-#include "members.h"
-#include "runtime_error.h"
-#include "screen_units.h"
+#include "control/control_site.h"
+#include "control/dispatch_call.h"
+#include "control/event_sink.h"
+#include "control/extender.h"
+#include "control/members.h"
+#include "convert/runtime_error.h"
+#include "forms/screen_units.h"
 
 namespace sample {
 namespace {
@@ -188,14 +188,9 @@ void ControlHost::OnSetFocus() {
 
 LRESULT ControlHost::Route(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
-    case WM_SIZE:
-      OnSize();
-      return 0;
-    case WM_SETFOCUS:
-      OnSetFocus();
-      return 0;
-    default:
-      return Default(message, wparam, lparam);
+    case WM_SIZE: OnSize(); return 0;
+    case WM_SETFOCUS: OnSetFocus(); return 0;
+    default: return Default(message, wparam, lparam);
   }
 }
 

@@ -10,9 +10,9 @@
 
 #include <functional>
 
-#include "control_events.h"
-#include "message_pump.h"
-#include "window.h"
+#include "control/control_events.h"
+#include "forms/message_pump.h"
+#include "forms/window.h"
 
 namespace sample {
 

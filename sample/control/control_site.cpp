@@ -1,11 +1,11 @@
-#include "control_site.h"
+#include "control/control_site.h"
 
 #include <olectl.h>
 #include <oleauto.h>
 
-#include "boundary_guard.h"
-#include "form_font.h"
-#include "members.h"
+#include "control/members.h"
+#include "forms/boundary_guard.h"
+#include "forms/form_font.h"
 
 namespace sample {
 namespace {
@@ -43,31 +43,8 @@ HRESULT AmbientFont(VARIANT* v) {
   return S_OK;
 }
 
-// Which interface of the one object answers each IID; the first row's is the
-// object's identity.
-struct InterfaceRow {
-  const IID* iid;
-  void* (*cast)(ControlSite* site);
-};
-
-template <typename Interface>
-void* As(ControlSite* site) {
-  return static_cast<Interface*>(site);
-}
-
-const InterfaceRow kInterfaces[] = {
-    {&IID_IUnknown, &As<IOleClientSite>},
-    {&IID_IOleClientSite, &As<IOleClientSite>},
-    {&IID_IOleWindow, &As<IOleInPlaceSiteEx>},
-    {&IID_IOleInPlaceSite, &As<IOleInPlaceSiteEx>},
-    {&IID_IOleInPlaceSiteEx, &As<IOleInPlaceSiteEx>},
-    {&IID_IOleInPlaceUIWindow, &As<IOleInPlaceFrame>},
-    {&IID_IOleInPlaceFrame, &As<IOleInPlaceFrame>},
-    {&IID_IOleControlSite, &As<IOleControlSite>},
-    {&IID_IDispatch, &As<IDispatch>},
-};
-
 }  // namespace
+
 
 ControlSite::ControlSite(HWND site_window, IDispatch* extender) : site_(site_window), extender_(extender) {}
 
@@ -76,26 +53,6 @@ void ControlSite::Detach() {
   in_place_object_.Reset();
   extender_.Reset();
   site_ = nullptr;
-}
-
-STDMETHODIMP ControlSite::QueryInterface(REFIID riid, void** out) {
-  if (out == nullptr) return E_POINTER;
-  *out = nullptr;
-  for (const InterfaceRow& row : kInterfaces) {
-    if (riid != *row.iid) continue;
-    *out = row.cast(this);
-    AddRef();
-    return S_OK;
-  }
-  return E_NOINTERFACE;
-}
-
-STDMETHODIMP_(ULONG) ControlSite::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
-
-STDMETHODIMP_(ULONG) ControlSite::Release() {
-  LONG left = InterlockedDecrement(&refs_);
-  if (left == 0) delete this;
-  return static_cast<ULONG>(left);
 }
 
 // IOleClientSite: the control is never saved or linked.

@@ -9,14 +9,26 @@
 #include <oleidl.h>
 #include <wrl/client.h>
 
+#include "basics/com_object.h"
+
 namespace sample {
 
-class ControlSite final : public IOleClientSite,
-                          public IOleInPlaceSiteEx,
-                          public IOleInPlaceFrame,
-                          public IOleControlSite,
-                          public IDispatch {
+class ControlSite final : public basics::ComObject<ControlSite, IOleClientSite, IOleInPlaceSiteEx, IOleInPlaceFrame,
+                                                   IOleControlSite, IDispatch> {
  public:
+  // Which base answers each interface id; the first row's is the identity.
+  static constexpr basics::InterfaceRow<ControlSite> kInterfaces[] = {
+      basics::Row<ControlSite, IOleClientSite>(IID_IUnknown),
+      basics::Row<ControlSite, IOleClientSite>(IID_IOleClientSite),
+      basics::Row<ControlSite, IOleInPlaceSiteEx>(IID_IOleWindow),
+      basics::Row<ControlSite, IOleInPlaceSiteEx>(IID_IOleInPlaceSite),
+      basics::Row<ControlSite, IOleInPlaceSiteEx>(IID_IOleInPlaceSiteEx),
+      basics::Row<ControlSite, IOleInPlaceFrame>(IID_IOleInPlaceUIWindow),
+      basics::Row<ControlSite, IOleInPlaceFrame>(IID_IOleInPlaceFrame),
+      basics::Row<ControlSite, IOleControlSite>(IID_IOleControlSite),
+      basics::Row<ControlSite, IDispatch>(IID_IDispatch),
+  };
+
   // site_window: the child window the control lives in; extender: what
   // GetExtendedControl hands out.
   ControlSite(HWND site_window, IDispatch* extender);
@@ -25,11 +37,6 @@ class ControlSite final : public IOleClientSite,
   IOleInPlaceActiveObject* active_object() const { return active_object_.Get(); }
   IOleInPlaceObject* in_place_object() const { return in_place_object_.Get(); }
   void SetInPlaceObject(IOleInPlaceObject* object) { in_place_object_ = object; }
-
-  // IUnknown
-  STDMETHODIMP QueryInterface(REFIID riid, void** out) override;
-  STDMETHODIMP_(ULONG) AddRef() override;
-  STDMETHODIMP_(ULONG) Release() override;
 
   // IOleClientSite
   STDMETHODIMP SaveObject() override;
@@ -88,11 +95,12 @@ class ControlSite final : public IOleClientSite,
                       UINT*) override;
 
  private:
+  friend class basics::ComObject<ControlSite, IOleClientSite, IOleInPlaceSiteEx, IOleInPlaceFrame, IOleControlSite,
+                                 IDispatch>;
   ~ControlSite() = default;
   // Invoke's work: the value of one ambient property.
   HRESULT AmbientProperty(DISPID id, WORD flags, VARIANT* result);
 
-  LONG refs_ = 1;
   HWND site_;
   Microsoft::WRL::ComPtr<IDispatch> extender_;
   Microsoft::WRL::ComPtr<IOleInPlaceActiveObject> active_object_;

@@ -1,4 +1,4 @@
-#include "dispatch_call.h"
+#include "control/dispatch_call.h"
 
 #include <string>
 #include <vector>

@@ -5,23 +5,12 @@
 #include <windows.h>
 #include <oaidl.h>
 
-#include "runtime_error.h"
+#include "basics/variant.h"
+#include "convert/runtime_error.h"
 
 namespace sample {
 
-// A VARIANT that clears itself.
-class Variant {
- public:
-  Variant() { VariantInit(&v_); }
-  ~Variant() { VariantClear(&v_); }
-  Variant(const Variant&) = delete;
-  Variant& operator=(const Variant&) = delete;
-  VARIANT* get() { return &v_; }
-  const VARIANT& value() const { return v_; }
-
- private:
-  VARIANT v_;
-};
+using basics::Variant;
 
 // kind is DISPATCH_METHOD, DISPATCH_PROPERTYGET or DISPATCH_PROPERTYPUT.
 // args are in the caller's order (first argument first); result may be null.

@@ -1,10 +1,10 @@
-#include "event_sink.h"
+#include "control/event_sink.h"
 
 #include <oleauto.h>
 #include <olectl.h>
 
-#include "boundary_guard.h"
-#include "members.h"
+#include "control/members.h"
+#include "forms/boundary_guard.h"
 
 namespace sample {
 namespace {

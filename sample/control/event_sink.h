@@ -8,8 +8,8 @@
 #include <ocidl.h>
 #include <wrl/client.h>
 
-#include "control_events.h"
-#include "plain_dispatch.h"
+#include "control/control_events.h"
+#include "control/plain_dispatch.h"
 
 namespace sample {
 
@@ -37,10 +37,12 @@ class EventSink final : public PlainDispatch<EventSink> {
                       UINT*) override;
 
  private:
-  friend class PlainDispatch<EventSink>;
+  friend class basics::ComObject<EventSink, IDispatch>;
   ~EventSink() = default;
   // The control's own event interface is this sink too.
-  bool AnswersTo(REFIID riid) const { return riid == binding_.source_iid; }
+  void* OtherInterface(REFIID riid) {
+    return riid == binding_.source_iid ? static_cast<IDispatch*>(this) : nullptr;
+  }
   // Invoke's work: one event handed on to the receiver.
   HRESULT Dispatch(DISPID id, DISPPARAMS* params);
   EventBinding binding_;

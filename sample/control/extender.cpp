@@ -1,12 +1,12 @@
-#include "extender.h"
+#include "control/extender.h"
 
 #include <oleauto.h>
 
 #include <cmath>
 
-#include "boundary_guard.h"
-#include "members.h"
-#include "screen_units.h"
+#include "control/members.h"
+#include "forms/boundary_guard.h"
+#include "forms/screen_units.h"
 
 namespace sample {
 namespace {

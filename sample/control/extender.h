@@ -6,7 +6,7 @@
 #include <windows.h>
 #include <oaidl.h>
 
-#include "plain_dispatch.h"
+#include "control/plain_dispatch.h"
 
 namespace sample {
 
@@ -20,7 +20,7 @@ class Extender final : public PlainDispatch<Extender> {
                       UINT* arg_error) override;
 
  private:
-  friend class PlainDispatch<Extender>;
+  friend class basics::ComObject<Extender, IDispatch>;
   ~Extender() = default;
   // Invoke's work, run inside the program's COM guard.
   HRESULT InvokeMember(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info);

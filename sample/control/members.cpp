@@ -1,4 +1,4 @@
-#include "members.h"
+#include "control/members.h"
 
 namespace sample {
 

@@ -1,15 +1,23 @@
-#include "morvane_control.h"
+#include "control/morvane_control.h"
 
 #include <oleauto.h>
 
 #include <new>
 #include <utility>
 
-#include "dispatch_call.h"
-#include "variant_read.h"
+#include "control/dispatch_call.h"
+#include "convert/variant_read.h"
 
 namespace sample {
 namespace {
+
+// A variant of a scalar type: it holds nothing that needs clearing.
+VARIANT Scalar(VARTYPE type) {
+  VARIANT v;
+  VariantInit(&v);
+  V_VT(&v) = type;
+  return v;
+}
 
 BSTR AllocText(const std::wstring& text) {
   BSTR s = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
@@ -65,18 +73,20 @@ std::int16_t MorvaneControl::GetInteger(Member member) {
 }
 
 void MorvaneControl::PutI2(Member member, std::int16_t value) {
-  VARIANT v;
-  VariantInit(&v);
-  V_VT(&v) = VT_I2;
+  VARIANT v = Scalar(VT_I2);
   V_I2(&v) = value;
   Put(member, v);
 }
 
 void MorvaneControl::PutR8(Member member, double value) {
-  VARIANT v;
-  VariantInit(&v);
-  V_VT(&v) = VT_R8;
+  VARIANT v = Scalar(VT_R8);
   V_R8(&v) = value;
+  Put(member, v);
+}
+
+void MorvaneControl::PutR4(Member member, float value) {
+  VARIANT v = Scalar(VT_R4);
+  V_R4(&v) = value;
   Put(member, v);
 }
 
@@ -102,18 +112,11 @@ std::wstring MorvaneControl::CaptureFileName() {
 void MorvaneControl::PutCaptureFileName(const std::wstring& name) { PutBstr(Member::CaptureFileName, name); }
 
 bool MorvaneControl::Preview() { return GetBoolean(Member::Preview); }
-void MorvaneControl::PutPreview(std::int16_t state) { PutI2(Member::Preview, state); }
 bool MorvaneControl::AudioRecording() { return GetBoolean(Member::AudioRecording); }
-void MorvaneControl::PutAudioRecording(std::int16_t state) { PutI2(Member::AudioRecording, state); }
 bool MorvaneControl::ConfirmBeforeCapture() { return GetBoolean(Member::ConfirmBeforeCapture); }
-void MorvaneControl::PutConfirmBeforeCapture(std::int16_t state) { PutI2(Member::ConfirmBeforeCapture, state); }
 bool MorvaneControl::Overlay() { return GetBoolean(Member::Overlay); }
-void MorvaneControl::PutOverlay(std::int16_t state) { PutI2(Member::Overlay, state); }
 bool MorvaneControl::StopOnLeftClick() { return GetBoolean(Member::StopOnLeftClick); }
-void MorvaneControl::PutStopOnLeftClick(std::int16_t state) { PutI2(Member::StopOnLeftClick, state); }
 bool MorvaneControl::StopOnRightClick() { return GetBoolean(Member::StopOnRightClick); }
-void MorvaneControl::PutStopOnRightClick(std::int16_t state) { PutI2(Member::StopOnRightClick, state); }
-void MorvaneControl::PutTimeLimitEnabled(std::int16_t state) { PutI2(Member::TimeLimitEnabled, state); }
 void MorvaneControl::PutToggle(Member member, std::int16_t state) { PutI2(member, state); }
 
 std::int16_t MorvaneControl::CaptureRate() { return GetInteger(Member::CaptureRate); }
@@ -182,32 +185,16 @@ std::wstring MorvaneControl::DeviceName(std::int16_t& index) {
   return convert::ReadText(result.value());
 }
 
-float MorvaneControl::Width() {
+float MorvaneControl::Width() { return GetSingle(Member::ExtenderWidth); }
+void MorvaneControl::PutWidth(float twips) { PutR4(Member::ExtenderWidth, twips); }
+float MorvaneControl::Height() { return GetSingle(Member::ExtenderHeight); }
+void MorvaneControl::PutHeight(float twips) { PutR4(Member::ExtenderHeight, twips); }
+
+float MorvaneControl::GetSingle(Member member) {
   Variant result;
-  Get(Member::ExtenderWidth, result.get());
+  Get(member, result.get());
   return convert::ReadSingle(result.value());
 }
 
-void MorvaneControl::PutWidth(float twips) {
-  VARIANT v;
-  VariantInit(&v);
-  V_VT(&v) = VT_R4;
-  V_R4(&v) = twips;
-  Put(Member::ExtenderWidth, v);
-}
-
-float MorvaneControl::Height() {
-  Variant result;
-  Get(Member::ExtenderHeight, result.get());
-  return convert::ReadSingle(result.value());
-}
-
-void MorvaneControl::PutHeight(float twips) {
-  VARIANT v;
-  VariantInit(&v);
-  V_VT(&v) = VT_R4;
-  V_R4(&v) = twips;
-  Put(Member::ExtenderHeight, v);
-}
 
 }  // namespace sample

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <string>
 
-#include "members.h"
+#include "control/members.h"
 
 namespace sample {
 
@@ -24,23 +24,20 @@ class MorvaneControl {
   std::wstring CaptureFileName();
   void PutCaptureFileName(const std::wstring& name);
 
-  // Boolean properties read as Boolean, written as VT_I2 carrying a check
+  // Boolean properties read as Boolean. The seven toggles are written by
+  // member, for the option boxes' common handler, as VT_I2 carrying a check
   // box's state unchanged (0, 1 or 2).
   bool Preview();
-  void PutPreview(std::int16_t state);
   bool AudioRecording();
-  void PutAudioRecording(std::int16_t state);
   bool ConfirmBeforeCapture();
-  void PutConfirmBeforeCapture(std::int16_t state);
   bool Overlay();
-  void PutOverlay(std::int16_t state);
   bool StopOnLeftClick();
-  void PutStopOnLeftClick(std::int16_t state);
   bool StopOnRightClick();
-  void PutStopOnRightClick(std::int16_t state);
-  void PutTimeLimitEnabled(std::int16_t state);
-  // The seven toggles by member, for the option boxes' common handler.
   void PutToggle(Member member, std::int16_t state);
+  // What the current device offers (read-only).
+  bool HasFormatDialog();
+  bool HasSourceDialog();
+  bool HasOverlay();
 
   // Integer properties read as 16-bit integers, written as VT_R8.
   std::int16_t CaptureRate();
@@ -53,15 +50,11 @@ class MorvaneControl {
   void PutCaptureWidth(double value);
   std::int16_t CaptureHeight();
   void PutCaptureHeight(double value);
+  std::int16_t DeviceCount();  // read-only
 
   void PutStatusWindow(HWND window);  // VT_I4
   void PutDeviceIndex(std::int16_t index);  // VT_I2
   void PutCallbackEnabled(bool enabled);  // VT_BOOL
-
-  bool HasFormatDialog();
-  bool HasSourceDialog();
-  bool HasOverlay();
-  std::int16_t DeviceCount();
 
   void SaveCaptureFile(const std::wstring& name);
   void StartCapture();
@@ -95,6 +88,8 @@ class MorvaneControl {
   std::int16_t GetInteger(Member member);
   void PutI2(Member member, std::int16_t value);
   void PutR8(Member member, double value);
+  float GetSingle(Member member);
+  void PutR4(Member member, float value);
   void PutBstr(Member member, const std::wstring& text);
   void CallWithText(Member member, const std::wstring& text);
 

@@ -1,11 +1,11 @@
-#include "leading_number.h"
+#include "convert/leading_number.h"
 
 #include <charconv>
 #include <cmath>
 #include <string>
 #include <system_error>
 
-#include "runtime_error.h"
+#include "convert/runtime_error.h"
 
 namespace convert {
 namespace {

@@ -1,4 +1,4 @@
-#include "runtime_error.h"
+#include "convert/runtime_error.h"
 
 #include <cstdio>
 

@@ -9,13 +9,7 @@
 
 namespace convert {
 
-enum ErrorNumber : long {
-  kInvalidProcedureCall = 5,
-  kOverflow = 6,
-  kTypeMismatch = 13,
-  kInvalidUseOfNull = 94,
-  kInvalidPropertyValue = 380,
-};
+enum ErrorNumber : long { kInvalidProcedureCall = 5, kOverflow = 6, kTypeMismatch = 13, kInvalidUseOfNull = 94, kInvalidPropertyValue = 380 };
 
 class RuntimeError : public std::exception {
  public:

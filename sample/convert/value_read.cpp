@@ -1,9 +1,9 @@
-#include "value_read.h"
+#include "convert/value_read.h"
 
 #include <cfloat>
 #include <cmath>
 
-#include "runtime_error.h"
+#include "convert/runtime_error.h"
 
 namespace convert {
 namespace {

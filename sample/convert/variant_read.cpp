@@ -1,12 +1,12 @@
-#include "variant_read.h"
+#include "convert/variant_read.h"
 
 #include <oleauto.h>
 
 #include <cstring>
 
-#include "number_to_text.h"
-#include "runtime_error.h"
-#include "value_read.h"
+#include "convert/number_to_text.h"
+#include "convert/runtime_error.h"
+#include "convert/value_read.h"
 
 namespace convert {
 namespace {

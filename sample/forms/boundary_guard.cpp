@@ -1,4 +1,4 @@
-#include "boundary_guard.h"
+#include "forms/boundary_guard.h"
 
 #include <oleauto.h>
 #include <wrl/client.h>

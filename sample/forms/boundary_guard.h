@@ -8,7 +8,7 @@
 #include <windows.h>
 #include <oaidl.h>
 
-#include "error_report.h"
+#include "forms/error_report.h"
 
 namespace forms {
 

@@ -1,4 +1,4 @@
-#include "button.h"
+#include "forms/button.h"
 
 namespace forms {
 

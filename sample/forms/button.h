@@ -1,7 +1,7 @@
 // A push button with a click handler.
 #pragma once
 
-#include "widget.h"
+#include "forms/widget.h"
 
 namespace forms {
 

@@ -1,6 +1,6 @@
-#include "check_box.h"
+#include "forms/check_box.h"
 
-#include "runtime_error.h"
+#include "convert/runtime_error.h"
 
 namespace forms {
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "widget.h"
+#include "forms/widget.h"
 
 namespace forms {
 

@@ -1,8 +1,8 @@
-#include "combo_box.h"
+#include "forms/combo_box.h"
 
 #include <new>
 
-#include "runtime_error.h"
+#include "convert/runtime_error.h"
 
 namespace forms {
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "widget.h"
+#include "forms/widget.h"
 
 namespace forms {
 

@@ -1,4 +1,4 @@
-#include "error_report.h"
+#include "forms/error_report.h"
 
 #include <cstdio>
 #include <new>

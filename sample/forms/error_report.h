@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "runtime_error.h"
+#include "convert/runtime_error.h"
 
 namespace forms {
 

@@ -1,4 +1,4 @@
-#include "focus.h"
+#include "forms/focus.h"
 
 namespace forms {
 namespace {

@@ -1,6 +1,6 @@
-#include "form_font.h"
+#include "forms/form_font.h"
 
-#include "screen_resolution.h"
+#include "forms/screen_resolution.h"
 
 namespace forms {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "gdi_handle.h"
+#include "forms/gdi_handle.h"
 
 namespace forms {
 

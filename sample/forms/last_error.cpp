@@ -1,4 +1,4 @@
-#include "last_error.h"
+#include "forms/last_error.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 // A Win32 call that failed, as the program's run-time error.
 #pragma once
 
-#include "runtime_error.h"
+#include "convert/runtime_error.h"
 
 namespace forms {
 

@@ -1,4 +1,4 @@
-#include "message_pump.h"
+#include "forms/message_pump.h"
 
 #include <algorithm>
 #include <vector>

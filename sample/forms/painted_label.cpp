@@ -1,6 +1,6 @@
-#include "painted_label.h"
+#include "forms/painted_label.h"
 
-#include "gdi_handle.h"
+#include "forms/gdi_handle.h"
 
 namespace forms {
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "widget.h"
+#include "forms/widget.h"
 
 namespace forms {
 

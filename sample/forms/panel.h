@@ -3,20 +3,24 @@
 // children's notifications and colour questions on to the form.
 #pragma once
 
-#include "painted_label.h"
-#include "widget.h"
+#include "forms/painted_label.h"
+#include "forms/widget.h"
+#include "forms/window.h"
 
 namespace forms {
 
-class Panel final : public Widget {
+class Panel final : public Widget, public Window<Panel> {
  public:
   Panel(EventRunner& runner, const WidgetPlacement& placement);
 
+  using Widget::hwnd;
   LabelLayer& labels() { return labels_; }
   const LabelLayer& labels() const { return labels_; }
 
  private:
-  static LRESULT CALLBACK PanelProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  friend class Window<Panel>;
+
+  LRESULT Route(UINT message, WPARAM wparam, LPARAM lparam);
 
   LabelLayer labels_;
 };

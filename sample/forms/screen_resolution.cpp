@@ -1,4 +1,4 @@
-#include "screen_resolution.h"
+#include "forms/screen_resolution.h"
 
 #include <optional>
 

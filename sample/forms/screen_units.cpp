@@ -1,10 +1,10 @@
-#include "screen_units.h"
+#include "forms/screen_units.h"
 
 #include <windows.h>
 
 #include <cmath>
 
-#include "screen_resolution.h"
+#include "forms/screen_resolution.h"
 
 namespace forms {
 namespace {

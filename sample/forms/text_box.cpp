@@ -1,7 +1,7 @@
-#include "text_box.h"
+#include "forms/text_box.h"
 
-#include "focus.h"
-#include "last_error.h"
+#include "forms/focus.h"
+#include "forms/last_error.h"
 
 namespace forms {
 

@@ -3,7 +3,7 @@
 // widget of the same form.
 #pragma once
 
-#include "widget.h"
+#include "forms/widget.h"
 
 namespace forms {
 

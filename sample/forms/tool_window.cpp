@@ -1,6 +1,6 @@
-#include "tool_window.h"
+#include "forms/tool_window.h"
 
-#include "screen_units.h"
+#include "forms/screen_units.h"
 
 namespace forms {
 

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "window.h"
+#include "forms/window.h"
 
 namespace forms {
 

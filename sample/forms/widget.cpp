@@ -1,9 +1,9 @@
-#include "widget.h"
+#include "forms/widget.h"
 
 #include <string>
 
-#include "last_error.h"
-#include "runtime_error.h"
+#include "convert/runtime_error.h"
+#include "forms/last_error.h"
 
 namespace forms {
 
@@ -21,10 +21,11 @@ void Widget::CreateControl(const wchar_t* window_class, const std::wstring& text
   hwnd_ = CreateWindowExW(ex_style, window_class, text.c_str(), style | WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
                           p.rect.left, p.rect.top, p.rect.right - p.rect.left, p.rect.bottom - p.rect.top, p.parent,
                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(p.id)), GetModuleHandleW(nullptr), nullptr);
-  if (hwnd_ == nullptr) {
-    throw LastError(L"ウィンドウを作成できません。(" + std::wstring(window_class) + L" " + std::to_wstring(p.id) +
-                    L")");
-  }
+  if (hwnd_ == nullptr) throw LastError(CreationFailure(window_class, p.id));
+}
+
+std::wstring Widget::CreationFailure(const wchar_t* window_class, int id) {
+  return L"ウィンドウを作成できません。(" + std::wstring(window_class) + L" " + std::to_wstring(id) + L")";
 }
 
 void Widget::SetColors(const WidgetColors& colors) {

@@ -13,7 +13,7 @@
 #include <string>
 #include <utility>
 
-#include "gdi_handle.h"
+#include "forms/gdi_handle.h"
 
 namespace forms {
 
@@ -74,6 +74,8 @@ class Widget {
   void CreateControl(const wchar_t* window_class, const std::wstring& text, DWORD style, DWORD ex_style,
                      const WidgetPlacement& placement);
   void RunUserEvent(const Handler& handler) { runner_.RunUserEvent(handler); }
+  // What the error says when a widget's window cannot be created.
+  static std::wstring CreationFailure(const wchar_t* window_class, int id);
 
   HWND hwnd_ = nullptr;
 

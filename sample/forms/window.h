@@ -7,9 +7,9 @@
 
 #include <windows.h>
 
-#include "boundary_guard.h"
-#include "last_error.h"
-#include "window_class.h"
+#include "forms/boundary_guard.h"
+#include "forms/last_error.h"
+#include "forms/window_class.h"
 
 namespace forms {
 

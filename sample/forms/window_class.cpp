@@ -1,8 +1,8 @@
-#include "window_class.h"
+#include "forms/window_class.h"
 
 #include <string>
 
-#include "last_error.h"
+#include "forms/last_error.h"
 
 namespace forms {
 

@@ -1,8 +1,8 @@
-#include "capture_events.h"
+#include "main_window/capture_events.h"
 
-#include "message_pump.h"
-#include "number_to_text.h"
-#include "stream_form.h"
+#include "convert/number_to_text.h"
+#include "forms/message_pump.h"
+#include "stream_window/stream_form.h"
 
 namespace sample {
 

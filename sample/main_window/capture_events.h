@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "sample_view.h"
+#include "options/sample_view.h"
 
 namespace sample {
 

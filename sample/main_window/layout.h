@@ -3,21 +3,12 @@
 // window is built by walking it.
 #pragma once
 
-#include "widget.h"
+#include "forms/widget.h"
+#include "options/widget_names.h"
 
 namespace sample {
 
 enum class WidgetKind { Panel, Label, TextField, CheckBox, Button, ComboBox, Control };
-
-// Control ids follow the widgets' names so tests and tools can find them.
-constexpr int CheckId(int n) { return 100 + n; }
-constexpr int CommandId(int n) { return 200 + n; }
-constexpr int TextId(int n) { return 300 + n; }
-constexpr int kCombo1Id = 401;
-constexpr int LabelId(int n) { return 500 + n; }
-constexpr int PictureId(int n) { return 600 + n; }
-constexpr int kMorvane1Id = 700;
-constexpr int kWindowId = 0;  // the container "window itself"
 
 enum LayoutFlags : unsigned {
   kNoFlags = 0,

@@ -1,25 +1,25 @@
-#include "main_window.h"
+#include "main_window/main_window.h"
 
 #include <algorithm>
 
-#include "button.h"
-#include "capture_events.h"
-#include "check_box.h"
-#include "clip_form.h"
-#include "combo_box.h"
-#include "commands.h"
-#include "error_report.h"
-#include "form_font.h"
-#include "layout.h"
-#include "option_handlers.h"
-#include "painted_label.h"
-#include "panel.h"
-#include "screen_units.h"
-#include "startup_sequence.h"
-#include "startup_timeline.h"
-#include "stream_form.h"
-#include "tab_order.h"
-#include "text_box.h"
+#include "clip_window/clip_form.h"
+#include "commands/commands.h"
+#include "forms/button.h"
+#include "forms/check_box.h"
+#include "forms/combo_box.h"
+#include "forms/error_report.h"
+#include "forms/form_font.h"
+#include "forms/painted_label.h"
+#include "forms/panel.h"
+#include "forms/screen_units.h"
+#include "forms/startup_timeline.h"
+#include "forms/text_box.h"
+#include "main_window/capture_events.h"
+#include "main_window/layout.h"
+#include "main_window/startup_sequence.h"
+#include "main_window/tab_order.h"
+#include "options/option_handlers.h"
+#include "stream_window/stream_form.h"
 
 namespace sample {
 
@@ -72,13 +72,6 @@ forms::WidgetColors RowColors(const LayoutRow& row) {
     return {panel->back_color, std::nullopt, false};
   }
   return {};
-}
-
-template <typename T>
-T& WidgetAs(forms::Widget* widget) {
-  T* typed = dynamic_cast<T*>(widget);
-  if (typed == nullptr) throw convert::RuntimeError::InvalidProcedureCall();
-  return *typed;
 }
 
 // The widget that has the focus when the window first opens.
@@ -186,7 +179,7 @@ HFONT MainWindow::RowFont(const LayoutRow& row) const {
 
 void MainWindow::AddLabel(const LayoutRow& row, const RECT& rect) {
   forms::LabelLayer& layer =
-      row.container == kWindowId ? labels_ : WidgetAs<forms::Panel>(FindWidget(row.container)).labels();
+      row.container == kWindowId ? labels_ : At(WidgetName<forms::Panel>{row.container}).labels();
   layer.Add({row.id, row.caption, rect, (row.flags & kCentred) != 0, RowColors(row), RowFont(row)});
 }
 
@@ -201,7 +194,7 @@ const forms::PaintedLabel* MainWindow::FindLabel(int id) const {
 void MainWindow::BindHandlers() {
   BindOptionHandlers(*this);
   BindCommands(*this);
-  Command(6).OnClick([this] { OnExitClick(); });
+  At(kExitButton).OnClick([this] { OnExitClick(); });
   // A double-click in the clipboard window has the control draw into it.
   ClipForm::Instance().SetFrameCopier([this](HDC dc) { return Morvane1().CopyFrameToDC(dc); });
 }
@@ -222,10 +215,6 @@ forms::Widget* MainWindow::FindWidget(int id) const {
   return found == by_id_.end() ? nullptr : found->second;
 }
 
-forms::CheckBox& MainWindow::Check(int n) { return WidgetAs<forms::CheckBox>(FindWidget(CheckId(n))); }
-forms::TextBox& MainWindow::Text(int n) { return WidgetAs<forms::TextBox>(FindWidget(TextId(n))); }
-forms::Button& MainWindow::Command(int n) { return WidgetAs<forms::Button>(FindWidget(CommandId(n))); }
-forms::ComboBox& MainWindow::Combo1() { return WidgetAs<forms::ComboBox>(FindWidget(kCombo1Id)); }
 
 MorvaneControl& MainWindow::Morvane1() {
   if (!control_) throw convert::RuntimeError(static_cast<long>(E_UNEXPECTED), L"", kControlName);

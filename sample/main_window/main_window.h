@@ -13,16 +13,16 @@
 #include <string>
 #include <vector>
 
-#include "control_events.h"
-#include "control_host.h"
-#include "focus.h"
-#include "gdi_handle.h"
-#include "message_pump.h"
-#include "painted_label.h"
-#include "runtime_error.h"
-#include "sample_view.h"
-#include "widget.h"
-#include "window.h"
+#include "control/control_events.h"
+#include "control/control_host.h"
+#include "convert/runtime_error.h"
+#include "forms/focus.h"
+#include "forms/gdi_handle.h"
+#include "forms/message_pump.h"
+#include "forms/painted_label.h"
+#include "forms/widget.h"
+#include "forms/window.h"
+#include "options/sample_view.h"
 
 namespace sample {
 
@@ -64,18 +64,21 @@ class MainWindow final : public forms::Window<MainWindow>,
   void Show(int show_command);
   bool unloaded() const { return unloaded_; }
 
+  // The widgets by the names the form gives them (Check1, Text2…), for
+  // tests and tools that follow the form.
+  forms::CheckBox& Check(int n) const { return At(BoxName{CheckId(n)}); }
+  forms::TextBox& Text(int n) const { return At(FieldName{TextId(n)}); }
+  forms::Button& Command(int n) const { return At(ButtonName{CommandId(n)}); }
+  forms::ComboBox& Combo1() const { return At(kDeviceList); }
+
   // SampleView
-  forms::CheckBox& Check(int n) override;
-  forms::TextBox& Text(int n) override;
-  forms::Button& Command(int n) override;
-  forms::ComboBox& Combo1() override;
+  forms::Widget* FindWidget(int id) const override;
   MorvaneControl& Morvane1() override;
   std::int16_t StopFlag() const override { return stop_flag_; }
   void SetStopFlag(std::int16_t value) override { stop_flag_ = value; }
   int ShowMessage(const std::wstring& text, UINT style) override;
   HWND hwnd() const override { return hwnd_; }
 
-  forms::Widget* FindWidget(int id) const;
   // A label, drawn by its container: the window itself or a panel.
   const forms::PaintedLabel* FindLabel(int id) const;
   ControlHost* control_host() const { return host_.get(); }

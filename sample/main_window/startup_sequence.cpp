@@ -1,8 +1,8 @@
-#include "startup_sequence.h"
+#include "main_window/startup_sequence.h"
 
-#include "number_to_text.h"
-#include "runtime_error.h"
-#include "startup_timeline.h"
+#include "convert/number_to_text.h"
+#include "convert/runtime_error.h"
+#include "forms/startup_timeline.h"
 
 namespace sample {
 
@@ -26,7 +26,7 @@ std::int16_t Increment(std::int16_t value) {
 
 void FillDeviceList(SampleView& view) {
   MorvaneControl& control = view.Morvane1();
-  forms::ComboBox& list = view.Combo1();
+  forms::ComboBox& list = view.At(kDeviceList);
   if (control.DeviceCount() == 0) {
     list.Add(kNoDevicesEntry);
     return;
@@ -41,34 +41,34 @@ void FillDeviceList(SampleView& view) {
 
 void RunStartUp(SampleView& view) {
   MorvaneControl& control = view.Morvane1();
-  view.Check(1).SetState(CheckedFrom(control.Preview()));
-  view.Check(3).SetState(CheckedFrom(control.AudioRecording()));
+  view.At(kPreviewBox).SetState(CheckedFrom(control.Preview()));
+  view.At(kAudioBox).SetState(CheckedFrom(control.AudioRecording()));
   // The time-limit box follows the limit's value; its click then switches
   // the limit on in the control.
-  view.Check(4).SetState(CheckedFrom(control.TimeLimit() != 0));
-  view.Check(5).SetState(CheckedFrom(control.ConfirmBeforeCapture()));
-  view.Check(6).SetState(CheckedFrom(control.Overlay()));
-  view.Check(6).SetEnabled(control.HasOverlay());
-  view.Check(8).SetState(CheckedFrom(control.StopOnLeftClick()));
-  view.Check(9).SetState(CheckedFrom(control.StopOnRightClick()));
+  view.At(kTimeLimitBox).SetState(CheckedFrom(control.TimeLimit() != 0));
+  view.At(kConfirmBox).SetState(CheckedFrom(control.ConfirmBeforeCapture()));
+  view.At(kOverlayBox).SetState(CheckedFrom(control.Overlay()));
+  view.At(kOverlayBox).SetEnabled(control.HasOverlay());
+  view.At(kStopOnLeftClickBox).SetState(CheckedFrom(control.StopOnLeftClick()));
+  view.At(kStopOnRightClickBox).SetState(CheckedFrom(control.StopOnRightClick()));
   forms::MarkStartup("start-up: check boxes");
-  view.Text(2).SetText(control.CaptureFileName());
-  view.Text(3).SetText(convert::NumberToText(control.CaptureRate()));
-  view.Text(5).SetText(convert::NumberToText(control.TimeLimit()));
-  view.Command(3).SetEnabled(control.HasFormatDialog());
-  view.Command(4).SetEnabled(control.HasSourceDialog());
-  view.Text(7).SetText(convert::NumberToText(control.CaptureWidth()));
-  view.Text(8).SetText(convert::NumberToText(control.CaptureHeight()));
-  view.Text(10).SetText(convert::NumberToText(control.Width()));
-  view.Text(11).SetText(convert::NumberToText(control.Height()));
+  view.At(kCaptureFileField).SetText(control.CaptureFileName());
+  view.At(kCaptureRateField).SetText(convert::NumberToText(control.CaptureRate()));
+  view.At(kTimeLimitField).SetText(convert::NumberToText(control.TimeLimit()));
+  view.At(kFormatButton).SetEnabled(control.HasFormatDialog());
+  view.At(kSourceButton).SetEnabled(control.HasSourceDialog());
+  view.At(kCaptureWidthField).SetText(convert::NumberToText(control.CaptureWidth()));
+  view.At(kCaptureHeightField).SetText(convert::NumberToText(control.CaptureHeight()));
+  view.At(kPreviewWidthField).SetText(convert::NumberToText(control.Width()));
+  view.At(kPreviewHeightField).SetText(convert::NumberToText(control.Height()));
   forms::MarkStartup("start-up: fields");
-  view.Check(7).SetState(1);
-  view.Text(9).SetText(convert::NumberToText(control.PreviewRate()));
-  control.PutStatusWindow(view.Text(4).hwnd());
+  view.At(kCaptureRatioLock).SetState(1);
+  view.At(kPreviewRateField).SetText(convert::NumberToText(control.PreviewRate()));
+  control.PutStatusWindow(view.At(kStatusField).hwnd());
   forms::MarkStartup("start-up: preview rate and status window");
-  view.Combo1().Clear();
+  view.At(kDeviceList).Clear();
   FillDeviceList(view);
-  view.Combo1().SetSelected(0);
+  view.At(kDeviceList).SetSelected(0);
   forms::MarkStartup("start-up: device list");
   view.SetStopFlag(kTrue);
 }

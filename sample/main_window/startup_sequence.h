@@ -1,7 +1,7 @@
 // Start-up: fills every field, box and the device list from the control.
 #pragma once
 
-#include "sample_view.h"
+#include "options/sample_view.h"
 
 namespace sample {
 

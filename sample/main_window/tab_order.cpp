@@ -1,9 +1,9 @@
-#include "tab_order.h"
+#include "main_window/tab_order.h"
 
 #include <algorithm>
 #include <vector>
 
-#include "layout.h"
+#include "main_window/layout.h"
 
 namespace sample {
 namespace {

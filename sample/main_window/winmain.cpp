@@ -3,10 +3,10 @@
 #include <windows.h>
 #include <ole2.h>
 
-#include "error_report.h"
-#include "main_window.h"
-#include "ole_session.h"
-#include "startup_timeline.h"
+#include "forms/error_report.h"
+#include "forms/ole_session.h"
+#include "forms/startup_timeline.h"
+#include "main_window/main_window.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "sample_view.h"
+#include "options/sample_view.h"
 
 namespace sample {
 
@@ -19,8 +19,17 @@ double RatioPartner(double x, RatioDirection direction);
 void BindOptionHandlers(SampleView& view);
 
 // The handlers, by name, for the window and the tests.
-void ToggleWrite(SampleView& view, int check, Member member);
-void RatioStep(SampleView& view, int lock_check, int source_text, int target_text, RatioDirection direction);
+// The size fields kept in ratio when they lose the focus, and the lock
+// boxes' own clicks (always width to height).
+struct RatioRow {
+  BoxName lock;
+  FieldName source;
+  FieldName target;
+  RatioDirection direction;
+};
+
+void ToggleWrite(SampleView& view, BoxName box, Member member);
+void RatioStep(SampleView& view, const RatioRow& row);
 void CaptureFileNameWrite(SampleView& view);
 void PreviewRateWrite(SampleView& view);
 void PreviewRateReadBack(SampleView& view);

@@ -7,11 +7,9 @@
 #include <cstdint>
 #include <string>
 
-#include "button.h"
-#include "check_box.h"
-#include "combo_box.h"
-#include "morvane_control.h"
-#include "text_box.h"
+#include "control/morvane_control.h"
+#include "convert/runtime_error.h"
+#include "options/widget_names.h"
 
 namespace sample {
 
@@ -20,10 +18,8 @@ constexpr std::int16_t kFalse = 0;
 
 class SampleView {
  public:
-  virtual forms::CheckBox& Check(int n) = 0;
-  virtual forms::TextBox& Text(int n) = 0;
-  virtual forms::Button& Command(int n) = 0;
-  virtual forms::ComboBox& Combo1() = 0;
+  // The widget with this id; null when there is none.
+  virtual forms::Widget* FindWidget(int id) const = 0;
   virtual MorvaneControl& Morvane1() = 0;
 
   virtual std::int16_t StopFlag() const = 0;
@@ -32,6 +28,15 @@ class SampleView {
   // A modal message box titled with the program's name; returns the button.
   virtual int ShowMessage(const std::wstring& text, UINT style) = 0;
   virtual HWND hwnd() const = 0;
+
+  // The named widget. Throws convert::RuntimeError when the window holds no
+  // widget of that kind under the name's id.
+  template <typename W>
+  W& At(WidgetName<W> name) const {
+    W* typed = dynamic_cast<W*>(FindWidget(name.id));
+    if (typed == nullptr) throw convert::RuntimeError::InvalidProcedureCall();
+    return *typed;
+  }
 
  protected:
   ~SampleView() = default;

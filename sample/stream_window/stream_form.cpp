@@ -1,9 +1,9 @@
-#include "stream_form.h"
+#include "stream_window/stream_form.h"
 
 #include <cstdint>
 
-#include "last_error.h"
-#include "runtime_error.h"
+#include "convert/runtime_error.h"
+#include "forms/last_error.h"
 
 namespace sample {
 namespace {

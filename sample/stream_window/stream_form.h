@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "tool_window.h"
+#include "forms/tool_window.h"
 
 namespace sample {
 

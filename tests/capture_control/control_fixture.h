@@ -1,6 +1,6 @@
-// Every test of the control runs with OLE initialised and with settings of
-// its own under a test key, which is cleared first so each starts from the
-// control's defaults (and the user's real settings are never touched).
+// Every test of the control runs with OLE initialised and with a current
+// user of its own, cleared first, so that each starts from the control's
+// default settings (and the user's real settings are never touched).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,19 +12,21 @@
 
 namespace morvane_test {
 
-constexpr wchar_t kTestSettingsKey[] = L"Software\\Morvane\\CaptureTest";
+constexpr wchar_t kTestUserRoot[] = L"Software\\Morvane\\TestUser";
+// Where the control keeps its settings, below the current user.
+constexpr wchar_t kTestSettingsKey[] = L"Software\\Morvane\\Capture";
 
 class ControlTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr)));
-    ::SetEnvironmentVariableW(L"MORVANE_SETTINGS_KEY", kTestSettingsKey);
-    ::RegDeleteTreeW(HKEY_CURRENT_USER, kTestSettingsKey);
+    ASSERT_TRUE(RedirectCurrentUser(kTestUserRoot));
     host_ = std::make_unique<TestHost>(ShowHost(), Creator());
     ASSERT_TRUE(host_->ok()) << "control not created: hr=0x" << std::hex << host_->create_result();
   }
   void TearDown() override {
     host_.reset();
+    RedirectCurrentUser(nullptr);
     ::OleUninitialize();
   }
   IDispatch* control() { return host_->control(); }

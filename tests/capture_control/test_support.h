@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bare_container.h"
 #include "dispatch_ids.h"
 
 namespace morvane_test {
@@ -131,11 +132,10 @@ class TestHost {
   static void Pump(DWORD milliseconds);
 
  private:
-  class Site;
   void CreateHostWindow(bool shown);
   void Activate();
   HWND window_ = nullptr;
-  Site* site_ = nullptr;
+  InPlaceSite* site_ = nullptr;
   ComPtr<IUnknown> unknown_;
   ComPtr<IDispatch> dispatch_;
   ComPtr<IOleObject> ole_object_;

@@ -1,7 +1,7 @@
 // The clipboard window: its look, the picture it copies from the clipboard in
 // each picture format, the repaint that brings the picture back, and the
 // double-click that asks the capture control for its frame.
-#include "clip_form.h"
+#include "clip_window/clip_form.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "clipboard_fill.h"
-#include "runtime_error.h"
+#include "convert/runtime_error.h"
 #include "window_probe.h"
 
 namespace {

@@ -7,22 +7,17 @@
 #include <cstring>
 #include <vector>
 
+#include "dib_header.h"
+
 namespace test_support {
 
 // A packed bottom-up 24-bit DIB filled with one colour.
 inline std::vector<unsigned char> PackedDib(int width, int height, COLORREF colour) {
   const int stride = (width * 3 + 3) & ~3;
   std::vector<unsigned char> bytes(sizeof(BITMAPINFOHEADER) + std::size_t(stride) * height);
-  BITMAPINFOHEADER header{};
-  header.biSize = sizeof header;
-  header.biWidth = width;
-  header.biHeight = height;
-  header.biPlanes = 1;
-  header.biBitCount = 24;
-  header.biCompression = BI_RGB;
-  std::memcpy(bytes.data(), &header, sizeof header);
+  PutDibHeader(bytes.data(), width, height, 24);
   for (int y = 0; y < height; ++y) {
-    unsigned char* row = bytes.data() + sizeof header + std::size_t(y) * stride;
+    unsigned char* row = bytes.data() + sizeof(BITMAPINFOHEADER) + std::size_t(y) * stride;
     for (int x = 0; x < width; ++x) {
       row[x * 3] = GetBValue(colour);
       row[x * 3 + 1] = GetGValue(colour);

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "packed_dib.h"
+#include "clip_window/packed_dib.h"
 
 namespace {
 

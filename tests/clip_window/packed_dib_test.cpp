@@ -1,7 +1,7 @@
 // A device-independent bitmap on the clipboard comes from another program:
 // its header is checked against the block's real size before a byte of the
 // pixels is read.
-#include "packed_dib.h"
+#include "clip_window/packed_dib.h"
 
 #include <gtest/gtest.h>
 

@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "leading_number.h"
-#include "number_to_text.h"
-#include "runtime_error.h"
+#include "convert/leading_number.h"
+#include "convert/number_to_text.h"
+#include "convert/runtime_error.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   // Two bytes a character, so that non-ASCII characters are fed too.

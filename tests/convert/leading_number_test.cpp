@@ -1,10 +1,10 @@
-#include "leading_number.h"
+#include "convert/leading_number.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "runtime_error.h"
+#include "convert/runtime_error.h"
 
 namespace convert {
 namespace {

@@ -1,4 +1,4 @@
-#include "number_to_text.h"
+#include "convert/number_to_text.h"
 
 #include <gtest/gtest.h>
 

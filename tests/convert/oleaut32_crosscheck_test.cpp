@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "number_to_text.h"
-#include "runtime_error.h"
-#include "value_read.h"
+#include "convert/number_to_text.h"
+#include "convert/runtime_error.h"
+#include "convert/value_read.h"
 
 namespace convert {
 namespace {

@@ -1,11 +1,11 @@
-#include "value_read.h"
+#include "convert/value_read.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 
-#include "runtime_error.h"
+#include "convert/runtime_error.h"
 
 namespace convert {
 namespace {

@@ -1,4 +1,4 @@
-#include "variant_read.h"
+#include "convert/variant_read.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "runtime_error.h"
+#include "convert/runtime_error.h"
 
 namespace convert {
 namespace {

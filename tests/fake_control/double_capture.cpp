@@ -7,6 +7,7 @@
 #include <new>
 #include <vector>
 
+#include "dib_header.h"
 #include "double_control.h"
 #include "double_log.h"
 
@@ -16,14 +17,7 @@ namespace {
 // Writes the header of a bottom-up 32-bit colour DIB at bytes, as frames and
 // copies both start.
 void PutColourHeader(unsigned char* bytes, long width, long height) {
-  BITMAPINFOHEADER header{};
-  header.biSize = sizeof header;
-  header.biWidth = width;
-  header.biHeight = height;
-  header.biPlanes = 1;
-  header.biBitCount = 32;
-  header.biCompression = BI_RGB;
-  std::memcpy(bytes, &header, sizeof header);
+  test_support::PutDibHeader(bytes, width, height, 32);
 }
 
 // A frame header and pixels below 4 GiB, also in a 64-bit process.

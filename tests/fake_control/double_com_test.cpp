@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "bare_container.h"
+
 using Microsoft::WRL::ComPtr;
 
 namespace {
@@ -194,7 +196,7 @@ TEST_F(ComTest, AScenarioThatDoesNotParseRefusesCreationAndSaysWhere) {
 }
 
 // Records the events it receives and answers the stop flag as told.
-class Sink : public IDispatch {
+class Sink : public morvane_test::StackSink {
  public:
   struct Event {
     DISPID dispid;
@@ -204,22 +206,6 @@ class Sink : public IDispatch {
   int stop_at_frame = 0;  // answer -1 on this frame (1-based), 0 never
   std::vector<Event> events;
 
-  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
-    if (riid != IID_IUnknown && riid != IID_IDispatch) {
-      *out = nullptr;
-      return E_NOINTERFACE;
-    }
-    *out = static_cast<IDispatch*>(this);
-    return S_OK;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-  STDMETHODIMP_(ULONG) Release() override { return 1; }
-  STDMETHODIMP GetTypeInfoCount(UINT* n) override {
-    *n = 0;
-    return S_OK;
-  }
-  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
   STDMETHODIMP Invoke(DISPID dispid, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) override {
     Event e{dispid, {}};
     for (UINT i = params->cArgs; i-- > 0;) {

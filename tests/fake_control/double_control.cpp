@@ -85,40 +85,6 @@ DoubleControl::~DoubleControl() {
   InterlockedDecrement(&g_live_objects);
 }
 
-STDMETHODIMP DoubleControl::QueryInterface(REFIID riid, void** out) {
-  if (!out) return E_POINTER;
-  *out = nullptr;
-  if (riid == IID_IUnknown || riid == IID_IDispatch || riid == kDispatchIid) {
-    *out = static_cast<IDispatch*>(this);
-  } else if (riid == IID_IOleObject) {
-    *out = static_cast<IOleObject*>(this);
-  } else if (riid == IID_IOleWindow || riid == IID_IOleInPlaceObject) {
-    *out = static_cast<IOleInPlaceObject*>(this);
-  } else if (riid == IID_IOleInPlaceActiveObject) {
-    *out = static_cast<IOleInPlaceActiveObject*>(this);
-  } else if (riid == IID_IOleControl) {
-    *out = static_cast<IOleControl*>(this);
-  } else if (riid == IID_IPersist || riid == IID_IPersistStreamInit) {
-    *out = static_cast<IPersistStreamInit*>(this);
-  } else if (riid == IID_IProvideClassInfo || riid == IID_IProvideClassInfo2) {
-    *out = static_cast<IProvideClassInfo2*>(this);
-  } else if (riid == IID_IConnectionPointContainer) {
-    *out = static_cast<IConnectionPointContainer*>(this);
-  } else {
-    return E_NOINTERFACE;
-  }
-  AddRef();
-  return S_OK;
-}
-
-STDMETHODIMP_(ULONG) DoubleControl::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
-
-STDMETHODIMP_(ULONG) DoubleControl::Release() {
-  LONG left = InterlockedDecrement(&refs_);
-  if (left == 0) delete this;
-  return static_cast<ULONG>(left);
-}
-
 STDMETHODIMP DoubleControl::GetClassID(CLSID* clsid) {
   if (!clsid) return E_POINTER;
   *clsid = kClassId;

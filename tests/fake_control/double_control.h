@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "basics/com_object.h"
 #include "connection_point.h"  // the real control's own
 #include "double_guids.h"
 #include "double_script.h"
@@ -21,23 +22,30 @@ LONG LiveObjects();
 // The type library inside this module.
 HRESULT LoadOwnTypeLibrary(ITypeLib** library);
 
-class DoubleControl final : public IDispatch,
-                      public IOleObject,
-                      public IOleInPlaceObject,
-                      public IOleInPlaceActiveObject,
-                      public IOleControl,
-                      public IPersistStreamInit,
-                      public IProvideClassInfo2,
-                      public IConnectionPointContainer {
+class DoubleControl final
+    : public basics::ComObject<DoubleControl, IDispatch, IOleObject, IOleInPlaceObject, IOleInPlaceActiveObject,
+                               IOleControl, IPersistStreamInit, IProvideClassInfo2, IConnectionPointContainer> {
  public:
   // Reads the scenario named by MORVANE_DOUBLE_SCRIPT; a scenario that does
   // not parse fails the creation (and says why in the log).
   static HRESULT Create(REFIID riid, void** out);
 
-  // IUnknown
-  STDMETHODIMP QueryInterface(REFIID riid, void** out) override;
-  STDMETHODIMP_(ULONG) AddRef() override;
-  STDMETHODIMP_(ULONG) Release() override;
+  // Which base answers each interface id; the first row's is the identity.
+  static constexpr basics::InterfaceRow<DoubleControl> kInterfaces[] = {
+      basics::Row<DoubleControl, IDispatch>(IID_IUnknown),
+      basics::Row<DoubleControl, IDispatch>(IID_IDispatch),
+      basics::Row<DoubleControl, IDispatch>(kDispatchIid),
+      basics::Row<DoubleControl, IOleObject>(IID_IOleObject),
+      basics::Row<DoubleControl, IOleInPlaceObject>(IID_IOleWindow),
+      basics::Row<DoubleControl, IOleInPlaceObject>(IID_IOleInPlaceObject),
+      basics::Row<DoubleControl, IOleInPlaceActiveObject>(IID_IOleInPlaceActiveObject),
+      basics::Row<DoubleControl, IOleControl>(IID_IOleControl),
+      basics::Row<DoubleControl, IPersistStreamInit>(IID_IPersist),
+      basics::Row<DoubleControl, IPersistStreamInit>(IID_IPersistStreamInit),
+      basics::Row<DoubleControl, IProvideClassInfo2>(IID_IProvideClassInfo),
+      basics::Row<DoubleControl, IProvideClassInfo2>(IID_IProvideClassInfo2),
+      basics::Row<DoubleControl, IConnectionPointContainer>(IID_IConnectionPointContainer),
+  };
 
   // IDispatch (double_dispatch.cpp)
   STDMETHODIMP GetTypeInfoCount(UINT* count) override;
@@ -105,6 +113,8 @@ class DoubleControl final : public IDispatch,
   STDMETHODIMP FindConnectionPoint(REFIID riid, IConnectionPoint** point) override;
 
  private:
+  friend class basics::ComObject<DoubleControl, IDispatch, IOleObject, IOleInPlaceObject, IOleInPlaceActiveObject,
+                                 IOleControl, IPersistStreamInit, IProvideClassInfo2, IConnectionPointContainer>;
   explicit DoubleControl(Script script);
   ~DoubleControl();
 
@@ -124,7 +134,6 @@ class DoubleControl final : public IDispatch,
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   HRESULT ActivateInPlace(IOleClientSite* site, HWND parent, LPCRECT rect);
 
-  LONG refs_ = 1;
   Script script_;
   morvane::EventConnectionPoint events_{static_cast<IDispatch*>(this), static_cast<IConnectionPointContainer*>(this),
                                         kEventsIid};

@@ -1,7 +1,7 @@
 // Nothing escapes a window procedure or a COM method: whatever a body raises
 // becomes the reported error, an HRESULT with its description, or the
 // dispatch error the caller reads from its EXCEPINFO.
-#include "boundary_guard.h"
+#include "forms/boundary_guard.h"
 
 #include <gtest/gtest.h>
 #include <oleauto.h>
@@ -12,8 +12,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "last_error.h"
-#include "window.h"
+#include "forms/last_error.h"
+#include "forms/window.h"
 #include "window_fixture.h"
 
 namespace sample_test {

@@ -3,9 +3,9 @@
 
 #include <string>
 
-#include "clip_form.h"
-#include "screen_resolution.h"
-#include "stream_form.h"
+#include "clip_window/clip_form.h"
+#include "forms/screen_resolution.h"
+#include "stream_window/stream_form.h"
 #include "window_fixture.h"
 
 namespace sample_test {

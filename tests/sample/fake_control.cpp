@@ -4,7 +4,7 @@
 
 #include <cwchar>
 
-#include "members.h"
+#include "control/members.h"
 
 namespace sample_test {
 namespace {

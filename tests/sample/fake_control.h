@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "plain_dispatch.h"
+#include "control/plain_dispatch.h"
 
 namespace sample_test {
 
@@ -67,7 +67,7 @@ class FakeControl final : public sample::PlainDispatch<FakeControl> {
                       EXCEPINFO* info, UINT*) override;
 
  private:
-  friend class sample::PlainDispatch<FakeControl>;
+  friend class basics::ComObject<FakeControl, IDispatch>;
   ~FakeControl() = default;
   CallLog& log_;
   std::map<DISPID, Answer> answers_;

@@ -6,7 +6,7 @@
 
 #include <thread>
 
-#include "stream_form.h"
+#include "stream_window/stream_form.h"
 #include "window_fixture.h"
 
 namespace sample_test {

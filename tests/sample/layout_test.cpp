@@ -9,8 +9,8 @@
 #include <string>
 #include <utility>
 
-#include "gdi_handle.h"
-#include "tab_order.h"
+#include "forms/gdi_handle.h"
+#include "main_window/tab_order.h"
 #include "window_fixture.h"
 
 namespace sample_test {
@@ -126,7 +126,7 @@ class LabelPicture {
   RECT client_;
   forms::UniqueMemoryDc dc_;
   forms::UniqueBitmap bitmap_;
-  forms::ScopedSelect select_;  // released first, before the bitmap and the DC
+  forms::SelectScope select_;  // released first, before the bitmap and the DC
 };
 
 TEST_F(SampleWindowTest, LabelsArePaintedInTheirColoursUnderTheWidgetsTheyOverlap) {

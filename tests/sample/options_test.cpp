@@ -1,7 +1,7 @@
 // The option boxes and numeric fields, driven through the real widgets.
 #include <gtest/gtest.h>
 
-#include "option_handlers.h"
+#include "options/option_handlers.h"
 #include "window_fixture.h"
 
 namespace sample_test {

@@ -1,13 +1,17 @@
 // The main window hosting the registered capture control for real: in-place
 // activation, the event binding found through the control's type
-// information, start-up, the extender size and an orderly end.
+// information, start-up, the extender size and an orderly end; and the
+// program's hand-written member table against the control's type library.
 #include <gtest/gtest.h>
 #include <ole2.h>
 
+#include <wrl/client.h>
+
 #include <deque>
 
-#include "layout.h"
-#include "main_window.h"
+#include "control/members.h"
+#include "main_window/layout.h"
+#include "main_window/main_window.h"
 
 namespace {
 
@@ -75,6 +79,69 @@ TEST_F(RealControlTest, ClosingTheIdleWindowDetachesTheControl) {
   EXPECT_FALSE(IsWindow(main));
   EXPECT_TRUE(messages_.empty());
   EXPECT_TRUE(errors_.empty());
+}
+
+// The type library the registered control describes itself with, and its
+// coclass's default interface and event interface in it.
+struct ControlContract {
+  Microsoft::WRL::ComPtr<ITypeLib> library;
+  Microsoft::WRL::ComPtr<ITypeInfo> members;
+  Microsoft::WRL::ComPtr<ITypeInfo> events;
+};
+
+::testing::AssertionResult LoadContract(ControlContract& contract) {
+  CLSID clsid{};
+  Microsoft::WRL::ComPtr<IProvideClassInfo> provide;
+  Microsoft::WRL::ComPtr<ITypeInfo> coclass;
+  UINT index = 0;
+  if (FAILED(CLSIDFromProgID(L"MORVANELib.Morvane", &clsid)) ||
+      FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&provide))) ||
+      FAILED(provide->GetClassInfo(&coclass)) || FAILED(coclass->GetContainingTypeLib(&contract.library, &index))) {
+    return ::testing::AssertionFailure() << "the control's type library cannot be loaded";
+  }
+  TYPEATTR* attributes = nullptr;
+  if (FAILED(coclass->GetTypeAttr(&attributes))) return ::testing::AssertionFailure() << "no coclass attributes";
+  for (UINT i = 0; i < attributes->cImplTypes; ++i) {
+    INT flags = 0;
+    HREFTYPE reference = 0;
+    if (FAILED(coclass->GetImplTypeFlags(i, &flags)) || !(flags & IMPLTYPEFLAG_FDEFAULT) ||
+        FAILED(coclass->GetRefTypeOfImplType(i, &reference))) {
+      continue;
+    }
+    coclass->GetRefTypeInfo(reference, (flags & IMPLTYPEFLAG_FSOURCE) ? &contract.events : &contract.members);
+  }
+  coclass->ReleaseTypeAttr(attributes);
+  if (!contract.members || !contract.events) return ::testing::AssertionFailure() << "no default interfaces";
+  return ::testing::AssertionSuccess();
+}
+
+TEST_F(RealControlTest, MemberTableMatchesTheControlsTypeLibrary) {
+  ControlContract contract;
+  ASSERT_TRUE(LoadContract(contract));
+  for (int i = 0; i < sample::kMemberCount; ++i) {
+    const sample::MemberRow& row = sample::kMembers[i];
+    // The extender's members are the container's, not the control's.
+    if (row.member == sample::Member::ExtenderWidth || row.member == sample::Member::ExtenderHeight) continue;
+    LPOLESTR name = const_cast<LPOLESTR>(row.name);
+    MEMBERID id = DISPID_UNKNOWN;
+    EXPECT_EQ(S_OK, contract.members->GetIDsOfNames(&name, 1, &id)) << "no member " << row.name;
+    EXPECT_EQ(row.dispid, id) << row.name;
+  }
+  struct EventRow {
+    UINT index;
+    const wchar_t* name;
+  };
+  const EventRow events[] = {{sample::kCaptureCompleteEventIndex, L"CaptureComplete"},
+                             {sample::kStreamFrameEventIndex, L"StreamFrame"}};
+  for (const EventRow& event : events) {
+    FUNCDESC* function = nullptr;
+    ASSERT_EQ(S_OK, contract.events->GetFuncDesc(event.index, &function)) << event.name;
+    BSTR name = nullptr;
+    EXPECT_EQ(S_OK, contract.events->GetDocumentation(function->memid, &name, nullptr, nullptr, nullptr));
+    EXPECT_STREQ(event.name, name) << "event " << event.index;
+    SysFreeString(name);
+    contract.events->ReleaseFuncDesc(function);
+  }
 }
 
 }  // namespace

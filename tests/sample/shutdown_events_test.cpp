@@ -1,9 +1,9 @@
 // The close guard, the exit button and the control's two events.
 #include <gtest/gtest.h>
 
-#include "capture_events.h"
-#include "event_sink.h"
-#include "stream_form.h"
+#include "control/event_sink.h"
+#include "main_window/capture_events.h"
+#include "stream_window/stream_form.h"
 #include "window_fixture.h"
 
 namespace sample_test {

@@ -2,7 +2,7 @@
 // that the assignments run, and the edge cases of the control's answers.
 #include <gtest/gtest.h>
 
-#include "startup_sequence.h"
+#include "main_window/startup_sequence.h"
 #include "window_fixture.h"
 
 namespace sample_test {

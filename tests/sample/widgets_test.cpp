@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "dispatch_call.h"
+#include "control/dispatch_call.h"
 #include "window_fixture.h"
 
 namespace sample_test {

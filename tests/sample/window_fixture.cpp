@@ -5,9 +5,9 @@
 #include <stdexcept>
 #include <vector>
 
-#include "clip_form.h"
-#include "error_report.h"
-#include "stream_form.h"
+#include "clip_window/clip_form.h"
+#include "forms/error_report.h"
+#include "stream_window/stream_form.h"
 
 namespace sample_test {
 namespace {

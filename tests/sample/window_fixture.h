@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "fake_control.h"
-#include "layout.h"
-#include "main_window.h"
+#include "main_window/layout.h"
+#include "main_window/main_window.h"
 
 namespace sample_test {
 

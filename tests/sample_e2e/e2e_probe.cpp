@@ -27,6 +27,8 @@
 #include <cwchar>
 #include <string>
 
+#include "dib_header.h"
+
 namespace {
 
 constexpr wchar_t kDialogClass[] = L"#32770";
@@ -225,14 +227,8 @@ int PutPicture(int r, int g, int b) {
   HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
   if (!memory) return 1;
   auto* bytes = static_cast<unsigned char*>(GlobalLock(memory));
-  BITMAPINFOHEADER header{};
-  header.biSize = sizeof header;
-  header.biWidth = kWidth;
-  header.biHeight = kHeight;
-  header.biPlanes = 1;
-  header.biBitCount = 32;
-  std::memcpy(bytes, &header, sizeof header);
-  auto* pixels = reinterpret_cast<DWORD*>(bytes + sizeof header);
+  test_support::PutDibHeader(bytes, kWidth, kHeight, 32);
+  auto* pixels = reinterpret_cast<DWORD*>(bytes + sizeof(BITMAPINFOHEADER));
   for (int i = 0; i < kWidth * kHeight; ++i) pixels[i] = static_cast<DWORD>((r << 16) | (g << 8) | b);
   GlobalUnlock(memory);
   bool put = false;

@@ -7,9 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include "forms/message_pump.h"
 #include "low_memory.h"
-#include "message_pump.h"
-#include "stream_form.h"
+#include "stream_window/stream_form.h"
 
 namespace {
 volatile long g_allocations = 0;

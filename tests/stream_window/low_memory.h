@@ -1,11 +1,14 @@
 // Frame buffers at addresses that fit in 32 bits: the control's event hands
-// addresses over as 32-bit values, also in the 64-bit build.
+// addresses over as 32-bit values, also in the 64-bit build. Shared by the
+// tests and the benches that hand frames over.
 #pragma once
 
 #include <windows.h>
 
 #include <cstddef>
 #include <cstdint>
+
+#include "dib_header.h"
 
 namespace test_support {
 
@@ -36,13 +39,7 @@ class Frame {
  public:
   Frame(int width, int height)
       : width_(width), height_(height), info_(sizeof(BITMAPINFOHEADER)), bits_(std::size_t(width) * height * 4) {
-    auto* header = static_cast<BITMAPINFOHEADER*>(info_.get());
-    header->biSize = sizeof(BITMAPINFOHEADER);
-    header->biWidth = width;
-    header->biHeight = height;
-    header->biPlanes = 1;
-    header->biBitCount = 32;
-    header->biCompression = BI_RGB;
+    if (info_.get()) PutDibHeader(info_.get(), width, height, 32);
   }
   void SetPixel(int x, int y, COLORREF colour) {
     auto* row = static_cast<std::uint32_t*>(bits_.get()) + std::size_t(height_ - 1 - y) * width_;

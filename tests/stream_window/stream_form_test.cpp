@@ -1,12 +1,12 @@
 // The stream window as the main window uses it: created hidden on first use,
 // shown by the stream capture, re-created after the user closed it, and
 // frames drawn one to one at the client area's top-left corner.
-#include "stream_form.h"
+#include "stream_window/stream_form.h"
 
 #include <gtest/gtest.h>
 
+#include "convert/runtime_error.h"
 #include "low_memory.h"
-#include "runtime_error.h"
 #include "window_probe.h"
 
 namespace {
