@@ -16,10 +16,12 @@ struct FaultName {
   bool counted;
 };
 const FaultName kFaultNames[] = {
-    {L"fail_start", Fault::kFailStart, false},
-    {L"stall:", Fault::kStall, true},
-    {L"vanish:", Fault::kVanish, true},
-    {L"drop:", Fault::kDrop, true},
+    {L"fail_open", Fault::kFailOpen, false},   {L"fail_start", Fault::kFailStart, false},
+    {L"stall:", Fault::kStall, true},          {L"vanish:", Fault::kVanish, true},
+    {L"drop:", Fault::kDrop, true},            {L"half", Fault::kHalfRate, false},
+    {L"no_times", Fault::kNoTimes, false},     {L"flip:", Fault::kFlip, true},
+    {L"relayout:", Fault::kRelayout, true},    {L"shrink:", Fault::kShrink, true},
+    {L"unpadded", Fault::kUnpadded, false},
 };
 
 struct LayoutName {
@@ -83,6 +85,30 @@ std::vector<Layout> ParseFormatChoice(const wchar_t* value) {
 std::vector<Layout> ReadFormatChoice() {
   wchar_t value[64];
   return ParseFormatChoice(ReadVariable(L"MORVANE_TEST_CAMERA_FORMATS", value) ? value : nullptr);
+}
+
+std::vector<Size> ParseSizeChoice(const wchar_t* value) {
+  const std::vector<Size> fallback = {{640, 480}, {320, 240}};
+  if (!value) return fallback;
+  std::vector<Size> sizes;
+  const wchar_t* rest = value;
+  for (;;) {
+    wchar_t* end = nullptr;
+    const unsigned long width = std::wcstoul(rest, &end, 10);
+    if (end == rest || *end != L'x') return fallback;
+    rest = end + 1;
+    const unsigned long height = std::wcstoul(rest, &end, 10);
+    if (end == rest || width == 0 || height == 0 || width > 4096 || height > 4096) return fallback;
+    sizes.push_back({static_cast<int>(width), static_cast<int>(height)});
+    if (*end == L'\0') return sizes;
+    if (*end != L',') return fallback;
+    rest = end + 1;
+  }
+}
+
+std::vector<Size> ReadSizeChoice() {
+  wchar_t value[64];
+  return ParseSizeChoice(ReadVariable(L"MORVANE_TEST_CAMERA_SIZES", value) ? value : nullptr);
 }
 
 bool ReadPagesOffered() {
