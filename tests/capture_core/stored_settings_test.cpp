@@ -53,7 +53,11 @@ TEST(StoredSettingsTest, CallersDoublesRoundToEvenInsideTheRange) {
       {2.5000000001, morvane::kCaptureRateRange, 3},
       {99.5, morvane::kCaptureRateRange, 100},
       {100.5, morvane::kCaptureRateRange, 100},
-      {101.5, morvane::kCaptureRateRange, std::nullopt},
+      {101.5, morvane::kCaptureRateRange, 102},
+      {240.5, morvane::kCaptureRateRange, 240},
+      {241.5, morvane::kCaptureRateRange, std::nullopt},
+      {240.0, morvane::kPreviewRateRange, 240},
+      {241.0, morvane::kPreviewRateRange, std::nullopt},
       {0.3, morvane::kCaptureRateRange, std::nullopt},  // rounds to 0: no rate
       {0.5, morvane::kPreviewRateRange, std::nullopt},
       {0.51, morvane::kPreviewRateRange, 1},
