@@ -7,6 +7,7 @@
 #include <dshow.h>
 #include <wrl/client.h>
 
+#include <atomic>
 #include <memory>
 
 #include "directshow/filter_base.h"
@@ -44,7 +45,8 @@ class SinkPin final : public AlsoImplements<PinBase, IMemInputPin> {
 
   std::shared_ptr<FrameQueue> queue_;
   SourceFrame source_;
-  bool flushing_ = false;
+  // Set on the graph's thread, read on the streaming thread.
+  std::atomic<bool> flushing_{false};
 };
 
 class SinkFilter final : public OnePinFilter {
