@@ -101,6 +101,10 @@ const LayoutCase kLayoutCases[] = {
     // Wine's own capture filter: no row padding, no sample times.
     {"rgb24 rows unpadded", L"rgb24", 322, 240, 322, 240, -1, L"322x240", L"unpadded"},
     {"no sample times", L"yuy2", 320, 240, 320, 240, -1, nullptr, L"no_times", false},
+    // Compressed types at the size, more than are tried, do not keep the
+    // uncompressed one at another size from being tried.
+    {"four mjpg at the size, yuy2 only smaller", L"mjpg", 640, 480, 320, 240, -1,
+     L"640x480/mjpg,640x480/mjpg,640x480/mjpg,640x480/mjpg,640x480/mjpg,320x240/yuy2"},
 };
 
 TEST_F(DirectShowTest, FramesArriveNumberedInOrderWithStreamTimes) {

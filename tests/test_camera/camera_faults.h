@@ -20,7 +20,8 @@
 //     order, separated by commas: mjpg, yuy2, rgb24 (default: yuy2,rgb24).
 //     A list with anything else in it counts as the default.
 //   MORVANE_TEST_CAMERA_SIZES = the sizes listed, largest first, as WxH
-//     separated by commas (default: 640x480,320x240).
+//     separated by commas (default: 640x480,320x240); WxH/layout lists
+//     that one layout alone at that place, whatever the formats say.
 //   MORVANE_TEST_CAMERA_PAGES = none: the camera offers no property page
 // Whether a camera streams is what TestCameraStreams(), exported by the
 // DLL, tells the process that loaded it.
@@ -51,6 +52,8 @@ std::vector<Layout> ReadFormatChoice();
 struct Size {
   int width;
   int height;
+  bool one_layout = false;  // only `layout` here, not the formats asked for
+  Layout layout = Layout::kYuy2;
 };
 // Parses a MORVANE_TEST_CAMERA_SIZES value; nullptr or anything malformed
 // gives the default.

@@ -85,6 +85,10 @@ bool SameType(const AM_MEDIA_TYPE& a, const AM_MEDIA_TYPE& b) {
 CameraPin::CameraPin(CameraFilter& filter) : AlsoImplements(filter, PINDIR_OUTPUT, kPinId) {
   const std::vector<Layout> layouts = ReadFormatChoice();
   for (const Size& size : ReadSizeChoice()) {
+    if (size.one_layout) {
+      types_.push_back(MakeType(size.layout, size));
+      continue;
+    }
     for (Layout layout : layouts) types_.push_back(MakeType(layout, size));
   }
 }
