@@ -197,8 +197,10 @@ bool CaptureGraph::TryConnect(const MediaType* type) {
     return false;
   }
   if (FAILED(graph_->AddFilter(source_.Get(), L"Capture device"))) return false;
-  SinkFilter* sink = SinkFilter::Create(queue_);
-  sink_.Attach(sink);
+  // Assigned, never attached: MinGW's Attach adds a reference, and each
+  // graph's sink would outlive it with its ring of frames.
+  const ComPtr<SinkFilter> sink = SinkFilter::Create(queue_);
+  sink_ = sink;
   if (FAILED(graph_->AddFilter(sink_.Get(), L"Morvane sink"))) return false;
   if (type) {
     ComPtr<IAMStreamConfig> config = StreamConfig(builder_.Get(), source_.Get());

@@ -5,6 +5,7 @@
 
 #include "directshow/enumerators.h"
 #include "guard.h"
+#include "module.h"
 
 namespace morvane {
 namespace {
@@ -128,10 +129,21 @@ STDMETHODIMP SinkPin::ReceiveMultiple(IMediaSample** samples, long count, long* 
 
 STDMETHODIMP SinkPin::ReceiveCanBlock() { return S_FALSE; }
 
+// The graph holds the sink and may release it after the control that made
+// it is gone (its own threads, a host that releases late at exit): while it
+// lives, our DLL must not be unloaded under it.
 SinkFilter::SinkFilter(std::shared_ptr<FrameQueue> queue)
-    : OnePinFilter(kSinkClsid, kPinId), pin_(*this, std::move(queue)) {}
+    : OnePinFilter(kSinkClsid, kPinId), pin_(*this, std::move(queue)) {
+  ObjectCreated();
+}
 
-SinkFilter* SinkFilter::Create(std::shared_ptr<FrameQueue> queue) { return new SinkFilter(std::move(queue)); }
+SinkFilter::~SinkFilter() { ObjectDestroyed(); }
+
+Microsoft::WRL::ComPtr<SinkFilter> SinkFilter::Create(std::shared_ptr<FrameQueue> queue) {
+  Microsoft::WRL::ComPtr<SinkFilter> sink;
+  *sink.GetAddressOf() = new SinkFilter(std::move(queue));
+  return sink;
+}
 
 STDMETHODIMP SinkFilter::Stop() {
   state_ = State_Stopped;

@@ -51,8 +51,10 @@ class SinkPin final : public AlsoImplements<PinBase, IMemInputPin> {
 
 class SinkFilter final : public OnePinFilter {
  public:
-  // A new sink with one reference.
-  static SinkFilter* Create(std::shared_ptr<FrameQueue> queue);
+  // A new sink, its one reference held by the pointer returned. (MinGW's
+  // ComPtr::Attach adds a reference of its own, so a new object is never
+  // attached.)
+  static Microsoft::WRL::ComPtr<SinkFilter> Create(std::shared_ptr<FrameQueue> queue);
 
   STDMETHODIMP Stop() override;
   STDMETHODIMP Pause() override;
@@ -63,7 +65,7 @@ class SinkFilter final : public OnePinFilter {
 
  private:
   explicit SinkFilter(std::shared_ptr<FrameQueue> queue);
-  ~SinkFilter() override = default;
+  ~SinkFilter() override;
   IPin* Pin() override { return &pin_; }
 
   SinkPin pin_;

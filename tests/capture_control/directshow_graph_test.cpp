@@ -18,6 +18,7 @@
 #include "directshow/directshow_device.h"
 #include "directshow/media_type.h"
 #include "directshow/sink_filter.h"
+#include "module.h"
 
 namespace {
 
@@ -207,7 +208,7 @@ const PinCase kPinCases[] = {
 ComPtr<IBaseFilter> FilterOf(const PinCase& c) {
   ComPtr<IBaseFilter> filter;
   if (c.direction == PINDIR_INPUT) {
-    filter.Attach(morvane::SinkFilter::Create(std::make_shared<morvane::FrameQueue>()));
+    filter = morvane::SinkFilter::Create(std::make_shared<morvane::FrameQueue>());
     return filter;
   }
   for (morvane::VideoInputDevice& device : morvane::ListVideoInputDevices()) {
@@ -465,6 +466,16 @@ TEST(MediaTypeTest, AFrameTimeIsBelievedWithinACamerasRange) {
     const morvane::MediaType type = morvane::MakeVideoType(MEDIASUBTYPE_RGB24, 320, 240, c.stated);
     EXPECT_EQ(morvane::VideoFrameTime(type.get()), c.believed) << "stated " << c.stated;
   }
+}
+
+// A graph may hold our sink after the control is gone; while it does, the
+// DLL must answer that it is in use, or it may be unloaded under the graph.
+TEST(SinkFilterTest, KeepsTheModuleInUseWhileItLives) {
+  ASSERT_FALSE(morvane::ModuleInUse());
+  ComPtr<IBaseFilter> sink = morvane::SinkFilter::Create(std::make_shared<morvane::FrameQueue>());
+  EXPECT_TRUE(morvane::ModuleInUse());
+  sink.Reset();
+  EXPECT_FALSE(morvane::ModuleInUse());
 }
 
 }  // namespace
