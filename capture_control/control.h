@@ -269,8 +269,9 @@ class Control final : public IDispatch,
                  bool overlay_mark) const;
   // The frame stills are made from: the capture's live buffer while one
   // runs, else the last preview frame (rendered on demand). A camera shown
-  // nowhere gives a frame it delivers now (or throws CaptureError).
-  bool CurrentFrame(FrameFormat& format, const std::uint8_t*& bits);
+  // nowhere gives a frame it delivers now (or throws CaptureError), unless
+  // from_camera is false (a container's repaint): then its last picture.
+  bool CurrentFrame(FrameFormat& format, const std::uint8_t*& bits, bool from_camera = true);
   // Waits (bounded) for a camera's next frame into the still buffer.
   void TakeLiveStill(LiveFeed& feed, const FrameFormat& wanted);
   // The status line names the camera's own size while the preview scales

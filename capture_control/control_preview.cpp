@@ -132,7 +132,7 @@ void Control::DrawFrame(HDC dc, const RECT& target, const FrameFormat& format, c
   }
 }
 
-bool Control::CurrentFrame(FrameFormat& format, const std::uint8_t*& bits) {
+bool Control::CurrentFrame(FrameFormat& format, const std::uint8_t*& bits, bool from_camera) {
   if (capturing_ && live_bits_) {
     format = live_format_;
     bits = live_bits_;
@@ -147,8 +147,13 @@ bool Control::CurrentFrame(FrameFormat& format, const std::uint8_t*& bits) {
   if (feed && !shown) {
     // A camera shown nowhere has no current frame, only the last one of a
     // capture; a still of an earlier moment (or black, before its first
-    // frame) would be reported as a success.
-    if (!sized || !still_captured_) TakeLiveStill(*feed, wanted);
+    // frame) would be reported as a success. A repaint does not start it.
+    if (from_camera && (!sized || !still_captured_)) {
+      TakeLiveStill(*feed, wanted);
+    } else if (!sized) {
+      still_bits_.assign(wanted.ImageSize(), 0);
+      still_format_ = wanted;
+    }
   } else if (!sized) {
     RenderPreviewFrame();
   }
