@@ -313,39 +313,6 @@ TEST_F(DirectShowTest, ATypeChangeWhileRunningNeverGivesAWrongPicture) {
   }
 }
 
-// A preview at a size the camera lacks shows the nearest size scaled, from
-// one graph: the camera's frames, numbered on without starting over.
-TEST_F(DirectShowTest, APreviewAtASizeTheCameraLacksShowsItsPictureFromOneGraph) {
-  ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FORMATS", L"yuy2");
-  auto camera = Camera();
-  ASSERT_TRUE(camera);
-  const FrameFormat wanted = Size(352, 288);
-  std::vector<std::uint8_t> bits(wanted.ImageSize());
-  const DWORD start = ::GetTickCount();
-  DWORD first_picture_ms = 0;
-  long previous = -1;
-  int pictures = 0;
-  while (::GetTickCount() - start < 1500) {
-    camera->Render(wanted, bits.data(), 0, 0);
-    const long number = testcamera::ReadFrameNumber(wanted, bits.data());
-    // Black until the first frame.
-    if (testcamera::HoldsPicture(wanted, bits.data())) {
-      if (pictures++ == 0) first_picture_ms = ::GetTickCount() - start;
-      EXPECT_GE(number, previous) << "the graph started over";
-      previous = number;
-    }
-    ::Sleep(50);
-  }
-  EXPECT_GT(pictures, 10) << "the preview stayed black";
-  EXPECT_LT(first_picture_ms, 1000u);
-  EXPECT_GE(previous, 30) << "the camera's frames did not run on";
-  EXPECT_EQ(CameraStreams(), 1);
-  std::printf("preview at 352x288 from a camera without it: first picture after %lu ms, last frame %ld\n",
-              static_cast<unsigned long>(first_picture_ms), previous);
-  camera->Rest();
-  EXPECT_EQ(CameraStreams(), 0);
-}
-
 // A capture started after a slow preview begins with what the camera
 // delivers from then on, not with what waited since the preview looked.
 TEST_F(DirectShowTest, ACaptureAfterASlowPreviewStartsWithNewFrames) {
@@ -360,31 +327,6 @@ TEST_F(DirectShowTest, ACaptureAfterASlowPreviewStartsWithNewFrames) {
   ASSERT_EQ(NextFrame(*camera, bits, us, 2000), FeedStatus::kFrame);
   EXPECT_GE(testcamera::ReadFrameNumber(got, bits.data()), 18);
   camera->Rest();
-}
-
-// A camera that stops sending while its graph runs (unplugged, for Wine's
-// own capture filter) stops the preview with a reason, and is stopped.
-TEST_F(DirectShowTest, AStalledCameraStopsThePreviewWithAReason) {
-  ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FAULT", L"stall:5");
-  auto camera = Camera();
-  ASSERT_TRUE(camera);
-  const FrameFormat wanted = Size(320, 240);
-  std::vector<std::uint8_t> bits(wanted.ImageSize());
-  const DWORD start = ::GetTickCount();
-  bool stopped = false;
-  while (!stopped && ::GetTickCount() - start < 4000) {
-    try {
-      camera->Render(wanted, bits.data(), 0, 0);
-    } catch (const morvane::CaptureError& error) {
-      stopped = true;
-      EXPECT_EQ(error.system_code(), static_cast<std::uint32_t>(ERROR_TIMEOUT));
-      EXPECT_FALSE(error.message().empty());
-    }
-    ::Sleep(50);
-  }
-  EXPECT_TRUE(stopped) << "the preview showed its last frame for 4 s";
-  EXPECT_LT(::GetTickCount() - start, 3000u);
-  EXPECT_EQ(CameraStreams(), 0);
 }
 
 // A camera that is no longer listed loses its graph: when it comes back it
