@@ -212,16 +212,19 @@ bool CaptureSession::PumpInput() {
   return true;
 }
 
-// Frames between the next slot and this one are lost: counted, reported
-// once, and passed over (never beyond the limit).
 void CaptureSession::SkipTo(std::int64_t slot) {
-  const std::int64_t missed = std::min(slot, limit_) - next_slot_;
-  control_.dropped_frames_ += static_cast<long>(missed);
+  const std::int64_t end = std::min(slot, limit_);
+  if (end <= next_slot_) return;
+  control_.dropped_frames_ += static_cast<long>(end - next_slot_);
   VARIANTARG argument;
   argument.vt = VT_I4;
   argument.lVal = static_cast<LONG>(next_slot_);
   control_.FireEvent(kEventFrameDropped, &argument, 1);
-  next_slot_ = std::min(slot, limit_);
+  const std::int64_t first = next_slot_;
+  next_slot_ = end;
+  if (!writer_) return;
+  for (std::int64_t i = first; i < end; ++i) writer_->WriteDroppedFrame();
+  if (tone_) WriteAudio(end);
 }
 
 CaptureSession::Slot CaptureSession::WaitForNextSlot() {
@@ -262,7 +265,8 @@ CaptureSession::Slot CaptureSession::TakeLiveFrame() {
   last_frame_tick_ = now;
   // The frame's number follows from its time: a gap means frames the
   // device or the queue lost.
-  std::int64_t slot = next_slot_;
+  // Without times, the frames lost on the way say how many slots passed.
+  std::int64_t slot = next_slot_ + feed_->LostBeforeFrame();
   const std::int64_t frame_us = feed_->FrameMicroseconds();
   if (us >= 0 && frame_us > 0) {
     if (first_frame_us_ < 0) first_frame_us_ = us;
@@ -279,15 +283,15 @@ void CaptureSession::WriteFrame() {
   if (writer_) {
     // A failed write ends the capture; the writer keeps every complete frame.
     writer_->WriteVideoFrame(bits_, format_.ImageSize());
-    if (tone_) WriteAudio();
+    // The sound up to this frame's end goes with it.
+    if (tone_) WriteAudio(next_slot_ + 1);
   }
   ++control_.captured_frames_;
   ++next_slot_;
 }
 
-void CaptureSession::WriteAudio() {
-  // next_slot_ is the frame just written: the sound up to its end goes with it.
-  const std::int64_t audio_due = AudioSamplesBefore(next_slot_ + 1, tone_->format().samples_per_second, rate_);
+void CaptureSession::WriteAudio(std::int64_t slots) {
+  const std::int64_t audio_due = AudioSamplesBefore(slots, tone_->format().samples_per_second, rate_);
   const size_t block_align = tone_->format().BlockAlign();
   const std::int64_t per_write = static_cast<std::int64_t>(audio_buffer_.size() / block_align);
   while (audio_written_ < audio_due) {
@@ -333,6 +337,7 @@ void CaptureSession::Finish() noexcept {
   control.still_format_ = format_;
   try {
     control.still_bits_.assign(bits_, bits_ + format_.ImageSize());
+    control.still_captured_ = true;
   } catch (...) {
     control.still_bits_.clear();
   }

@@ -77,6 +77,9 @@ class CaptureSession {
   // Sleeps until the next slot begins, or counts the slots that passed
   // while we were busy as dropped.
   Slot WaitForNextSlot();
+  // Slots from the next one up to `slot` (never past the limit) had no
+  // frame: counted and reported as dropped, and kept in the file as empty
+  // frames with their sound, so picture and sound keep the same time line.
   void SkipTo(std::int64_t slot);
   // A device with a live feed: takes its next frame, numbered by its
   // timestamp, counting the frames missing before it as dropped.
@@ -84,7 +87,8 @@ class CaptureSession {
   // Renders the slot's frame (a live frame is in already) and writes it
   // with its share of sound.
   void WriteFrame();
-  void WriteAudio();
+  // The sound up to the end of slot `slots` - 1.
+  void WriteAudio(std::int64_t slots);
   // Hands the frame to the host (stream event, preview, status line);
   // false when the host's stop flag asks us to end.
   bool ShowFrame();

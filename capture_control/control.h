@@ -268,8 +268,15 @@ class Control final : public IDispatch,
   void DrawFrame(HDC dc, const RECT& target, const FrameFormat& format, const std::uint8_t* bits,
                  bool overlay_mark) const;
   // The frame stills are made from: the capture's live buffer while one
-  // runs, else the last preview frame (rendered on demand).
-  bool CurrentFrame(FrameFormat& format, const std::uint8_t*& bits);
+  // runs, else the last preview frame (rendered on demand). A camera shown
+  // nowhere gives a frame it delivers now (or throws CaptureError), unless
+  // from_camera is false (a container's repaint): then its last picture.
+  bool CurrentFrame(FrameFormat& format, const std::uint8_t*& bits, bool from_camera = true);
+  // Waits (bounded) for a camera's next frame into the still buffer.
+  void TakeLiveStill(LiveFeed& feed, const FrameFormat& wanted);
+  // The status line names the camera's own size while the preview scales
+  // it to the one asked for.
+  void TellPreviewSize(const FrameFormat& streaming, const FrameFormat& shown);
 
   // The message-only window that owns our clipboard data, made on first use.
   HWND ClipboardOwner();
@@ -333,6 +340,11 @@ class Control final : public IDispatch,
   // Still and preview frame.
   FrameFormat still_format_;
   std::vector<std::uint8_t> still_bits_;
+  // The still is the last frame of a capture, kept for the still commands.
+  bool still_captured_ = false;
+  // The camera size the status line names now (0: none named).
+  int preview_told_width_ = 0;
+  int preview_told_height_ = 0;
   std::int64_t preview_frame_ = 0;
   DWORD preview_started_ = 0;
 

@@ -4,6 +4,7 @@
 
 #include "choice_dialog.h"
 #include "control.h"
+#include "core/capture_error.h"
 #include "module.h"
 
 namespace morvane {
@@ -71,8 +72,13 @@ HRESULT Control::ShowSourceDialog(const VARIANT*, VARIANT*) {
   if (!device) return Fail(MessageId::kNoDevice);
   if (!device->HasSourceDialog()) return Fail(MessageId::kNoSourceDialog);
   HWND pages_owner = window_ ? ::GetAncestor(window_, GA_ROOT) : ::GetActiveWindow();
-  // A camera's settings are its own property pages.
-  if (device->ShowPropertyPages(pages_owner)) return S_OK;
+  // A camera's settings are its own property pages; a camera whose pages
+  // do not open says why, instead of an empty dialog of ours.
+  try {
+    if (device->ShowPropertyPages(pages_owner)) return S_OK;
+  } catch (const CaptureError& error) {
+    return FailWith(CTL_E_DEVICEUNAVAILABLE, error.message());
+  }
   ChoiceField picture{L"映像:", {}, device->SelectedSource()};
   for (const wchar_t* choice : device->SourceChoices()) picture.choices.push_back(choice);
   std::vector<ChoiceField> fields{picture};

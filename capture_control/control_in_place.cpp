@@ -77,6 +77,7 @@ STDMETHODIMP Control::InPlaceDeactivate() {
   if (!in_place_active_) return S_OK;
   in_place_active_ = false;
   DestroyControlWindow();
+  UpdatePreviewTimer();  // nothing shows the camera now: it stops
   if (in_place_site_) {
     ComPtr<IOleInPlaceSite> site = std::move(in_place_site_);
     site->OnInPlaceDeactivate();

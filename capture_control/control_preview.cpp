@@ -3,14 +3,28 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <string>
 
 #include "control.h"
 #include "control_window.h"
 #include "core/bmp_writer.h"
+#include "core/capture_error.h"
+#include "core/frame_convert.h"
 #include "frame_clock.h"
 #include "handles.h"
 
 namespace morvane {
+namespace {
+
+// How long a still waits for a camera that was not streaming: a camera
+// takes a moment to start, but a still must not hang the host.
+constexpr DWORD kStillWaitMs = 2000;
+
+const wchar_t kNoPicture[] = L"ｷｬﾌﾟﾁｬﾃﾞﾊﾞｲｽから映像が届きません。";
+const wchar_t kStillDeviceLost[] = L"ｷｬﾌﾟﾁｬﾃﾞﾊﾞｲｽが取り外されたか、応答しなくなりました。";
+const wchar_t kCameraSize[] = L" (ｶﾒﾗの大きさ ";
+
+}  // namespace
 
 void Control::UpdatePreviewTimer() {
   // A camera streams only while its frames are shown or captured.
@@ -30,6 +44,7 @@ void Control::UpdatePreviewTimer() {
 }
 
 void Control::AnnouncePreviewState() {
+  preview_told_width_ = preview_told_height_ = 0;
   if (!capturing_) SetStatus(preview_ ? StatusPreview() : overlay_ ? StatusOverlay() : StatusIdle());
   FirePreviewChanged();
 }
@@ -44,8 +59,60 @@ void Control::RenderPreviewFrame() {
     still_format_ = format;
   }
   ++preview_frame_;
+  still_captured_ = false;
   device->Render(still_format_, still_bits_.data(), preview_frame_,
                  SlotMicroseconds(preview_frame_, settings_.preview_rate));
+  if (LiveFeed* feed = device->Live()) TellPreviewSize(feed->StreamingFormat(), still_format_);
+}
+
+void Control::TellPreviewSize(const FrameFormat& streaming, const FrameFormat& shown) {
+  if (!preview_ || capturing_ || streaming.width == 0) return;
+  const bool scaled = streaming.width != shown.width || streaming.height != shown.height;
+  const int width = scaled ? streaming.width : 0;
+  const int height = scaled ? streaming.height : 0;
+  if (width == preview_told_width_ && height == preview_told_height_) return;
+  preview_told_width_ = width;
+  preview_told_height_ = height;
+  if (!scaled) {
+    SetStatus(StatusPreview());
+    return;
+  }
+  const std::wstring text = std::wstring(StatusPreview()) + kCameraSize + std::to_wstring(width) + L" x " +
+                            std::to_wstring(height) + L")";
+  SetStatus(text.c_str());
+}
+
+void Control::TakeLiveStill(LiveFeed& feed, const FrameFormat& wanted) {
+  // Whatever happens, a camera started only for this still stops again.
+  struct RestAfter {
+    Control& control;
+    ~RestAfter() { control.UpdatePreviewTimer(); }
+  } rest_after{*this};
+  const FrameFormat delivered = feed.StartFeed(wanted);
+  std::vector<std::uint8_t> frame(delivered.ImageSize());
+  const DWORD start = ::GetTickCount();
+  for (;;) {
+    std::int64_t microseconds = 0;
+    const FeedStatus status = feed.TakeFrame(frame.data(), microseconds);
+    if (status == FeedStatus::kFrame) break;
+    if (status == FeedStatus::kLost) {
+      throw CaptureError(CaptureErrorKind::kDeviceFailed, kStillDeviceLost, ERROR_DEVICE_NOT_CONNECTED);
+    }
+    const DWORD elapsed = ::GetTickCount() - start;
+    if (elapsed >= kStillWaitMs) throw CaptureError(CaptureErrorKind::kDeviceFailed, kNoPicture, ERROR_TIMEOUT);
+    HANDLE handles[2];
+    const int count = feed.WaitHandles(handles);
+    ::WaitForMultipleObjects(static_cast<DWORD>(count), handles, FALSE, kStillWaitMs - elapsed);
+  }
+  std::vector<std::uint8_t> still(wanted.ImageSize());
+  if (delivered.width == wanted.width && delivered.height == wanted.height) {
+    still.swap(frame);
+  } else {
+    ScaleFrame(delivered, frame.data(), wanted, still.data());
+  }
+  still_bits_.swap(still);
+  still_format_ = wanted;
+  still_captured_ = false;
 }
 
 void Control::DrawFrame(HDC dc, const RECT& target, const FrameFormat& format, const std::uint8_t* bits,
@@ -65,14 +132,29 @@ void Control::DrawFrame(HDC dc, const RECT& target, const FrameFormat& format, c
   }
 }
 
-bool Control::CurrentFrame(FrameFormat& format, const std::uint8_t*& bits) {
+bool Control::CurrentFrame(FrameFormat& format, const std::uint8_t*& bits, bool from_camera) {
   if (capturing_ && live_bits_) {
     format = live_format_;
     bits = live_bits_;
     return true;
   }
   FrameFormat wanted = CaptureFormat();
-  if (still_bits_.empty() || still_format_.width != wanted.width || still_format_.height != wanted.height) {
+  const bool sized =
+      !still_bits_.empty() && still_format_.width == wanted.width && still_format_.height == wanted.height;
+  VideoDevice* device = CurrentDevice();
+  LiveFeed* feed = device ? device->Live() : nullptr;
+  const bool shown = window_ && (preview_ || overlay_);
+  if (feed && !shown) {
+    // A camera shown nowhere has no current frame, only the last one of a
+    // capture; a still of an earlier moment (or black, before its first
+    // frame) would be reported as a success. A repaint does not start it.
+    if (from_camera && (!sized || !still_captured_)) {
+      TakeLiveStill(*feed, wanted);
+    } else if (!sized) {
+      still_bits_.assign(wanted.ImageSize(), 0);
+      still_format_ = wanted;
+    }
+  } else if (!sized) {
     RenderPreviewFrame();
   }
   if (still_bits_.empty()) return false;
@@ -129,6 +211,10 @@ void Control::OnWindowFailure(const Failure& failure) noexcept {
     ::InvalidateRect(window_, nullptr, FALSE);
   }
   try {
+    // A camera shown before stops with the preview.
+    for (const auto& device : devices_) {
+      if (device.get() != CurrentDevice() || !capturing_) device->Rest();
+    }
     SetStatus(failure.text.c_str());
     FireError(failure.scode, failure.text);
     if (was_showing) FirePreviewChanged();
@@ -139,6 +225,9 @@ void Control::OnWindowFailure(const Failure& failure) noexcept {
 
 void Control::OnWindowDestroyed() {
   window_ = nullptr;
+  if (!capturing_) {
+    for (const auto& device : devices_) device->Rest();
+  }
   // The window went with its parent (the host closed without telling us):
   // a running capture has nowhere left to report to.
   if (capturing_) RequestStop(StopReason::kClosed);

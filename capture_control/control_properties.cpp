@@ -112,6 +112,9 @@ HRESULT Control::PutDeviceIndex(const VARIANT& value) {
     UpdatePreviewTimer();
     AnnouncePreviewState();
   }
+  // The device chosen before stops streaming unless it is still chosen
+  // (its light goes off, other programs may open it).
+  UpdatePreviewTimer();
   PersistSettings({SettingId::kDeviceIndex});
   VARIANTARG argument;
   argument.vt = VT_I2;

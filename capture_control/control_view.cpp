@@ -13,7 +13,8 @@ STDMETHODIMP Control::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC 
   return ComGuard([&] {
     FrameFormat format;
     const std::uint8_t* bits = nullptr;
-    if (!CurrentFrame(format, bits)) return E_FAIL;
+    // A repaint shows what there is; it does not start a camera.
+    if (!CurrentFrame(format, bits, false)) return E_FAIL;
     DrawFrame(draw_dc, target, format, bits, false);
     return S_OK;
   });

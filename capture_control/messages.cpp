@@ -10,9 +10,9 @@ namespace {
 
 const MessageRow kMessages[] = {
     {MessageId::kCaptureRateOutOfRange, CTL_E_INVALIDPROPERTYVALUE,
-     L"ｷｬﾌﾟﾁｬﾚｰﾄは 1 から 100 (ﾌﾚｰﾑ/秒) の整数で指定してください。"},
+     L"ｷｬﾌﾟﾁｬﾚｰﾄは 1 から 240 (ﾌﾚｰﾑ/秒) の整数で指定してください。"},
     {MessageId::kPreviewRateOutOfRange, CTL_E_INVALIDPROPERTYVALUE,
-     L"ﾌﾟﾚﾋﾞｭｰﾚｰﾄは 1 から 100 (ﾌﾚｰﾑ/秒) の整数で指定してください。"},
+     L"ﾌﾟﾚﾋﾞｭｰﾚｰﾄは 1 から 240 (ﾌﾚｰﾑ/秒) の整数で指定してください。"},
     {MessageId::kTimeLimitOutOfRange, CTL_E_INVALIDPROPERTYVALUE,
      L"制限時間は 0 から 32767 (秒) の整数で指定してください。0 は制限なしです。"},
     {MessageId::kFrameSizeOutOfRange, CTL_E_INVALIDPROPERTYVALUE,

@@ -132,6 +132,12 @@ void AviWriter::WriteVideoFrame(const std::uint8_t* bits, std::size_t size) {
   WriteChunk(video_, bits, size, 1);
 }
 
+void AviWriter::WriteDroppedFrame() {
+  CheckUsable();
+  static const std::uint8_t kNothing = 0;
+  WriteChunk(video_, &kNothing, 0, 1);
+}
+
 void AviWriter::WriteAudio(const std::uint8_t* data, std::size_t size) {
   CheckUsable();
   if (!audio_format_) throw InvalidArgument(L"音声なしで開いたファイルに音声は書けません。");

@@ -80,6 +80,10 @@ class AviWriter {
   // Neither is std::bad_alloc (the classic index could not grow): the frame
   // is then not in the file, and the writer goes on.
   void WriteVideoFrame(const std::uint8_t* bits, std::size_t size);
+  // A frame slot without a frame: an empty '00db' chunk, which players take
+  // as "the last frame again", so the video keeps its length. Throws as
+  // WriteVideoFrame does.
+  void WriteDroppedFrame();
   // A run of PCM bytes ('01wb'), a whole number of sample frames. Only when
   // the writer was opened with audio.
   void WriteAudio(const std::uint8_t* data, std::size_t size);

@@ -6,8 +6,8 @@
 //
 // | Setting          | Range            | Unit, meaning                        |
 // |------------------|------------------|--------------------------------------|
-// | CaptureRate      | 1 .. 100         | frames per second                    |
-// | PreviewRate      | 1 .. 100         | frames per second                    |
+// | CaptureRate      | 1 .. 240         | frames per second                    |
+// | PreviewRate      | 1 .. 240         | frames per second                    |
 // | TimeLimit        | 0 .. 32767       | seconds; 0 is "no limit"             |
 // | CaptureWidth/-Height | 16 .. 4096   | pixels                               |
 // | DeviceIndex      | 0 .. 32767       | checked against the devices later    |
@@ -49,8 +49,11 @@ struct IntegerRange {
   bool Contains(std::int64_t value) const { return value >= low && value <= high; }
 };
 
-constexpr IntegerRange kCaptureRateRange{1, 100};
-constexpr IntegerRange kPreviewRateRange{1, 100};
+// Cameras run at up to 240 frames a second. Beyond that a preview's timer
+// (and a synthetic device rendering every slot) would leave the host's
+// thread no time for its own messages.
+constexpr IntegerRange kCaptureRateRange{1, 240};
+constexpr IntegerRange kPreviewRateRange{1, 240};
 constexpr IntegerRange kTimeLimitRange{0, 32767};
 
 // One stored value per setting, in the order of this enumeration.

@@ -17,8 +17,10 @@ using Microsoft::WRL::ComPtr;
 const wchar_t kCannotOpen[] = L"ｷｬﾌﾟﾁｬﾃﾞﾊﾞｲｽを開けません。接続と他のｱﾌﾟﾘｹｰｼｮﾝでの使用を確認してください。";
 const wchar_t kNoUsableFormat[] = L"ｷｬﾌﾟﾁｬﾃﾞﾊﾞｲｽの映像形式を受け取れません (対応する形式またはﾃﾞｺｰﾀﾞがありません)。";
 const wchar_t kWillNotRun[] = L"ｷｬﾌﾟﾁｬﾃﾞﾊﾞｲｽを開始できません。";
-// How many of the ranked types we try before giving up.
-constexpr size_t kMaxTypeTries = 4;
+// How many compressed types we try: each one may make the graph builder
+// load and try every decoder there is. Uncompressed types are cheap to
+// refuse and are all tried.
+constexpr size_t kMaxCompressedTries = 4;
 
 // The host hears a Win32 code as the HRESULT; DirectShow's own codes
 // (VFW_E_*) would read as unrelated Win32 errors once wrapped.
@@ -33,9 +35,16 @@ ComPtr<IBaseFilter> BindDevice(IMoniker* moniker) {
   return filter;
 }
 
-// The device's first output pin that answers IAMStreamConfig (its capture
-// pin on every device seen; a preview pin comes after it).
-ComPtr<IAMStreamConfig> StreamConfig(IBaseFilter* filter) {
+// The stream configuration of the pin RenderStream connects: the capture
+// pin, found by its category (a device may list a preview or still pin
+// with IAMStreamConfig before it). A device whose pins name no category
+// has its first output pin that answers IAMStreamConfig taken instead.
+ComPtr<IAMStreamConfig> StreamConfig(ICaptureGraphBuilder2* builder, IBaseFilter* filter) {
+  ComPtr<IAMStreamConfig> found;
+  if (SUCCEEDED(builder->FindInterface(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, filter, IID_IAMStreamConfig,
+                                       reinterpret_cast<void**>(found.GetAddressOf())))) {
+    return found;
+  }
   ComPtr<IEnumPins> pins;
   if (FAILED(filter->EnumPins(&pins))) return nullptr;
   ComPtr<IPin> pin;
@@ -93,8 +102,18 @@ void StopEveryFilter(IGraphBuilder* graph) {
 
 std::vector<MediaType> DeviceMediaTypes(IMoniker* moniker) {
   ComPtr<IBaseFilter> filter = BindDevice(moniker);
-  ComPtr<IAMStreamConfig> config = StreamConfig(filter.Get());
-  return config ? ReadTypes(config.Get()) : std::vector<MediaType>{};
+  // The builder finds the capture pin of a filter in its graph only.
+  ComPtr<IGraphBuilder> graph;
+  ComPtr<ICaptureGraphBuilder2> builder;
+  if (FAILED(::CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&graph))) ||
+      FAILED(::CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&builder))) ||
+      FAILED(builder->SetFiltergraph(graph.Get())) || FAILED(graph->AddFilter(filter.Get(), L"Capture device"))) {
+    ThrowDeviceError(kCannotOpen, ERROR_DEVICE_NOT_CONNECTED);
+  }
+  ComPtr<IAMStreamConfig> config = StreamConfig(builder.Get(), filter.Get());
+  std::vector<MediaType> types = config ? ReadTypes(config.Get()) : std::vector<MediaType>{};
+  graph->RemoveFilter(filter.Get());
+  return types;
 }
 
 std::vector<const MediaType*> RankTypes(const std::vector<MediaType>& types, int width, int height,
@@ -130,11 +149,12 @@ CaptureGraph::CaptureGraph(IMoniker* moniker, const FrameFormat& wanted, const G
     : queue_(std::move(queue)) {
   const std::vector<MediaType> types = DeviceMediaTypes(moniker);
   std::vector<const MediaType*> ranked = RankTypes(types, wanted.width, wanted.height, preferred);
-  if (ranked.size() > kMaxTypeTries) ranked.resize(kMaxTypeTries);
   // A device that lists no types still gets one try with its default.
   if (ranked.empty()) ranked.push_back(nullptr);
   bool connected = false;
+  size_t compressed_tries = 0;
   for (const MediaType* type : ranked) {
+    if (type && !Convertible(*type) && ++compressed_tries > kMaxCompressedTries) continue;
     source_ = BindDevice(moniker);
     if (TryConnect(type)) {
       connected = true;
@@ -177,11 +197,13 @@ bool CaptureGraph::TryConnect(const MediaType* type) {
     return false;
   }
   if (FAILED(graph_->AddFilter(source_.Get(), L"Capture device"))) return false;
-  SinkFilter* sink = SinkFilter::Create(queue_);
-  sink_.Attach(sink);
+  // Assigned, never attached: MinGW's Attach adds a reference, and each
+  // graph's sink would outlive it with its ring of frames.
+  const ComPtr<SinkFilter> sink = SinkFilter::Create(queue_);
+  sink_ = sink;
   if (FAILED(graph_->AddFilter(sink_.Get(), L"Morvane sink"))) return false;
   if (type) {
-    ComPtr<IAMStreamConfig> config = StreamConfig(source_.Get());
+    ComPtr<IAMStreamConfig> config = StreamConfig(builder_.Get(), source_.Get());
     if (!config || FAILED(config->SetFormat(const_cast<AM_MEDIA_TYPE*>(&type->get())))) return false;
   }
   // Intelligent connect: a compressed type gets the system's decoder in

@@ -2,6 +2,7 @@
 
 #include <olectl.h>
 
+#include <algorithm>
 #include <cstring>
 #include <cwchar>
 
@@ -14,6 +15,14 @@ using Microsoft::WRL::ComPtr;
 
 const wchar_t kDeviceMissing[] = L"ｷｬﾌﾟﾁｬﾃﾞﾊﾞｲｽが見つかりません (取り外された可能性があります)。";
 const wchar_t kDeviceLost[] = L"ｷｬﾌﾟﾁｬﾃﾞﾊﾞｲｽが取り外されたか、応答しなくなりました。";
+const wchar_t kDeviceStalled[] = L"ｷｬﾌﾟﾁｬﾃﾞﾊﾞｲｽから映像が届かなくなりました。";
+const wchar_t kFormatChanged[] =
+    L"ｷｬﾌﾟﾁｬﾃﾞﾊﾞｲｽが映像の大きさを途中で変えました。もう一度開始してください。";
+const wchar_t kPagesFailed[] = L"ｷｬﾌﾟﾁｬﾃﾞﾊﾞｲｽの設定画面を開けません";
+
+// A camera that sends nothing for this long (or ten frame times, if
+// longer) has stalled: the preview stops and says so, as the capture does.
+constexpr DWORD kStallMs = 2000;
 
 struct SubtypeName {
   const GUID* subtype;
@@ -43,6 +52,11 @@ DirectShowDevice::DirectShowDevice(VideoInputDevice device)
     : device_(std::move(device)), queue_(std::make_shared<FrameQueue>()) {}
 
 DirectShowDevice::~DirectShowDevice() = default;
+
+void DirectShowDevice::SetMissing(bool missing) {
+  missing_ = missing;
+  if (missing) graph_.reset();
+}
 
 void DirectShowDevice::ThrowMissing() const {
   throw CaptureError(CaptureErrorKind::kDeviceFailed, kDeviceMissing, ERROR_DEVICE_NOT_CONNECTED);
@@ -101,20 +115,30 @@ bool DirectShowDevice::HasSourceDialog() const {
 
 bool DirectShowDevice::ShowPropertyPages(HWND owner) {
   if (missing_) ThrowMissing();
+  // Every failure here is the device's: the host hears it with its HRESULT,
+  // rather than a dialog with nothing in it.
+  const auto fail = [](HRESULT hr) {
+    std::wstring text = std::wstring(kPagesFailed) + L" (0x";
+    for (int shift = 28; shift >= 0; shift -= 4) text += L"0123456789ABCDEF"[(static_cast<DWORD>(hr) >> shift) & 0xF];
+    throw CaptureError(CaptureErrorKind::kDeviceFailed, text + L")。", ERROR_DEVICE_NOT_CONNECTED);
+  };
   ComPtr<IBaseFilter> filter;
   if (graph_) {
     filter = graph_->source();
-  } else if (FAILED(device_.moniker->BindToObject(nullptr, nullptr, IID_PPV_ARGS(&filter)))) {
-    return false;
+  } else if (const HRESULT hr = device_.moniker->BindToObject(nullptr, nullptr, IID_PPV_ARGS(&filter)); FAILED(hr)) {
+    fail(hr);
   }
   ComPtr<ISpecifyPropertyPages> pages;
   CAUUID ids{};
-  if (FAILED(filter.As(&pages)) || FAILED(pages->GetPages(&ids))) return false;
+  HRESULT hr = filter.As(&pages);
+  if (SUCCEEDED(hr)) hr = pages->GetPages(&ids);
+  if (FAILED(hr)) fail(hr);
   IUnknown* object = filter.Get();
-  const HRESULT hr = ::OleCreatePropertyFrame(owner, 0, 0, device_.friendly_name.c_str(), 1, &object, ids.cElems,
-                                              ids.pElems, 0, 0, nullptr);
+  hr = ::OleCreatePropertyFrame(owner, 0, 0, device_.friendly_name.c_str(), 1, &object, ids.cElems, ids.pElems, 0,
+                                0, nullptr);
   ::CoTaskMemFree(ids.pElems);
-  return SUCCEEDED(hr);
+  if (FAILED(hr)) fail(hr);
+  return true;
 }
 
 void DirectShowDevice::PreferFormat(int index) {
@@ -124,19 +148,29 @@ void DirectShowDevice::PreferFormat(int index) {
   graph_.reset();  // the next frame shown comes in the new format
 }
 
-FrameFormat DirectShowDevice::StartFeed(const FrameFormat& wanted) {
+bool DirectShowDevice::EnsureGraph(const FrameFormat& wanted) {
   if (missing_) ThrowMissing();
-  // A running graph at another size than wanted starts over; one at the
-  // size keeps running, so a capture follows a preview without a gap.
-  if (graph_ && (graph_->format().width != wanted.width || graph_->format().height != wanted.height)) {
-    graph_.reset();
-  }
-  if (!graph_) {
-    has_latest_ = false;
-    graph_ = std::make_unique<CaptureGraph>(device_.moniker.Get(), wanted, preferred_subtype_, queue_);
-    latest_.assign(graph_->format().ImageSize(), 0);
-  }
+  // Compared with the size asked for when it was built, not the size it
+  // delivers: a camera without the wanted size runs at its nearest, and
+  // the graph must not start over on every frame for that.
+  if (graph_ && (built_width_ != wanted.width || built_height_ != wanted.height)) graph_.reset();
+  if (graph_) return false;
+  has_latest_ = false;
+  graph_ = std::make_unique<CaptureGraph>(device_.moniker.Get(), wanted, preferred_subtype_, queue_);
+  built_width_ = wanted.width;
+  built_height_ = wanted.height;
+  latest_.assign(graph_->format().ImageSize(), 0);
+  last_frame_tick_ = ::GetTickCount();
+  return true;
+}
+
+FrameFormat DirectShowDevice::StartFeed(const FrameFormat& wanted) {
+  // A graph for the size keeps running, so a capture follows a preview
+  // without a gap; what the preview left waiting is not the capture's.
+  if (!EnsureGraph(wanted)) queue_->Clear();
   dropped_at_start_ = graph_->DeviceDropped();
+  lost_at_start_ = queue_->lost();
+  lost_before_ = 0;
   return graph_->format();
 }
 
@@ -154,17 +188,25 @@ FeedStatus DirectShowDevice::TakeFrame(std::uint8_t* bits, std::int64_t& microse
   QueuedFrameInfo info;
   if (queue_->Take(bits, info)) {
     microseconds = info.start_time < 0 ? -1 : info.start_time / 10;
+    lost_before_ = info.lost_before;
+    last_frame_tick_ = ::GetTickCount();
     return FeedStatus::kFrame;
+  }
+  if (queue_->broken()) {
+    // The frames before the change were all taken; none after it can be.
+    graph_.reset();
+    throw CaptureError(CaptureErrorKind::kDeviceFailed, kFormatChanged, ERROR_INVALID_DATA);
   }
   return graph_->PollLost() ? FeedStatus::kLost : FeedStatus::kNothing;
 }
 
 long DirectShowDevice::DeviceDropped() const {
-  return graph_ ? graph_->DeviceDropped() - dropped_at_start_ : 0;
+  return graph_ ? graph_->DeviceDropped() - dropped_at_start_ + queue_->lost() - lost_at_start_ : 0;
 }
 
 void DirectShowDevice::Render(const FrameFormat& format, std::uint8_t* bits, std::int64_t, std::int64_t) {
-  const FrameFormat delivered = StartFeed(format);
+  EnsureGraph(format);
+  const FrameFormat delivered = graph_->format();
   std::int64_t microseconds = 0;
   FeedStatus status;
   // Only the newest waiting frame is shown; older ones are passed over.
@@ -172,6 +214,11 @@ void DirectShowDevice::Render(const FrameFormat& format, std::uint8_t* bits, std
   if (status == FeedStatus::kLost) {
     graph_.reset();
     throw CaptureError(CaptureErrorKind::kDeviceFailed, kDeviceLost, ERROR_DEVICE_NOT_CONNECTED);
+  }
+  const DWORD stall_ms = std::max<DWORD>(kStallMs, static_cast<DWORD>(graph_->frame_time() / 1000));
+  if (::GetTickCount() - last_frame_tick_ >= stall_ms) {
+    graph_.reset();
+    throw CaptureError(CaptureErrorKind::kDeviceFailed, kDeviceStalled, ERROR_TIMEOUT);
   }
   if (!has_latest_) {
     std::memset(bits, 0, format.ImageSize());

@@ -21,8 +21,9 @@ class DirectShowDevice final : public VideoDevice, public LiveFeed {
 
   const std::wstring& display_name() const { return device_.display_name; }
   // The device is no longer listed: it stays selectable by index, but
-  // every use says it is gone (until it is listed again).
-  void SetMissing(bool missing) { missing_ = missing; }
+  // every use says it is gone (until it is listed again). Its graph goes:
+  // a device that comes back is a new device to DirectShow.
+  void SetMissing(bool missing);
   bool missing() const { return missing_; }
 
   // VideoDevice
@@ -44,20 +45,31 @@ class DirectShowDevice final : public VideoDevice, public LiveFeed {
 
   // LiveFeed
   FrameFormat StartFeed(const FrameFormat& wanted) override;
+  FrameFormat StreamingFormat() const override { return graph_ ? graph_->format() : FrameFormat{0, 0, 24}; }
   std::int64_t FrameMicroseconds() const override;
   int WaitHandles(HANDLE (&handles)[2]) const override;
   FeedStatus TakeFrame(std::uint8_t* bits, std::int64_t& microseconds) override;
+  long LostBeforeFrame() const override { return lost_before_; }
   long DeviceDropped() const override;
 
  private:
   void LoadTypes() const;
+  // A graph built for this size, kept while the same size is wanted; true
+  // when it was built now.
+  bool EnsureGraph(const FrameFormat& wanted);
   [[noreturn]] void ThrowMissing() const;
 
   VideoInputDevice device_;
   bool missing_ = false;
   std::shared_ptr<FrameQueue> queue_;
   std::unique_ptr<CaptureGraph> graph_;
+  // The size graph_ was built for; it delivers the nearest the device has.
+  int built_width_ = 0;
+  int built_height_ = 0;
   long dropped_at_start_ = 0;
+  long lost_at_start_ = 0;
+  long lost_before_ = 0;
+  DWORD last_frame_tick_ = 0;  // when a frame came last, or the graph was built
   GUID preferred_subtype_ = GUID_NULL;  // from the format dialog
   // The newest frame, for a preview that asks faster or slower than the
   // device delivers.

@@ -11,6 +11,7 @@
 #include <dshow.h>
 #include <wrl/client.h>
 
+#include <atomic>
 #include <string>
 
 #include "directshow/media_type.h"
@@ -48,7 +49,8 @@ class OnePinFilter : public IBaseFilter {
   // Another interface of this filter, nullptr if it has none such.
   virtual void* OtherInterface(REFIID) { return nullptr; }
 
-  volatile FILTER_STATE state_ = State_Stopped;
+  // Changed on the graph's thread, read on the streaming thread.
+  std::atomic<FILTER_STATE> state_{State_Stopped};
 
  private:
   LONG references_ = 1;

@@ -1,8 +1,11 @@
 // Frames handed from a device's streaming thread to the control's thread.
 // The sink converts each sample straight into a free slot of a ring that is
 // allocated once per connection; the control takes them out in order. When
-// the control falls behind and the ring is full, the new frame is left out
-// (its timestamp gap counts it as dropped later).
+// the control falls behind and the ring is full, the oldest frame gives way
+// to the new one, so what is shown or captured is never older than the ring
+// is long. Every frame lost here (given way, or a sample we could not read)
+// is counted, and the next frame taken says how many went before it: a
+// device that sets no sample times leaves no gap to count them by.
 #pragma once
 
 #include <windows.h>
@@ -18,6 +21,7 @@ namespace morvane {
 
 struct QueuedFrameInfo {
   std::int64_t start_time = 0;  // the sample's start, 100 ns units of stream time; -1 when it had none
+  long lost_before = 0;         // frames lost between the one taken before and this one
 };
 
 class FrameQueue {
@@ -35,8 +39,15 @@ class FrameQueue {
   HANDLE ready() const { return ready_.get(); }
 
   // Streaming thread: converts a sample's bytes; false when they do not fit
-  // the layout (counted as refused) or the ring is full.
+  // the layout (counted as refused). RGB24 rows may come without their
+  // padding when the sample's length says so.
   bool Push(const std::uint8_t* data, std::size_t size, std::int64_t start_time);
+  // Streaming thread: the samples from now on come in another layout. One
+  // of the connected size is followed (the ring holds converted frames);
+  // another size cannot be, and the queue then takes nothing more and says
+  // so through broken().
+  bool ChangeSource(const SourceFrame& source);
+  bool broken() const;
   // Control's thread: copies the oldest frame into format().ImageSize()
   // bytes at bits and frees its slot; false when none waits.
   bool Take(std::uint8_t* bits, QueuedFrameInfo& info);
@@ -44,6 +55,8 @@ class FrameQueue {
 
   long refused() const;
   long overrun() const;
+  // Every frame lost here since Configure: refused and overrun together.
+  long lost() const;
 
  private:
   class Lock;
@@ -53,11 +66,20 @@ class FrameQueue {
   FrameFormat format_;
   std::vector<std::uint8_t> storage_;
   std::vector<QueuedFrameInfo> infos_;
+  // One source frame with padded rows, for samples that came without.
+  std::vector<std::uint8_t> padded_;
   size_t slots_ = 0;
   size_t first_ = 0;
   size_t count_ = 0;
   long refused_ = 0;
   long overrun_ = 0;
+  long lost_pending_ = 0;  // lost since the newest frame in the ring
+  bool broken_ = false;
+
+  // With the lock held: the sample's bytes as the converter reads them
+  // (padded_ for unpadded RGB24), nullptr when they do not fit.
+  const std::uint8_t* Readable(const std::uint8_t* data, std::size_t size);
+  void DropOldest();
 };
 
 }  // namespace morvane

@@ -142,7 +142,8 @@ bool DescribeVideoType(const AM_MEDIA_TYPE& type, SourceFrame& source) {
 
 REFERENCE_TIME VideoFrameTime(const AM_MEDIA_TYPE& type) {
   const VIDEOINFOHEADER* info = VideoInfo(type);
-  return info && info->AvgTimePerFrame > 0 ? info->AvgTimePerFrame : 0;
+  if (!info || info->AvgTimePerFrame < kShortestFrameTime || info->AvgTimePerFrame > kLongestFrameTime) return 0;
+  return info->AvgTimePerFrame;
 }
 
 bool VideoTypeSize(const AM_MEDIA_TYPE& type, int& width, int& height) {

@@ -49,7 +49,13 @@ MediaType MakeVideoType(const GUID& subtype, int width, int height, REFERENCE_TI
 // False for anything else (compressed, planar, no VIDEOINFOHEADER, a format
 // block shorter than it claims).
 bool DescribeVideoType(const AM_MEDIA_TYPE& type, SourceFrame& source);
-// The frame time the type states, 0 when it does not say.
+// The frame times we believe a device states, in 100 ns: from 1000 frames
+// a second to one frame in ten seconds. Drivers have been seen to put 100
+// there (100,000 frames a second in a file's header).
+constexpr REFERENCE_TIME kShortestFrameTime = 10000;
+constexpr REFERENCE_TIME kLongestFrameTime = 100000000;
+// The frame time the type states, 0 when it does not say or says something
+// outside that range.
 REFERENCE_TIME VideoFrameTime(const AM_MEDIA_TYPE& type);
 // The picture size of any VIDEOINFOHEADER type (compressed ones too).
 bool VideoTypeSize(const AM_MEDIA_TYPE& type, int& width, int& height);

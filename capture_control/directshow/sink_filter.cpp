@@ -1,9 +1,11 @@
 #include "directshow/sink_filter.h"
 
+#include <algorithm>
 #include <new>
 
 #include "directshow/enumerators.h"
 #include "guard.h"
+#include "module.h"
 
 namespace morvane {
 namespace {
@@ -58,6 +60,9 @@ STDMETHODIMP SinkPin::QueryAccept(const AM_MEDIA_TYPE* type) {
   if (!type) return E_POINTER;
   SourceFrame source;
   if (!DescribeVideoType(*type, source)) return S_FALSE;
+  // Once connected, the ring holds frames of the connected size: another
+  // layout or orientation at that size is followed, another size is not.
+  if (connected_ && (source.width != source_.width || source.height != source_.height)) return S_FALSE;
   FrameFormat target;
   target.width = source.width;
   target.height = source.height;
@@ -90,20 +95,20 @@ STDMETHODIMP SinkPin::Receive(IMediaSample* sample) {
   if (!sample) return E_POINTER;
   if (filter_.state() == State_Stopped) return VFW_E_WRONG_STATE;
   if (flushing_) return S_FALSE;
-  // A sample that changes the type mid-stream is not something we
-  // renegotiate: its layout may differ, so it is left out.
+  // A sample that changes the type applies it to itself and every sample
+  // after it. The queue converts from the new layout from now on, or, for a
+  // size it cannot follow, takes nothing more and says so.
   AM_MEDIA_TYPE* changed = nullptr;
   if (sample->GetMediaType(&changed) == S_OK && changed) {
     TaskMediaType owned(changed);
     SourceFrame source;
-    if (!DescribeVideoType(*owned, source) || source.layout != source_.layout || source.width != source_.width ||
-        source.height != source_.height) {
-      return S_OK;
-    }
+    if (!DescribeVideoType(*owned, source) || !queue_->ChangeSource(source)) return VFW_E_TYPE_NOT_ACCEPTED;
   }
   BYTE* data = nullptr;
   if (FAILED(sample->GetPointer(&data))) return S_OK;
-  const long length = sample->GetActualDataLength();
+  // A length beyond the buffer is the upstream filter's mistake; we read
+  // no further than the buffer goes.
+  const long length = std::min(sample->GetActualDataLength(), sample->GetSize());
   REFERENCE_TIME start = -1;
   REFERENCE_TIME stop = 0;
   if (FAILED(sample->GetTime(&start, &stop))) start = -1;
@@ -124,10 +129,21 @@ STDMETHODIMP SinkPin::ReceiveMultiple(IMediaSample** samples, long count, long* 
 
 STDMETHODIMP SinkPin::ReceiveCanBlock() { return S_FALSE; }
 
+// The graph holds the sink and may release it after the control that made
+// it is gone (its own threads, a host that releases late at exit): while it
+// lives, our DLL must not be unloaded under it.
 SinkFilter::SinkFilter(std::shared_ptr<FrameQueue> queue)
-    : OnePinFilter(kSinkClsid, kPinId), pin_(*this, std::move(queue)) {}
+    : OnePinFilter(kSinkClsid, kPinId), pin_(*this, std::move(queue)) {
+  ObjectCreated();
+}
 
-SinkFilter* SinkFilter::Create(std::shared_ptr<FrameQueue> queue) { return new SinkFilter(std::move(queue)); }
+SinkFilter::~SinkFilter() { ObjectDestroyed(); }
+
+Microsoft::WRL::ComPtr<SinkFilter> SinkFilter::Create(std::shared_ptr<FrameQueue> queue) {
+  Microsoft::WRL::ComPtr<SinkFilter> sink;
+  *sink.GetAddressOf() = new SinkFilter(std::move(queue));
+  return sink;
+}
 
 STDMETHODIMP SinkFilter::Stop() {
   state_ = State_Stopped;

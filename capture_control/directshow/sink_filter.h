@@ -7,6 +7,7 @@
 #include <dshow.h>
 #include <wrl/client.h>
 
+#include <atomic>
 #include <memory>
 
 #include "directshow/filter_base.h"
@@ -44,13 +45,16 @@ class SinkPin final : public AlsoImplements<PinBase, IMemInputPin> {
 
   std::shared_ptr<FrameQueue> queue_;
   SourceFrame source_;
-  bool flushing_ = false;
+  // Set on the graph's thread, read on the streaming thread.
+  std::atomic<bool> flushing_{false};
 };
 
 class SinkFilter final : public OnePinFilter {
  public:
-  // A new sink with one reference.
-  static SinkFilter* Create(std::shared_ptr<FrameQueue> queue);
+  // A new sink, its one reference held by the pointer returned. (MinGW's
+  // ComPtr::Attach adds a reference of its own, so a new object is never
+  // attached.)
+  static Microsoft::WRL::ComPtr<SinkFilter> Create(std::shared_ptr<FrameQueue> queue);
 
   STDMETHODIMP Stop() override;
   STDMETHODIMP Pause() override;
@@ -61,7 +65,7 @@ class SinkFilter final : public OnePinFilter {
 
  private:
   explicit SinkFilter(std::shared_ptr<FrameQueue> queue);
-  ~SinkFilter() override = default;
+  ~SinkFilter() override;
   IPin* Pin() override { return &pin_; }
 
   SinkPin pin_;

@@ -30,6 +30,16 @@ namespace halvern {
 //   is put back to the record that was current before the call.
 // - Another thread's fault, and a fault outside the call, are not ours: the
 //   handler is registered only for the call and checks the thread.
+// - Any other exception the library raises and does not handle itself (a
+//   C++ throw of another compiler's runtime raises 0xE06D7363) would travel
+//   on into the frames that called us: a window procedure's, where the
+//   system's callback dispatch swallows it and abandons the stack, or none,
+//   which ends the process. So a frame-based handler of ours sits right
+//   above the entry point: it sees only what the library's own frames did
+//   not handle, and jumps back like the vectored one. The i686 tree links a
+//   record into the FS:[0] chain; the x86_64 tree gives the calling
+//   function a scope entry in its unwind data (MinGW's __try1), whose
+//   filter is ours.
 
 namespace {
 
@@ -90,7 +100,67 @@ class ActiveFrame {
 
 NT_TIB* ThreadInformation() { return reinterpret_cast<NT_TIB*>(NtCurrentTeb()); }
 
+// What the frame-based handler does with an exception that reached it from
+// the library: ends the call if it is ours, else lets the search go on.
+void EndCallOn(DWORD code) {
+  GuardFrame* frame = g_frame;
+  if (!frame || frame->thread != GetCurrentThreadId()) return;
+  frame->code = code;
+  __builtin_longjmp(frame->jump, 1);
+}
+
 }  // namespace
+
+#if defined(__x86_64__)
+// The scope filter named in CallInScope's unwind data, by its plain name.
+extern "C" LONG HalvernGuardScopeFilter(EXCEPTION_POINTERS* info, void*) {
+  EndCallOn(info->ExceptionRecord->ExceptionCode);
+  return EXCEPTION_CONTINUE_SEARCH;
+}
+
+namespace {
+
+// Never inlined or cloned: the scope entry covers exactly this call, and
+// the labels exist once. No destructors here, so the compiler adds no
+// handler of its own to the function.
+__attribute__((noinline, noclone)) HRESULT CallInScope(EntryPoint entry) {
+  HRESULT status;
+  __asm__ __volatile__(
+      "\t.l_halvern_scope_start:\n"
+      "\t.seh_handler __C_specific_handler, @except\n"
+      "\t.seh_handlerdata\n"
+      "\t.long 1\n"
+      "\t.rva .l_halvern_scope_start, .l_halvern_scope_end, HalvernGuardScopeFilter, .l_halvern_scope_end\n"
+      "\t.text\n");
+  status = entry();
+  __asm__ __volatile__("\tnop\n\t.l_halvern_scope_end: nop\n");
+  return status;
+}
+
+}  // namespace
+#else
+namespace {
+
+EXCEPTION_DISPOSITION NTAPI OnUnhandledInCall(EXCEPTION_RECORD* record, void*, CONTEXT*, void*) {
+  if ((record->ExceptionFlags & (EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND)) == 0) EndCallOn(record->ExceptionCode);
+  return ExceptionContinueSearch;
+}
+
+// A record on this function's stack, first in the chain for the call: the
+// search reaches it after the library's own handlers and before our
+// callers'. After a jump back the chain is put back by CallGuarded.
+__attribute__((noinline, noclone)) HRESULT CallInScope(EntryPoint entry) {
+  EXCEPTION_REGISTRATION_RECORD record = {};
+  record.Next = ThreadInformation()->ExceptionList;
+  record.Handler = OnUnhandledInCall;
+  ThreadInformation()->ExceptionList = &record;
+  const HRESULT status = entry();
+  ThreadInformation()->ExceptionList = record.Next;
+  return status;
+}
+
+}  // namespace
+#endif
 
 bool IsProcessorFault(DWORD code) {
   for (DWORD fault : kProcessorFaults) {
@@ -108,7 +178,7 @@ GuardedCall CallGuarded(EntryPoint entry) {
   HandlerRegistration registration;
   ActiveFrame active(frame);
   if (__builtin_setjmp(frame.jump) == 0) {
-    result.status = entry();
+    result.status = CallInScope(entry);
     return result;
   }
   ThreadInformation()->ExceptionList = frame.chain;

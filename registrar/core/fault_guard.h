@@ -18,8 +18,10 @@ struct GuardedCall {
 bool IsProcessorFault(DWORD code);
 
 // Calls `entry` once on this thread. A processor fault raised on this thread
-// before it returns ends the call: the exception code is returned, and the
-// caller goes on as if the entry point had returned.
+// before it returns ends the call, and so does any other exception that the
+// library does not handle itself (a C++ exception of another compiler,
+// 0xE06D7363, say): the exception code is returned, and the caller goes on
+// as if the entry point had returned.
 GuardedCall CallGuarded(EntryPoint entry);
 
 }  // namespace halvern

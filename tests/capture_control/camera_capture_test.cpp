@@ -19,6 +19,8 @@ constexpr wchar_t kCameraName[] = L"Morvane Test Camera";
 constexpr int kSyntheticDevices = 3;
 constexpr SHORT kStoppedByTimeLimit = 1;
 constexpr SHORT kStoppedByError = 4;
+const wchar_t* const kCameraVariables[] = {L"MORVANE_TEST_CAMERA_FAULT", L"MORVANE_TEST_CAMERA_FORMATS",
+                                           L"MORVANE_TEST_CAMERA_SIZES", L"MORVANE_TEST_CAMERA_PAGES"};
 
 std::wstring OutPath(const wchar_t* file) { return EnvPath(L"MORVANE_TEST_OUT") + L"\\" + file; }
 void* LongToAddress(LONG value) { return reinterpret_cast<void*>(static_cast<UINT_PTR>(static_cast<ULONG>(value))); }
@@ -26,17 +28,13 @@ void* LongToAddress(LONG value) { return reinterpret_cast<void*>(static_cast<UIN
 class CameraTest : public ControlTest {
  protected:
   void SetUp() override {
-    ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FAULT", nullptr);
-    ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FORMATS", nullptr);
-    ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_PAGES", nullptr);
+    for (const wchar_t* name : kCameraVariables) ::SetEnvironmentVariableW(name, nullptr);
     ControlTest::SetUp();
     ASSERT_EQ(S_OK, host_->Advise(&sink_));
   }
   void TearDown() override {
     ControlTest::TearDown();
-    ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FAULT", nullptr);
-    ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FORMATS", nullptr);
-    ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_PAGES", nullptr);
+    for (const wchar_t* name : kCameraVariables) ::SetEnvironmentVariableW(name, nullptr);
   }
   bool ShowHost() const override { return true; }
 
@@ -74,8 +72,9 @@ class CameraTest : public ControlTest {
     EXPECT_EQ(captured, complete->arguments[0].v.lVal) << "captured";
     EXPECT_EQ(dropped, complete->arguments[1].v.lVal) << "dropped";
   }
-  // The frame number CopyFrameToDC draws now.
-  long FrameNumberShown(int width, int height) {
+  // The frame number CopyFrameToDC draws now; picture: whether it is more
+  // than black.
+  long FrameNumberShown(int width, int height, bool* picture = nullptr) {
     HDC screen = ::GetDC(nullptr);
     HDC memory = ::CreateCompatibleDC(screen);
     BITMAPINFO info{};
@@ -94,6 +93,7 @@ class CameraTest : public ControlTest {
     format.width = width;
     format.height = height;
     const long number = copy.value.v.boolVal ? testcamera::ReadFrameNumber(format, static_cast<std::uint8_t*>(bits)) : -2;
+    if (picture) *picture = copy.value.v.boolVal && testcamera::HoldsPicture(format, static_cast<std::uint8_t*>(bits));
     ::SelectObject(memory, old);
     ::DeleteObject(bitmap);
     ::DeleteDC(memory);
@@ -125,6 +125,38 @@ TEST_F(CameraTest, ThePreviewMovesWithTheCamerasFrames) {
   const long later = FrameNumberShown(320, 240);
   EXPECT_GE(first, 0) << "no camera frame in the preview";
   EXPECT_GT(later, first) << "the preview stood still";
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kPreview, Var::Bool(false).v).hr);
+}
+
+// A size the camera lacks: the preview shows the nearest it has, scaled,
+// within a second, from one graph, and the status line names the size.
+TEST_F(CameraTest, APreviewAtASizeTheCameraLacksShowsItsPictureWithinASecond) {
+  ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FORMATS", L"yuy2");
+  SelectCamera(1, 352, 288);
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kPreviewRate, Var::R8(30).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kPreview, Var::Bool(true).v).hr);
+  const DWORD start = ::GetTickCount();
+  bool picture = false;
+  long first = -1;
+  while (!picture && ::GetTickCount() - start < 3000) {
+    TestHost::Pump(20);
+    first = FrameNumberShown(352, 288, &picture);
+  }
+  const DWORD to_picture = ::GetTickCount() - start;
+  EXPECT_TRUE(picture) << "the preview stayed black";
+  EXPECT_LT(to_picture, 1000u);
+  TestHost::Pump(1000);
+  const long later = FrameNumberShown(352, 288);
+  EXPECT_GE(later, first + 20) << "the frames did not run on from one graph";
+  EXPECT_EQ(1, testcamera::CameraStreams());
+  bool told = false;
+  for (const Event& event : sink_.events) {
+    told = told || (event.id == morvane::kEventStatusChanged &&
+                    std::wstring(event.arguments[0].v.bstrVal).find(L"320 x 240") != std::wstring::npos);
+  }
+  EXPECT_TRUE(told) << "the status line does not name the camera's size";
+  std::printf("preview at 352x288 from a camera without it: picture after %lu ms, frames %ld..%ld\n",
+              static_cast<unsigned long>(to_picture), first, later);
   ASSERT_EQ(S_OK, PutProperty(control(), dispid::kPreview, Var::Bool(false).v).hr);
 }
 
@@ -183,15 +215,18 @@ TEST_F(CameraTest, MjpgChosenWithoutADecoderCapturesTheSameSizeUncompressed) {
 
 // The source dialog of a camera is the frame the system builds around the
 // camera's own property pages; closing it returns to the host. A camera
-// without pages gets the control's message instead.
+// without pages, or one whose pages cannot be opened, gets a message
+// instead.
 struct PagesCase {
   const char* name;
   const wchar_t* pages;  // MORVANE_TEST_CAMERA_PAGES
   bool has_pages;
+  const wchar_t* fault = nullptr;  // from after HasSourceDialog was asked
 };
 const PagesCase kPagesCases[] = {
     {"its own page", nullptr, true},
     {"no pages", L"none", false},
+    {"cannot be opened any more", nullptr, true, L"fail_open"},
 };
 
 struct TextSearch {
@@ -227,7 +262,10 @@ TEST_F(CameraTest, TheSourceDialogShowsTheCamerasOwnPages) {
     EXPECT_EQ(c.has_pages ? VARIANT_TRUE : VARIANT_FALSE, has.value.v.boolVal);
     bool page_shown = false;
     std::wstring title;
-    if (c.has_pages) {
+    ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FAULT", c.fault);
+    // Not expected: the control's own source dialog, empty for a camera.
+    if (c.fault) DriveDialog(L"ﾋﾞﾃﾞｵ ｿｰｽ", IDCANCEL, nullptr);
+    if (c.has_pages && !c.fault) {
       DriveDialog(kCameraName, IDCANCEL, [&](HWND frame) {
         // The frame fills its page in after showing itself.
         for (int i = 0; i < 100 && !page_shown; ++i) {
@@ -242,7 +280,8 @@ TEST_F(CameraTest, TheSourceDialogShowsTheCamerasOwnPages) {
     const DWORD start = ::GetTickCount();
     CallResult source = CallMethod(host.control(), dispid::kShowSourceDialog);
     EXPECT_LT(::GetTickCount() - start, 10000u) << "the frame was not closed";
-    if (c.has_pages) {
+    ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FAULT", nullptr);
+    if (c.has_pages && !c.fault) {
       EXPECT_EQ(S_OK, source.hr) << std::hex << source.scode;
       EXPECT_TRUE(page_shown) << "the camera's page is not in the frame '" << std::string(title.begin(), title.end()) << "'";
     } else {
@@ -303,6 +342,114 @@ TEST_F(CameraTest, AFaultyCameraEndsTheCaptureWithAFinishedFile) {
     EXPECT_EQ(0, complete->arguments[1].v.lVal) << c.name;
     EXPECT_NE(nullptr, Last(morvane::kEventError)) << c.name;
   }
+}
+
+// The camera streams only while something uses it: a still (CopyFrameToDC,
+// as SaveBitmap and CopyToClipboard) taken with the preview off waits for a
+// real picture and lets the camera go again; a
+// preview's camera stops when another device is chosen or the control is
+// deactivated.
+enum class Leave { kStill, kChooseSynthetic, kDeactivate };
+struct LeaveCase {
+  const char* name;
+  bool preview;
+  Leave leave;
+};
+const LeaveCase kLeaveCases[] = {
+    {"stills with the preview off", false, Leave::kStill},
+    {"a synthetic device chosen under the preview", true, Leave::kChooseSynthetic},
+    {"deactivated under the preview", true, Leave::kDeactivate},
+};
+
+TEST_F(CameraTest, TheCameraStreamsOnlyWhileSomethingUsesIt) {
+  for (const LeaveCase& c : kLeaveCases) {
+    SCOPED_TRACE(c.name);
+    SelectCamera(1, 320, 240);
+    if (c.preview) {
+      ASSERT_EQ(S_OK, PutProperty(control(), dispid::kPreview, Var::Bool(true).v).hr);
+      for (int i = 0; i < 40 && testcamera::CameraStreams() == 0; ++i) TestHost::Pump(50);
+      ASSERT_EQ(1, testcamera::CameraStreams());
+    }
+    switch (c.leave) {
+      case Leave::kStill:
+        for (int still = 0; still < 2; ++still) {
+          bool picture = false;
+          EXPECT_GE(FrameNumberShown(320, 240, &picture), 0) << "still " << still;
+          EXPECT_TRUE(picture) << "a black still";
+          EXPECT_EQ(0, testcamera::CameraStreams()) << "left running after the still";
+        }
+        break;
+      case Leave::kChooseSynthetic:
+        ASSERT_EQ(S_OK, PutProperty(control(), dispid::kDeviceIndex, Var::I2(0).v).hr);
+        break;
+      case Leave::kDeactivate: {
+        ComPtr<IOleInPlaceObject> in_place;
+        ASSERT_EQ(S_OK, control()->QueryInterface(IID_PPV_ARGS(&in_place)));
+        EXPECT_EQ(S_OK, in_place->InPlaceDeactivate());
+        break;
+      }
+    }
+    EXPECT_EQ(0, testcamera::CameraStreams());
+    ASSERT_EQ(S_OK, PutProperty(control(), dispid::kPreview, Var::Bool(false).v).hr);
+  }
+}
+
+// A camera that stops sending under the preview: the preview stops, and
+// the host hears why.
+TEST_F(CameraTest, AStalledCameraStopsThePreviewWithAReason) {
+  SelectCamera(1, 320, 240);
+  ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FAULT", L"stall:5");
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kPreviewRate, Var::R8(30).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kPreview, Var::Bool(true).v).hr);
+  const DWORD start = ::GetTickCount();
+  while (GetProperty(control(), dispid::kPreview).value.v.boolVal && ::GetTickCount() - start < 5000) {
+    TestHost::Pump(50);
+  }
+  EXPECT_EQ(VARIANT_FALSE, GetProperty(control(), dispid::kPreview).value.v.boolVal) << "still previewing";
+  EXPECT_LT(::GetTickCount() - start, 3500u);
+  const Event* error = Last(morvane::kEventError);
+  ASSERT_NE(nullptr, error) << "no Error event";
+  EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_TIMEOUT), error->arguments[0].v.lVal);
+  EXPECT_EQ(0, testcamera::CameraStreams());
+}
+
+// A camera at half the rate it announced (a webcam in low light): every
+// other slot is dropped and written empty, so the file's picture lasts as
+// long as its sound (check_camera_files.sh measures both).
+TEST_F(CameraTest, ACameraAtHalfItsRateKeepsTheTimeline) {
+  SelectCamera(5, 320, 240);
+  ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FAULT", L"half");
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kAudioRecording, Var::Bool(true).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCaptureFileName, Var::Text(OutPath(L"camera_half.avi").c_str()).v).hr);
+  CallResult capture = CallMethod(control(), dispid::kStartCapture);
+  ASSERT_EQ(S_OK, capture.hr) << std::string(capture.description.begin(), capture.description.end());
+  const Event* complete = Last(morvane::kEventCaptureComplete);
+  ASSERT_NE(nullptr, complete);
+  const LONG captured = complete->arguments[0].v.lVal;
+  const LONG dropped = complete->arguments[1].v.lVal;
+  EXPECT_EQ(150, captured + dropped);
+  EXPECT_NEAR(75, dropped, 2);
+  std::printf("camera at half its rate, 5 s: %ld captured, %ld dropped\n", static_cast<long>(captured),
+              static_cast<long>(dropped));
+}
+
+// Frames without sample times (Wine's own capture filter) that the queue
+// loses while the host is busy are counted and reported, not lost silently.
+TEST_F(CameraTest, FramesLostWithoutTimesAreCountedAsDropped) {
+  SelectCamera(1, 320, 240);
+  ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FAULT", L"no_times");
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCallbackEnabled, Var::Bool(true).v).hr);
+  int frames = 0;
+  sink_.on_event = [&](DISPID id, DISPPARAMS*) {
+    // A host busy for 0.6 s: more frames than the queue holds come meanwhile.
+    if (id == morvane::kEventStreamFrame && ++frames >= 5 && frames < 10) ::Sleep(120);
+  };
+  ASSERT_EQ(S_OK, CallMethod(control(), dispid::kStartStreamCapture).hr);
+  const Event* complete = Last(morvane::kEventCaptureComplete);
+  ASSERT_NE(nullptr, complete);
+  EXPECT_EQ(30, complete->arguments[0].v.lVal + complete->arguments[1].v.lVal);
+  EXPECT_GE(complete->arguments[1].v.lVal, 5) << "dropped";
+  EXPECT_NE(nullptr, Last(morvane::kEventFrameDropped));
 }
 
 // Unregisters the test camera for as long as it lives (as if unplugged).

@@ -3,6 +3,8 @@
 // it to our sink in each of its layouts, frames arrive numbered in order
 // with their stream times, the faults it can be told to show reach us
 // as such, and our pins and the camera's answer alike for their direction.
+// The camera also behaves as real ones do: sizes it lacks, frames without
+// times, rows without padding, type changes while running, stalls.
 #include <gtest/gtest.h>
 #include <objbase.h>
 
@@ -14,26 +16,36 @@
 #include "core/capture_error.h"
 #include "directshow/device_list.h"
 #include "directshow/directshow_device.h"
+#include "directshow/media_type.h"
 #include "directshow/sink_filter.h"
+#include "module.h"
 
 namespace {
 
 using Microsoft::WRL::ComPtr;
 using morvane::FeedStatus;
 using morvane::FrameFormat;
+using testcamera::CameraStreams;
 
 constexpr wchar_t kCameraName[] = L"Morvane Test Camera";
+const wchar_t* const kCameraVariables[] = {L"MORVANE_TEST_CAMERA_FAULT", L"MORVANE_TEST_CAMERA_FORMATS",
+                                           L"MORVANE_TEST_CAMERA_SIZES"};
+
+FrameFormat Size(int width, int height) {
+  FrameFormat format;
+  format.width = width;
+  format.height = height;
+  return format;
+}
 
 class DirectShowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-    ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FAULT", nullptr);
-    ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FORMATS", nullptr);
+    for (const wchar_t* name : kCameraVariables) ::SetEnvironmentVariableW(name, nullptr);
   }
   void TearDown() override {
-    ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FAULT", nullptr);
-    ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FORMATS", nullptr);
+    for (const wchar_t* name : kCameraVariables) ::SetEnvironmentVariableW(name, nullptr);
     ::CoUninitialize();
   }
 
@@ -72,6 +84,9 @@ struct LayoutCase {
   int width, height;       // asked for
   int got_width, got_height;
   int prefer = -1;  // the type chosen in the format dialog, by its place in the camera's list
+  const wchar_t* sizes = nullptr;  // what the camera lists (default 640x480,320x240)
+  const wchar_t* fault = nullptr;
+  bool timed = true;  // the camera sets sample times
 };
 // No MJPG decoder exists in our Wine, and the test camera paints no JPEG:
 // a compressed type, listed first or even chosen, gives way to an
@@ -84,11 +99,20 @@ const LayoutCase kLayoutCases[] = {
     {"mjpg listed first", L"mjpg,yuy2,rgb24", 640, 480, 640, 480},
     {"mjpg chosen", L"mjpg,rgb24", 640, 480, 640, 480, 0},
     {"mjpg chosen at the smaller size", L"mjpg,yuy2", 320, 240, 320, 240, 2},
+    // Wine's own capture filter: no row padding, no sample times.
+    {"rgb24 rows unpadded", L"rgb24", 322, 240, 322, 240, -1, L"322x240", L"unpadded"},
+    {"no sample times", L"yuy2", 320, 240, 320, 240, -1, nullptr, L"no_times", false},
+    // Compressed types at the size, more than are tried, do not keep the
+    // uncompressed one at another size from being tried.
+    {"four mjpg at the size, yuy2 only smaller", L"mjpg", 640, 480, 320, 240, -1,
+     L"640x480/mjpg,640x480/mjpg,640x480/mjpg,640x480/mjpg,640x480/mjpg,320x240/yuy2"},
 };
 
 TEST_F(DirectShowTest, FramesArriveNumberedInOrderWithStreamTimes) {
   for (const LayoutCase& c : kLayoutCases) {
     ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FORMATS", c.formats);
+    ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_SIZES", c.sizes);
+    ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FAULT", c.fault);
     auto camera = Camera();
     ASSERT_TRUE(camera) << "test camera not registered";
     if (c.prefer >= 0) {
@@ -113,7 +137,7 @@ TEST_F(DirectShowTest, FramesArriveNumberedInOrderWithStreamTimes) {
       if (previous >= 0) {
         EXPECT_EQ(number, previous + 1) << c.name;
       }
-      EXPECT_EQ(us, number * 333333LL / 10) << c.name << " frame " << number;
+      EXPECT_EQ(us, c.timed ? number * 333333LL / 10 : -1) << c.name << " frame " << number;
       previous = number;
     }
     camera->Rest();
@@ -184,7 +208,7 @@ const PinCase kPinCases[] = {
 ComPtr<IBaseFilter> FilterOf(const PinCase& c) {
   ComPtr<IBaseFilter> filter;
   if (c.direction == PINDIR_INPUT) {
-    filter.Attach(morvane::SinkFilter::Create(std::make_shared<morvane::FrameQueue>()));
+    filter = morvane::SinkFilter::Create(std::make_shared<morvane::FrameQueue>());
     return filter;
   }
   for (morvane::VideoInputDevice& device : morvane::ListVideoInputDevices()) {
@@ -244,6 +268,156 @@ TEST_F(DirectShowTest, BothPinsAnswerForTheirOwnDirection) {
     EXPECT_EQ(pin->QueryInterface(IID_IMediaSample, &none), E_NOINTERFACE) << c.name;
     EXPECT_EQ(none, nullptr) << c.name;
   }
+}
+
+// A type change while the camera runs: one of the connected size is
+// followed (every frame still reads back, in order); one of another size
+// cannot be, and says so after the last frame before it.
+struct ChangeCase {
+  const char* name;
+  const wchar_t* formats;
+  const wchar_t* fault;
+  bool followed;
+};
+const ChangeCase kChangeCases[] = {
+    {"rgb24 turned top-down", L"rgb24", L"flip:5", true},
+    {"rgb24 turned into yuy2", L"rgb24", L"relayout:5", true},
+    {"yuy2 at half the size", L"yuy2", L"shrink:5", false},
+};
+
+TEST_F(DirectShowTest, ATypeChangeWhileRunningNeverGivesAWrongPicture) {
+  for (const ChangeCase& c : kChangeCases) {
+    SCOPED_TRACE(c.name);
+    ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FORMATS", c.formats);
+    ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FAULT", c.fault);
+    auto camera = Camera();
+    ASSERT_TRUE(camera);
+    const FrameFormat got = camera->StartFeed(Size(320, 240));
+    std::vector<std::uint8_t> bits(got.ImageSize());
+    std::vector<long> numbers;
+    bool refused = false;
+    // Numbered from the graph's first frame on.
+    try {
+      std::int64_t us = 0;
+      while (numbers.size() < 12 && NextFrame(*camera, bits, us, 2000) == FeedStatus::kFrame) {
+        numbers.push_back(testcamera::ReadFrameNumber(got, bits.data()));
+      }
+    } catch (const morvane::CaptureError& error) {
+      refused = true;
+      EXPECT_FALSE(error.message().empty());
+    }
+    EXPECT_EQ(refused, !c.followed);
+    ASSERT_EQ(numbers.size(), c.followed ? 12u : 5u);
+    for (size_t i = 0; i < numbers.size(); ++i) EXPECT_EQ(numbers[i], static_cast<long>(i)) << "frame " << i;
+    camera->Rest();
+  }
+}
+
+// A capture started after a slow preview begins with what the camera
+// delivers from then on, not with what waited since the preview looked.
+TEST_F(DirectShowTest, ACaptureAfterASlowPreviewStartsWithNewFrames) {
+  auto camera = Camera();
+  ASSERT_TRUE(camera);
+  const FrameFormat wanted = Size(320, 240);
+  std::vector<std::uint8_t> bits(wanted.ImageSize());
+  camera->Render(wanted, bits.data(), 0, 0);
+  ::Sleep(700);  // about 21 frames, more than the queue holds
+  const FrameFormat got = camera->StartFeed(wanted);
+  std::int64_t us = 0;
+  ASSERT_EQ(NextFrame(*camera, bits, us, 2000), FeedStatus::kFrame);
+  EXPECT_GE(testcamera::ReadFrameNumber(got, bits.data()), 18);
+  camera->Rest();
+}
+
+// A camera that is no longer listed loses its graph: when it comes back it
+// is opened anew, not fed from a graph of the device that went.
+TEST_F(DirectShowTest, AMissingCameraIsStopped) {
+  auto camera = Camera();
+  ASSERT_TRUE(camera);
+  camera->StartFeed(Size(320, 240));
+  EXPECT_EQ(CameraStreams(), 1);
+  camera->SetMissing(true);
+  EXPECT_EQ(CameraStreams(), 0);
+  camera->SetMissing(false);
+  std::vector<std::uint8_t> bits(camera->StartFeed(Size(320, 240)).ImageSize());
+  std::int64_t us = 0;
+  EXPECT_EQ(NextFrame(*camera, bits, us, 2000), FeedStatus::kFrame);
+  camera->Rest();
+}
+
+// The ring keeps the newest frames, and every frame it loses is counted
+// and told with the frame after it.
+struct QueueCase {
+  const char* name;
+  int pushed;        // whole frames, start times 0, 1, 2...
+  int short_before;  // short samples before the last frame
+  int kept;
+  long first_taken;  // start time of the first frame taken
+  long lost_before_first;
+  long lost_before_last;
+};
+const QueueCase kQueueCases[] = {
+    {"fewer than the slots", 5, 0, 5, 0, 0, 0},
+    {"20 into 8 slots", 20, 0, 8, 12, 12, 0},
+    {"a short sample before the last", 5, 1, 5, 0, 0, 1},
+    {"both", 20, 2, 8, 12, 12, 2},
+};
+
+TEST(FrameQueueTest, KeepsTheNewestAndCountsWhatItLoses) {
+  morvane::SourceFrame source;
+  source.layout = morvane::PixelLayout::kRgb24;
+  source.width = 16;
+  source.height = 16;
+  const std::vector<std::uint8_t> sample(morvane::SourceImageSize(source), 0x80);
+  for (const QueueCase& c : kQueueCases) {
+    SCOPED_TRACE(c.name);
+    morvane::FrameQueue queue;
+    queue.Configure(source, 8);
+    for (int i = 0; i < c.pushed; ++i) {
+      if (i == c.pushed - 1) {
+        for (int s = 0; s < c.short_before; ++s) EXPECT_FALSE(queue.Push(sample.data(), sample.size() / 2, -1));
+      }
+      EXPECT_TRUE(queue.Push(sample.data(), sample.size(), i));
+    }
+    EXPECT_EQ(queue.lost(), c.pushed - c.kept + c.short_before);
+    std::vector<std::uint8_t> bits(queue.format().ImageSize());
+    std::vector<morvane::QueuedFrameInfo> taken;
+    morvane::QueuedFrameInfo info;
+    while (queue.Take(bits.data(), info)) taken.push_back(info);
+    ASSERT_EQ(taken.size(), static_cast<size_t>(c.kept));
+    EXPECT_EQ(taken.front().start_time, c.first_taken);
+    EXPECT_EQ(taken.back().start_time, c.pushed - 1);
+    EXPECT_EQ(taken.front().lost_before, c.lost_before_first);
+    EXPECT_EQ(taken.back().lost_before, c.lost_before_last);
+  }
+}
+
+// A frame time outside what a camera can mean leaves the rate unknown, so
+// the file gets the host's rate instead of 100,000 frames a second.
+struct FrameTimeCase {
+  REFERENCE_TIME stated;
+  REFERENCE_TIME believed;
+};
+const FrameTimeCase kFrameTimeCases[] = {
+    {333333, 333333}, {41666, 41666}, {10000000, 10000000}, {100, 0}, {9999, 0}, {0, 0}, {-333333, 0},
+    {1000000000, 0},
+};
+
+TEST(MediaTypeTest, AFrameTimeIsBelievedWithinACamerasRange) {
+  for (const FrameTimeCase& c : kFrameTimeCases) {
+    const morvane::MediaType type = morvane::MakeVideoType(MEDIASUBTYPE_RGB24, 320, 240, c.stated);
+    EXPECT_EQ(morvane::VideoFrameTime(type.get()), c.believed) << "stated " << c.stated;
+  }
+}
+
+// A graph may hold our sink after the control is gone; while it does, the
+// DLL must answer that it is in use, or it may be unloaded under the graph.
+TEST(SinkFilterTest, KeepsTheModuleInUseWhileItLives) {
+  ASSERT_FALSE(morvane::ModuleInUse());
+  ComPtr<IBaseFilter> sink = morvane::SinkFilter::Create(std::make_shared<morvane::FrameQueue>());
+  EXPECT_TRUE(morvane::ModuleInUse());
+  sink.Reset();
+  EXPECT_FALSE(morvane::ModuleInUse());
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <stdexcept>
 
 #include "core/fault_guard.h"
 #include "core/library_loader.h"
@@ -84,6 +85,13 @@ const LibraryCase kLibraryCases[] = {
     {"halvern_test_divide.ocx", L"halvern_test_divide.ocx", Command::kRegister, MessageId::kRegisterCrashed, S_OK,
      {"divide load", "divide DllRegisterServer called ole=1", "divide unload"}, EXCEPTION_INT_DIVIDE_BY_ZERO,
      L"DllRegisterServer の呼び出し中に例外 0xc0000094 が発生しました。"},
+    // An exception the library leaves unhandled is contained as a crash is;
+    // one it handles itself is none of ours.
+    {"halvern_test_cxx.ocx", L"halvern_test_cxx.ocx", Command::kRegister, MessageId::kRegisterCrashed, S_OK,
+     {"cxx load", "cxx DllRegisterServer called ole=1", "cxx unload"}, 0xE06D7363,
+     L"DllRegisterServer の呼び出し中に例外 0xe06d7363 が発生しました。"},
+    {"halvern_test_caught.ocx", L"halvern_test_caught.ocx", Command::kRegister, MessageId::kRegistered, S_OK,
+     {"caught load", "caught DllRegisterServer called ole=1", "caught caught its own", "caught unload"}},
     // After a crash the tool goes on as before.
     {"halvern_test_ok.ocx", L"halvern_test_ok.ocx", Command::kRegister, MessageId::kRegistered, S_OK,
      {"ok load", "ok DllRegisterServer called ole=1", "ok unload"}},
@@ -246,6 +254,21 @@ HRESULT STDAPICALLTYPE WritesDebugOutput() {
   return S_FALSE;
 }
 
+// What a C++ throw in a library of the other common compiler raises, with
+// no handler of the library's.
+HRESULT STDAPICALLTYPE RaisesCxxException() {
+  RaiseException(0xE06D7363, EXCEPTION_NONCONTINUABLE, 0, nullptr);
+  return S_OK;
+}
+
+HRESULT STDAPICALLTYPE ThrowsAndCatches() {
+  try {
+    throw std::runtime_error("kept inside");
+  } catch (const std::exception&) {
+    return S_FALSE;
+  }
+}
+
 struct GuardCase {
   const char* what;
   EntryPoint entry;
@@ -259,9 +282,12 @@ const GuardCase kGuardCases[] = {
     {"returns after a fault", ReturnsFailure, E_FAIL, 0},
     {"raises and handles a software exception", WritesDebugOutput, S_FALSE, 0},
     {"faults again", WritesToNowhere, S_OK, EXCEPTION_ACCESS_VIOLATION},
+    {"raises an exception it does not handle", RaisesCxxException, S_OK, 0xE06D7363},
+    {"throws and catches its own", ThrowsAndCatches, S_FALSE, 0},
+    {"returns after an unhandled exception", ReturnsFailure, E_FAIL, 0},
 };
 
-TEST(FaultGuard, EndsTheCallOnAProcessorFaultOnly) {
+TEST(FaultGuard, EndsTheCallOnAFaultOrAnExceptionLeftUnhandled) {
   for (const GuardCase& c : kGuardCases) {
     SCOPED_TRACE(c.what);
     const GuardedCall call = CallGuarded(c.entry);

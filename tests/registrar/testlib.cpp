@@ -6,6 +6,7 @@
 #include <objbase.h>
 
 #include <cstdio>
+#include <stdexcept>
 #include <string>
 
 #ifndef TESTLIB_NAME
@@ -57,6 +58,18 @@ HRESULT Run(const char* entry_point) {
 #endif
 #ifdef TESTLIB_CRASH_DIVIDE
   g_zero = 100 / g_zero;
+#endif
+#ifdef TESTLIB_RAISE_CXX
+  // What a C++ throw raises in a library built with the other common
+  // compiler; nothing in this library handles it.
+  RaiseException(0xE06D7363, EXCEPTION_NONCONTINUABLE, 0, nullptr);
+#endif
+#ifdef TESTLIB_CATCH_OWN
+  try {
+    throw std::runtime_error("handled inside the library");
+  } catch (const std::exception&) {
+    Record("caught its own");
+  }
 #endif
   return TESTLIB_STATUS;
 }

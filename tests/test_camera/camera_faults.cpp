@@ -16,10 +16,12 @@ struct FaultName {
   bool counted;
 };
 const FaultName kFaultNames[] = {
-    {L"fail_start", Fault::kFailStart, false},
-    {L"stall:", Fault::kStall, true},
-    {L"vanish:", Fault::kVanish, true},
-    {L"drop:", Fault::kDrop, true},
+    {L"fail_open", Fault::kFailOpen, false},   {L"fail_start", Fault::kFailStart, false},
+    {L"stall:", Fault::kStall, true},          {L"vanish:", Fault::kVanish, true},
+    {L"drop:", Fault::kDrop, true},            {L"half", Fault::kHalfRate, false},
+    {L"no_times", Fault::kNoTimes, false},     {L"flip:", Fault::kFlip, true},
+    {L"relayout:", Fault::kRelayout, true},    {L"shrink:", Fault::kShrink, true},
+    {L"unpadded", Fault::kUnpadded, false},
 };
 
 struct LayoutName {
@@ -41,7 +43,7 @@ bool FindLayout(const std::wstring& name, Layout& layout) {
   return false;
 }
 
-bool ReadVariable(const wchar_t* name, wchar_t (&value)[64]) {
+bool ReadVariable(const wchar_t* name, wchar_t (&value)[256]) {
   const DWORD length = ::GetEnvironmentVariableW(name, value, static_cast<DWORD>(std::size(value)));
   return length > 0 && length < std::size(value);
 }
@@ -50,7 +52,7 @@ bool ReadVariable(const wchar_t* name, wchar_t (&value)[64]) {
 
 FaultPlan ReadFaultPlan() {
   FaultPlan plan;
-  wchar_t value[64];
+  wchar_t value[256];
   if (!ReadVariable(L"MORVANE_TEST_CAMERA_FAULT", value)) return plan;
   for (const FaultName& name : kFaultNames) {
     const size_t length = std::wcslen(name.prefix);
@@ -81,12 +83,42 @@ std::vector<Layout> ParseFormatChoice(const wchar_t* value) {
 }
 
 std::vector<Layout> ReadFormatChoice() {
-  wchar_t value[64];
+  wchar_t value[256];
   return ParseFormatChoice(ReadVariable(L"MORVANE_TEST_CAMERA_FORMATS", value) ? value : nullptr);
 }
 
+std::vector<Size> ParseSizeChoice(const wchar_t* value) {
+  const std::vector<Size> fallback = {{640, 480}, {320, 240}};
+  if (!value) return fallback;
+  std::vector<Size> sizes;
+  const wchar_t* rest = value;
+  for (;;) {
+    wchar_t* end = nullptr;
+    const unsigned long width = std::wcstoul(rest, &end, 10);
+    if (end == rest || *end != L'x') return fallback;
+    rest = end + 1;
+    const unsigned long height = std::wcstoul(rest, &end, 10);
+    if (end == rest || width == 0 || height == 0 || width > 4096 || height > 4096) return fallback;
+    sizes.push_back({static_cast<int>(width), static_cast<int>(height)});
+    if (*end == L'/') {
+      const std::wstring name(end + 1, std::wcscspn(end + 1, L","));
+      end += 1 + name.size();
+      sizes.back().one_layout = FindLayout(name, sizes.back().layout);
+      if (!sizes.back().one_layout) return fallback;
+    }
+    if (*end == L'\0') return sizes;
+    if (*end != L',') return fallback;
+    rest = end + 1;
+  }
+}
+
+std::vector<Size> ReadSizeChoice() {
+  wchar_t value[256];
+  return ParseSizeChoice(ReadVariable(L"MORVANE_TEST_CAMERA_SIZES", value) ? value : nullptr);
+}
+
 bool ReadPagesOffered() {
-  wchar_t value[64];
+  wchar_t value[256];
   return !ReadVariable(L"MORVANE_TEST_CAMERA_PAGES", value) || std::wcscmp(value, L"none") != 0;
 }
 

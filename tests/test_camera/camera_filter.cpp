@@ -8,9 +8,18 @@ namespace testcamera {
 const CLSID kTestCameraClsid = {0x943c6f53, 0x3b13, 0x4ee6, {0xb0, 0x95, 0xbc, 0xac, 0x80, 0x2b, 0x53, 0x6f}};
 const wchar_t kTestCameraName[] = L"Morvane Test Camera";
 LONG g_module_references = 0;
+LONG g_streaming_pins = 0;
 
 namespace {
 const wchar_t kPinId[] = L"Capture";
+}
+
+HRESULT CameraFilter::Create(REFIID iid, void** object) {
+  if (ReadFaultPlan().fault == Fault::kFailOpen) {
+    if (object) *object = nullptr;
+    return HRESULT_FROM_WIN32(ERROR_DEVICE_NOT_CONNECTED);
+  }
+  return CreateObject<CameraFilter>(iid, object);
 }
 
 CameraFilter::CameraFilter() : AlsoImplements(kTestCameraClsid, kPinId), pin_(*this) { ::InterlockedIncrement(&g_module_references); }

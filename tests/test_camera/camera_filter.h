@@ -30,6 +30,8 @@ constexpr int kBuffers = 4;
 
 // Live objects and server locks, for DllCanUnloadNow.
 extern LONG g_module_references;
+// Pins streaming now, in this process (TestCameraStreams()).
+extern LONG g_streaming_pins;
 
 // Runs body; an exception becomes fallback (no exception may leave a COM
 // method).
@@ -95,6 +97,7 @@ class CameraPin final
   void OnDisconnect() override;
   static DWORD WINAPI StreamThread(void* self);
   void Stream();
+  void Deliver(IMediaSample* sample, const morvane::SourceFrame& source, std::int64_t n);
   // false: stop was asked for.
   bool WaitForFrame(std::int64_t n, std::int64_t start_ticks, std::int64_t frequency);
   bool IsOurs(const AM_MEDIA_TYPE& type) const;
@@ -115,7 +118,8 @@ class CameraPin final
 
 class CameraFilter final : public morvane::AlsoImplements<morvane::OnePinFilter, ISpecifyPropertyPages> {
  public:
-  static HRESULT Create(REFIID iid, void** object) { return CreateObject<CameraFilter>(iid, object); }
+  // Fails as a camera that cannot be opened when told to (fail_open).
+  static HRESULT Create(REFIID iid, void** object);
 
   // ISpecifyPropertyPages: the camera's own page (camera_page.h), unless
   // told to have none.

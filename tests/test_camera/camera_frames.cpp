@@ -1,5 +1,8 @@
 #include "camera_frames.h"
 
+#include <windows.h>
+
+#include <algorithm>
 #include <cstring>
 
 namespace testcamera {
@@ -57,6 +60,19 @@ long ReadFrameNumber(const morvane::FrameFormat& format, const std::uint8_t* bit
     number = number * 2 + (value >= 192 ? 1 : 0);
   }
   return number;
+}
+
+bool HoldsPicture(const morvane::FrameFormat& format, const std::uint8_t* bits) {
+  const std::uint8_t* row = bits + static_cast<std::size_t>(format.height / 2) * format.Stride();
+  return std::any_of(row, row + format.width * 3, [](std::uint8_t value) { return value != 0; });
+}
+
+long CameraStreams() {
+  HMODULE camera = ::GetModuleHandleW(L"MorvaneTestCamera.dll");
+  if (!camera) return 0;
+  using Streams = LONG(WINAPI*)();
+  auto streams = reinterpret_cast<Streams>(reinterpret_cast<void*>(::GetProcAddress(camera, "TestCameraStreams")));
+  return streams ? streams() : -1;
 }
 
 }  // namespace testcamera

@@ -20,5 +20,12 @@ void PaintFrame(const morvane::SourceFrame& source, std::int64_t n, std::uint8_t
 // Reads the number back from a frame in the control's layout (24-bit BGR,
 // bottom-up); -1 when a block is neither clearly white nor clearly black.
 long ReadFrameNumber(const morvane::FrameFormat& format, const std::uint8_t* bits);
+// False for an all-black picture: the row through the moving bar has the
+// camera's grey and white in every frame it paints.
+bool HoldsPicture(const morvane::FrameFormat& format, const std::uint8_t* bits);
+
+// How many of the test camera's pins stream in this process now (0 when
+// the camera was never loaded here).
+long CameraStreams();
 
 }  // namespace testcamera

@@ -124,6 +124,10 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
   return CLASS_E_CLASSNOTAVAILABLE;
 }
 
+// For the tests in the process that uses the camera: how many of its pins
+// stream now (0 once every graph with it stopped).
+extern "C" LONG WINAPI TestCameraStreams() { return g_streaming_pins; }
+
 STDAPI DllCanUnloadNow() { return g_module_references == 0 ? S_OK : S_FALSE; }
 
 STDAPI DllRegisterServer() {

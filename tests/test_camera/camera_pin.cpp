@@ -11,14 +11,6 @@ namespace {
 
 const wchar_t kPinId[] = L"Capture";
 
-struct FrameSize {
-  int width;
-  int height;
-};
-// What a typical webcam lists: largest size first, and at each size the
-// layouts in the order asked for (camera_faults.h).
-const FrameSize kSizes[] = {{640, 480}, {320, 240}};
-
 struct LayoutType {
   Layout layout;
   const GUID* subtype;
@@ -42,7 +34,7 @@ morvane::MediaType MakeMjpgType(int width, int height) {
   return morvane::MediaType(type);
 }
 
-morvane::MediaType MakeType(Layout layout, const FrameSize& size) {
+morvane::MediaType MakeType(Layout layout, const Size& size) {
   if (layout == Layout::kMjpg) return MakeMjpgType(size.width, size.height);
   for (const LayoutType& row : kLayoutTypes) {
     if (row.layout == layout) return morvane::MakeVideoType(*row.subtype, size.width, size.height, kFrameTime);
@@ -56,6 +48,32 @@ std::int64_t Ticks() {
   return value.QuadPart;
 }
 
+// The type a camera told to change its output (flip, relayout, shrink)
+// sends from then on, derived from the connected one.
+morvane::MediaType ChangedType(Fault fault, const morvane::SourceFrame& source) {
+  const bool yuy2 = fault == Fault::kRelayout || source.layout == morvane::PixelLayout::kYuy2;
+  const int scale = fault == Fault::kShrink ? 2 : 1;
+  morvane::MediaType shape = morvane::MakeVideoType(yuy2 ? MEDIASUBTYPE_YUY2 : MEDIASUBTYPE_RGB24,
+                                                    source.width / scale, source.height / scale, kFrameTime);
+  if (fault != Fault::kFlip || yuy2) return shape;
+  AM_MEDIA_TYPE type = shape.get();
+  VIDEOINFOHEADER info = *reinterpret_cast<const VIDEOINFOHEADER*>(type.pbFormat);
+  // The other way up from what was connected: a negative height is top-down.
+  info.bmiHeader.biHeight = source.top_down ? source.height : -source.height;
+  type.pbFormat = reinterpret_cast<BYTE*>(&info);
+  return morvane::MediaType(type);
+}
+
+bool IsTypeChange(Fault fault) { return fault == Fault::kFlip || fault == Fault::kRelayout || fault == Fault::kShrink; }
+
+// The bytes a sample of source takes: padded rows, unless told otherwise.
+long SampleSize(const morvane::SourceFrame& source, const FaultPlan& plan) {
+  if (plan.fault == Fault::kUnpadded && source.layout == morvane::PixelLayout::kRgb24) {
+    return static_cast<long>(source.width) * 3 * source.height;
+  }
+  return static_cast<long>(morvane::SourceImageSize(source));
+}
+
 bool SameType(const AM_MEDIA_TYPE& a, const AM_MEDIA_TYPE& b) {
   return IsEqualGUID(a.majortype, b.majortype) && IsEqualGUID(a.subtype, b.subtype) &&
          IsEqualGUID(a.formattype, b.formattype) && a.cbFormat == b.cbFormat &&
@@ -66,7 +84,11 @@ bool SameType(const AM_MEDIA_TYPE& a, const AM_MEDIA_TYPE& b) {
 
 CameraPin::CameraPin(CameraFilter& filter) : AlsoImplements(filter, PINDIR_OUTPUT, kPinId) {
   const std::vector<Layout> layouts = ReadFormatChoice();
-  for (const FrameSize& size : kSizes) {
+  for (const Size& size : ReadSizeChoice()) {
+    if (size.one_layout) {
+      types_.push_back(MakeType(size.layout, size));
+      continue;
+    }
     for (Layout layout : layouts) types_.push_back(MakeType(layout, size));
   }
 }
@@ -272,12 +294,14 @@ void CameraPin::Decommit() {
 
 HRESULT CameraPin::StartStreaming(const FaultPlan& plan, IMediaEventSink* events) {
   if (!allocator_) return VFW_E_NOT_CONNECTED;
+  if (thread_) return S_OK;
   plan_ = plan;
   events_ = events;
   stop_event_.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
   if (!stop_event_) return HRESULT_FROM_WIN32(::GetLastError());
   thread_.reset(::CreateThread(nullptr, 0, &CameraPin::StreamThread, this, 0, nullptr));
   if (!thread_) return HRESULT_FROM_WIN32(::GetLastError());
+  ::InterlockedIncrement(&g_streaming_pins);
   return S_OK;
 }
 
@@ -289,6 +313,7 @@ void CameraPin::StopStreaming() {
   if (allocator_) allocator_->Decommit();
   ::WaitForSingleObject(thread_.get(), INFINITE);
   thread_.reset();
+  ::InterlockedDecrement(&g_streaming_pins);
   if (filter_.state() != State_Stopped && allocator_) allocator_->Commit();
 }
 
@@ -319,7 +344,9 @@ void CameraPin::Stream() {
         ::InterlockedIncrement(&dropped_);
         continue;
       }
-    } else if (plan_.fault != Fault::kNone && n >= plan_.after_frames) {
+    } else if (plan_.fault == Fault::kHalfRate) {
+      if (n % 2 != 0) continue;
+    } else if ((plan_.fault == Fault::kStall || plan_.fault == Fault::kVanish) && n >= plan_.after_frames) {
       // An unplugged camera tells the graph once and goes quiet; a stalled
       // one just goes quiet.
       if (plan_.fault == Fault::kVanish && events_) {
@@ -330,20 +357,40 @@ void CameraPin::Stream() {
     }
     IMediaSample* sample = nullptr;
     if (FAILED(allocator_->GetBuffer(&sample, nullptr, nullptr, 0))) return;
-    BYTE* bits = nullptr;
-    const long size = static_cast<long>(morvane::SourceImageSize(source));
-    if (SUCCEEDED(sample->GetPointer(&bits)) && sample->GetSize() >= size) {
-      PaintFrame(source, n, bits);
-      sample->SetActualDataLength(size);
-      REFERENCE_TIME begin = n * kFrameTime;
-      REFERENCE_TIME end = begin + kFrameTime;
-      sample->SetTime(&begin, &end);
-      sample->SetSyncPoint(TRUE);
-      input_->Receive(sample);
-      ::InterlockedIncrement(&delivered_);
+    // A changed type goes with the first sample in it, as DirectShow has
+    // it; the sink is not asked first, as some drivers do not.
+    if (IsTypeChange(plan_.fault) && n == plan_.after_frames) {
+      const morvane::MediaType changed = ChangedType(plan_.fault, source);
+      morvane::DescribeVideoType(changed.get(), source);
+      sample->SetMediaType(const_cast<AM_MEDIA_TYPE*>(&changed.get()));
     }
+    Deliver(sample, source, n);
     sample->Release();
   }
+}
+
+void CameraPin::Deliver(IMediaSample* sample, const morvane::SourceFrame& source, std::int64_t n) {
+  BYTE* bits = nullptr;
+  const long size = SampleSize(source, plan_);
+  if (FAILED(sample->GetPointer(&bits)) || sample->GetSize() < static_cast<long>(morvane::SourceImageSize(source))) {
+    return;
+  }
+  PaintFrame(source, n, bits);
+  if (size < static_cast<long>(morvane::SourceImageSize(source))) {
+    // Rows packed without their padding.
+    const size_t stride = morvane::SourceStride(source);
+    const size_t row = static_cast<size_t>(source.width) * 3;
+    for (int y = 1; y < source.height; ++y) std::memmove(bits + y * row, bits + y * stride, row);
+  }
+  sample->SetActualDataLength(size);
+  if (plan_.fault != Fault::kNoTimes) {
+    REFERENCE_TIME begin = n * kFrameTime;
+    REFERENCE_TIME end = begin + kFrameTime;
+    sample->SetTime(&begin, &end);
+  }
+  sample->SetSyncPoint(TRUE);
+  input_->Receive(sample);
+  ::InterlockedIncrement(&delivered_);
 }
 
 }  // namespace testcamera
