@@ -229,23 +229,12 @@ const PagesCase kPagesCases[] = {
     {"cannot be opened any more", nullptr, true, L"fail_open"},
 };
 
-struct TextSearch {
-  const wchar_t* text;
-  bool found;
-};
-
-BOOL CALLBACK MatchVisibleText(HWND child, LPARAM param) {
-  auto* search = reinterpret_cast<TextSearch*>(param);
-  wchar_t seen[128] = {};
-  ::GetWindowTextW(child, seen, 128);
-  search->found = search->found || (::IsWindowVisible(child) && std::wcscmp(seen, search->text) == 0);
-  return !search->found;
-}
-
 bool HoldsText(HWND window, const wchar_t* text) {
-  TextSearch search{text, false};
-  ::EnumChildWindows(window, &MatchVisibleText, reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  return FindWindowWhere(window, [text](HWND child) {
+           wchar_t seen[128] = {};
+           ::GetWindowTextW(child, seen, 128);
+           return ::IsWindowVisible(child) && std::wcscmp(seen, text) == 0;
+         }) != nullptr;
 }
 
 TEST_F(CameraTest, TheSourceDialogShowsTheCamerasOwnPages) {

@@ -218,30 +218,38 @@ void TestHost::Pump(DWORD milliseconds) {
 
 namespace {
 
-struct DialogSearch {
-  const wchar_t* title_part;
+struct WindowSearch {
+  const std::function<bool(HWND)>* matches;
   HWND found;
 };
 
-BOOL CALLBACK MatchDialog(HWND window, LPARAM param) {
-  auto* search = reinterpret_cast<DialogSearch*>(param);
-  wchar_t text[256] = {};
-  wchar_t cls[16] = {};
-  ::GetWindowTextW(window, text, 256);
-  ::GetClassNameW(window, cls, 16);
-  if (!::IsWindowVisible(window) || std::wcscmp(cls, L"#32770") != 0 || !std::wcsstr(text, search->title_part)) {
-    return TRUE;
-  }
+BOOL CALLBACK MatchWindow(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<WindowSearch*>(param);
+  if (!(*search->matches)(window)) return TRUE;
   search->found = window;
   return FALSE;
 }
 
 }  // namespace
 
-HWND FindVisibleDialog(const wchar_t* title_part) {
-  DialogSearch search{title_part, nullptr};
-  ::EnumWindows(&MatchDialog, reinterpret_cast<LPARAM>(&search));
+HWND FindWindowWhere(HWND parent, const std::function<bool(HWND)>& matches) {
+  WindowSearch search{&matches, nullptr};
+  if (parent) {
+    ::EnumChildWindows(parent, &MatchWindow, reinterpret_cast<LPARAM>(&search));
+  } else {
+    ::EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&search));
+  }
   return search.found;
+}
+
+HWND FindVisibleDialog(const wchar_t* title_part) {
+  return FindWindowWhere(nullptr, [title_part](HWND window) {
+    wchar_t text[256] = {};
+    wchar_t cls[16] = {};
+    ::GetWindowTextW(window, text, 256);
+    ::GetClassNameW(window, cls, 16);
+    return ::IsWindowVisible(window) && std::wcscmp(cls, L"#32770") == 0 && std::wcsstr(text, title_part);
+  });
 }
 
 void DriveDialog(const wchar_t* title, int button, std::function<void(HWND)> act) {

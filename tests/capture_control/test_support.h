@@ -144,6 +144,9 @@ class TestHost {
   HRESULT create_result_ = E_FAIL;
 };
 
+// The first window that `matches`: a top-level one when `parent` is null,
+// else one of the parent's descendants.
+HWND FindWindowWhere(HWND parent, const std::function<bool(HWND)>& matches);
 // A visible dialog whose title holds the text, nullptr if none.
 HWND FindVisibleDialog(const wchar_t* title_part);
 // Finds a dialog by its title (or a part of it) on another thread, lets it
