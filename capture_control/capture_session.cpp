@@ -12,6 +12,7 @@
 #include "core/capture_error.h"
 #include "guard.h"
 #include "handles.h"
+#include "messages.h"
 
 namespace morvane {
 namespace {
@@ -27,8 +28,6 @@ constexpr std::int64_t kStallMs = 2000;
 // live frame.
 constexpr DWORD kLiveWaitMs = 100;
 
-const wchar_t kDeviceStalled[] = L"ｷｬﾌﾟﾁｬﾃﾞﾊﾞｲｽから映像が届かなくなりました。";
-const wchar_t kDeviceLost[] = L"ｷｬﾌﾟﾁｬ中にﾃﾞﾊﾞｲｽが取り外されたか、応答しなくなりました。";
 
 // A live device's own frame rate when it states one; the host's rate else.
 double CaptureRate(double host_rate, VideoDevice& device) {
@@ -248,13 +247,13 @@ CaptureSession::Slot CaptureSession::TakeLiveFrame() {
   const FeedStatus status = feed_->TakeFrame(bits_, us);
   const std::int64_t now = Now();
   if (status == FeedStatus::kLost) {
-    throw CaptureError(CaptureErrorKind::kDeviceFailed, kDeviceLost, ERROR_DEVICE_NOT_CONNECTED);
+    throw CaptureError(CaptureErrorKind::kDeviceFailed, UiText(TextId::kDeviceLostWhileCapturing), ERROR_DEVICE_NOT_CONNECTED);
   }
   if (status == FeedStatus::kNothing) {
     const std::int64_t frame_us = feed_->FrameMicroseconds();
     const std::int64_t stall_ms = std::max(kStallMs, frame_us * 10 / 1000);
     if ((now - last_frame_tick_) * 1000 >= stall_ms * frequency_) {
-      throw CaptureError(CaptureErrorKind::kDeviceFailed, kDeviceStalled, ERROR_TIMEOUT);
+      throw CaptureError(CaptureErrorKind::kDeviceFailed, UiText(TextId::kDeviceStalled), ERROR_TIMEOUT);
     }
     HANDLE handles[2];
     const int count = feed_->WaitHandles(handles);

@@ -11,7 +11,6 @@
 namespace morvane {
 namespace {
 
-const wchar_t kSelectedDeviceGone[] = L"選択中のｷｬﾌﾟﾁｬﾃﾞﾊﾞｲｽが見つかりません (取り外された可能性があります)。";
 
 DirectShowDevice* AsSystemDevice(VideoDevice* device) { return dynamic_cast<DirectShowDevice*>(device); }
 
@@ -73,8 +72,8 @@ void Control::RefreshDevices() {
   devices_ = std::move(next);
   if (new_index >= 0) settings_.device_index = new_index;
   if (gone) {
-    SetStatus(kSelectedDeviceGone);
-    FireError(HRESULT_FROM_WIN32(ERROR_DEVICE_NOT_CONNECTED), kSelectedDeviceGone);
+    SetStatus(UiText(TextId::kSelectedDeviceGone));
+    FireError(HRESULT_FROM_WIN32(ERROR_DEVICE_NOT_CONNECTED), UiText(TextId::kSelectedDeviceGone));
   }
   if (new_index >= 0 && new_index != old_index) {
     PersistSettings({SettingId::kDeviceIndex});

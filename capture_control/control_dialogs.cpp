@@ -10,18 +10,14 @@
 namespace morvane {
 namespace {
 
-const wchar_t kFormatTitle[] = L"ﾋﾞﾃﾞｵ ﾌｫｰﾏｯﾄ";
-const wchar_t kSourceTitle[] = L"ﾋﾞﾃﾞｵ ｿｰｽ";
-const wchar_t kAudioTitle[] = L"ｵｰﾃﾞｨｵ ﾌｫｰﾏｯﾄ";
-const wchar_t kCompressionTitle[] = L"ﾋﾞﾃﾞｵ圧縮";
 
 struct AudioChoice {
   int value;
   const wchar_t* text;
 };
 const AudioChoice kSampleRates[] = {{11025, L"11,025 Hz"}, {22050, L"22,050 Hz"}, {44100, L"44,100 Hz"}};
-const AudioChoice kSampleBits[] = {{8, L"8 ﾋﾞｯﾄ"}, {16, L"16 ﾋﾞｯﾄ"}};
-const AudioChoice kChannels[] = {{1, L"ﾓﾉﾗﾙ"}, {2, L"ｽﾃﾚｵ"}};
+const AudioChoice kSampleBits[] = {{8, UiText(TextId::kBits8)}, {16, UiText(TextId::kBits16)}};
+const AudioChoice kChannels[] = {{1, UiText(TextId::kMono)}, {2, UiText(TextId::kStereo)}};
 
 template <size_t N>
 ChoiceField AudioField(const wchar_t* label, const AudioChoice (&choices)[N], int current) {
@@ -48,16 +44,16 @@ HRESULT Control::ShowFormatDialog(const VARIANT*, VARIANT*) {
   // A camera names its own formats (size, layout, rate); ours are sizes.
   const std::vector<std::wstring> labels = device->FormatLabels();
   if (sizes.empty()) return Fail(MessageId::kNoFormatDialog);
-  ChoiceField size_field{labels.empty() ? L"ｻｲｽﾞ:" : L"形式:", {}, 0};
+  ChoiceField size_field{UiText(labels.empty() ? TextId::kSizeField : TextId::kFormatField), {}, 0};
   for (size_t i = 0; i < sizes.size(); ++i) {
     size_field.choices.push_back(i < labels.size() ? labels[i] : SizeText(sizes[i]));
     if (sizes[i].width == settings_.capture_width && sizes[i].height == settings_.capture_height) {
       size_field.selected = static_cast<int>(i);
     }
   }
-  std::vector<ChoiceField> fields{size_field, {L"色数:", {L"24 ﾋﾞｯﾄ (RGB)"}, 0}};
+  std::vector<ChoiceField> fields{size_field, {UiText(TextId::kColourField), {UiText(TextId::kColour24Bits)}, 0}};
   HWND owner = window_ ? ::GetAncestor(window_, GA_ROOT) : ::GetActiveWindow();
-  if (!RunChoiceDialog(ModuleInstance(), owner, kFormatTitle, fields)) return S_OK;
+  if (!RunChoiceDialog(ModuleInstance(), owner, UiText(TextId::kFormatTitle), fields)) return S_OK;
   const FrameSize& chosen = sizes[static_cast<size_t>(fields[0].selected)];
   device->PreferFormat(fields[0].selected);
   settings_.capture_width = chosen.width;
@@ -79,11 +75,11 @@ HRESULT Control::ShowSourceDialog(const VARIANT*, VARIANT*) {
   } catch (const CaptureError& error) {
     return FailWith(CTL_E_DEVICEUNAVAILABLE, error.message());
   }
-  ChoiceField picture{L"映像:", {}, device->SelectedSource()};
+  ChoiceField picture{UiText(TextId::kPictureField), {}, device->SelectedSource()};
   for (const wchar_t* choice : device->SourceChoices()) picture.choices.push_back(choice);
   std::vector<ChoiceField> fields{picture};
   HWND owner = window_ ? ::GetAncestor(window_, GA_ROOT) : ::GetActiveWindow();
-  if (!RunChoiceDialog(ModuleInstance(), owner, kSourceTitle, fields)) return S_OK;
+  if (!RunChoiceDialog(ModuleInstance(), owner, UiText(TextId::kSourceTitle), fields)) return S_OK;
   device->SelectSource(fields[0].selected);
   PersistSettings({SettingId::kSourcePattern});
   return S_OK;
@@ -92,12 +88,12 @@ HRESULT Control::ShowSourceDialog(const VARIANT*, VARIANT*) {
 HRESULT Control::ShowAudioDialog(const VARIANT*, VARIANT*) {
   if (capturing_) return Fail(MessageId::kCaptureRunning);
   std::vector<ChoiceField> fields{
-      AudioField(L"ｻﾝﾌﾟﾘﾝｸﾞ ﾚｰﾄ:", kSampleRates, settings_.audio_samples_per_second),
-      AudioField(L"ﾋﾞｯﾄ数:", kSampleBits, settings_.audio_bits_per_sample),
-      AudioField(L"ﾁｬﾝﾈﾙ:", kChannels, settings_.audio_channels),
+      AudioField(UiText(TextId::kSampleRateField), kSampleRates, settings_.audio_samples_per_second),
+      AudioField(UiText(TextId::kBitsField), kSampleBits, settings_.audio_bits_per_sample),
+      AudioField(UiText(TextId::kChannelsField), kChannels, settings_.audio_channels),
   };
   HWND owner = window_ ? ::GetAncestor(window_, GA_ROOT) : ::GetActiveWindow();
-  if (!RunChoiceDialog(ModuleInstance(), owner, kAudioTitle, fields)) return S_OK;
+  if (!RunChoiceDialog(ModuleInstance(), owner, UiText(TextId::kAudioTitle), fields)) return S_OK;
   settings_.audio_samples_per_second = kSampleRates[fields[0].selected].value;
   settings_.audio_bits_per_sample = kSampleBits[fields[1].selected].value;
   settings_.audio_channels = kChannels[fields[2].selected].value;
@@ -108,9 +104,9 @@ HRESULT Control::ShowAudioDialog(const VARIANT*, VARIANT*) {
 HRESULT Control::ShowCompressionDialog(const VARIANT*, VARIANT*) {
   // We write uncompressed frames only; the dialog says so rather than
   // offering codecs the writer could not use.
-  std::vector<ChoiceField> fields{{L"圧縮方式:", {L"非圧縮 (全ﾌﾚｰﾑ)"}, 0}};
+  std::vector<ChoiceField> fields{{UiText(TextId::kCompressionField), {UiText(TextId::kUncompressed)}, 0}};
   HWND owner = window_ ? ::GetAncestor(window_, GA_ROOT) : ::GetActiveWindow();
-  RunChoiceDialog(ModuleInstance(), owner, kCompressionTitle, fields);
+  RunChoiceDialog(ModuleInstance(), owner, UiText(TextId::kCompressionTitle), fields);
   return S_OK;
 }
 

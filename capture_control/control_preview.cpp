@@ -12,6 +12,7 @@
 #include "core/frame_convert.h"
 #include "frame_clock.h"
 #include "handles.h"
+#include "messages.h"
 
 namespace morvane {
 namespace {
@@ -20,9 +21,6 @@ namespace {
 // takes a moment to start, but a still must not hang the host.
 constexpr DWORD kStillWaitMs = 2000;
 
-const wchar_t kNoPicture[] = L"ｷｬﾌﾟﾁｬﾃﾞﾊﾞｲｽから映像が届きません。";
-const wchar_t kStillDeviceLost[] = L"ｷｬﾌﾟﾁｬﾃﾞﾊﾞｲｽが取り外されたか、応答しなくなりました。";
-const wchar_t kCameraSize[] = L" (ｶﾒﾗの大きさ ";
 
 }  // namespace
 
@@ -77,7 +75,7 @@ void Control::TellPreviewSize(const FrameFormat& streaming, const FrameFormat& s
     SetStatus(StatusPreview());
     return;
   }
-  const std::wstring text = std::wstring(StatusPreview()) + kCameraSize + std::to_wstring(width) + L" x " +
+  const std::wstring text = std::wstring(StatusPreview()) + UiText(TextId::kCameraSizeOpen) + std::to_wstring(width) + L" x " +
                             std::to_wstring(height) + L")";
   SetStatus(text.c_str());
 }
@@ -96,10 +94,10 @@ void Control::TakeLiveStill(LiveFeed& feed, const FrameFormat& wanted) {
     const FeedStatus status = feed.TakeFrame(frame.data(), microseconds);
     if (status == FeedStatus::kFrame) break;
     if (status == FeedStatus::kLost) {
-      throw CaptureError(CaptureErrorKind::kDeviceFailed, kStillDeviceLost, ERROR_DEVICE_NOT_CONNECTED);
+      throw CaptureError(CaptureErrorKind::kDeviceFailed, UiText(TextId::kDeviceLost), ERROR_DEVICE_NOT_CONNECTED);
     }
     const DWORD elapsed = ::GetTickCount() - start;
-    if (elapsed >= kStillWaitMs) throw CaptureError(CaptureErrorKind::kDeviceFailed, kNoPicture, ERROR_TIMEOUT);
+    if (elapsed >= kStillWaitMs) throw CaptureError(CaptureErrorKind::kDeviceFailed, UiText(TextId::kDeviceSendsNothing), ERROR_TIMEOUT);
     HANDLE handles[2];
     const int count = feed.WaitHandles(handles);
     ::WaitForMultipleObjects(static_cast<DWORD>(count), handles, FALSE, kStillWaitMs - elapsed);

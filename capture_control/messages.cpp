@@ -50,8 +50,38 @@ const wchar_t* const kTexts[] = {
     L"Morvane 簡易ｶﾒﾗ (合成)",                    // kSimpleCameraDevice
     L"ｶﾗｰﾊﾞｰ",                                    // kColourBarsChoice
     L"市松模様",                                  // kCheckerboardChoice
+    L"ｷｬﾌﾟﾁｬﾃﾞﾊﾞｲｽが見つかりません (取り外された可能性があります)。",  // kDeviceMissing
+    L"選択中のｷｬﾌﾟﾁｬﾃﾞﾊﾞｲｽが見つかりません (取り外された可能性があります)。",  // kSelectedDeviceGone
+    L"ｷｬﾌﾟﾁｬﾃﾞﾊﾞｲｽが取り外されたか、応答しなくなりました。",  // kDeviceLost
+    L"ｷｬﾌﾟﾁｬ中にﾃﾞﾊﾞｲｽが取り外されたか、応答しなくなりました。",  // kDeviceLostWhileCapturing
+    L"ｷｬﾌﾟﾁｬﾃﾞﾊﾞｲｽから映像が届かなくなりました。",  // kDeviceStalled
+    L"ｷｬﾌﾟﾁｬﾃﾞﾊﾞｲｽから映像が届きません。",  // kDeviceSendsNothing
+    L"ｷｬﾌﾟﾁｬﾃﾞﾊﾞｲｽが映像の大きさを途中で変えました。もう一度開始してください。",  // kDeviceChangedSize
+    L"ｷｬﾌﾟﾁｬﾃﾞﾊﾞｲｽを開けません。接続と他のｱﾌﾟﾘｹｰｼｮﾝでの使用を確認してください。",  // kDeviceCannotOpen
+    L"ｷｬﾌﾟﾁｬﾃﾞﾊﾞｲｽの映像形式を受け取れません (対応する形式またはﾃﾞｺｰﾀﾞがありません)。",  // kDeviceNoUsableFormat
+    L"ｷｬﾌﾟﾁｬﾃﾞﾊﾞｲｽを開始できません。",  // kDeviceWillNotRun
+    L"ｷｬﾌﾟﾁｬﾃﾞﾊﾞｲｽの設定画面を開けません",  // kDevicePagesFailed
+    L" (ｶﾒﾗの大きさ ",  // kCameraSizeOpen
+    L"ﾋﾞﾃﾞｵ ﾌｫｰﾏｯﾄ",  // kFormatTitle
+    L"ﾋﾞﾃﾞｵ ｿｰｽ",  // kSourceTitle
+    L"ｵｰﾃﾞｨｵ ﾌｫｰﾏｯﾄ",  // kAudioTitle
+    L"ﾋﾞﾃﾞｵ圧縮",  // kCompressionTitle
+    L"ｻｲｽﾞ:",  // kSizeField
+    L"形式:",  // kFormatField
+    L"色数:",  // kColourField
+    L"24 ﾋﾞｯﾄ (RGB)",  // kColour24Bits
+    L"映像:",  // kPictureField
+    L"ｻﾝﾌﾟﾘﾝｸﾞ ﾚｰﾄ:",  // kSampleRateField
+    L"ﾋﾞｯﾄ数:",  // kBitsField
+    L"ﾁｬﾝﾈﾙ:",  // kChannelsField
+    L"8 ﾋﾞｯﾄ",  // kBits8
+    L"16 ﾋﾞｯﾄ",  // kBits16
+    L"ﾓﾉﾗﾙ",  // kMono
+    L"ｽﾃﾚｵ",  // kStereo
+    L"圧縮方式:",  // kCompressionField
+    L"非圧縮 (全ﾌﾚｰﾑ)",  // kUncompressed
 };
-static_assert(std::size(kTexts) == static_cast<size_t>(TextId::kCheckerboardChoice) + 1, "one text a TextId");
+static_assert(std::size(kTexts) == static_cast<size_t>(TextId::kUncompressed) + 1, "one text a TextId");
 
 }  // namespace
 

@@ -39,7 +39,8 @@ struct MessageRow {
 
 const MessageRow& Message(MessageId id);
 
-// The texts of the control's own boxes, dialogs and devices.
+// The texts of the control's own boxes, dialogs and devices, and of the
+// failures its devices report.
 enum class TextId {
   kBoxCaption,
   kConfirmCapture,
@@ -50,6 +51,38 @@ enum class TextId {
   kSimpleCameraDevice,
   kColourBarsChoice,
   kCheckerboardChoice,
+  // What a device or its graph reports when it fails.
+  kDeviceMissing,
+  kSelectedDeviceGone,
+  kDeviceLost,
+  kDeviceLostWhileCapturing,
+  kDeviceStalled,
+  kDeviceSendsNothing,
+  kDeviceChangedSize,
+  kDeviceCannotOpen,
+  kDeviceNoUsableFormat,
+  kDeviceWillNotRun,
+  kDevicePagesFailed,
+  kCameraSizeOpen,
+  // The control's own dialogs: titles, field labels and choices.
+  kFormatTitle,
+  kSourceTitle,
+  kAudioTitle,
+  kCompressionTitle,
+  kSizeField,
+  kFormatField,
+  kColourField,
+  kColour24Bits,
+  kPictureField,
+  kSampleRateField,
+  kBitsField,
+  kChannelsField,
+  kBits8,
+  kBits16,
+  kMono,
+  kStereo,
+  kCompressionField,
+  kUncompressed,
 };
 
 const wchar_t* UiText(TextId id);

@@ -8,15 +8,13 @@
 
 #include "core/capture_error.h"
 #include "directshow/sink_filter.h"
+#include "messages.h"
 
 namespace morvane {
 namespace {
 
 using Microsoft::WRL::ComPtr;
 
-const wchar_t kCannotOpen[] = L"ｷｬﾌﾟﾁｬﾃﾞﾊﾞｲｽを開けません。接続と他のｱﾌﾟﾘｹｰｼｮﾝでの使用を確認してください。";
-const wchar_t kNoUsableFormat[] = L"ｷｬﾌﾟﾁｬﾃﾞﾊﾞｲｽの映像形式を受け取れません (対応する形式またはﾃﾞｺｰﾀﾞがありません)。";
-const wchar_t kWillNotRun[] = L"ｷｬﾌﾟﾁｬﾃﾞﾊﾞｲｽを開始できません。";
 // How many compressed types we try: each one may make the graph builder
 // load and try every decoder there is. Uncompressed types are cheap to
 // refuse and are all tried.
@@ -31,7 +29,7 @@ constexpr size_t kMaxCompressedTries = 4;
 ComPtr<IBaseFilter> BindDevice(IMoniker* moniker) {
   ComPtr<IBaseFilter> filter;
   const HRESULT hr = moniker->BindToObject(nullptr, nullptr, IID_PPV_ARGS(&filter));
-  if (FAILED(hr)) ThrowDeviceError(kCannotOpen, ERROR_DEVICE_NOT_CONNECTED);
+  if (FAILED(hr)) ThrowDeviceError(UiText(TextId::kDeviceCannotOpen), ERROR_DEVICE_NOT_CONNECTED);
   return filter;
 }
 
@@ -108,7 +106,7 @@ std::vector<MediaType> DeviceMediaTypes(IMoniker* moniker) {
   if (FAILED(::CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&graph))) ||
       FAILED(::CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&builder))) ||
       FAILED(builder->SetFiltergraph(graph.Get())) || FAILED(graph->AddFilter(filter.Get(), L"Capture device"))) {
-    ThrowDeviceError(kCannotOpen, ERROR_DEVICE_NOT_CONNECTED);
+    ThrowDeviceError(UiText(TextId::kDeviceCannotOpen), ERROR_DEVICE_NOT_CONNECTED);
   }
   ComPtr<IAMStreamConfig> config = StreamConfig(builder.Get(), filter.Get());
   std::vector<MediaType> types = config ? ReadTypes(config.Get()) : std::vector<MediaType>{};
@@ -161,14 +159,14 @@ CaptureGraph::CaptureGraph(IMoniker* moniker, const FrameFormat& wanted, const G
       break;
     }
   }
-  if (!connected) ThrowDeviceError(kNoUsableFormat, ERROR_NOT_SUPPORTED);
+  if (!connected) ThrowDeviceError(UiText(TextId::kDeviceNoUsableFormat), ERROR_NOT_SUPPORTED);
 
   control_.Reset();
   HRESULT hr = graph_.As(&control_);
   // MinGW's headers give IMediaEventEx no __uuidof.
   if (SUCCEEDED(hr)) hr = graph_->QueryInterface(IID_IMediaEventEx, reinterpret_cast<void**>(events_.GetAddressOf()));
   if (SUCCEEDED(hr)) hr = events_->GetEventHandle(reinterpret_cast<OAEVENT*>(&event_handle_));
-  if (FAILED(hr)) ThrowDeviceError(kWillNotRun, ERROR_NOT_READY);
+  if (FAILED(hr)) ThrowDeviceError(UiText(TextId::kDeviceWillNotRun), ERROR_NOT_READY);
   // Run may finish asynchronously (S_FALSE); a live source then answers
   // GetState with VFW_S_CANT_CUE, which is as good as running.
   running_ = true;
@@ -182,7 +180,7 @@ CaptureGraph::CaptureGraph(IMoniker* moniker, const FrameFormat& wanted, const G
     control_->Stop();
     StopEveryFilter(graph_.Get());
     running_ = false;
-    ThrowDeviceError(kWillNotRun, ERROR_NOT_READY);
+    ThrowDeviceError(UiText(TextId::kDeviceWillNotRun), ERROR_NOT_READY);
   }
 }
 

@@ -7,18 +7,13 @@
 #include <cwchar>
 
 #include "core/capture_error.h"
+#include "messages.h"
 
 namespace morvane {
 namespace {
 
 using Microsoft::WRL::ComPtr;
 
-const wchar_t kDeviceMissing[] = L"ｷｬﾌﾟﾁｬﾃﾞﾊﾞｲｽが見つかりません (取り外された可能性があります)。";
-const wchar_t kDeviceLost[] = L"ｷｬﾌﾟﾁｬﾃﾞﾊﾞｲｽが取り外されたか、応答しなくなりました。";
-const wchar_t kDeviceStalled[] = L"ｷｬﾌﾟﾁｬﾃﾞﾊﾞｲｽから映像が届かなくなりました。";
-const wchar_t kFormatChanged[] =
-    L"ｷｬﾌﾟﾁｬﾃﾞﾊﾞｲｽが映像の大きさを途中で変えました。もう一度開始してください。";
-const wchar_t kPagesFailed[] = L"ｷｬﾌﾟﾁｬﾃﾞﾊﾞｲｽの設定画面を開けません";
 
 // A camera that sends nothing for this long (or ten frame times, if
 // longer) has stalled: the preview stops and says so, as the capture does.
@@ -59,7 +54,7 @@ void DirectShowDevice::SetMissing(bool missing) {
 }
 
 void DirectShowDevice::ThrowMissing() const {
-  throw CaptureError(CaptureErrorKind::kDeviceFailed, kDeviceMissing, ERROR_DEVICE_NOT_CONNECTED);
+  throw CaptureError(CaptureErrorKind::kDeviceFailed, UiText(TextId::kDeviceMissing), ERROR_DEVICE_NOT_CONNECTED);
 }
 
 void DirectShowDevice::LoadTypes() const {
@@ -118,7 +113,7 @@ bool DirectShowDevice::ShowPropertyPages(HWND owner) {
   // Every failure here is the device's: the host hears it with its HRESULT,
   // rather than a dialog with nothing in it.
   const auto fail = [](HRESULT hr) {
-    std::wstring text = std::wstring(kPagesFailed) + L" (0x";
+    std::wstring text = std::wstring(UiText(TextId::kDevicePagesFailed)) + L" (0x";
     for (int shift = 28; shift >= 0; shift -= 4) text += L"0123456789ABCDEF"[(static_cast<DWORD>(hr) >> shift) & 0xF];
     throw CaptureError(CaptureErrorKind::kDeviceFailed, text + L")。", ERROR_DEVICE_NOT_CONNECTED);
   };
@@ -195,7 +190,7 @@ FeedStatus DirectShowDevice::TakeFrame(std::uint8_t* bits, std::int64_t& microse
   if (queue_->broken()) {
     // The frames before the change were all taken; none after it can be.
     graph_.reset();
-    throw CaptureError(CaptureErrorKind::kDeviceFailed, kFormatChanged, ERROR_INVALID_DATA);
+    throw CaptureError(CaptureErrorKind::kDeviceFailed, UiText(TextId::kDeviceChangedSize), ERROR_INVALID_DATA);
   }
   return graph_->PollLost() ? FeedStatus::kLost : FeedStatus::kNothing;
 }
@@ -213,12 +208,12 @@ void DirectShowDevice::Render(const FrameFormat& format, std::uint8_t* bits, std
   while ((status = TakeFrame(latest_.data(), microseconds)) == FeedStatus::kFrame) has_latest_ = true;
   if (status == FeedStatus::kLost) {
     graph_.reset();
-    throw CaptureError(CaptureErrorKind::kDeviceFailed, kDeviceLost, ERROR_DEVICE_NOT_CONNECTED);
+    throw CaptureError(CaptureErrorKind::kDeviceFailed, UiText(TextId::kDeviceLost), ERROR_DEVICE_NOT_CONNECTED);
   }
   const DWORD stall_ms = std::max<DWORD>(kStallMs, static_cast<DWORD>(graph_->frame_time() / 1000));
   if (::GetTickCount() - last_frame_tick_ >= stall_ms) {
     graph_.reset();
-    throw CaptureError(CaptureErrorKind::kDeviceFailed, kDeviceStalled, ERROR_TIMEOUT);
+    throw CaptureError(CaptureErrorKind::kDeviceFailed, UiText(TextId::kDeviceStalled), ERROR_TIMEOUT);
   }
   if (!has_latest_) {
     std::memset(bits, 0, format.ImageSize());
