@@ -7,6 +7,7 @@
 #include <ocidl.h>
 #include <wrl/client.h>
 
+#include "basics/com_object.h"
 #include "bare_common.h"
 #include "bare_container.h"
 #include "forms/ole_session.h"
@@ -30,8 +31,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show_command) {
     return 1;
   }
   const RECT rect{8, 8, 8 + 320, 8 + 240};
-  ComPtr<morvane_test::InPlaceSite> site;
-  site.Attach(new morvane_test::InPlaceSite(window, rect));
+  const ComPtr<morvane_test::InPlaceSite> site = basics::Adopt(new morvane_test::InPlaceSite(window, rect));
   int status = 1;
   if (SUCCEEDED(control->SetClientSite(site.Get())) &&
       SUCCEEDED(control->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site.Get(), 0, window, &rect))) {

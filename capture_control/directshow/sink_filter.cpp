@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <new>
 
+#include "basics/com_object.h"
 #include "directshow/enumerators.h"
 #include "guard.h"
 #include "module.h"
@@ -140,9 +141,7 @@ SinkFilter::SinkFilter(std::shared_ptr<FrameQueue> queue)
 SinkFilter::~SinkFilter() { ObjectDestroyed(); }
 
 Microsoft::WRL::ComPtr<SinkFilter> SinkFilter::Create(std::shared_ptr<FrameQueue> queue) {
-  Microsoft::WRL::ComPtr<SinkFilter> sink;
-  *sink.GetAddressOf() = new SinkFilter(std::move(queue));
-  return sink;
+  return basics::Adopt(new SinkFilter(std::move(queue)));
 }
 
 STDMETHODIMP SinkFilter::Stop() {

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 #include <unknwn.h>
+#include <wrl/client.h>
 
 #include <cstddef>
 
@@ -46,6 +47,16 @@ inline HRESULT HandOut(void* found, void** out) {
   if (found == nullptr) return E_NOINTERFACE;
   static_cast<IUnknown*>(found)->AddRef();
   return S_OK;
+}
+
+// A new object, whose count starts at one, handed to its owner without
+// another reference. MinGW's ComPtr::Attach adds one (the SDK's does not),
+// so an object attached there would never be freed.
+template <typename T>
+Microsoft::WRL::ComPtr<T> Adopt(T* fresh) {
+  Microsoft::WRL::ComPtr<T> owner;
+  *owner.GetAddressOf() = fresh;
+  return owner;
 }
 
 // One object, many interfaces, one reference count. T derives from

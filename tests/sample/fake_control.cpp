@@ -4,6 +4,7 @@
 
 #include <cwchar>
 
+#include "basics/com_object.h"
 #include "control/members.h"
 
 namespace sample_test {
@@ -167,9 +168,7 @@ STDMETHODIMP FakeControl::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS
 }
 
 Microsoft::WRL::ComPtr<IDispatch> RecordingExtender(IDispatch* real, CallLog& log) {
-  Microsoft::WRL::ComPtr<IDispatch> recorder;
-  recorder.Attach(new Recorder(real, log));
-  return recorder;
+  return basics::Adopt<IDispatch>(new Recorder(real, log));
 }
 
 }  // namespace sample_test

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "basics/com_object.h"
 #include "clip_window/clip_form.h"
 #include "forms/error_report.h"
 #include "stream_window/stream_form.h"
@@ -62,7 +63,7 @@ void CALLBACK AnswerBox(HWND, UINT, UINT_PTR, DWORD) {
 
 void SampleWindowTest::SetUp() {
   ole_ = SUCCEEDED(OleInitialize(nullptr));
-  fake_.Attach(new FakeControl(log_));
+  fake_ = basics::Adopt(new FakeControl(log_));
 }
 
 void SampleWindowTest::TearDown() {
