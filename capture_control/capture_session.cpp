@@ -7,11 +7,9 @@
 #include <limits>
 #include <new>
 
-#include "control_window.h"
 #include "core/bmp_writer.h"
 #include "core/capture_error.h"
 #include "guard.h"
-#include "handles.h"
 #include "messages.h"
 
 namespace morvane {
@@ -48,14 +46,6 @@ std::int64_t Frequency() {
   return value.QuadPart;
 }
 
-AudioFormat AudioFormatOf(const Settings& settings) {
-  AudioFormat audio;
-  audio.samples_per_second = static_cast<std::uint32_t>(settings.audio_samples_per_second);
-  audio.bits_per_sample = static_cast<std::uint16_t>(settings.audio_bits_per_sample);
-  audio.channels = static_cast<std::uint16_t>(settings.audio_channels);
-  return audio;
-}
-
 // Runs one step of the capture's end; a step that throws is noted as the
 // capture's failure (if it is the first) and the next step still runs.
 template <typename Step>
@@ -72,43 +62,33 @@ void RunEndStep(CaptureFailure& failure, Step&& step) noexcept {
 void CaptureFailure::NoteCurrent() noexcept {
   if (failed_) return;
   failed_ = true;
-  message_ = MessageId::kInternal;
   try {
-    try {
-      throw;
-    } catch (const CaptureError& error) {
-      scode_ = HResultOf(error);
-      text_ = error.message();
-    } catch (const std::bad_alloc&) {
-      message_ = MessageId::kOutOfMemory;
-    } catch (...) {
-      // Anything else (a device's own exception) is an internal error.
-    }
+    failure_ = CurrentFailure();
   } catch (...) {
-    message_ = MessageId::kOutOfMemory;  // no room for the error's text
+    no_memory_ = true;  // no room for the error's text
   }
 }
 
-CaptureSession::CaptureSession(Control& control, VideoDevice& device, const FrameFormat& format, bool to_file,
-                               CaptureFailure& failure)
-    : control_(control),
+CaptureSession::CaptureSession(const CaptureRequest& request, VideoDevice& device, CaptureHost& host,
+                               CaptureState& state, CaptureFailure& failure)
+    : request_(request),
       device_(device),
+      host_(host),
+      state_(state),
       feed_(device.Live()),
-      format_(format),
-      to_file_(to_file),
-      rate_(CaptureRate(control.settings_.capture_rate, device)),
+      format_(request.format),
+      rate_(CaptureRate(request.rate, device)),
       failure_(failure),
-      block_(kBitsOffset + format.ImageSize()),
+      block_(kBitsOffset + format_.ImageSize()),
       bits_(block_.data() + kBitsOffset) {
   const auto header = MakeBitmapInfoHeader(format_);
   std::memcpy(block_.data(), header.data(), header.size());
-  std::optional<AudioFormat> audio_format;
-  if (to_file_ && control_.settings_.audio_recording) audio_format = AudioFormatOf(control_.settings_);
-  if (to_file_) {
+  const std::optional<AudioFormat> audio_format = request.to_file() ? request.audio : std::nullopt;
+  if (request.to_file()) {
     AviVideoFormat video;
     video.frame = format_;
     video.microseconds_per_frame = static_cast<std::uint32_t>(std::llround(1000000.0 / rate_));
-    writer_.emplace(control_.settings_.capture_file, video, audio_format);
+    writer_.emplace(request.file, video, audio_format);
   }
   if (audio_format) {
     tone_.emplace(*audio_format);
@@ -117,16 +97,15 @@ CaptureSession::CaptureSession(Control& control, VideoDevice& device, const Fram
     audio_buffer_.resize(static_cast<size_t>(audio_format->BytesPerSecond()));
   }
 
-  // Nothing below throws: from here on the destructor restores the control.
-  control_.capturing_ = true;
-  control_.live_format_ = format_;
-  control_.live_bits_ = bits_;
-  control_.stop_requested_ = false;
-  control_.stop_reason_ = StopReason::kUserKeyOrClick;
-  control_.captured_frames_ = 0;
-  control_.dropped_frames_ = 0;
-  if (to_file_) control_.capture_file_written_ = false;
-  if (control_.window_) ::KillTimer(control_.window_, kPreviewTimer);
+  // Nothing below throws: from here on the destructor restores the state.
+  state_.capturing = true;
+  state_.live_format = format_;
+  state_.live_bits = bits_;
+  state_.stop_requested = false;
+  state_.stop_reason = StopReason::kUserKeyOrClick;
+  state_.captured_frames = 0;
+  state_.dropped_frames = 0;
+  host_.CaptureStarting();
 }
 
 CaptureSession::~CaptureSession() { Finish(); }
@@ -144,12 +123,11 @@ void CaptureSession::Run(std::exception_ptr device_failure) noexcept {
 }
 
 void CaptureSession::Start() {
-  control_.FireCaptureStarted(format_.width, format_.height);
-  FormatCaptureStatus(status_, std::size(status_), !to_file_, 0, 0);
-  control_.SetStatus(status_);
-  const Settings& settings = control_.settings_;
-  limit_ = settings.time_limit_enabled && settings.time_limit > 0 ? FramesForTimeLimit(settings.time_limit, rate_)
-                                                                  : std::numeric_limits<std::int64_t>::max();
+  host_.CaptureStarted(format_.width, format_.height);
+  FormatCaptureStatus(status_, std::size(status_), !request_.to_file(), 0, 0);
+  host_.ShowCaptureStatus(status_);
+  limit_ = request_.time_limit_seconds > 0 ? FramesForTimeLimit(request_.time_limit_seconds, rate_)
+                                           : std::numeric_limits<std::int64_t>::max();
   frequency_ = Frequency();
   clock_.emplace(frequency_, Now(), rate_);
   last_status_ = Now();
@@ -161,8 +139,8 @@ bool CaptureSession::Step() {
     reason_ = StopReason::kClosed;
     return false;
   }
-  if (control_.stop_requested_) {
-    reason_ = control_.stop_reason_;
+  if (state_.stop_requested) {
+    reason_ = state_.stop_reason;
     return false;
   }
   if (next_slot_ >= limit_) {
@@ -187,7 +165,6 @@ bool CaptureSession::Step() {
 }
 
 bool CaptureSession::PumpInput() {
-  const Settings& settings = control_.settings_;
   MSG msg;
   while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {
@@ -196,14 +173,14 @@ bool CaptureSession::PumpInput() {
       return false;
     }
     if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
-      control_.RequestStop(StopReason::kUserKeyOrClick);
+      state_.RequestStop(StopReason::kUserKeyOrClick);
       continue;
     }
-    if ((msg.message == WM_LBUTTONDOWN || msg.message == WM_NCLBUTTONDOWN) && settings.stop_on_left_click) {
-      control_.RequestStop(StopReason::kUserKeyOrClick);
+    if ((msg.message == WM_LBUTTONDOWN || msg.message == WM_NCLBUTTONDOWN) && request_.stop_on_left_click) {
+      state_.RequestStop(StopReason::kUserKeyOrClick);
     }
-    if ((msg.message == WM_RBUTTONDOWN || msg.message == WM_NCRBUTTONDOWN) && settings.stop_on_right_click) {
-      control_.RequestStop(StopReason::kUserKeyOrClick);
+    if ((msg.message == WM_RBUTTONDOWN || msg.message == WM_NCRBUTTONDOWN) && request_.stop_on_right_click) {
+      state_.RequestStop(StopReason::kUserKeyOrClick);
     }
     ::TranslateMessage(&msg);
     ::DispatchMessageW(&msg);
@@ -214,11 +191,8 @@ bool CaptureSession::PumpInput() {
 void CaptureSession::SkipTo(std::int64_t slot) {
   const std::int64_t end = std::min(slot, limit_);
   if (end <= next_slot_) return;
-  control_.dropped_frames_ += static_cast<long>(end - next_slot_);
-  VARIANTARG argument;
-  argument.vt = VT_I4;
-  argument.lVal = static_cast<LONG>(next_slot_);
-  control_.FireEvent(kEventFrameDropped, &argument, 1);
+  state_.dropped_frames += static_cast<long>(end - next_slot_);
+  host_.FramesDropped(static_cast<long>(next_slot_));
   const std::int64_t first = next_slot_;
   next_slot_ = end;
   if (!writer_) return;
@@ -285,7 +259,7 @@ void CaptureSession::WriteFrame() {
     // The sound up to this frame's end goes with it.
     if (tone_) WriteAudio(next_slot_ + 1);
   }
-  ++control_.captured_frames_;
+  ++state_.captured_frames;
   ++next_slot_;
 }
 
@@ -302,51 +276,35 @@ void CaptureSession::WriteAudio(std::int64_t slots) {
 }
 
 bool CaptureSession::ShowFrame() {
-  if (control_.callback_enabled_ && control_.FireStreamFrame(format_.width, format_.height, block_.data(), bits_)) {
-    return false;
-  }
-  if (control_.preview_ && control_.window_) {
-    WindowDc dc(control_.window_);
-    RECT client{};
-    ::GetClientRect(control_.window_, &client);
-    if (dc.get()) control_.DrawFrame(dc.get(), client, format_, bits_, false);
-  }
+  if (host_.StreamFrame(format_.width, format_.height, block_.data(), bits_)) return false;
+  host_.DrawCaptureFrame(format_, bits_);
   const std::int64_t after = Now();
   if ((after - last_status_) * 1000 >= kStatusIntervalMs * frequency_) {
     last_status_ = after;
-    FormatCaptureStatus(status_, std::size(status_), !to_file_, control_.captured_frames_, control_.dropped_frames_);
-    control_.SetStatus(status_);
+    FormatCaptureStatus(status_, std::size(status_), !request_.to_file(), state_.captured_frames,
+                        state_.dropped_frames);
+    host_.ShowCaptureStatus(status_);
   }
   return true;
 }
 
 void CaptureSession::Finish() noexcept {
-  Control& control = control_;
+  CaptureState& state = state_;
+  CaptureHost& host = host_;
   // The device's own count of frames it dropped covers those it never
   // timestamped; the gaps we saw cover the rest. Either may be the larger.
-  if (feed_) RunEndStep(failure_, [&] { control.dropped_frames_ = std::max(control.dropped_frames_, feed_->DeviceDropped()); });
+  if (feed_) RunEndStep(failure_, [&] { state.dropped_frames = std::max(state.dropped_frames, feed_->DeviceDropped()); });
   // Whatever ended the capture (a stop, a failed write, a device or an
   // event that throws, memory running out), every step below runs.
-  if (writer_) {
-    RunEndStep(failure_, [&] { writer_->Close(); });
-    control.capture_file_written_ = writer_->frames_written() > 0;
-  }
-  // The last frame stays the current one for the still commands; without
-  // memory for it they render a fresh frame instead.
-  control.still_format_ = format_;
-  try {
-    control.still_bits_.assign(bits_, bits_ + format_.ImageSize());
-    control.still_captured_ = true;
-  } catch (...) {
-    control.still_bits_.clear();
-  }
-  control.live_bits_ = nullptr;
-  control.capturing_ = false;
-  RunEndStep(failure_, [&] { control.SetStatus(StatusCaptureEnded()); });
-  if (failure_) RunEndStep(failure_, [&] { control.FireError(failure_.scode(), failure_.text()); });
-  RunEndStep(failure_, [&] { control.FireCaptureStopped(reason_); });
-  RunEndStep(failure_, [&] { control.FireCaptureComplete(control.captured_frames_, control.dropped_frames_); });
-  RunEndStep(failure_, [&] { control.UpdatePreviewTimer(); });
+  if (writer_) RunEndStep(failure_, [&] { writer_->Close(); });
+  host.KeepLastFrame(format_, bits_);
+  state.live_bits = nullptr;
+  state.capturing = false;
+  RunEndStep(failure_, [&] { host.ShowCaptureStatus(StatusCaptureEnded()); });
+  if (failure_) RunEndStep(failure_, [&] { host.CaptureFailed(failure_.scode(), failure_.text()); });
+  RunEndStep(failure_, [&] { host.CaptureStopped(reason_); });
+  RunEndStep(failure_, [&] { host.CaptureComplete(state.captured_frames, state.dropped_frames); });
+  RunEndStep(failure_, [&] { host.CaptureEnded(); });
 }
 
 }  // namespace morvane

@@ -13,13 +13,15 @@
 #include <string>
 #include <vector>
 
-#include "control.h"
+#include "capture_request.h"
 #include "core/audio_tone.h"
 #include "core/avi_writer.h"
 #include "core/frame_format.h"
 #include "frame_clock.h"
+#include "guard.h"
 #include "low_memory.h"
 #include "messages.h"
+#include "video_device.h"
 
 namespace morvane {
 
@@ -34,24 +36,23 @@ class CaptureFailure {
   explicit operator bool() const { return failed_; }
   // The error as Invoke reports it; its text may fail to allocate, so the
   // message table's own text stands in.
-  HRESULT scode() const { return text_.empty() ? Message(message_).scode : scode_; }
-  const wchar_t* text() const { return text_.empty() ? Message(message_).text : text_.c_str(); }
+  HRESULT scode() const { return no_memory_ ? Message(MessageId::kOutOfMemory).scode : failure_.scode; }
+  const wchar_t* text() const { return no_memory_ ? Message(MessageId::kOutOfMemory).text : failure_.text.c_str(); }
 
  private:
   bool failed_ = false;
-  MessageId message_ = MessageId::kInternal;
-  HRESULT scode_ = E_FAIL;
-  std::wstring text_;
+  bool no_memory_ = false;
+  Failure failure_{E_FAIL, {}};
 };
 
 class CaptureSession {
  public:
   // Allocates the frame buffer and, for a capture to a file, creates the
   // writer: a file that cannot be created throws here, before anything is
-  // raised or any state of the control changes. failure collects what goes
-  // wrong from then on; it outlives the session, which reports into it
-  // until its destructor has run.
-  CaptureSession(Control& control, VideoDevice& device, const FrameFormat& format, bool to_file,
+  // raised or the state changes. The host, the state and failure outlive
+  // the session; failure collects what goes wrong from then on, until the
+  // destructor has run.
+  CaptureSession(const CaptureRequest& request, VideoDevice& device, CaptureHost& host, CaptureState& state,
                  CaptureFailure& failure);
   // The end of the capture: the file is finished, the last frame becomes
   // the still frame, the host hears CaptureStopped and CaptureComplete, and
@@ -94,11 +95,12 @@ class CaptureSession {
   bool ShowFrame();
   void Finish() noexcept;
 
-  Control& control_;
+  const CaptureRequest& request_;
   VideoDevice& device_;
+  CaptureHost& host_;
+  CaptureState& state_;
   LiveFeed* const feed_;
   const FrameFormat format_;
-  const bool to_file_;
   const double rate_;
   CaptureFailure& failure_;
   // The BITMAPINFOHEADER, then the bits, in one block that the stream

@@ -53,6 +53,18 @@ const InterfaceRow* FindInterface(REFIID iid) {
 
 }  // namespace
 
+std::optional<MessageId> FileNameFault(std::wstring_view name) {
+  switch (CheckFileName(name)) {
+    case FileNameProblem::kNone:
+      return std::nullopt;
+    case FileNameProblem::kBlank:
+      return MessageId::kEmptyFileName;
+    case FileNameProblem::kUnusable:
+      break;
+  }
+  return MessageId::kSaveFailed;
+}
+
 HRESULT Control::Create(REFIID iid, void** object) {
   if (!object) return E_POINTER;
   *object = nullptr;

@@ -5,7 +5,7 @@
 //   control_dispatch.cpp     IDispatch and the member table
 //   control_properties.cpp   property getters and setters
 //   control_methods.cpp      still frames, saving, device names
-//   control_capture.cpp      starting a capture (capture_session.cpp runs it)
+//   control_capture.cpp      starting a capture and hosting it (capture_session.cpp runs it)
 //   control_preview.cpp      preview and overlay drawing
 //   control_ole_object.cpp   IOleObject
 //   control_in_place.cpp     IOleInPlaceObject, IOleInPlaceActiveObject, IOleControl
@@ -29,8 +29,10 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "capture_request.h"
 #include "connection_point.h"
 #include "core/frame_format.h"
 #include "dispatch_ids.h"
@@ -47,14 +49,8 @@ using Microsoft::WRL::ComPtr;
 // One row of the member table (control_dispatch.cpp).
 struct DispatchMember;
 
-// Why a capture ended, as CaptureStopped reports it.
-enum class StopReason : SHORT {
-  kTimeLimit = 1,
-  kUserKeyOrClick = 2,
-  kStopFlag = 3,
-  kError = 4,
-  kClosed = 5,
-};
+// Why a file name given to the control cannot be used, if it cannot.
+std::optional<MessageId> FileNameFault(std::wstring_view name);
 
 class Control final : public IDispatch,
                       public IOleObject,
@@ -66,7 +62,8 @@ class Control final : public IDispatch,
                       public IPersistPropertyBag,
                       public IConnectionPointContainer,
                       public IProvideClassInfo2,
-                      public ISupportErrorInfo {
+                      public ISupportErrorInfo,
+                      private CaptureHost {
  public:
   static HRESULT Create(REFIID iid, void** object);
   // The same with devices of the caller's choosing (tests put in devices
@@ -281,12 +278,22 @@ class Control final : public IDispatch,
   // The message-only window that owns our clipboard data, made on first use.
   HWND ClipboardOwner();
 
-  // The capture runs in a session of its own, which reads and updates the
-  // capture state below.
-  friend class CaptureSession;
+  // The capture runs in a session of its own, which fills in capture_ and
+  // calls back through CaptureHost: the events in control_events.cpp, the
+  // rest in control_capture.cpp.
   HRESULT RunCapture(bool to_file);
-  // Asks a running capture to end at its next frame; the first reason given wins.
-  void RequestStop(StopReason reason);
+  CaptureRequest MakeCaptureRequest(const FrameFormat& format, bool to_file) const;
+  void CaptureStarting() override;
+  void CaptureStarted(long width, long height) override;
+  void ShowCaptureStatus(const wchar_t* text) override;
+  void FramesDropped(long first_slot) override;
+  bool StreamFrame(long width, long height, const void* info, const void* bits) override;
+  void DrawCaptureFrame(const FrameFormat& format, const std::uint8_t* bits) override;
+  void KeepLastFrame(const FrameFormat& format, const std::uint8_t* bits) noexcept override;
+  void CaptureFailed(HRESULT scode, const wchar_t* text) override;
+  void CaptureStopped(StopReason reason) override;
+  void CaptureComplete(long captured, long dropped) override;
+  void CaptureEnded() override;
 
   HRESULT ActivateInPlace(IOleClientSite* site, HWND parent, LPCRECT position);
   HRESULT CreateControlWindow(HWND parent, const RECT& position);
@@ -299,11 +306,7 @@ class Control final : public IDispatch,
   void FireWithoutArguments(EventId id);
   // An event whose two arguments are longs, given in the event's own order.
   void FireTwoLongs(DISPID id, long first, long second);
-  void FireCaptureStarted(long width, long height);
-  void FireCaptureStopped(StopReason reason);
   void FirePreviewChanged();
-  void FireCaptureComplete(long captured, long dropped);
-  bool FireStreamFrame(long width, long height, const void* info, const void* bits);
 
   LONG references_ = 1;
   EventConnectionPoint events_;
@@ -348,15 +351,8 @@ class Control final : public IDispatch,
   std::int64_t preview_frame_ = 0;
   DWORD preview_started_ = 0;
 
-  // The running capture, if any.
-  bool capturing_ = false;
-  bool stop_requested_ = false;
-  StopReason stop_reason_ = StopReason::kUserKeyOrClick;
-  FrameFormat live_format_;
-  const std::uint8_t* live_bits_ = nullptr;
-  long captured_frames_ = 0;
-  long dropped_frames_ = 0;
-  bool capture_file_written_ = false;
+  // The running capture, if any, and the counts of the last one.
+  CaptureState capture_;
 
   HRESULT error_scode_ = S_OK;
   std::wstring error_text_;
@@ -397,7 +393,7 @@ template <SettingId kSetting>
 HRESULT Control::PutFrameSide(const VARIANT& value) {
   int& side = settings_.*RowOf(kSetting).integer;
   if (value.iVal < kMinFrameSide || value.iVal > kMaxFrameSide) return Fail(MessageId::kFrameSizeOutOfRange);
-  if (capturing_ && value.iVal != side) return Fail(MessageId::kCaptureRunning);
+  if (capture_.capturing && value.iVal != side) return Fail(MessageId::kCaptureRunning);
   side = value.iVal;
   PersistSettings({kSetting});
   return S_OK;

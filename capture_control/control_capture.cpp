@@ -1,10 +1,13 @@
-// Starting a capture: the checks before it, then one CaptureSession that
-// runs it and returns when it ends.
+// Starting a capture: the checks before it, the request it runs on, then
+// one CaptureSession that runs it and returns when it ends; and what the
+// session asks of the control meanwhile, apart from the events
+// (control_events.cpp).
 #include <exception>
 #include <optional>
 
 #include "capture_session.h"
 #include "control.h"
+#include "control_window.h"
 
 namespace morvane {
 
@@ -12,24 +15,39 @@ HRESULT Control::StartCapture(const VARIANT*, VARIANT*) { return RunCapture(true
 
 HRESULT Control::StartStreamCapture(const VARIANT*, VARIANT*) { return RunCapture(false); }
 
-void Control::RequestStop(StopReason reason) {
-  if (stop_requested_) return;
-  stop_requested_ = true;
-  stop_reason_ = reason;
+CaptureRequest Control::MakeCaptureRequest(const FrameFormat& format, bool to_file) const {
+  CaptureRequest request;
+  request.format = format;
+  if (to_file) request.file = settings_.capture_file;
+  request.rate = settings_.capture_rate;
+  if (settings_.time_limit_enabled) request.time_limit_seconds = settings_.time_limit;
+  if (to_file && settings_.audio_recording) {
+    AudioFormat audio;
+    audio.samples_per_second = static_cast<std::uint32_t>(settings_.audio_samples_per_second);
+    audio.bits_per_sample = static_cast<std::uint16_t>(settings_.audio_bits_per_sample);
+    audio.channels = static_cast<std::uint16_t>(settings_.audio_channels);
+    request.audio = audio;
+  }
+  request.stop_on_left_click = settings_.stop_on_left_click;
+  request.stop_on_right_click = settings_.stop_on_right_click;
+  return request;
 }
 
 HRESULT Control::RunCapture(bool to_file) {
-  if (capturing_) return Fail(MessageId::kCaptureRunning);
+  if (capture_.capturing) return Fail(MessageId::kCaptureRunning);
   VideoDevice* device = CurrentDevice();
   if (!device) return Fail(MessageId::kNoDevice);
   FrameFormat format = CaptureFormat();
   if (!IsValidFrameFormat(format)) return Fail(MessageId::kFrameSizeOutOfRange);
-  if (to_file && settings_.capture_file.find_first_not_of(L" \t") == std::wstring::npos) {
-    return Fail(MessageId::kEmptyFileName);
+  if (to_file) {
+    if (const std::optional<MessageId> fault = FileNameFault(settings_.capture_file)) return Fail(*fault);
   }
   if (settings_.confirm_before_capture) {
     HWND owner = window_ ? ::GetAncestor(window_, GA_ROOT) : ::GetActiveWindow();
-    if (::MessageBoxW(owner, UiText(TextId::kConfirmCapture), UiText(TextId::kBoxCaption), MB_OKCANCEL | MB_ICONQUESTION) != IDOK) return S_OK;
+    if (::MessageBoxW(owner, UiText(TextId::kConfirmCapture), UiText(TextId::kBoxCaption),
+                      MB_OKCANCEL | MB_ICONQUESTION) != IDOK) {
+      return S_OK;
+    }
   }
   // A host may release us from inside an event; we stay alive until the end.
   ComPtr<IDispatch> self(this);
@@ -44,11 +62,13 @@ HRESULT Control::RunCapture(bool to_file) {
       device_failure = std::current_exception();
     }
   }
+  const CaptureRequest request = MakeCaptureRequest(format, to_file);
   CaptureFailure failure;
   {
     std::optional<CaptureSession> session;
     try {
-      session.emplace(*this, *device, format, to_file, failure);
+      CaptureHost& host = *this;
+      session.emplace(request, *device, host, capture_, failure);
     } catch (...) {
       // The file could not be made: a camera started for this capture goes
       // back to rest unless a preview shows it.
@@ -60,5 +80,34 @@ HRESULT Control::RunCapture(bool to_file) {
   if (failure) return FailWith(failure.scode(), failure.text());
   return S_OK;
 }
+
+void Control::CaptureStarting() {
+  if (window_) ::KillTimer(window_, kPreviewTimer);
+}
+
+void Control::ShowCaptureStatus(const wchar_t* text) { SetStatus(text); }
+
+void Control::DrawCaptureFrame(const FrameFormat& format, const std::uint8_t* bits) {
+  if (!preview_ || !window_) return;
+  WindowDc dc(window_);
+  RECT client{};
+  ::GetClientRect(window_, &client);
+  if (dc.get()) DrawFrame(dc.get(), client, format, bits, false);
+}
+
+void Control::KeepLastFrame(const FrameFormat& format, const std::uint8_t* bits) noexcept {
+  // Without memory for it the still commands render a fresh frame instead.
+  still_format_ = format;
+  try {
+    still_bits_.assign(bits, bits + format.ImageSize());
+    still_captured_ = true;
+  } catch (...) {
+    still_bits_.clear();
+  }
+}
+
+void Control::CaptureFailed(HRESULT scode, const wchar_t* text) { FireError(scode, text); }
+
+void Control::CaptureEnded() { UpdatePreviewTimer(); }
 
 }  // namespace morvane

@@ -26,7 +26,7 @@ std::vector<std::unique_ptr<VideoDevice>> MakeAllDevices() {
 void Control::RefreshDevices() {
   // The list stays as it is under a running capture: its device must not
   // move or go while frames come from it.
-  if (!discovers_devices_ || capturing_) return;
+  if (!discovers_devices_ || capture_.capturing) return;
   std::vector<VideoInputDevice> listed = ListVideoInputDevices();
   VideoDevice* selected = CurrentDevice();
   const int old_index = settings_.device_index;

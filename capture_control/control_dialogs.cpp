@@ -39,7 +39,7 @@ HRESULT Control::ShowFormatDialog(const VARIANT*, VARIANT*) {
   VideoDevice* device = CurrentDevice();
   if (!device) return Fail(MessageId::kNoDevice);
   if (!device->HasFormatDialog()) return Fail(MessageId::kNoFormatDialog);
-  if (capturing_) return Fail(MessageId::kCaptureRunning);
+  if (capture_.capturing) return Fail(MessageId::kCaptureRunning);
   const std::vector<FrameSize> sizes = device->Sizes();
   // A camera names its own formats (size, layout, rate); ours are sizes.
   const std::vector<std::wstring> labels = device->FormatLabels();
@@ -86,7 +86,7 @@ HRESULT Control::ShowSourceDialog(const VARIANT*, VARIANT*) {
 }
 
 HRESULT Control::ShowAudioDialog(const VARIANT*, VARIANT*) {
-  if (capturing_) return Fail(MessageId::kCaptureRunning);
+  if (capture_.capturing) return Fail(MessageId::kCaptureRunning);
   std::vector<ChoiceField> fields{
       AudioField(UiText(TextId::kSampleRateField), kSampleRates, settings_.audio_samples_per_second),
       AudioField(UiText(TextId::kBitsField), kSampleBits, settings_.audio_bits_per_sample),

@@ -99,9 +99,16 @@ void Control::FireTwoLongs(DISPID id, long first, long second) {
   FireEvent(id, args, 2);
 }
 
-void Control::FireCaptureStarted(long width, long height) { FireTwoLongs(kEventCaptureStarted, width, height); }
+void Control::CaptureStarted(long width, long height) { FireTwoLongs(kEventCaptureStarted, width, height); }
 
-void Control::FireCaptureStopped(StopReason reason) {
+void Control::FramesDropped(long first_slot) {
+  VARIANTARG argument;
+  argument.vt = VT_I4;
+  argument.lVal = first_slot;
+  FireEvent(kEventFrameDropped, &argument, 1);
+}
+
+void Control::CaptureStopped(StopReason reason) {
   VARIANTARG argument;
   argument.vt = VT_I2;
   argument.iVal = static_cast<SHORT>(reason);
@@ -117,11 +124,12 @@ void Control::FirePreviewChanged() {
   FireEvent(kEventPreviewChanged, args, 2);
 }
 
-void Control::FireCaptureComplete(long captured, long dropped) {
+void Control::CaptureComplete(long captured, long dropped) {
   FireTwoLongs(kEventCaptureComplete, captured, dropped);
 }
 
-bool Control::FireStreamFrame(long width, long height, const void* info, const void* bits) {
+bool Control::StreamFrame(long width, long height, const void* info, const void* bits) {
+  if (!callback_enabled_) return false;
   SHORT stop_flag = 0;
   VARIANTARG args[5];
   args[4].vt = VT_I4;

@@ -12,13 +12,8 @@
 namespace morvane {
 namespace {
 
-bool IsBlank(const VARIANT& name) {
-  const UINT length = ::SysStringLen(name.bstrVal);
-  for (UINT i = 0; i < length; ++i) {
-    if (name.bstrVal[i] != L' ' && name.bstrVal[i] != L'\t') return false;
-  }
-  return true;
-}
+// A BSTR argument as the text it holds, embedded NULs included.
+std::wstring_view TextOf(const VARIANT& text) { return {text.bstrVal, ::SysStringLen(text.bstrVal)}; }
 
 std::wstring FullPath(const std::wstring& path) {
   wchar_t buffer[MAX_PATH * 2] = {};
@@ -30,12 +25,11 @@ std::wstring FullPath(const std::wstring& path) {
 }  // namespace
 
 HRESULT Control::SaveCaptureFile(const VARIANT* args, VARIANT*) {
-  if (IsBlank(args[0])) return Fail(MessageId::kEmptyFileName);
+  if (const std::optional<MessageId> fault = FileNameFault(TextOf(args[0]))) return Fail(*fault);
   // The file is still being written while a capture runs.
-  if (capturing_) return Fail(MessageId::kCaptureRunning);
+  if (capture_.capturing) return Fail(MessageId::kCaptureRunning);
   const std::wstring source = settings_.capture_file;
-  const std::wstring target(args[0].bstrVal, ::SysStringLen(args[0].bstrVal));
-  if (target.find(L'\0') != std::wstring::npos) return Fail(MessageId::kSaveFailed);
+  const std::wstring target(TextOf(args[0]));
   DWORD attributes = ::GetFileAttributesW(source.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
     return Fail(MessageId::kNothingCaptured);
@@ -52,9 +46,8 @@ HRESULT Control::SaveCaptureFile(const VARIANT* args, VARIANT*) {
 }
 
 HRESULT Control::SaveBitmap(const VARIANT* args, VARIANT*) {
-  if (IsBlank(args[0])) return Fail(MessageId::kEmptyFileName);
-  const std::wstring target(args[0].bstrVal, ::SysStringLen(args[0].bstrVal));
-  if (target.find(L'\0') != std::wstring::npos) return Fail(MessageId::kSaveFailed);
+  if (const std::optional<MessageId> fault = FileNameFault(TextOf(args[0]))) return Fail(*fault);
+  const std::wstring target(TextOf(args[0]));
   FrameFormat format;
   const std::uint8_t* bits = nullptr;
   if (!CurrentFrame(format, bits)) return Fail(MessageId::kNoDevice);

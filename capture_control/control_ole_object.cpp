@@ -23,7 +23,7 @@ STDMETHODIMP Control::SetHostNames(LPCOLESTR, LPCOLESTR) { return S_OK; }
 STDMETHODIMP Control::Close(DWORD) {
   return ComGuard([&] {
     // A capture still running nested below this call ends at its next frame.
-    if (capturing_) RequestStop(StopReason::kClosed);
+    if (capture_.capturing) capture_.RequestStop(StopReason::kClosed);
     InPlaceDeactivate();
     if (advise_holder_) advise_holder_->SendOnClose();
     return S_OK;

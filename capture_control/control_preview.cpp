@@ -28,11 +28,11 @@ void Control::UpdatePreviewTimer() {
   // A camera streams only while its frames are shown or captured.
   const bool shown = window_ && (preview_ || overlay_);
   for (const auto& device : devices_) {
-    if (device.get() == CurrentDevice() && (capturing_ || shown)) continue;
+    if (device.get() == CurrentDevice() && (capture_.capturing || shown)) continue;
     device->Rest();
   }
   if (!window_) return;
-  if ((preview_ || overlay_) && !capturing_) {
+  if ((preview_ || overlay_) && !capture_.capturing) {
     UINT period = static_cast<UINT>(std::max(1.0, std::floor(1000.0 / settings_.preview_rate)));
     ::SetTimer(window_, kPreviewTimer, period, nullptr);
   } else {
@@ -43,7 +43,7 @@ void Control::UpdatePreviewTimer() {
 
 void Control::AnnouncePreviewState() {
   preview_told_width_ = preview_told_height_ = 0;
-  if (!capturing_) SetStatus(preview_ ? StatusPreview() : overlay_ ? StatusOverlay() : StatusIdle());
+  if (!capture_.capturing) SetStatus(preview_ ? StatusPreview() : overlay_ ? StatusOverlay() : StatusIdle());
   FirePreviewChanged();
 }
 
@@ -64,7 +64,7 @@ void Control::RenderPreviewFrame() {
 }
 
 void Control::TellPreviewSize(const FrameFormat& streaming, const FrameFormat& shown) {
-  if (!preview_ || capturing_ || streaming.width == 0) return;
+  if (!preview_ || capture_.capturing || streaming.width == 0) return;
   const bool scaled = streaming.width != shown.width || streaming.height != shown.height;
   const int width = scaled ? streaming.width : 0;
   const int height = scaled ? streaming.height : 0;
@@ -131,9 +131,9 @@ void Control::DrawFrame(HDC dc, const RECT& target, const FrameFormat& format, c
 }
 
 bool Control::CurrentFrame(FrameFormat& format, const std::uint8_t*& bits, bool from_camera) {
-  if (capturing_ && live_bits_) {
-    format = live_format_;
-    bits = live_bits_;
+  if (capture_.capturing && capture_.live_bits) {
+    format = capture_.live_format;
+    bits = capture_.live_bits;
     return true;
   }
   FrameFormat wanted = CaptureFormat();
@@ -162,7 +162,7 @@ bool Control::CurrentFrame(FrameFormat& format, const std::uint8_t*& bits, bool 
 }
 
 void Control::OnTimer() {
-  if (capturing_ || (!preview_ && !overlay_)) return;
+  if (capture_.capturing || (!preview_ && !overlay_)) return;
   RenderPreviewFrame();
   if (still_bits_.empty()) return;
   WindowDc dc(window_);
@@ -175,23 +175,23 @@ void Control::OnPaint() {
   PaintScope paint(window_);
   RECT client{};
   ::GetClientRect(window_, &client);
-  const bool showing = preview_ || overlay_ || capturing_;
+  const bool showing = preview_ || overlay_ || capture_.capturing;
   FrameFormat format;
   const std::uint8_t* bits = nullptr;
   if (showing && CurrentFrame(format, bits)) {
-    DrawFrame(paint.dc(), client, format, bits, overlay_ && !capturing_);
+    DrawFrame(paint.dc(), client, format, bits, overlay_ && !capture_.capturing);
   } else {
     ::FillRect(paint.dc(), &client, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
   }
 }
 
 void Control::OnLeftButtonDown() {
-  if (capturing_ && settings_.stop_on_left_click) RequestStop(StopReason::kUserKeyOrClick);
+  if (capture_.capturing && settings_.stop_on_left_click) capture_.RequestStop(StopReason::kUserKeyOrClick);
   FireWithoutArguments(kEventClick);
 }
 
 void Control::OnRightButtonDown() {
-  if (capturing_ && settings_.stop_on_right_click) RequestStop(StopReason::kUserKeyOrClick);
+  if (capture_.capturing && settings_.stop_on_right_click) capture_.RequestStop(StopReason::kUserKeyOrClick);
 }
 
 void Control::OnLeftButtonDoubleClick() { FireWithoutArguments(kEventDblClick); }
@@ -211,7 +211,7 @@ void Control::OnWindowFailure(const Failure& failure) noexcept {
   try {
     // A camera shown before stops with the preview.
     for (const auto& device : devices_) {
-      if (device.get() != CurrentDevice() || !capturing_) device->Rest();
+      if (device.get() != CurrentDevice() || !capture_.capturing) device->Rest();
     }
     SetStatus(failure.text.c_str());
     FireError(failure.scode, failure.text);
@@ -223,12 +223,12 @@ void Control::OnWindowFailure(const Failure& failure) noexcept {
 
 void Control::OnWindowDestroyed() {
   window_ = nullptr;
-  if (!capturing_) {
+  if (!capture_.capturing) {
     for (const auto& device : devices_) device->Rest();
   }
   // The window went with its parent (the host closed without telling us):
   // a running capture has nowhere left to report to.
-  if (capturing_) RequestStop(StopReason::kClosed);
+  if (capture_.capturing) capture_.RequestStop(StopReason::kClosed);
 }
 
 }  // namespace morvane

@@ -46,8 +46,7 @@ HRESULT Control::GetCaptureFileName(VARIANT* result) { return ReturnText(result,
 
 HRESULT Control::PutCaptureFileName(const VARIANT& value) {
   std::wstring name(value.bstrVal ? value.bstrVal : L"", ::SysStringLen(value.bstrVal));
-  if (name.find_first_not_of(L" \t") == std::wstring::npos) return Fail(MessageId::kEmptyFileName);
-  if (name.find(L'\0') != std::wstring::npos) return Fail(MessageId::kSaveFailed);
+  if (const std::optional<MessageId> fault = FileNameFault(name)) return Fail(*fault);
   // The name takes effect with the next capture; a capture in progress
   // keeps writing the file it opened.
   settings_.capture_file = name;
@@ -104,7 +103,7 @@ HRESULT Control::PutDeviceIndex(const VARIANT& value) {
   }
   // Switching the source under a running capture would change the picture
   // mid-file; the switch waits until the capture is over.
-  if (capturing_ && value.iVal != settings_.device_index) return Fail(MessageId::kCaptureRunning);
+  if (capture_.capturing && value.iVal != settings_.device_index) return Fail(MessageId::kCaptureRunning);
   settings_.device_index = value.iVal;
   VideoDevice* device = CurrentDevice();
   if (overlay_ && !device->HasOverlay()) {
@@ -125,8 +124,8 @@ HRESULT Control::PutDeviceIndex(const VARIANT& value) {
 }
 
 HRESULT Control::GetVersion(VARIANT* result) { return ReturnText(result, L"1.0"); }
-HRESULT Control::GetCapturedFrames(VARIANT* result) { return ReturnLong(result, captured_frames_); }
-HRESULT Control::GetDroppedFrames(VARIANT* result) { return ReturnLong(result, dropped_frames_); }
+HRESULT Control::GetCapturedFrames(VARIANT* result) { return ReturnLong(result, capture_.captured_frames); }
+HRESULT Control::GetDroppedFrames(VARIANT* result) { return ReturnLong(result, capture_.dropped_frames); }
 HRESULT Control::GetCallbackEnabled(VARIANT* result) { return ReturnBool(result, callback_enabled_); }
 
 HRESULT Control::PutCallbackEnabled(const VARIANT& value) {
@@ -144,7 +143,7 @@ HRESULT Control::GetHasSourceDialog(VARIANT* result) {
   return ReturnBool(result, device && device->HasSourceDialog());
 }
 
-HRESULT Control::GetCapturing(VARIANT* result) { return ReturnBool(result, capturing_); }
+HRESULT Control::GetCapturing(VARIANT* result) { return ReturnBool(result, capture_.capturing); }
 
 HRESULT Control::GetHasOverlay(VARIANT* result) {
   VideoDevice* device = CurrentDevice();

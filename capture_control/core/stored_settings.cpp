@@ -50,10 +50,6 @@ const SettingRow kRows[] = {
 
 bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 
-bool IsUsableFileName(const std::wstring& text) {
-  return text.size() <= kMaxFileNameLength && text.find(L'\0') == std::wstring::npos &&
-         text.find_first_not_of(L" \t") != std::wstring::npos;
-}
 
 std::optional<std::int32_t> InRange(std::int64_t value, IntegerRange range) {
   if (!range.Contains(value)) return std::nullopt;
@@ -117,7 +113,7 @@ std::optional<std::int32_t> RoundToRange(double value, IntegerRange range) {
 
 bool ApplyStoredValue(Settings& settings, const SettingRow& row, const StoredValue& value) {
   if (row.kind == SettingKind::kText) {
-    if (value.type != StoredValue::Type::kText || !IsUsableFileName(value.text)) return false;
+    if (value.type != StoredValue::Type::kText || CheckFileName(value.text) != FileNameProblem::kNone) return false;
     settings.*row.text = value.text;
     return true;
   }
@@ -134,6 +130,14 @@ bool ApplyStoredValue(Settings& settings, const SettingRow& row, const StoredVal
     settings.*row.integer = *number;
   }
   return true;
+}
+
+FileNameProblem CheckFileName(std::wstring_view name) {
+  if (name.find_first_not_of(L" \t") == std::wstring_view::npos) return FileNameProblem::kBlank;
+  if (name.size() > kMaxFileNameLength || name.find(L'\0') != std::wstring_view::npos) {
+    return FileNameProblem::kUnusable;
+  }
+  return FileNameProblem::kNone;
 }
 
 bool IsValidAudioSetting(int samples_per_second, int bits_per_sample, int channels) {

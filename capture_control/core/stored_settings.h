@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace morvane {
 
@@ -117,6 +118,11 @@ std::optional<std::int32_t> ParseStoredInteger(const std::wstring& text, Integer
 std::optional<std::int32_t> RoundToRange(double value, IntegerRange range);
 
 bool IsValidAudioSetting(int samples_per_second, int bits_per_sample, int channels);
+
+// What is wrong with a file name a user gave: nothing, nothing but blanks,
+// or a character or a length that no file name has.
+enum class FileNameProblem { kNone, kBlank, kUnusable };
+FileNameProblem CheckFileName(std::wstring_view name);
 
 // Puts back the defaults of the audio format unless the three together are
 // a format the control can record.
