@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Builds the kit's packages into dist/:
 #   scripts/package.sh [BUILD_ROOT]
-#   dist/MorvaneKit-<version>.msi        installer: per machine, silent with /qn, upgrades older kits
+#   dist/MorvaneKit-<version>.msi        installer for 32-bit Windows: per machine, silent with /qn,
+#                                        upgrades older kits
+#   dist/MorvaneKit-<version>-x64.msi    installer for 64-bit Windows: the same, and the 64-bit control
+#                                        in x64\, each control in its own registry view
 #   dist/MorvaneKit-<version>-win32.zip  the three 32-bit programs, the 64-bit control in x64\,
 #                                        read-me and licence
 # The version is the CMake project's.
@@ -23,5 +26,7 @@ trap '"$root_dir/scripts/wine-testbed.sh" stop "$state" >/dev/null' EXIT
 
 "$root_dir/packaging/make-msi.sh" "$build_root/win32/bin" x86 "$version" "$tree" "$state" \
   "$dist/MorvaneKit-$version.msi"
+"$root_dir/packaging/make-msi.sh" "$build_root/win32/bin" x64 "$version" "$tree" "$state" \
+  "$dist/MorvaneKit-$version-x64.msi" "$build_root/win64/bin"
 "$root_dir/packaging/make-zip.sh" "$build_root/win32/bin" "$version" "$dist/MorvaneKit-$version-win32.zip" \
   "$build_root/win64/bin"

@@ -9,6 +9,12 @@ usage: package_test.py CASE SOURCE_DIR TREE_DIR DIST_DIR WORK_DIR
   sample     sample.exe started from the installed folder previews the control
   upgrade    the previous version, then this one: one entry, the new files
   zip        the ZIP unpacked, the control registered with Halvern, sample runs
+  install_x64  the x64 package for 64-bit Windows (from BIN32_DIR and
+             CONTROL64_DIR, given after WORK_DIR) in a 64-bit prefix: the
+             32-bit programs and control, the 64-bit control in x64\, each
+             control's keys in its own registry view equal to what its own
+             regsvr32 writes (the 32-bit one where 32-bit Wine runs); the
+             uninstall removes both
   script64   the 64-bit control (from the folder given after WORK_DIR),
              registered by the 64-bit regsvr32 and driven by the 64-bit
              script host: devices listed, a timed capture, a still
@@ -350,12 +356,77 @@ def case_script64(bed, dist, version, bin_dir, control64_dir):
         devices, captured, dropped, width, height, still.stdout))
 
 
+def view_changes(bed, key, ocx, tag, regsvr32='regsvr32'):
+    """What the installer wrote under key against what the control's own
+    self-registration writes there, both with the installed folder as
+    <INSTALLDIR>."""
+    folder = ocx.rsplit('\\', 1)[0]
+    by_installer = bed.export(key, tag + '-installed')
+    bed.run(regsvr32, '/u', '/s', ocx)
+    unregistered = bed.export(key, tag + '-unregistered')
+    bed.run(regsvr32, '/s', ocx)
+    by_regsvr32 = bed.export(key, tag + '-regsvr32')
+    return (changes(normalised(unregistered, folder), normalised(by_installer, folder)),
+            changes(normalised(unregistered, folder), normalised(by_regsvr32, folder)))
+
+
+def case_install_x64(bed, dist, version, bin_dir, bin32_dir, control64_dir):
+    msi = os.path.join(dist, 'MorvaneKit-%s-x64.msi' % version)
+    before = bed.export_all('before')
+    program_files = [os.path.join(bed.drive_c, d) for d in ('Program Files', 'Program Files (x86)')]
+    files_before = [tree_files(d) for d in program_files]
+
+    bed.msiexec('/i', msi)
+    folder = os.path.join(bed.drive_c, 'Program Files (x86)', PRODUCT)
+    expected = {f: os.path.join(bin32_dir, f) for f in PROGRAMS}
+    expected[os.path.join('x64', 'Morvane.ocx')] = os.path.join(control64_dir, 'Morvane.ocx')
+    for name, source in sorted(expected.items()):
+        installed = os.path.join(folder, name)
+        if not os.path.isfile(installed) or not filecmp.cmp(source, installed, shallow=False):
+            fail('%s is not installed as packaged (the folder holds %s)' % (name, tree_files(folder)))
+    expect_one_entry(bed, version)
+
+    ocx32 = r'C:\Program Files (x86)\%s\Morvane.ocx' % PRODUCT
+    ocx64 = r'C:\Program Files (x86)\%s\x64\Morvane.ocx' % PRODUCT
+    # The 64-bit control's keys in the native view.
+    installer, regsvr32 = view_changes(bed, CLASSES, ocx64, 'native')
+    if not regsvr32 or installer != regsvr32:
+        fail('in the native view the installer wrote other keys than the 64-bit regsvr32:\n  installer:\n    %s'
+             '\n  regsvr32:\n    %s' % ('\n    '.join(installer), '\n    '.join(regsvr32)))
+    # The 32-bit control's in the 32-bit view: compared with its own
+    # self-registration where 32-bit programs run, else read for its server.
+    view32 = r'HKEY_LOCAL_MACHINE\Software\Wow6432Node\Classes'
+    if os.environ.get('KIT_RUNS_WIN32') == '1':
+        installer, regsvr32 = view_changes(bed, view32, ocx32, '32', r'C:\windows\syswow64\regsvr32.exe')
+        if not regsvr32 or installer != regsvr32:
+            fail('in the 32-bit view the installer wrote other keys than the 32-bit regsvr32:\n  installer:'
+                 '\n    %s\n  regsvr32:\n    %s' % ('\n    '.join(installer), '\n    '.join(regsvr32)))
+    else:
+        keys = bed.export(view32, '32-installed')
+        servers = [v.get('@') for k, v in keys.items() if k.lower().endswith(r'\inprocserver32')]
+        wanted = '"%s"' % ocx32.replace('\\', '\\\\')
+        if wanted not in servers:
+            fail('the 32-bit view names no 32-bit control (servers %s)' % servers)
+        if not any(k.lower().endswith(r'\0\win32') for k in keys):
+            fail('the 32-bit view has no 32-bit type library')
+        print('32-bit view read, not compared: this host runs no 32-bit programs')
+    print('%d registry changes of the 64-bit control compared with regsvr32' % len(regsvr32))
+
+    bed.msiexec('/x', msi)
+    left = uninstall_left(before, bed.export_all('after'))
+    if left:
+        fail('the uninstall left the registry changed:\n  ' + '\n  '.join(left))
+    for place, files in zip(program_files, files_before):
+        if tree_files(place) != files:
+            fail('the uninstall left %s changed: %s' % (place, sorted(set(tree_files(place)) ^ set(files))))
+
+
 def case_template(bed, dist, version, bin_dir):
     pass
 
 
 CASES = {'template': case_template, 'install': case_install, 'sample': case_sample, 'upgrade': case_upgrade, 'zip': case_zip,
-         'script64': case_script64}
+         'install_x64': case_install_x64, 'script64': case_script64}
 
 
 def main():
@@ -370,7 +441,7 @@ def main():
     if case != 'template':
         with open(os.path.join(dist, 'version.txt')) as f:
             version = f.read().strip()
-    bed = Bed(source, tree, work, case, arch='win64' if case == 'script64' else None)
+    bed = Bed(source, tree, work, case, arch='win64' if case in ('script64', 'install_x64') else None)
     try:
         CASES[case](bed, dist, version, os.path.join(tree, 'bin'), *extra)
     finally:
