@@ -23,7 +23,7 @@ HRESULT CameraFilter::Create(REFIID iid, void** object) {
     if (object) *object = nullptr;
     return HRESULT_FROM_WIN32(ERROR_DEVICE_NOT_CONNECTED);
   }
-  // The pins' lists are made with the filter.
+  // Making the pins' lists of types may run out of memory.
   return Guarded(E_OUTOFMEMORY, [&] { return CreateObject<CameraFilter>(iid, object); });
 }
 

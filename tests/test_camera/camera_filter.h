@@ -1,9 +1,9 @@
 // A video source for tests: a DirectShow filter with a capture pin that
 // delivers numbered frames (camera_frames.h) in real time while the graph
-// runs, registered as a video-input device; told to, it also has a preview
-// pin listed before the capture pin, as many real cameras do. It does only what a capture
-// device must do for a graph and our control, and can be told to fail
-// (camera_faults.h).
+// runs, registered as a video-input device. Told to, it also has a preview
+// pin listed before the capture pin, as many real cameras do. It does only
+// what a capture device must do for a graph and our control, and can be
+// told to fail (camera_faults.h).
 #pragma once
 
 #include <dshow.h>
