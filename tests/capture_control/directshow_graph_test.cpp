@@ -9,6 +9,7 @@
 #include <objbase.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -29,7 +30,7 @@ using testcamera::CameraStreams;
 
 constexpr wchar_t kCameraName[] = L"Morvane Test Camera";
 const wchar_t* const kCameraVariables[] = {L"MORVANE_TEST_CAMERA_FAULT", L"MORVANE_TEST_CAMERA_FORMATS",
-                                           L"MORVANE_TEST_CAMERA_SIZES"};
+                                           L"MORVANE_TEST_CAMERA_SIZES", L"MORVANE_TEST_CAMERA_PREVIEW"};
 
 FrameFormat Size(int width, int height) {
   FrameFormat format;
@@ -87,6 +88,7 @@ struct LayoutCase {
   const wchar_t* sizes = nullptr;  // what the camera lists (default 640x480,320x240)
   const wchar_t* fault = nullptr;
   bool timed = true;  // the camera sets sample times
+  const wchar_t* preview = nullptr;  // sizes of a preview pin listed before the capture pin
 };
 // No MJPG decoder exists in our Wine, and the test camera paints no JPEG:
 // a compressed type, listed first or even chosen, gives way to an
@@ -106,6 +108,10 @@ const LayoutCase kLayoutCases[] = {
     // uncompressed one at another size from being tried.
     {"four mjpg at the size, yuy2 only smaller", L"mjpg", 640, 480, 320, 240, -1,
      L"640x480/mjpg,640x480/mjpg,640x480/mjpg,640x480/mjpg,640x480/mjpg,320x240/yuy2"},
+    // The size is set on the pin the graph connects, not on the first pin
+    // that takes one: the capture pin would otherwise run at its default.
+    {"a preview pin with other sizes listed first", L"yuy2", 320, 240, 320, 240, -1, nullptr, nullptr, true,
+     L"176x144,160x120"},
 };
 
 TEST_F(DirectShowTest, FramesArriveNumberedInOrderWithStreamTimes) {
@@ -113,6 +119,7 @@ TEST_F(DirectShowTest, FramesArriveNumberedInOrderWithStreamTimes) {
     ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FORMATS", c.formats);
     ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_SIZES", c.sizes);
     ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FAULT", c.fault);
+    ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_PREVIEW", c.preview);
     auto camera = Camera();
     ASSERT_TRUE(camera) << "test camera not registered";
     if (c.prefer >= 0) {
@@ -267,6 +274,111 @@ TEST_F(DirectShowTest, BothPinsAnswerForTheirOwnDirection) {
     void* none = reinterpret_cast<void*>(1);
     EXPECT_EQ(pin->QueryInterface(IID_IMediaSample, &none), E_NOINTERFACE) << c.name;
     EXPECT_EQ(none, nullptr) << c.name;
+  }
+}
+
+// A sample as an upstream filter hands it over: its buffer, the size it
+// states, and the length it claims, which a faulty filter makes longer than
+// the buffer. It lives on the caller's stack, beyond the call.
+class FakeSample final : public IMediaSample {
+ public:
+  FakeSample(std::uint8_t* data, long size, long length) : data_(data), size_(size), length_(length) {}
+
+  STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+    if (!object) return E_POINTER;
+    *object = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IMediaSample) ? this : nullptr;
+    return *object ? S_OK : E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  STDMETHODIMP GetPointer(BYTE** data) override {
+    *data = data_;
+    return S_OK;
+  }
+  STDMETHODIMP_(long) GetSize() override { return size_; }
+  STDMETHODIMP_(long) GetActualDataLength() override { return length_; }
+  STDMETHODIMP GetTime(REFERENCE_TIME*, REFERENCE_TIME*) override { return VFW_E_SAMPLE_TIME_NOT_SET; }
+  STDMETHODIMP GetMediaType(AM_MEDIA_TYPE** type) override {
+    *type = nullptr;
+    return S_FALSE;
+  }
+  STDMETHODIMP IsSyncPoint() override { return S_OK; }
+  STDMETHODIMP IsPreroll() override { return S_FALSE; }
+  STDMETHODIMP IsDiscontinuity() override { return S_FALSE; }
+  STDMETHODIMP SetTime(REFERENCE_TIME*, REFERENCE_TIME*) override { return E_NOTIMPL; }
+  STDMETHODIMP SetSyncPoint(BOOL) override { return E_NOTIMPL; }
+  STDMETHODIMP SetPreroll(BOOL) override { return E_NOTIMPL; }
+  STDMETHODIMP SetActualDataLength(long) override { return E_NOTIMPL; }
+  STDMETHODIMP SetMediaType(AM_MEDIA_TYPE*) override { return E_NOTIMPL; }
+  STDMETHODIMP SetDiscontinuity(BOOL) override { return E_NOTIMPL; }
+  STDMETHODIMP GetMediaTime(LONGLONG*, LONGLONG*) override { return VFW_E_MEDIA_TIME_NOT_SET; }
+  STDMETHODIMP SetMediaTime(LONGLONG*, LONGLONG*) override { return E_NOTIMPL; }
+
+ private:
+  std::uint8_t* data_;
+  long size_;
+  long length_;
+};
+
+// A sample whose claimed length runs past its buffer is read no further
+// than the buffer: too short for a frame, it is refused and counted; with
+// rows unpadded (a width of 322 pads each RGB24 row by 2 bytes), it is read
+// as unpadded. Past the stated size lies another whole frame, so a sink
+// that believed the length would take a wrong picture.
+struct OverlongCase {
+  const char* name;
+  bool unpadded;        // the buffer holds the frame without row padding
+  size_t quarters;      // the size stated, in quarters of what that layout takes
+  size_t frames_beyond;  // the length claimed: the size stated and this many padded frames
+  bool taken;
+};
+const OverlongCase kOverlongCases[] = {
+    {"a short buffer claiming a whole frame", false, 2, 1, false},
+    {"unpadded rows claiming padded ones", true, 4, 1, true},
+};
+
+TEST_F(DirectShowTest, TheSinkReadsNoFurtherThanTheSampleBuffer) {
+  const PinCase camera_case = kPinCases[1];
+  ComPtr<IBaseFilter> camera = FilterOf(camera_case);
+  ASSERT_TRUE(camera);
+  ComPtr<IPin> upstream;
+  ASSERT_EQ(camera->FindPin(camera_case.id, &upstream), S_OK);
+  const morvane::MediaType type = morvane::MakeVideoType(MEDIASUBTYPE_RGB24, 322, 240, 333333);
+  morvane::SourceFrame source;
+  ASSERT_TRUE(morvane::DescribeVideoType(type.get(), source));
+  const size_t padded = morvane::SourceImageSize(source);
+  const size_t row = 322 * 3;
+  const FrameFormat format = Size(322, 240);
+  const std::int64_t n = 1234;
+  for (const OverlongCase& c : kOverlongCases) {
+    SCOPED_TRACE(c.name);
+    const size_t stated = (c.unpadded ? row * 240 : padded) * c.quarters / 4;
+    std::vector<std::uint8_t> buffer(stated + padded);
+    testcamera::PaintFrame(source, n, buffer.data());
+    std::vector<std::uint8_t> expected(format.ImageSize());
+    ASSERT_TRUE(morvane::ConvertFrame(source, buffer.data(), padded, format, expected.data()));
+    if (c.unpadded) {
+      for (size_t y = 1; y < 240; ++y) std::memmove(buffer.data() + y * row, buffer.data() + y * (row + 2), row);
+    }
+    testcamera::PaintFrame(source, n + 1, buffer.data() + stated);
+
+    auto queue = std::make_shared<morvane::FrameQueue>();
+    const ComPtr<morvane::SinkFilter> sink = morvane::SinkFilter::Create(queue);
+    ASSERT_EQ(sink->pin().ReceiveConnection(upstream.Get(), &type.get()), S_OK);
+    ASSERT_EQ(sink->Run(0), S_OK);
+    FakeSample sample(buffer.data(), static_cast<long>(stated), static_cast<long>(stated + padded * c.frames_beyond));
+    EXPECT_EQ(sink->pin().Receive(&sample), S_OK);
+    std::vector<std::uint8_t> bits(format.ImageSize());
+    morvane::QueuedFrameInfo info;
+    const bool taken = queue->Take(bits.data(), info);
+    EXPECT_EQ(taken, c.taken);
+    EXPECT_EQ(queue->refused(), c.taken ? 0 : 1);
+    if (taken) {
+      EXPECT_EQ(testcamera::ReadFrameNumber(format, bits.data()), n);
+      EXPECT_TRUE(bits == expected) << "the picture differs from the frame sent";
+    }
+    sink->Stop();
+    EXPECT_EQ(sink->pin().Disconnect(), S_OK);
   }
 }
 

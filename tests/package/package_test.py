@@ -17,7 +17,11 @@ usage: package_test.py CASE SOURCE_DIR TREE_DIR DIST_DIR WORK_DIR
              uninstall removes both
   script64   the 64-bit control (from the folder given after WORK_DIR),
              registered by the 64-bit regsvr32 and driven by the 64-bit
-             script host: devices listed, a timed capture, a still
+             script host: devices listed, a timed capture, a still, then
+             five more controls made, used and let go in turn
+  script32   the same for the 32-bit control of a 32-bit tree's ZIP, with
+             the 32-bit regsvr32 and script host of a 64-bit prefix
+             (syswow64), as on 64-bit Windows
   template   makes the fresh prefix that each case starts from a copy of
   cleanup    removes that prefix again
 """
@@ -316,20 +320,45 @@ def case_zip(bed, dist, version, bin_dir):
     bed.sample_runs(folder + r'\sample.exe', 'package_zip_sample')
 
 
-def case_script64(bed, dist, version, bin_dir, control64_dir):
-    folder = os.path.join(bed.drive_c, 'kit64')
+# The bitness a PE file's header names, by its machine field.
+PE_MACHINES = {0x14c: 32, 0x8664: 64}
+
+
+def pe_bits(path):
+    with open(path, 'rb') as f:
+        header = f.read(4096)
+    if header[:2] != b'MZ' or len(header) < 0x40:
+        return None
+    offset = int.from_bytes(header[0x3c:0x40], 'little')
+    if header[offset:offset + 4] != b'PE\0\0':
+        return None
+    return PE_MACHINES.get(int.from_bytes(header[offset + 4:offset + 6], 'little'))
+
+
+def drive_script_host(bed, kit, tools, bits):
+    """The control in C:\\KIT registered by TOOLS\\regsvr32 and driven by
+    TOOLS\\cscript (script_host.vbs): devices listed, a 2 s capture read back
+    by ffprobe, a still, then five more controls made, used and let go in
+    turn before the host exits."""
+    folder = os.path.join(bed.drive_c, kit)
+    ocx = os.path.join(folder, 'Morvane.ocx')
+    if pe_bits(ocx) != bits:
+        fail('%s is no %d-bit program (its header says %s)' % (ocx, bits, pe_bits(ocx)))
     os.makedirs(os.path.join(folder, 'out'))
-    shutil.copy(os.path.join(control64_dir, 'Morvane.ocx'), folder)
-    bed.run('regsvr32', '/s', r'C:\kit64\Morvane.ocx')
+    bed.run(tools + r'\regsvr32.exe', '/s', r'C:\%s\Morvane.ocx' % kit)
     script = os.path.join(os.path.dirname(os.path.abspath(__file__)), 'script_host.vbs')
-    # Then five more controls made, used and let go in turn before the host exits.
-    result = bed.run('cscript', '//nologo', winpath(script), r'C:\kit64\out\script.avi',
-                     r'C:\kit64\out\script.bmp', '5', check=False)
+    result = bed.run(tools + r'\cscript.exe', '//nologo', winpath(script), r'C:\%s\out\script.avi' % kit,
+                     r'C:\%s\out\script.bmp' % kit, '5', check=False)
     print(result.stdout)
     facts = dict(line.strip().split('=', 1) for line in result.stdout.splitlines() if '=' in line)
     if result.returncode != 0 or facts.get('done') != '1' or any(k.startswith('round') and k != 'rounds'
                                                                 for k in facts):
         fail('the script host did not finish (%d):\n%s%s' % (result.returncode, result.stdout, result.stderr))
+    # The processor a process is built for, as Windows tells it: x86 for a
+    # 32-bit one, even on 64-bit Windows.
+    host = {32: 'x86', 64: 'AMD64'}[bits]
+    if facts.get('host', '').upper() != host.upper():
+        fail('the script host ran as %s, not as a %d-bit process' % (facts.get('host'), bits))
     devices = int(facts['devices'])
     if devices < 1 or any(not facts.get('device%d' % i) for i in range(devices)):
         fail('the script host listed %d devices: %s' % (devices, facts))
@@ -352,8 +381,31 @@ def case_script64(bed, dist, version, bin_dir, control64_dir):
                            stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
     if still.returncode != 0 or not still.stdout.startswith('BMP'):
         fail('the still is no bitmap: %s' % still.stdout)
-    print('64-bit script host: %d devices, %d captured, %d dropped, %sx%s, still %s' % (
-        devices, captured, dropped, width, height, still.stdout))
+    print('%d-bit script host: %d devices, %d captured, %d dropped, %sx%s, still %s' % (
+        bits, devices, captured, dropped, width, height, still.stdout))
+
+
+def case_script64(bed, dist, version, bin_dir, control64_dir):
+    os.makedirs(os.path.join(bed.drive_c, 'kit64'))
+    shutil.copy(os.path.join(control64_dir, 'Morvane.ocx'), os.path.join(bed.drive_c, 'kit64'))
+    drive_script_host(bed, 'kit64', r'C:\windows\system32', 64)
+
+
+def case_script32(bed, dist, version, bin_dir):
+    with open(os.path.join(bed.tree, 'wine', 'arch')) as f:
+        tree_arch = f.read().strip()
+    # Only a 32-bit tree's ZIP has the 32-bit control at its top.
+    if tree_arch != 'win32':
+        fail('script32 needs the packages of a 32-bit tree; this tree is %s' % tree_arch)
+    name = 'MorvaneKit-%s-%s' % (version, tree_arch)
+    os.makedirs(os.path.join(bed.drive_c, 'kit32'))
+    with zipfile.ZipFile(os.path.join(dist, name + '.zip')) as archive:
+        with archive.open('%s/Morvane.ocx' % name) as packed, \
+                open(os.path.join(bed.drive_c, 'kit32', 'Morvane.ocx'), 'wb') as unpacked:
+            shutil.copyfileobj(packed, unpacked)
+    # A 64-bit prefix keeps its 32-bit programs there; they see the
+    # registry's 32-bit view, where that regsvr32 writes.
+    drive_script_host(bed, 'kit32', r'C:\windows\syswow64', 32)
 
 
 def view_changes(bed, key, ocx, tag, regsvr32='regsvr32'):
@@ -426,7 +478,7 @@ def case_template(bed, dist, version, bin_dir):
 
 
 CASES = {'template': case_template, 'install': case_install, 'sample': case_sample, 'upgrade': case_upgrade, 'zip': case_zip,
-         'install_x64': case_install_x64, 'script64': case_script64}
+         'install_x64': case_install_x64, 'script64': case_script64, 'script32': case_script32}
 
 
 def main():
@@ -441,7 +493,8 @@ def main():
     if case != 'template':
         with open(os.path.join(dist, 'version.txt')) as f:
             version = f.read().strip()
-    bed = Bed(source, tree, work, case, arch='win64' if case in ('script64', 'install_x64') else None)
+    # The x64 package and the script hosts run in a 64-bit prefix, as on 64-bit Windows.
+    bed = Bed(source, tree, work, case, arch='win64' if case in ('install_x64', 'script64', 'script32') else None)
     try:
         CASES[case](bed, dist, version, os.path.join(tree, 'bin'), *extra)
     finally:

@@ -48,6 +48,29 @@ bool ReadVariable(const wchar_t* name, wchar_t (&value)[256]) {
   return length > 0 && length < std::size(value);
 }
 
+// A WxH[/layout] list, separated by commas; false when malformed.
+bool ParseSizes(const wchar_t* value, std::vector<Size>& sizes) {
+  const wchar_t* rest = value;
+  for (;;) {
+    wchar_t* end = nullptr;
+    const unsigned long width = std::wcstoul(rest, &end, 10);
+    if (end == rest || *end != L'x') return false;
+    rest = end + 1;
+    const unsigned long height = std::wcstoul(rest, &end, 10);
+    if (end == rest || width == 0 || height == 0 || width > 4096 || height > 4096) return false;
+    sizes.push_back({static_cast<int>(width), static_cast<int>(height)});
+    if (*end == L'/') {
+      const std::wstring name(end + 1, std::wcscspn(end + 1, L","));
+      end += 1 + name.size();
+      sizes.back().one_layout = FindLayout(name, sizes.back().layout);
+      if (!sizes.back().one_layout) return false;
+    }
+    if (*end == L'\0') return true;
+    if (*end != L',') return false;
+    rest = end + 1;
+  }
+}
+
 }  // namespace
 
 FaultPlan ReadFaultPlan() {
@@ -88,33 +111,21 @@ std::vector<Layout> ReadFormatChoice() {
 }
 
 std::vector<Size> ParseSizeChoice(const wchar_t* value) {
-  const std::vector<Size> fallback = {{640, 480}, {320, 240}};
-  if (!value) return fallback;
   std::vector<Size> sizes;
-  const wchar_t* rest = value;
-  for (;;) {
-    wchar_t* end = nullptr;
-    const unsigned long width = std::wcstoul(rest, &end, 10);
-    if (end == rest || *end != L'x') return fallback;
-    rest = end + 1;
-    const unsigned long height = std::wcstoul(rest, &end, 10);
-    if (end == rest || width == 0 || height == 0 || width > 4096 || height > 4096) return fallback;
-    sizes.push_back({static_cast<int>(width), static_cast<int>(height)});
-    if (*end == L'/') {
-      const std::wstring name(end + 1, std::wcscspn(end + 1, L","));
-      end += 1 + name.size();
-      sizes.back().one_layout = FindLayout(name, sizes.back().layout);
-      if (!sizes.back().one_layout) return fallback;
-    }
-    if (*end == L'\0') return sizes;
-    if (*end != L',') return fallback;
-    rest = end + 1;
-  }
+  if (value && ParseSizes(value, sizes)) return sizes;
+  return {{640, 480}, {320, 240}};
 }
 
 std::vector<Size> ReadSizeChoice() {
   wchar_t value[256];
   return ParseSizeChoice(ReadVariable(L"MORVANE_TEST_CAMERA_SIZES", value) ? value : nullptr);
+}
+
+std::vector<Size> ReadPreviewSizes() {
+  wchar_t value[256];
+  std::vector<Size> sizes;
+  if (!ReadVariable(L"MORVANE_TEST_CAMERA_PREVIEW", value) || !ParseSizes(value, sizes)) sizes.clear();
+  return sizes;
 }
 
 bool ReadPagesOffered() {

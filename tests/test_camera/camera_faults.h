@@ -22,6 +22,9 @@
 //   MORVANE_TEST_CAMERA_SIZES = the sizes listed, largest first, as WxH
 //     separated by commas (default: 640x480,320x240); WxH/layout lists
 //     that one layout alone at that place, whatever the formats say.
+//   MORVANE_TEST_CAMERA_PREVIEW = sizes as above: the camera also has a
+//     preview pin, listed before its capture pin, whose IAMStreamConfig
+//     offers these sizes; unset or malformed: the capture pin alone
 //   MORVANE_TEST_CAMERA_PAGES = none: the camera offers no property page
 // Whether a camera streams is what TestCameraStreams(), exported by the
 // DLL, tells the process that loaded it.
@@ -59,6 +62,8 @@ struct Size {
 // gives the default.
 std::vector<Size> ParseSizeChoice(const wchar_t* value);
 std::vector<Size> ReadSizeChoice();
+// Empty when the camera has no preview pin.
+std::vector<Size> ReadPreviewSizes();
 
 bool ReadPagesOffered();
 

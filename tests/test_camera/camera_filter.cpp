@@ -1,6 +1,9 @@
 #include "camera_filter.h"
 
+#include <cwchar>
+
 #include "camera_page.h"
+#include "directshow/enumerators.h"
 
 namespace testcamera {
 
@@ -12,6 +15,7 @@ LONG g_streaming_pins = 0;
 
 namespace {
 const wchar_t kPinId[] = L"Capture";
+const wchar_t kPreviewPinId[] = L"Preview";
 }
 
 HRESULT CameraFilter::Create(REFIID iid, void** object) {
@@ -19,15 +23,53 @@ HRESULT CameraFilter::Create(REFIID iid, void** object) {
     if (object) *object = nullptr;
     return HRESULT_FROM_WIN32(ERROR_DEVICE_NOT_CONNECTED);
   }
-  return CreateObject<CameraFilter>(iid, object);
+  // Making the pins' lists of types may run out of memory.
+  return Guarded(E_OUTOFMEMORY, [&] { return CreateObject<CameraFilter>(iid, object); });
 }
 
-CameraFilter::CameraFilter() : AlsoImplements(kTestCameraClsid, kPinId), pin_(*this) { ::InterlockedIncrement(&g_module_references); }
+CameraFilter::CameraFilter()
+    : AlsoImplements(kTestCameraClsid, kPinId), pin_(*this, kPinId, PIN_CATEGORY_CAPTURE, ReadSizeChoice()) {
+  const std::vector<Size> preview = ReadPreviewSizes();
+  if (!preview.empty()) preview_ = std::make_unique<CameraPin>(*this, kPreviewPinId, PIN_CATEGORY_PREVIEW, preview);
+  ::InterlockedIncrement(&g_module_references);
+}
 
 CameraFilter::~CameraFilter() {
-  pin_.StopStreaming();
-  pin_.Decommit();
+  for (CameraPin* pin : {&pin_, preview_.get()}) {
+    if (!pin) continue;
+    pin->StopStreaming();
+    pin->Decommit();
+  }
   ::InterlockedDecrement(&g_module_references);
+}
+
+STDMETHODIMP CameraFilter::EnumPins(IEnumPins** pins) {
+  return Guarded(E_OUTOFMEMORY, [&] {
+    std::vector<ComPtr<IPin>> list;
+    if (preview_) list.emplace_back(preview_.get());
+    list.emplace_back(&pin_);
+    return morvane::MakePinEnumerator(std::move(list), pins);
+  });
+}
+
+STDMETHODIMP CameraFilter::FindPin(LPCWSTR id, IPin** pin) {
+  if (!id || !pin) return E_POINTER;
+  *pin = nullptr;
+  if (preview_ && std::wcscmp(id, kPreviewPinId) == 0) {
+    *pin = preview_.get();
+  } else if (std::wcscmp(id, kPinId) == 0) {
+    *pin = &pin_;
+  } else {
+    return VFW_E_NOT_FOUND;
+  }
+  (*pin)->AddRef();
+  return S_OK;
+}
+
+std::vector<CameraPin*> CameraFilter::StreamingPins() {
+  std::vector<CameraPin*> pins = {&pin_};
+  if (preview_ && preview_->connected()) pins.push_back(preview_.get());
+  return pins;
 }
 
 void* CameraFilter::OtherInterface(REFIID iid) {
@@ -46,23 +88,33 @@ STDMETHODIMP CameraFilter::GetPages(CAUUID* pages) {
 }
 
 STDMETHODIMP CameraFilter::Stop() {
-  pin_.StopStreaming();
-  pin_.Decommit();
-  state_ = State_Stopped;
-  return S_OK;
+  return Guarded(E_OUTOFMEMORY, [&] {
+    for (CameraPin* pin : StreamingPins()) {
+      pin->StopStreaming();
+      pin->Decommit();
+    }
+    state_ = State_Stopped;
+    return S_OK;
+  });
 }
 
 STDMETHODIMP CameraFilter::Pause() {
-  if (state_ == State_Running) pin_.StopStreaming();
-  if (state_ == State_Stopped) {
-    // A camera that cannot start says so when the graph first pauses.
-    if (ReadFaultPlan().fault == Fault::kFailStart) return VFW_E_NO_CAPTURE_HARDWARE;
-    const HRESULT hr = pin_.Commit();
-    if (FAILED(hr)) return hr;
-  }
-  state_ = State_Paused;
-  // A live source has nothing to cue while paused.
-  return VFW_S_CANT_CUE;
+  return Guarded(E_OUTOFMEMORY, [&] {
+    if (state_ == State_Running) {
+      for (CameraPin* pin : StreamingPins()) pin->StopStreaming();
+    }
+    if (state_ == State_Stopped) {
+      // A camera that cannot start says so when the graph first pauses.
+      if (ReadFaultPlan().fault == Fault::kFailStart) return VFW_E_NO_CAPTURE_HARDWARE;
+      for (CameraPin* pin : StreamingPins()) {
+        const HRESULT hr = pin->Commit();
+        if (FAILED(hr)) return hr;
+      }
+    }
+    state_ = State_Paused;
+    // A live source has nothing to cue while paused.
+    return VFW_S_CANT_CUE;
+  });
 }
 
 STDMETHODIMP CameraFilter::Run(REFERENCE_TIME) {
@@ -77,10 +129,15 @@ STDMETHODIMP CameraFilter::Run(REFERENCE_TIME) {
     ComPtr<IMediaEventSink> sink;
     if (SUCCEEDED(graph()->QueryInterface(IID_PPV_ARGS(&sink)))) events = sink.Get();
   }
-  const HRESULT hr = pin_.StartStreaming(ReadFaultPlan(), events);
-  if (FAILED(hr)) return hr;
-  state_ = State_Running;
-  return S_OK;
+  return Guarded(E_OUTOFMEMORY, [&] {
+    const FaultPlan plan = ReadFaultPlan();
+    for (CameraPin* pin : StreamingPins()) {
+      const HRESULT hr = pin->StartStreaming(plan, events);
+      if (FAILED(hr)) return hr;
+    }
+    state_ = State_Running;
+    return S_OK;
+  });
 }
 
 STDMETHODIMP CameraFilter::GetState(DWORD, FILTER_STATE* state) {

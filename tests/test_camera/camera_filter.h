@@ -1,14 +1,16 @@
-// A video source for tests: a DirectShow filter with one capture pin that
+// A video source for tests: a DirectShow filter with a capture pin that
 // delivers numbered frames (camera_frames.h) in real time while the graph
-// runs, registered as a video-input device. It does only what a capture
-// device must do for a graph and our control, and can be told to fail
-// (camera_faults.h).
+// runs, registered as a video-input device. Told to, it also has a preview
+// pin listed before the capture pin, as many real cameras do. It does only
+// what a capture device must do for a graph and our control, and can be
+// told to fail (camera_faults.h).
 #pragma once
 
 #include <dshow.h>
 #include <ocidl.h>
 #include <wrl/client.h>
 
+#include <memory>
 #include <new>
 #include <string>
 #include <vector>
@@ -61,7 +63,9 @@ class CameraFilter;
 class CameraPin final
     : public morvane::AlsoImplements<morvane::PinBase, IAMStreamConfig, IKsPropertySet, IAMDroppedFrames> {
  public:
-  explicit CameraPin(CameraFilter& filter);
+  // A pin of the category given (PIN_CATEGORY_CAPTURE or _PREVIEW) that
+  // offers the sizes given, in the layouts asked for.
+  CameraPin(CameraFilter& filter, const wchar_t* id, const GUID& category, const std::vector<Size>& sizes);
   ~CameraPin();
 
   // IPin
@@ -73,7 +77,7 @@ class CameraPin final
   STDMETHODIMP GetFormat(AM_MEDIA_TYPE** type) override;
   STDMETHODIMP GetNumberOfCapabilities(int* count, int* size) override;
   STDMETHODIMP GetStreamCaps(int index, AM_MEDIA_TYPE** type, BYTE* caps) override;
-  // IKsPropertySet: answers the pin category only.
+  // IKsPropertySet: answers the pin's category only.
   STDMETHODIMP Set(REFGUID set, DWORD id, LPVOID instance, DWORD instance_size, LPVOID data,
                    DWORD data_size) override;
   STDMETHODIMP Get(REFGUID set, DWORD id, LPVOID instance, DWORD instance_size, LPVOID data, DWORD data_size,
@@ -104,6 +108,7 @@ class CameraPin final
   HRESULT TryConnect(IPin* receiver, const AM_MEDIA_TYPE& type);
   HRESULT NegotiateAllocator();
 
+  const GUID category_;
   std::vector<morvane::MediaType> types_;
   morvane::MediaType chosen_;  // set through SetFormat, empty majortype if none
   ComPtr<IMemInputPin> input_;
@@ -125,6 +130,10 @@ class CameraFilter final : public morvane::AlsoImplements<morvane::OnePinFilter,
   // told to have none.
   STDMETHODIMP GetPages(CAUUID* pages) override;
 
+  // IBaseFilter: the preview pin, when there is one, then the capture pin.
+  STDMETHODIMP EnumPins(IEnumPins** pins) override;
+  STDMETHODIMP FindPin(LPCWSTR id, IPin** pin) override;
+
   // IMediaFilter: a camera streams while running and rests otherwise.
   STDMETHODIMP Stop() override;
   STDMETHODIMP Pause() override;
@@ -137,8 +146,12 @@ class CameraFilter final : public morvane::AlsoImplements<morvane::OnePinFilter,
   ~CameraFilter() override;
   IPin* Pin() override { return &pin_; }
   void* OtherInterface(REFIID iid) override;
+  // The pins that take part in streaming: the capture pin always (it
+  // fails unconnected), the preview pin when something is connected to it.
+  std::vector<CameraPin*> StreamingPins();
 
   CameraPin pin_;
+  std::unique_ptr<CameraPin> preview_;
 };
 
 }  // namespace testcamera

@@ -9,8 +9,6 @@
 namespace testcamera {
 namespace {
 
-const wchar_t kPinId[] = L"Capture";
-
 struct LayoutType {
   Layout layout;
   const GUID* subtype;
@@ -82,9 +80,10 @@ bool SameType(const AM_MEDIA_TYPE& a, const AM_MEDIA_TYPE& b) {
 
 }  // namespace
 
-CameraPin::CameraPin(CameraFilter& filter) : AlsoImplements(filter, PINDIR_OUTPUT, kPinId) {
+CameraPin::CameraPin(CameraFilter& filter, const wchar_t* id, const GUID& category, const std::vector<Size>& sizes)
+    : AlsoImplements(filter, PINDIR_OUTPUT, id), category_(category) {
   const std::vector<Layout> layouts = ReadFormatChoice();
-  for (const Size& size : ReadSizeChoice()) {
+  for (const Size& size : sizes) {
     if (size.one_layout) {
       types_.push_back(MakeType(size.layout, size));
       continue;
@@ -256,7 +255,7 @@ STDMETHODIMP CameraPin::Get(REFGUID set, DWORD id, LPVOID, DWORD, LPVOID data, D
   if (id != AMPROPERTY_PIN_CATEGORY) return E_PROP_ID_UNSUPPORTED;
   if (!data) return E_POINTER;
   if (data_size < sizeof(GUID)) return E_UNEXPECTED;
-  *static_cast<GUID*>(data) = PIN_CATEGORY_CAPTURE;
+  *static_cast<GUID*>(data) = category_;
   if (returned) *returned = sizeof(GUID);
   return S_OK;
 }
