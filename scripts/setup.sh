@@ -13,7 +13,7 @@ packages=(
   googletest
   wine wine32:i386 wine64
   xvfb x11-utils xdotool imagemagick
-  fonts-ipafont-gothic fonts-ipafont-mincho fonts-wine
+  fonts-ipafont-gothic fonts-ipafont-mincho fonts-horai-umefont fonts-wine
   ffmpeg locales
   wixl zip ccache
 )

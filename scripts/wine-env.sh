@@ -76,6 +76,28 @@ kit_ensure_prefix() {
     fi
     "$WINESERVER" -w
     touch "$WINEPREFIX/.kit-ready"
+  ) 9>"$KIT_WINE_STATE/prefix.lock" || return 1
+  kit_ensure_form_font
+}
+
+# The forms ask for "ＭＳ Ｐゴシック" 9 point. Of the faces Debian packages, Ume P
+# Gothic (fonts-horai-umefont) has its metrics: 12 pixels high with an ascent
+# of 10, digits 6 pixels wide, where IPA P Gothic's are 8 and cut "3600" in a
+# field of 435 twips. The substitution is kept apart from the prefix's
+# making, with a stamp of its own, so that a prefix made before it gets it
+# too: gdi32 reads the list when a process starts, so the programs started
+# after this see it without the server being restarted.
+kit_form_font_stamp="Ume P Gothic 1"
+kit_ensure_form_font() {
+  (
+    flock 9
+    if [ "$(cat "$WINEPREFIX/.kit-form-font" 2>/dev/null)" = "$kit_form_font_stamp" ]; then exit 0; fi
+    local key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' name
+    for name in "ＭＳ Ｐゴシック" "MS PGothic"; do
+      "$KIT_WINE" reg add "$key" /v "$name" /d "Ume P Gothic" /f \
+        >>"$KIT_WINE_STATE/logs/wineboot.log" 2>&1 9>&- || exit 1
+    done
+    echo "$kit_form_font_stamp" > "$WINEPREFIX/.kit-form-font"
   ) 9>"$KIT_WINE_STATE/prefix.lock"
 }
 

@@ -25,8 +25,6 @@ LRESULT Panel::Route(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_CTLCOLORLISTBOX:
       // The form routes every widget's notification in one place.
       return SendMessageW(GetParent(Window<Panel>::hwnd_), message, wparam, lparam);
-    case WM_PAINT: labels_.PaintWindow(Window<Panel>::hwnd_); return 0;
-    case WM_PRINTCLIENT: labels_.Paint(reinterpret_cast<HDC>(wparam)); return 0;
     default: return Default(message, wparam, lparam);
   }
 }

@@ -1,9 +1,8 @@
 // A container panel: a plain child window with a sunken 3-D border and the
-// button-face background. It paints the labels placed on it and passes its
+// button-face background. It draws nothing of its own and passes its
 // children's notifications and colour questions on to the form.
 #pragma once
 
-#include "forms/painted_label.h"
 #include "forms/widget.h"
 #include "forms/window.h"
 
@@ -14,15 +13,11 @@ class Panel final : public Widget, public Window<Panel> {
   Panel(EventRunner& runner, const WidgetPlacement& placement);
 
   using Widget::hwnd;
-  LabelLayer& labels() { return labels_; }
-  const LabelLayer& labels() const { return labels_; }
 
  private:
   friend class Window<Panel>;
 
   LRESULT Route(UINT message, WPARAM wparam, LPARAM lparam);
-
-  LabelLayer labels_;
 };
 
 }  // namespace forms

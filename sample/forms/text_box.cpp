@@ -11,6 +11,23 @@ TextBox::TextBox(EventRunner& runner, const std::wstring& text, bool read_only, 
   CreateControl(L"EDIT", text, style, WS_EX_CLIENTEDGE, placement);
 }
 
+namespace {
+
+// A form's fields keep one pixel before their text and none after it, so
+// that the narrowest fields (435 twips, 25 pixels inside the border) show
+// four digits of the form's font whole. The edit control's own margins
+// depend on the font and leave a pixel or more on each side.
+constexpr WORD kLeftMargin = 1;
+constexpr WORD kRightMargin = 0;
+
+}  // namespace
+
+void TextBox::SetFont(HFONT font) {
+  Widget::SetFont(font);
+  // A new font resets the edit control's margins, so they are set after it.
+  SendMessageW(hwnd_, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(kLeftMargin, kRightMargin));
+}
+
 std::wstring TextBox::Text() const {
   int length = GetWindowTextLengthW(hwnd_);
   std::wstring text(static_cast<size_t>(length) + 1, L'\0');

@@ -17,6 +17,8 @@ class TextBox final : public Widget {
   void OnLostFocus(Handler handler) { lost_focus_ = std::move(handler); }
 
   void OnCommand(WORD code) override;
+  // The font, and the inner margins that go with it.
+  void SetFont(HFONT font) override;
 
  private:
   Handler change_;

@@ -88,6 +88,26 @@ const LayoutRow kLayout[] = {
 // clang-format on
 const int kLayoutCount = static_cast<int>(sizeof kLayout / sizeof kLayout[0]);
 
+// The status line has no label: the control writes into it.
+const FieldLabels kFieldLabels[] = {
+    {TextId(2), LabelId(2), 0},   {TextId(6), LabelId(7), 0},           {TextId(3), LabelId(5), 0},
+    {TextId(5), LabelId(6), 0},   {TextId(9), LabelId(10), LabelId(11)}, {TextId(7), LabelId(8), 0},
+    {TextId(8), LabelId(8), LabelId(9)}, {TextId(10), LabelId(13), 0},  {TextId(11), LabelId(13), LabelId(14)},
+    {TextId(1), LabelId(1), 0},
+};
+const int kFieldLabelCount = static_cast<int>(sizeof kFieldLabels / sizeof kFieldLabels[0]);
+
+std::wstring AccessibleFieldName(const FieldLabels& row) {
+  std::wstring name;
+  for (int id : {row.label, row.second_label}) {
+    const LayoutRow* label = id != 0 ? FindLayoutRow(id) : nullptr;
+    if (label == nullptr) continue;
+    if (!name.empty()) name += L' ';
+    name += label->caption;
+  }
+  return name;
+}
+
 const LayoutRow* FindLayoutRow(int id) {
   for (const LayoutRow& row : kLayout) {
     if (row.id == id) return &row;

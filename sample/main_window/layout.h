@@ -3,6 +3,8 @@
 // window is built by walking it.
 #pragma once
 
+#include <string>
+
 #include "forms/widget.h"
 #include "options/widget_names.h"
 
@@ -37,6 +39,22 @@ extern const LayoutRow kLayout[];
 extern const int kLayoutCount;
 
 const LayoutRow* FindLayoutRow(int id);
+
+// The labels that name a text field for assistive tools: the one beside or
+// above it, and where the form has one, a second label after it (the unit
+// after the preview rate, the "X" between a width and its height).
+struct FieldLabels {
+  int field;
+  int label;
+  int second_label;  // 0 for none
+};
+
+extern const FieldLabels kFieldLabels[];
+extern const int kFieldLabelCount;
+
+// What the labels of a row call their field: their captions, one blank
+// between them.
+std::wstring AccessibleFieldName(const FieldLabels& row);
 
 struct WindowLayout {
   const wchar_t* caption;

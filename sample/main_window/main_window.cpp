@@ -9,7 +9,7 @@
 #include "forms/combo_box.h"
 #include "forms/error_report.h"
 #include "forms/form_font.h"
-#include "forms/painted_label.h"
+#include "forms/label.h"
 #include "forms/panel.h"
 #include "forms/screen_units.h"
 #include "forms/startup_timeline.h"
@@ -42,9 +42,10 @@ RECT PixelRect(const LayoutRow& row) {
 }
 
 // Within one container: the widgets that take the focus in tab order, then
-// the labels. Labels go in falling tab order, for a label added earlier lies
-// on top: of two overlapping labels the later one is drawn on top (the
-// preview-rate label runs under the "F/S" label).
+// the labels. A window created later lies below the siblings created before
+// it, so fields and buttons are drawn above the labels they overlap. Labels
+// go in falling tab order: of two overlapping labels the later one is drawn
+// on top (the preview-rate label runs under the "F/S" label).
 std::vector<const LayoutRow*> CreationOrder(int container) {
   std::vector<const LayoutRow*> rows;
   for (int i = 0; i < kLayoutCount; ++i) {
@@ -86,6 +87,7 @@ MainWindowOptions WithDefaults(MainWindowOptions options) {
   }
   if (!options.report_error) options.report_error = &forms::ShowErrorReport;
   if (!options.end_process) options.end_process = [](UINT code) { ExitProcess(code); };
+  if (!options.annotation_service) options.annotation_service = &forms::SystemAnnotationService;
   return options;
 }
 
@@ -100,6 +102,7 @@ MainWindow::~MainWindow() {
   ClipForm::Instance().SetFrameCopier(nullptr);
   if (host_) host_->Destroy();
   control_.reset();
+  field_names_.reset();
   if (hwnd_ != nullptr && IsWindow(hwnd_)) DestroyWindow(hwnd_);
   host_.reset();
   widgets_.clear();
@@ -118,6 +121,8 @@ void MainWindow::Create() {
   CreateFonts();
   forms::MarkStartup("fonts created");
   CreateWidgets();
+  NameFields();
+  forms::MarkStartup("fields named");
   BindHandlers();
   forms::MarkStartup("handlers bound");
   forms::AddMessageFilter(this);
@@ -156,7 +161,9 @@ void MainWindow::CreateWidget(const LayoutRow& row) {
       return;
     }
     case WidgetKind::Panel: widget = std::make_unique<forms::Panel>(*this, placement); break;
-    case WidgetKind::Label: AddLabel(row, placement.rect); return;
+    case WidgetKind::Label:
+      widget = std::make_unique<forms::Label>(*this, row.caption, (row.flags & kCentred) != 0, placement);
+      break;
     case WidgetKind::TextField:
       widget = std::make_unique<forms::TextBox>(*this, row.caption, (row.flags & kReadOnly) != 0, placement);
       break;
@@ -177,18 +184,16 @@ HFONT MainWindow::RowFont(const LayoutRow& row) const {
   return (row.flags & kTitleFont) ? title_font_.get() : default_font_.get();
 }
 
-void MainWindow::AddLabel(const LayoutRow& row, const RECT& rect) {
-  forms::LabelLayer& layer =
-      row.container == kWindowId ? labels_ : At(WidgetName<forms::Panel>{row.container}).labels();
-  layer.Add({row.id, row.caption, rect, (row.flags & kCentred) != 0, RowColors(row), RowFont(row)});
-}
-
-const forms::PaintedLabel* MainWindow::FindLabel(int id) const {
-  const LayoutRow* row = FindLayoutRow(id);
-  if (row == nullptr || row->kind != WidgetKind::Label) return nullptr;
-  if (row->container == kWindowId) return labels_.Find(id);
-  const auto* panel = dynamic_cast<const forms::Panel*>(FindWidget(row->container));
-  return panel != nullptr ? panel->labels().Find(id) : nullptr;
+// A service that cannot name a field leaves it unnamed; the user loses
+// nothing else, so that is not reported.
+void MainWindow::NameFields() {
+  field_names_ = std::make_unique<forms::AccessibleNames>(options_.annotation_service());
+  if (!field_names_->available()) return;
+  for (int i = 0; i < kFieldLabelCount; ++i) {
+    if (forms::Widget* field = FindWidget(kFieldLabels[i].field)) {
+      field_names_->Name(field->hwnd(), AccessibleFieldName(kFieldLabels[i]));
+    }
+  }
 }
 
 void MainWindow::BindHandlers() {
@@ -294,6 +299,7 @@ void MainWindow::Unload() {
   // The control goes first, while its site window still exists.
   if (host_) host_->Destroy();
   control_.reset();
+  field_names_.reset();
   DestroyWindow(hwnd_);
   PostQuitMessage(0);
 }
@@ -367,8 +373,6 @@ LRESULT MainWindow::Route(UINT message, WPARAM wparam, LPARAM lparam) {
       LRESULT brush = OnCtlColor(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam));
       return brush ? brush : Default(message, wparam, lparam);
     }
-    case WM_PAINT: labels_.PaintWindow(hwnd_); return 0;
-    case WM_PRINTCLIENT: labels_.Paint(reinterpret_cast<HDC>(wparam)); return 0;
     case WM_CLOSE: OnClose(); return 0;
     case WM_ACTIVATE: return OnActivate(wparam, lparam);
     case WM_SETFOCUS: return OnSetFocus(wparam, lparam);

@@ -16,10 +16,10 @@
 #include "control/control_events.h"
 #include "control/control_host.h"
 #include "convert/runtime_error.h"
+#include "forms/accessible_names.h"
 #include "forms/focus.h"
 #include "forms/gdi_handle.h"
 #include "forms/message_pump.h"
-#include "forms/painted_label.h"
 #include "forms/widget.h"
 #include "forms/window.h"
 #include "options/sample_view.h"
@@ -39,6 +39,7 @@ struct MainWindowOptions {
   MessageBoxFunction message_box;  // default: MessageBoxW with the program's title
   ErrorReporter report_error;      // default: forms::ShowErrorReport
   ProcessEnder end_process;        // default: ExitProcess
+  forms::AnnotationServiceFactory annotation_service;  // default: the system's
 };
 
 extern const wchar_t kMainWindowClass[];
@@ -79,8 +80,6 @@ class MainWindow final : public forms::Window<MainWindow>,
   int ShowMessage(const std::wstring& text, UINT style) override;
   HWND hwnd() const override { return hwnd_; }
 
-  // A label, drawn by its container: the window itself or a panel.
-  const forms::PaintedLabel* FindLabel(int id) const;
   ControlHost* control_host() const { return host_.get(); }
 
   // The window's own handlers.
@@ -118,8 +117,8 @@ class MainWindow final : public forms::Window<MainWindow>,
   void CreateFonts();
   void CreateWidgets();
   void CreateWidget(const struct LayoutRow& row);
-  void AddLabel(const struct LayoutRow& row, const RECT& rect);
   HFONT RowFont(const struct LayoutRow& row) const;
+  void NameFields();
   void BindHandlers();
   bool ControlBusy() const;
 
@@ -138,7 +137,7 @@ class MainWindow final : public forms::Window<MainWindow>,
   MainWindowOptions options_;
   std::vector<std::unique_ptr<forms::Widget>> widgets_;
   std::map<int, forms::Widget*> by_id_;
-  forms::LabelLayer labels_;  // the labels on the window itself
+  std::unique_ptr<forms::AccessibleNames> field_names_;
   std::unique_ptr<ControlHost> host_;
   std::unique_ptr<MorvaneControl> control_;
   forms::UniqueFont default_font_;

@@ -9,6 +9,7 @@
 #include <string>
 #include <utility>
 
+#include "forms/form_font.h"
 #include "forms/gdi_handle.h"
 #include "main_window/tab_order.h"
 #include "window_fixture.h"
@@ -17,6 +18,19 @@ namespace sample_test {
 namespace {
 
 int Px(int twips) { return static_cast<int>(std::lround(twips / 15.0)); }
+
+// The layout's rows, for a range-for.
+struct LayoutRows {
+  const sample::LayoutRow* begin() const { return sample::kLayout; }
+  const sample::LayoutRow* end() const { return sample::kLayout + sample::kLayoutCount; }
+};
+LayoutRows Rows() { return {}; }
+
+std::wstring WindowText(HWND window) {
+  wchar_t text[256] = {};
+  GetWindowTextW(window, text, 256);
+  return text;
+}
 
 TEST_F(SampleWindowTest, ClientAreaAndControlSitWhereTheLayoutPutsThem) {
   ASSERT_TRUE(StartWindow(false));
@@ -46,34 +60,16 @@ TEST_F(SampleWindowTest, ClientAreaAndControlSitWhereTheLayoutPutsThem) {
   EXPECT_EQ(r.bottom - r.top, 240);
 }
 
-// Where a row's widget or label sits in its container, and the text it shows.
-struct Placed {
-  RECT rect{};
-  std::wstring text;
-};
-
 TEST_F(SampleWindowTest, EveryWidgetSitsWhereTheLayoutTablePutsIt) {
   ASSERT_TRUE(StartWindow(false));
   for (int i = 0; i < sample::kLayoutCount; ++i) {
     const sample::LayoutRow& row = sample::kLayout[i];
     HWND container = row.container == sample::kWindowId ? window().hwnd() : Item(row.container);
-    Placed placed;
-    if (row.kind == sample::WidgetKind::Label) {
-      // Labels are drawn by their container, not windows of their own.
-      ASSERT_EQ(GetDlgItem(container, row.id), nullptr) << row.id;
-      const forms::PaintedLabel* label = window().FindLabel(row.id);
-      ASSERT_NE(label, nullptr) << "no label with id " << row.id;
-      placed = {label->rect, label->caption};
-    } else {
-      HWND item = GetDlgItem(container, row.id);
-      ASSERT_NE(item, nullptr) << "no window with id " << row.id;
-      GetWindowRect(item, &placed.rect);
-      MapWindowPoints(nullptr, container, reinterpret_cast<POINT*>(&placed.rect), 2);
-      wchar_t text[128] = {};
-      GetWindowTextW(item, text, 128);
-      placed.text = text;
-    }
-    const RECT& r = placed.rect;
+    HWND item = GetDlgItem(container, row.id);
+    ASSERT_NE(item, nullptr) << "no window with id " << row.id;
+    RECT r{};
+    GetWindowRect(item, &r);
+    MapWindowPoints(nullptr, container, reinterpret_cast<POINT*>(&r), 2);
     EXPECT_EQ(r.left, Px(row.x)) << row.id;
     EXPECT_EQ(r.top, Px(row.y)) << row.id;
     EXPECT_EQ(r.right - r.left, Px(row.width)) << row.id;
@@ -81,101 +77,142 @@ TEST_F(SampleWindowTest, EveryWidgetSitsWhereTheLayoutTablePutsIt) {
     EXPECT_EQ(r.bottom - r.top, Px(row.height)) << row.id;
     if (row.kind != sample::WidgetKind::Control && row.kind != sample::WidgetKind::Panel &&
         row.kind != sample::WidgetKind::ComboBox) {
-      EXPECT_EQ(placed.text, row.caption) << row.id;
+      EXPECT_EQ(WindowText(item), row.caption) << row.id;
     }
   }
 }
 
-// A container's labels, drawn into a bitmap the size of its client area
-// that starts out in a colour no label uses.
-class LabelPicture {
- public:
-  static constexpr COLORREF kUnpainted = RGB(1, 2, 3);
-
-  explicit LabelPicture(HWND container)
-      : client_(ClientRect(container)),
-        dc_(CreateCompatibleDC(nullptr)),
-        bitmap_(ScreenBitmap(client_)),
-        select_(dc_.get(), bitmap_.get()) {
-    SetBkColor(dc_.get(), kUnpainted);
-    ExtTextOutW(dc_.get(), 0, 0, ETO_OPAQUE, &client_, nullptr, 0, nullptr);
-    SendMessageW(container, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc_.get()), PRF_CLIENT);
-  }
-
-  COLORREF At(int x, int y) const { return GetPixel(dc_.get(), x, y); }
-  // Pixels of the columns [left, right) and rows [top, bottom) not in `colour`.
-  int CountOther(int left, int top, int right, int bottom, COLORREF colour) const {
-    int count = 0;
-    for (int y = top; y < bottom; ++y) {
-      for (int x = left; x < right; ++x) count += At(x, y) != colour;
-    }
-    return count;
-  }
-
- private:
-  static RECT ClientRect(HWND window) {
-    RECT client{};
-    GetClientRect(window, &client);
-    return client;
-  }
-  static HBITMAP ScreenBitmap(const RECT& size) {
-    const forms::WindowDc screen(nullptr);
-    return CreateCompatibleBitmap(screen.get(), size.right, size.bottom);
-  }
-
-  RECT client_;
-  forms::UniqueMemoryDc dc_;
-  forms::UniqueBitmap bitmap_;
-  forms::SelectScope select_;  // released first, before the bitmap and the DC
+// How a label asks its container to colour it, answered as it is when the
+// label paints.
+struct LabelColours {
+  COLORREF text;
+  COLORREF back;  // the brush's colour
+  int back_mode;
 };
 
-TEST_F(SampleWindowTest, LabelsArePaintedInTheirColoursUnderTheWidgetsTheyOverlap) {
+LabelColours AskColours(HWND label) {
+  const forms::UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+  SetTextColor(dc.get(), RGB(1, 2, 3));
+  SetBkMode(dc.get(), OPAQUE);
+  const auto brush = reinterpret_cast<HBRUSH>(
+      SendMessageW(GetParent(label), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.get()),
+                   reinterpret_cast<LPARAM>(label)));
+  LOGBRUSH logbrush{};
+  if (brush == nullptr || GetObjectW(brush, sizeof logbrush, &logbrush) == 0) logbrush.lbColor = CLR_INVALID;
+  return {GetTextColor(dc.get()), logbrush.lbColor, GetBkMode(dc.get())};
+}
+
+LOGFONTW FontOf(HWND window) {
+  LOGFONTW font{};
+  const auto handle = reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0));
+  if (handle != nullptr) GetObjectW(handle, sizeof font, &font);
+  return font;
+}
+
+TEST_F(SampleWindowTest, EveryLabelIsAStaticWindowInItsFontAndColours) {
   ASSERT_TRUE(StartWindow(false));
+  const COLORREF unchanged = RGB(1, 2, 3);
+  const COLORREF face = GetSysColor(COLOR_BTNFACE);
   struct Row {
-    const char* name;
-    int id;
-    COLORREF back;  // the panel's theme colour, the row's own, or button face
+    int n;
+    COLORREF back;
+    COLORREF text;
+    bool transparent;
+    int points;  // 12 for the title, 9 for the window's default font
+    int weight;
   };
+  // Each label on its panel's theme colour, the title in its own colours,
+  // the two "X" labels transparent over the panel's button face.
+  const COLORREF pink = RGB(0xFF, 0xC0, 0xFF), yellow = RGB(0xFF, 0xFF, 0xC0), peach = RGB(0xFF, 0xE0, 0xC0),
+                 green = RGB(0xC0, 0xFF, 0xC0);
   const Row rows[] = {
-      {"title on the window", sample::LabelId(12), RGB(0, 0x80, 0)},
-      {"preview rate on pink", sample::LabelId(10), RGB(0xFF, 0xC0, 0xFF)},
-      {"transparent X", sample::LabelId(9), GetSysColor(COLOR_BTNFACE)},
-      {"clipboard on peach", sample::LabelId(4), RGB(0xFF, 0xE0, 0xC0)},
+      {1, yellow, unchanged, false, 9, FW_NORMAL},  {2, yellow, unchanged, false, 9, FW_NORMAL},
+      {3, green, unchanged, false, 9, FW_NORMAL},   {4, peach, unchanged, false, 9, FW_NORMAL},
+      {5, yellow, unchanged, false, 9, FW_NORMAL},  {6, yellow, unchanged, false, 9, FW_NORMAL},
+      {7, yellow, unchanged, false, 9, FW_NORMAL},  {8, yellow, unchanged, false, 9, FW_NORMAL},
+      {9, face, unchanged, true, 9, FW_NORMAL},     {10, pink, unchanged, false, 9, FW_NORMAL},
+      {11, pink, unchanged, false, 9, FW_NORMAL},   {12, RGB(0, 0x80, 0), RGB(0xFF, 0xFF, 0xFF), false, 12, FW_BOLD},
+      {13, yellow, unchanged, false, 9, FW_NORMAL}, {14, face, unchanged, true, 9, FW_NORMAL},
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    const sample::LayoutRow* layout = sample::FindLayoutRow(row.id);
-    ASSERT_NE(layout, nullptr);
-    HWND container = layout->container == sample::kWindowId ? window().hwnd() : Item(layout->container);
-    const LabelPicture picture(container);
-    // The clipboard label runs on past its panel's edge.
-    RECT client{};
-    GetClientRect(container, &client);
-    const int left = Px(layout->x), top = Px(layout->y);
-    const int right = std::min<int>(left + Px(layout->width), client.right);
-    const int bottom = std::min<int>(top + Px(layout->height), client.bottom);
-    EXPECT_EQ(picture.At(right - 1, bottom - 1), row.back);
-    EXPECT_GT(picture.CountOther(left, top, right, bottom, row.back), 0) << "no text drawn";
-    if (bottom < client.bottom) {
-      EXPECT_EQ(picture.At(left, bottom), LabelPicture::kUnpainted) << "painted beyond its rectangle";
+    SCOPED_TRACE("Label" + std::to_string(row.n));
+    HWND label = Item(sample::LabelId(row.n));
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(GetDlgCtrlID(label), sample::LabelId(row.n));
+    wchar_t class_name[16] = {};
+    GetClassNameW(label, class_name, 16);
+    EXPECT_STREQ(class_name, L"Static");
+    const LONG_PTR style = GetWindowLongPtrW(label, GWL_STYLE);
+    EXPECT_FALSE(style & WS_TABSTOP) << "a label takes no focus";
+    EXPECT_EQ(style & SS_TYPEMASK, row.n == 12 ? SS_CENTER : SS_LEFT);
+    const LOGFONTW font = FontOf(label);
+    EXPECT_STREQ(font.lfFaceName, forms::kFormFontFace);
+    EXPECT_EQ(font.lfHeight, -MulDiv(row.points, 96, 72));
+    EXPECT_EQ(font.lfWeight, row.weight);
+    const LabelColours colours = AskColours(label);
+    EXPECT_EQ(colours.back, row.back);
+    EXPECT_EQ(colours.text, row.text);
+    EXPECT_EQ(colours.back_mode, row.transparent ? TRANSPARENT : OPAQUE);
+  }
+}
+
+bool Overlap(const sample::LayoutRow& a, const sample::LayoutRow& b) {
+  return a.container == b.container && a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height &&
+         b.y < a.y + a.height;
+}
+
+// Earlier among its siblings is higher in the z-order, and drawn above.
+bool Above(HWND upper, HWND lower) {
+  for (HWND w = GetWindow(upper, GW_HWNDNEXT); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
+    if (w == lower) return true;
+  }
+  return false;
+}
+
+TEST_F(SampleWindowTest, FieldsAndButtonsLieAboveEveryLabelTheyOverlap) {
+  ASSERT_TRUE(StartWindow(false));
+  int pairs = 0;
+  for (const sample::LayoutRow& label : Rows()) {
+    if (label.kind != sample::WidgetKind::Label) continue;
+    for (const sample::LayoutRow& widget : Rows()) {
+      const bool field_or_button =
+          widget.kind == sample::WidgetKind::TextField || widget.kind == sample::WidgetKind::Button;
+      if (!field_or_button || !Overlap(label, widget)) continue;
+      ++pairs;
+      EXPECT_TRUE(Above(Item(widget.id), Item(label.id)))
+          << testing::PrintToString(widget.name) << " under " << testing::PrintToString(label.name);
     }
   }
+  // Text9 over Label10, Text8 over Label9, Text11 over Label14, as laid out.
+  EXPECT_EQ(pairs, 3);
+  // Of two overlapping labels the later one lies on top.
+  EXPECT_TRUE(Above(Item(sample::LabelId(11)), Item(sample::LabelId(10))));
+}
 
-  // The "F/S" label lies on the preview-rate label that runs under it: its
-  // text shows in the columns they share.
-  const LabelPicture pink(Item(sample::PictureId(2)));
-  EXPECT_GT(pink.CountOther(Px(4080), Px(60), Px(2340 + 1875), Px(60 + 255), RGB(0xFF, 0xC0, 0xFF)), 0);
-
-  // Fields lie above the labels they overlap: they are windows inside the
-  // label's container, which leaves its children out of what it paints.
-  const std::pair<int, int> overlaps[] = {
-      {sample::TextId(9), sample::LabelId(10)}, {sample::TextId(8), sample::LabelId(9)},
-      {sample::TextId(11), sample::LabelId(14)}};
-  for (const auto& [field, label] : overlaps) {
-    HWND container = GetParent(Item(field));
-    EXPECT_EQ(container, Item(sample::FindLayoutRow(label)->container)) << field;
-    EXPECT_TRUE(GetWindowLongPtrW(container, GWL_STYLE) & WS_CLIPCHILDREN) << field;
+// The texts the fields show once start-up has filled them, in each field's
+// own font and margins, against its client area: a field whose text is cut
+// is named.
+TEST_F(SampleWindowTest, EveryFieldShowsItsStartUpTextWhole) {
+  ASSERT_TRUE(StartWindow());
+  std::string cut;
+  for (const sample::LayoutRow& row : Rows()) {
+    if (row.kind != sample::WidgetKind::TextField) continue;
+    HWND field = Item(row.id);
+    const std::wstring text = WindowText(field);
+    const forms::WindowDc dc(field);
+    const forms::SelectScope font(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageW(field, WM_GETFONT, 0, 0)));
+    SIZE extent{};
+    GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent);
+    const auto margins = static_cast<DWORD>(SendMessageW(field, EM_GETMARGINS, 0, 0));
+    RECT client{};
+    GetClientRect(field, &client);
+    const long room = client.right - LOWORD(margins) - HIWORD(margins);
+    if (extent.cx > room) {
+      cut += testing::PrintToString(row.name) + " " + testing::PrintToString(text) + ": " +
+             std::to_string(extent.cx) + " px in " + std::to_string(room) + "; ";
+    }
   }
+  EXPECT_EQ(cut, "") << "fields whose text does not fit";
 }
 
 TEST_F(SampleWindowTest, BeforeStartUpTheFieldsHoldTheirInitialTexts) {

@@ -104,6 +104,7 @@ bool SampleWindowTest::StartWindow(bool load, CallSite caller) {
     ended_.push_back(code);
     if (end_process_fails_) throw std::runtime_error("the end of the process failed");
   };
+  options.annotation_service = annotation_service_;
   window_ = std::make_unique<sample::MainWindow>(options);
   try {
     window_->Create();

@@ -78,6 +78,7 @@ class SampleWindowTest : public ::testing::Test {
   std::vector<convert::RuntimeError> errors_;
   std::vector<UINT> ended_;
   bool end_process_fails_ = false;  // ending the process then throws, as a failing shutdown step would
+  forms::AnnotationServiceFactory annotation_service_;  // empty: the system's
   CallLog log_;
 
  private:
