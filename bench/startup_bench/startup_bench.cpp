@@ -1,5 +1,6 @@
-// How long sample.exe takes to start, against two floors launched in the
-// same run: from CreateProcess until a visible top-level window with the
+// How long sample.exe takes to start, against three floors launched in the
+// same run (an empty window; the window hosting our control; that and the
+// form's own native child windows and fonts, built flat): from CreateProcess until a visible top-level window with the
 // sample's caption belongs to the new process. The programs are launched in
 // turn, round after round, so a busy moment on the machine hits all three;
 // medians are compared.
@@ -24,7 +25,7 @@ constexpr wchar_t kCaption[] = L"Morvane OCX Sample";
 constexpr wchar_t kTimelineVariable[] = L"SAMPLE_STARTUP_TIMELINE";
 constexpr DWORD kVisibleTimeoutMs = 60000;
 constexpr DWORD kExitTimeoutMs = 15000;
-constexpr double kGoal = 1.3;  // sample over the bare control host
+constexpr double kGoal = 1.15;  // sample over the form floor
 
 class Handle {
  public:
@@ -206,6 +207,7 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring folder = Folder();
   const wchar_t* sample_exe = timeline ? L"sample_timed.exe" : L"sample.exe";
   std::vector<Program> programs = {{L"sample", folder + sample_exe, {}, {}, {}},
+                                   {L"bare_form", folder + L"bare_form.exe", {}, {}, {}},
                                    {L"bare_host", folder + L"bare_host.exe", {}, {}, {}},
                                    {L"bare_window", folder + L"bare_window.exe", {}, {}, {}}};
   const std::wstring timeline_file = timeline ? TempFile(L"sample_startup_timeline.txt") : std::wstring();
@@ -231,12 +233,15 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("%-12ls %9.1f %9.1f %9.1f\n", program.name, Median(program.launches_ms), *low, *high);
   }
   const double sample = Median(programs[0].launches_ms);
-  const double host = Median(programs[1].launches_ms);
-  const double window = Median(programs[2].launches_ms);
+  const double form = Median(programs[1].launches_ms);
+  const double host = Median(programs[2].launches_ms);
+  const double window = Median(programs[3].launches_ms);
+  std::printf("sample / bare_form   %.2fx\n", sample / form);
   std::printf("sample / bare_host   %.2fx\n", sample / host);
   std::printf("sample / bare_window %.2fx\n", sample / window);
+  std::printf("bare_form / bare_host %.2fx (what the form's windows and fonts cost)\n", form / host);
   std::printf("bare_host / bare_window %.2fx (what OLE and the control cost)\n", host / window);
-  std::printf("goal (sample <= %.1f x bare_host): %s\n", kGoal, sample <= kGoal * host ? "met" : "NOT met");
+  std::printf("goal (sample <= %.2f x bare_form): %s\n", kGoal, sample <= kGoal * form ? "met" : "NOT met");
   for (const Program& program : programs) {
     if (!timeline) break;
     const auto& runs = program.launches_ms;
