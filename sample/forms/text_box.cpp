@@ -13,11 +13,12 @@ TextBox::TextBox(EventRunner& runner, const std::wstring& text, bool read_only, 
 
 namespace {
 
-// A form's fields keep one pixel before their text and none after it, so
-// that the narrowest fields (435 twips, 25 pixels inside the border) show
-// four digits of the form's font whole. The edit control's own margins
-// depend on the font and leave a pixel or more on each side.
-constexpr WORD kLeftMargin = 1;
+// A form's fields add no margin of their own to the pixel the edit control
+// keeps inside its border, so that the narrowest fields (435 twips, 25
+// pixels inside the border) show four digits of the form's font whole. The
+// edit control's own margins follow the font and take a pixel or more from
+// each side.
+constexpr WORD kLeftMargin = 0;
 constexpr WORD kRightMargin = 0;
 
 }  // namespace

@@ -190,8 +190,10 @@ TEST_F(SampleWindowTest, FieldsAndButtonsLieAboveEveryLabelTheyOverlap) {
 }
 
 // The texts the fields show once start-up has filled them, in each field's
-// own font and margins, against its client area: a field whose text is cut
-// is named.
+// own font, against the room they have: from where the field starts its
+// text (EM_GETRECT: its left margin and the pixel the edit control keeps
+// inside its border) to its client area's right edge less its right margin.
+// A field whose text is cut is named.
 TEST_F(SampleWindowTest, EveryFieldShowsItsStartUpTextWhole) {
   ASSERT_TRUE(StartWindow());
   std::string cut;
@@ -203,10 +205,11 @@ TEST_F(SampleWindowTest, EveryFieldShowsItsStartUpTextWhole) {
     const forms::SelectScope font(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageW(field, WM_GETFONT, 0, 0)));
     SIZE extent{};
     GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent);
-    const auto margins = static_cast<DWORD>(SendMessageW(field, EM_GETMARGINS, 0, 0));
-    RECT client{};
+    RECT client{}, format{};
     GetClientRect(field, &client);
-    const long room = client.right - LOWORD(margins) - HIWORD(margins);
+    SendMessageW(field, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+    const auto margins = static_cast<DWORD>(SendMessageW(field, EM_GETMARGINS, 0, 0));
+    const long room = client.right - format.left - HIWORD(margins);
     if (extent.cx > room) {
       cut += testing::PrintToString(row.name) + " " + testing::PrintToString(text) + ": " +
              std::to_string(extent.cx) + " px in " + std::to_string(room) + "; ";
