@@ -21,6 +21,14 @@ constexpr std::uint32_t kQueueSeconds = 4;
 // An input that fills no block for this long has stopped delivering.
 constexpr DWORD kSilentInputMs = 2000;
 constexpr DWORD kThreadWaitMs = 250;
+// The longest wait for an opened input's first block.
+constexpr DWORD kFirstBlockMs = 3000;
+
+std::int64_t Counter() {
+  LARGE_INTEGER value;
+  ::QueryPerformanceCounter(&value);
+  return value.QuadPart;
+}
 
 class ExclusiveLock {
  public:
@@ -55,7 +63,8 @@ WaveInRecorder::WaveInRecorder(UINT device, const AudioFormat& format)
   queue_.resize(static_cast<std::size_t>(format.BytesPerSecond()) * kQueueSeconds);
   block_done_.reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
   quit_.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-  if (!block_done_ || !quit_) throw CaptureError(CaptureErrorKind::kDeviceFailed, UiText(TextId::kAudioInputCannotOpen), ::GetLastError());
+  first_block_.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  if (!block_done_ || !quit_ || !first_block_) throw CaptureError(CaptureErrorKind::kDeviceFailed, UiText(TextId::kAudioInputCannotOpen), ::GetLastError());
 
   const WAVEFORMATEX wave = PcmWaveFormat(format);
   const MMRESULT opened = ::waveInOpen(&wave_, device, &wave, reinterpret_cast<DWORD_PTR>(block_done_.get()), 0,
@@ -76,6 +85,14 @@ WaveInRecorder::WaveInRecorder(UINT device, const AudioFormat& format)
     }
     thread_.reset(::CreateThread(nullptr, 0, &WaveInRecorder::ThreadMain, this, 0, nullptr));
     if (!thread_) throw CaptureError(CaptureErrorKind::kDeviceFailed, UiText(TextId::kAudioInputCannotOpen), ::GetLastError());
+    last_block_tick_ = ::GetTickCount();
+    started_ = true;
+    if (::waveInStart(wave_) != MMSYSERR_NOERROR) {
+      throw CaptureError(CaptureErrorKind::kDeviceFailed, UiText(TextId::kAudioInputCannotOpen), ERROR_DEVICE_NOT_CONNECTED);
+    }
+    // An input that sends nothing even now is recorded as silence, and
+    // reported lost, rather than refused: it may still wake up.
+    ::WaitForSingleObject(first_block_.get(), kFirstBlockMs);
   } catch (...) {
     Close();
     throw;
@@ -85,9 +102,40 @@ WaveInRecorder::WaveInRecorder(UINT device, const AudioFormat& format)
 WaveInRecorder::~WaveInRecorder() { Close(); }
 
 void WaveInRecorder::Start() {
-  last_block_tick_ = ::GetTickCount();
-  if (::waveInStart(wave_) != MMSYSERR_NOERROR) input_lost_ = true;
-  started_ = true;
+  LARGE_INTEGER frequency;
+  ::QueryPerformanceFrequency(&frequency);
+  const std::int64_t now = Counter();
+  ExclusiveLock hold(lock_);
+  // A block arrives the moment it is full: the stream stood at appended_
+  // then, and has run on since (by no more than a block, or the input is
+  // late and its next block starts where this one ended).
+  std::int64_t since = last_block_counter_ > 0 ? now - last_block_counter_ : 0;
+  since = std::min(since, frequency.QuadPart / static_cast<std::int64_t>(kBlocksPerSecond));
+  skip_from_ = appended_ + since * format_.samples_per_second / frequency.QuadPart;
+  SkipEarly();
+}
+
+void WaveInRecorder::SkipEarly() {
+  while (consumed_ < skip_from_) {
+    std::int64_t count = 0;
+    if (!gaps_.empty() && gaps_.front().at == consumed_) {
+      Gap& gap = gaps_.front();
+      count = std::min(gap.count, skip_from_ - consumed_);
+      gap.at += count;
+      gap.count -= count;
+      lost_ -= count;  // before the capture: nothing of it was lost
+      if (gap.count == 0) gaps_.pop_front();
+    } else {
+      std::int64_t available = static_cast<std::int64_t>(queue_fill_ / block_align_);
+      if (!gaps_.empty()) available = std::min(available, gaps_.front().at - consumed_);
+      count = std::min(available, skip_from_ - consumed_);
+      if (count == 0) return;
+      const std::size_t bytes = static_cast<std::size_t>(count) * block_align_;
+      queue_start_ = (queue_start_ + bytes) % queue_.size();
+      queue_fill_ -= bytes;
+    }
+    consumed_ += count;
+  }
 }
 
 void WaveInRecorder::Stop() {
@@ -147,7 +195,9 @@ void WaveInRecorder::Append(const std::uint8_t* data, std::size_t bytes) {
   bytes -= bytes % block_align_;
   if (bytes == 0) return;
   const auto samples = static_cast<std::int64_t>(bytes / block_align_);
+  ::SetEvent(first_block_.get());
   ExclusiveLock hold(lock_);
+  last_block_counter_ = Counter();
   if (queue_fill_ + bytes > queue_.size()) {
     // The window thread is far behind: this block is lost, and stands as
     // silence in its place.
@@ -170,6 +220,7 @@ void WaveInRecorder::Append(const std::uint8_t* data, std::size_t bytes) {
 
 std::size_t WaveInRecorder::Read(std::uint8_t* out, std::size_t max) {
   ExclusiveLock hold(lock_);
+  SkipEarly();
   const std::uint8_t silence = format_.bits_per_sample == 8 ? 0x80 : 0;
   std::size_t done = 0;
   while (done < max) {
@@ -201,7 +252,7 @@ std::size_t WaveInRecorder::Read(std::uint8_t* out, std::size_t max) {
 
 std::size_t WaveInRecorder::Ready() const {
   ExclusiveLock hold(lock_);
-  return static_cast<std::size_t>(appended_ - consumed_);
+  return static_cast<std::size_t>(std::max<std::int64_t>(0, appended_ - std::max(consumed_, skip_from_)));
 }
 
 std::int64_t WaveInRecorder::LostSamples() const {

@@ -1,5 +1,8 @@
 // A recording from one of the machine's sound inputs (wave-in), as the
-// capture session's sound source. The input fills a ring of blocks that a
+// capture session's sound source. An input can take its time to deliver
+// after it is opened (over a second and a half with Wine's PulseAudio
+// driver), so the recorder starts it at once and waits for its first block;
+// Start then skips what was recorded before the capture's first moment. The input fills a ring of blocks that a
 // thread of ours hands back to the driver as soon as each is full, copying
 // it into a queue of a few seconds; so a window thread busy for a moment
 // (a host's event handler, a slow disk) loses nothing. A queue that does
@@ -22,10 +25,10 @@ namespace morvane {
 
 class WaveInRecorder final : public AudioSource {
  public:
-  // Opens the input (an input's number or WAVE_MAPPER) in format and hands
-  // it its blocks; recording begins with Start. Throws CaptureError with
-  // a message for the user when the input cannot be opened or refuses the
-  // format.
+  // Opens the input (an input's number or WAVE_MAPPER) in format and starts
+  // it, waiting a few seconds at most for its first block. Throws
+  // CaptureError with a message for the user when the input cannot be
+  // opened or refuses the format.
   WaveInRecorder(UINT device, const AudioFormat& format);
   ~WaveInRecorder() override;
   WaveInRecorder(const WaveInRecorder&) = delete;
@@ -51,6 +54,8 @@ class WaveInRecorder final : public AudioSource {
   // the recording is ending.
   void Harvest(bool requeue);
   void Append(const std::uint8_t* data, std::size_t bytes);
+  // Drops what lies before skip_from_; under lock_.
+  void SkipEarly();
   void Close() noexcept;
 
   const AudioFormat format_;
@@ -77,6 +82,11 @@ class WaveInRecorder final : public AudioSource {
   std::int64_t appended_ = 0;  // sample frames in the stream so far, gaps included
   std::int64_t consumed_ = 0;  // sample frames Read has handed out
   std::int64_t lost_ = 0;
+  // Where the capture begins in the stream, and when the last block came
+  // (performance counter) to tell it.
+  std::int64_t skip_from_ = 0;
+  std::int64_t last_block_counter_ = 0;
+  UniqueFile first_block_;
 };
 
 }  // namespace morvane
