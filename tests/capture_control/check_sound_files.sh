@@ -8,6 +8,8 @@
 # - sound_removed.avi: a 500 Hz tone whose input is taken away after 1.5 s:
 #   silence after that;
 # and in every file the sound lasts as long as the picture, within a frame.
+# The end-to-end tests use its two measures on their own files:
+#   check_sound_files.sh --analyse FILE | --lengths FILE
 set -uo pipefail
 out=$1
 status=0
@@ -50,6 +52,11 @@ print("video %.4f s, audio %.4f s, one frame %.4f s" % (video, audio, frame))
 sys.exit(0 if abs(video - audio) <= frame else 1)
 ' "$video" "$audio" || fail "$file: sound and picture lengths differ by more than a frame"
 }
+
+case "$out" in
+  --analyse) analyse "$2"; exit ;;
+  --lengths) lengths_agree "$2"; exit $status ;;
+esac
 
 for name in sound_steps sound_click sound_removed; do
   [ -s "$out/$name.avi" ] || { fail "$name.avi missing"; continue; }
