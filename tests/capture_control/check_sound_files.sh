@@ -5,6 +5,7 @@
 # - sound_steps.avi: a tone stepping 400, 700, 1000, 1300 Hz once a second,
 #   played from the capture's first frame: each second's frequency;
 # - sound_click.avi: a click played at 2 s: where it lands, within a frame;
+# - sound_long.avi: a longer capture with a click a second before its end;
 # - sound_removed.avi: a 500 Hz tone whose input is taken away after 1.5 s:
 #   silence after that;
 # and in every file the sound lasts as long as the picture, within a frame.
@@ -58,7 +59,7 @@ case "$out" in
   --lengths) lengths_agree "$2"; exit $status ;;
 esac
 
-for name in sound_steps sound_click sound_removed; do
+for name in sound_steps sound_click sound_long sound_removed; do
   [ -s "$out/$name.avi" ] || { fail "$name.avi missing"; continue; }
   lengths_agree "$out/$name.avi"
 done
@@ -86,6 +87,16 @@ if [ -s "$out/sound_click.avi" ]; then
   echo "sound_click.avi: click at $at s (played at 2.0 s)"
   python3 -c 'import sys; sys.exit(0 if abs(float(sys.argv[1]) - 2.0) <= 0.1 else 1)' "$at" ||
     fail "sound_click.avi: click at $at s, not within a frame of 2.0 s"
+fi
+
+# The long capture: its click a second before the end, within a frame.
+if [ -s "$out/sound_long.avi" ]; then
+  mapfile -t lines < <(analyse "$out/sound_long.avi")
+  at=${lines[1]}
+  seconds=$(ffprobe -v error -select_streams a:0 -show_entries stream=nb_frames -of csv=p=0 "$out/sound_long.avi")
+  echo "sound_long.avi: click at $at s of $((seconds / 22050)) s (played a second before the end)"
+  python3 -c 'import sys; sys.exit(0 if abs(float(sys.argv[1]) - (int(sys.argv[2]) / 22050 - 1)) <= 0.1 else 1)' \
+    "$at" "$seconds" || fail "sound_long.avi: click at $at s, not within a frame of a second before the end"
 fi
 
 # The input taken away at 1.5 s: its 500 Hz tone until then, silence from
