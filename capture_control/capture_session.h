@@ -9,13 +9,12 @@
 
 #include <cstdint>
 #include <exception>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "capture_request.h"
-#include <memory>
-
 #include "core/audio_source.h"
 #include "core/audio_track.h"
 #include "core/avi_writer.h"

@@ -5,7 +5,8 @@
 # - sound_steps.avi: a tone stepping 400, 700, 1000, 1300 Hz once a second,
 #   played from the capture's first frame: each second's frequency;
 # - sound_click.avi: a click played at 2 s: where it lands, within a frame;
-# - sound_long.avi: a longer capture with a click a second before its end;
+# - sound_long.avi: a longer capture with clicks a second after its start
+#   and a second before its end: their distance, within a frame;
 # - sound_removed.avi: a 500 Hz tone whose input is taken away after 1.5 s:
 #   silence after that;
 # and in every file the sound lasts as long as the picture, within a frame.
@@ -16,8 +17,9 @@ out=$1
 status=0
 fail() { echo "FAIL: $*" >&2; status=1; }
 
-# Per quarter second: "frequency/rms" from zero crossings; then the first
-# sample louder than a third of full scale.
+# Per quarter second: "frequency/rms" from zero crossings; then the times
+# of the clicks (runs louder than a third of full scale, half a second
+# apart at least).
 analyse() {  # file
   ffmpeg -v error -i "$1" -map 0:a:0 -f s16le -ac 1 -ar 22050 - | python3 -c '
 import struct, sys
@@ -31,8 +33,11 @@ for start in range(0, len(samples) - window + 1, window):
     rms = (sum(x * x for x in part) / len(part)) ** 0.5
     cells.append("%d/%d" % (crossings * 2, rms))
 print(" ".join(cells))
-loud = next((i for i, x in enumerate(samples) if abs(x) > 10000), -1)
-print("%.4f" % (loud / 22050.0 if loud >= 0 else -1))
+clicks = []
+for i, x in enumerate(samples):
+    if abs(x) > 10000 and (not clicks or i - clicks[-1] > 11025):
+        clicks.append(i)
+print(" ".join("%.4f" % (i / 22050.0) for i in clicks) or "-1")
 '
 }
 
@@ -83,20 +88,29 @@ fi
 # The click: at 2 s, within one frame (0.1 s at 10 fps).
 if [ -s "$out/sound_click.avi" ]; then
   mapfile -t lines < <(analyse "$out/sound_click.avi")
-  at=${lines[1]}
+  at=${lines[1]%% *}
   echo "sound_click.avi: click at $at s (played at 2.0 s)"
   python3 -c 'import sys; sys.exit(0 if abs(float(sys.argv[1]) - 2.0) <= 0.1 else 1)' "$at" ||
     fail "sound_click.avi: click at $at s, not within a frame of 2.0 s"
 fi
 
-# The long capture: its click a second before the end, within a frame.
+# The long capture: its two clicks as far apart as played, within a frame.
 if [ -s "$out/sound_long.avi" ]; then
   mapfile -t lines < <(analyse "$out/sound_long.avi")
-  at=${lines[1]}
-  seconds=$(ffprobe -v error -select_streams a:0 -show_entries stream=nb_frames -of csv=p=0 "$out/sound_long.avi")
-  echo "sound_long.avi: click at $at s of $((seconds / 22050)) s (played a second before the end)"
-  python3 -c 'import sys; sys.exit(0 if abs(float(sys.argv[1]) - (int(sys.argv[2]) / 22050 - 1)) <= 0.1 else 1)' \
-    "$at" "$seconds" || fail "sound_long.avi: click at $at s, not within a frame of a second before the end"
+  read -r -a clicks <<<"${lines[1]}"
+  samples=$(ffprobe -v error -select_streams a:0 -show_entries stream=nb_frames -of csv=p=0 "$out/sound_long.avi")
+  echo "sound_long.avi: clicks at ${clicks[*]} s of $((samples / 22050)) s (played 1 s in and 1 s before the end)"
+  if [ "${#clicks[@]}" != 2 ]; then
+    fail "sound_long.avi: ${#clicks[@]} clicks"
+  else
+    python3 -c '
+import sys
+first, last, seconds = float(sys.argv[1]), float(sys.argv[2]), int(sys.argv[3]) / 22050
+drift = (last - first) - (seconds - 2)
+print("drift over %.0f s: %+.4f s" % (seconds - 2, drift))
+sys.exit(0 if abs(drift) <= 0.1 else 1)' "${clicks[0]}" "${clicks[1]}" "$samples" ||
+      fail "sound_long.avi: the clicks are not as far apart as played, within a frame"
+  fi
 fi
 
 # The input taken away at 1.5 s: its 500 Hz tone until then, silence from
