@@ -81,7 +81,7 @@ const wchar_t* const kTexts[] = {
     L"圧縮方式:",  // kCompressionField
     L"非圧縮 (全ﾌﾚｰﾑ)",  // kUncompressed
     L"入力:",  // kAudioInputField
-    L"自動 (合成ﾃﾞﾊﾞｲｽはﾃｽﾄﾄｰﾝ、ｶﾒﾗは既定の入力)",  // kAudioInputAuto
+    L"自動 (ﾃｽﾄﾄｰﾝ / 既定の入力)",  // kAudioInputAuto
     L"選択された音声入力「",  // kAudioInputMissing
     L"」が見つかりません (取り外された可能性があります)。ｵｰﾃﾞｨｵ ﾀﾞｲｱﾛｸﾞで入力を選び直すか、音声録音を外してください。",  // kAudioInputMissingEnd
     L"録音できる音声入力がありません。ｵｰﾃﾞｨｵ ﾀﾞｲｱﾛｸﾞで入力を選ぶか、音声録音を外してください。",  // kNoAudioInput
