@@ -186,8 +186,10 @@ void WaveInRecorder::Harvest(bool requeue) {
     block.dwBytesRecorded = 0;
     last_block_tick_ = ::GetTickCount();
     next_block_ = (next_block_ + 1) % blocks_.size();
-    // A driver that takes no more blocks has lost its input.
-    if (requeue && ::waveInAddBuffer(wave_, &block, sizeof(block)) != MMSYSERR_NOERROR) input_lost_ = true;
+    if (!requeue) continue;
+    // An input that delivers again (one slow to start) is not lost; a
+    // driver that takes no more blocks has lost its input.
+    input_lost_ = ::waveInAddBuffer(wave_, &block, sizeof(block)) != MMSYSERR_NOERROR;
   }
 }
 
