@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "core/audio_input.h"
 #include "core/audio_tone.h"
 #include "core/frame_format.h"
 
@@ -34,8 +35,10 @@ struct CaptureRequest {
   double rate = 15.0;
   // 0: no limit.
   int time_limit_seconds = 0;
-  // Sound to record beside the picture (files only).
+  // Sound to record beside the picture (files only), and where from: the
+  // tone or a sound input, never kMissing (the control refuses to start).
   std::optional<AudioFormat> audio;
+  AudioInputChoice audio_input;
   bool stop_on_left_click = false;
   bool stop_on_right_click = false;
 
@@ -79,6 +82,9 @@ class CaptureHost {
   // The last frame stays the current one for the still commands.
   virtual void KeepLastFrame(const FrameFormat& format, const std::uint8_t* bits) noexcept = 0;
   virtual void CaptureFailed(HRESULT scode, const wchar_t* text) = 0;
+  // Something went wrong that the file survives (sound lost and made up
+  // with silence): the host is told, the capture still succeeds.
+  virtual void CaptureWarning(HRESULT scode, const wchar_t* text) = 0;
   virtual void CaptureStopped(StopReason reason) = 0;
   virtual void CaptureComplete(long captured, long dropped) = 0;
   // Everything is reported: the preview may come back.

@@ -1,12 +1,16 @@
 #include "capture_session.h"
 
+#include <olectl.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <cwchar>
 #include <iterator>
 #include <limits>
 #include <new>
 
+#include "audio/audio_inputs.h"
 #include "core/bmp_writer.h"
 #include "core/capture_error.h"
 #include "guard.h"
@@ -84,17 +88,17 @@ CaptureSession::CaptureSession(const CaptureRequest& request, VideoDevice& devic
   const auto header = MakeBitmapInfoHeader(format_);
   std::memcpy(block_.data(), header.data(), header.size());
   const std::optional<AudioFormat> audio_format = request.to_file() ? request.audio : std::nullopt;
+  // The input first: one that refuses leaves no file behind.
+  if (audio_format) audio_source_ = MakeAudioSource(request.audio_input, *audio_format);
   if (request.to_file()) {
     AviVideoFormat video;
     video.frame = format_;
     video.microseconds_per_frame = static_cast<std::uint32_t>(std::llround(1000000.0 / rate_));
     writer_.emplace(request.file, video, audio_format);
   }
-  if (audio_format) {
-    tone_.emplace(*audio_format);
-    // One second of sound per write at most; a late loop catches up in
-    // several writes.
-    audio_buffer_.resize(static_cast<size_t>(audio_format->BytesPerSecond()));
+  if (audio_source_) {
+    audio_output_.emplace(*writer_);
+    audio_track_.emplace(*audio_source_, *audio_output_);
   }
 
   // Nothing below throws: from here on the destructor restores the state.
@@ -129,6 +133,8 @@ void CaptureSession::Start() {
   limit_ = request_.time_limit_seconds > 0 ? FramesForTimeLimit(request_.time_limit_seconds, rate_)
                                            : std::numeric_limits<std::int64_t>::max();
   frequency_ = Frequency();
+  // The sound's first sample and the first frame slot begin together.
+  if (audio_source_) audio_source_->Start();
   clock_.emplace(frequency_, Now(), rate_);
   last_status_ = Now();
   last_frame_tick_ = last_status_;
@@ -197,7 +203,7 @@ void CaptureSession::SkipTo(std::int64_t slot) {
   next_slot_ = end;
   if (!writer_) return;
   for (std::int64_t i = first; i < end; ++i) writer_->WriteDroppedFrame();
-  if (tone_) WriteAudio(end);
+  if (audio_track_) WriteAudio(end);
 }
 
 CaptureSession::Slot CaptureSession::WaitForNextSlot() {
@@ -257,22 +263,27 @@ void CaptureSession::WriteFrame() {
     // A failed write ends the capture; the writer keeps every complete frame.
     writer_->WriteVideoFrame(bits_, format_.ImageSize());
     // The sound up to this frame's end goes with it.
-    if (tone_) WriteAudio(next_slot_ + 1);
+    if (audio_track_) WriteAudio(next_slot_ + 1);
   }
   ++state_.captured_frames;
   ++next_slot_;
 }
 
 void CaptureSession::WriteAudio(std::int64_t slots) {
-  const std::int64_t audio_due = AudioSamplesBefore(slots, tone_->format().samples_per_second, rate_);
-  const size_t block_align = tone_->format().BlockAlign();
-  const std::int64_t per_write = static_cast<std::int64_t>(audio_buffer_.size() / block_align);
-  while (audio_written_ < audio_due) {
-    const std::int64_t count = std::min(audio_due - audio_written_, per_write);
-    tone_->Generate(audio_buffer_.data(), static_cast<size_t>(count));
-    writer_->WriteAudio(audio_buffer_.data(), static_cast<size_t>(count) * block_align);
-    audio_written_ += count;
-  }
+  audio_track_->Advance(AudioSamplesBefore(slots, audio_source_->format().samples_per_second, rate_));
+}
+
+void CaptureSession::FinishAudio() {
+  const std::uint32_t samples_per_second = audio_source_->format().samples_per_second;
+  audio_track_->Finish(AudioSamplesBefore(next_slot_, samples_per_second, rate_));
+  const std::int64_t lost = audio_track_->lost();
+  if (lost == 0) return;
+  wchar_t seconds[32];
+  std::swprintf(seconds, std::size(seconds), L"%.1f", static_cast<double>(lost) / samples_per_second);
+  const bool input_lost = audio_source_->InputLost();
+  const std::wstring text = std::wstring(UiText(input_lost ? TextId::kAudioInputLost : TextId::kSoundLost)) +
+                            seconds + UiText(TextId::kSecondsEnd);
+  host_.CaptureWarning(input_lost ? CTL_E_DEVICEUNAVAILABLE : CTL_E_DEVICEIOERROR, text.c_str());
 }
 
 bool CaptureSession::ShowFrame() {
@@ -296,6 +307,9 @@ void CaptureSession::Finish() noexcept {
   if (feed_) RunEndStep(failure_, [&] { state.dropped_frames = std::max(state.dropped_frames, feed_->DeviceDropped()); });
   // Whatever ended the capture (a stop, a failed write, a device or an
   // event that throws, memory running out), every step below runs.
+  // The sound first: the file's last chunks are its end.
+  if (audio_track_) RunEndStep(failure_, [&] { FinishAudio(); });
+  if (audio_source_) RunEndStep(failure_, [&] { audio_source_->Stop(); });
   if (writer_) RunEndStep(failure_, [&] { writer_->Close(); });
   host.KeepLastFrame(format_, bits_);
   state.live_bits = nullptr;

@@ -9,12 +9,14 @@
 
 #include <cstdint>
 #include <exception>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "capture_request.h"
-#include "core/audio_tone.h"
+#include "core/audio_source.h"
+#include "core/audio_track.h"
 #include "core/avi_writer.h"
 #include "core/frame_format.h"
 #include "frame_clock.h"
@@ -90,6 +92,8 @@ class CaptureSession {
   void WriteFrame();
   // The sound up to the end of slot `slots` - 1.
   void WriteAudio(std::int64_t slots);
+  // The sound made exactly as long as the picture; lost sound reported.
+  void FinishAudio();
   // Hands the frame to the host (stream event, preview, status line);
   // false when the host's stop flag asks us to end.
   bool ShowFrame();
@@ -108,15 +112,25 @@ class CaptureSession {
   LowMemoryBuffer block_;
   std::uint8_t* bits_;
   std::optional<AviWriter> writer_;
-  std::optional<ToneGenerator> tone_;
-  std::vector<std::uint8_t> audio_buffer_;
+  // The sound's way into the file: the request's source, kept on the
+  // picture's clock by the track.
+  class AudioToFile final : public AudioOutput {
+   public:
+    explicit AudioToFile(AviWriter& writer) : writer_(writer) {}
+    void WriteAudio(const std::uint8_t* data, std::size_t size) override { writer_.WriteAudio(data, size); }
+
+   private:
+    AviWriter& writer_;
+  };
+  std::unique_ptr<AudioSource> audio_source_;
+  std::optional<AudioToFile> audio_output_;
+  std::optional<AudioTrack> audio_track_;
 
   StopReason reason_ = StopReason::kUserKeyOrClick;
   std::int64_t limit_ = 0;
   std::int64_t frequency_ = 0;
   std::optional<FrameClock> clock_;
   std::int64_t next_slot_ = 0;
-  std::int64_t audio_written_ = 0;
   std::int64_t last_status_ = 0;
   // Live feed: the first frame's time, and when the last frame came.
   std::int64_t first_frame_us_ = -1;

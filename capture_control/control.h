@@ -291,6 +291,7 @@ class Control final : public IDispatch,
   void DrawCaptureFrame(const FrameFormat& format, const std::uint8_t* bits) override;
   void KeepLastFrame(const FrameFormat& format, const std::uint8_t* bits) noexcept override;
   void CaptureFailed(HRESULT scode, const wchar_t* text) override;
+  void CaptureWarning(HRESULT scode, const wchar_t* text) override;
   void CaptureStopped(StopReason reason) override;
   void CaptureComplete(long captured, long dropped) override;
   void CaptureEnded() override;

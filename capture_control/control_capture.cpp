@@ -5,6 +5,7 @@
 #include <exception>
 #include <optional>
 
+#include "audio/audio_inputs.h"
 #include "capture_session.h"
 #include "control.h"
 #include "control_window.h"
@@ -42,6 +43,18 @@ HRESULT Control::RunCapture(bool to_file) {
   if (to_file) {
     if (const std::optional<MessageId> fault = FileNameFault(settings_.capture_file)) return Fail(*fault);
   }
+  // An input chosen and gone, or none at all: the capture does not start.
+  // A file without the sound the user asked for (or with another
+  // microphone's) is found out only later, when the take is lost.
+  AudioInputChoice audio_input;
+  if (to_file && settings_.audio_recording) {
+    audio_input = ResolveAudioInput(settings_.audio_input, device->Live() != nullptr, ListAudioInputs());
+    if (audio_input.kind == AudioInputKind::kMissing) {
+      if (settings_.audio_input.empty()) return FailWith(CTL_E_DEVICEUNAVAILABLE, UiText(TextId::kNoAudioInput));
+      return FailWith(CTL_E_DEVICEUNAVAILABLE, UiText(TextId::kAudioInputMissing) + settings_.audio_input +
+                                                    UiText(TextId::kAudioInputMissingEnd));
+    }
+  }
   if (settings_.confirm_before_capture) {
     HWND owner = window_ ? ::GetAncestor(window_, GA_ROOT) : ::GetActiveWindow();
     if (::MessageBoxW(owner, UiText(TextId::kConfirmCapture), UiText(TextId::kBoxCaption),
@@ -62,7 +75,8 @@ HRESULT Control::RunCapture(bool to_file) {
       device_failure = std::current_exception();
     }
   }
-  const CaptureRequest request = MakeCaptureRequest(format, to_file);
+  CaptureRequest request = MakeCaptureRequest(format, to_file);
+  request.audio_input = audio_input;
   CaptureFailure failure;
   {
     std::optional<CaptureSession> session;
@@ -107,6 +121,8 @@ void Control::KeepLastFrame(const FrameFormat& format, const std::uint8_t* bits)
 }
 
 void Control::CaptureFailed(HRESULT scode, const wchar_t* text) { FireError(scode, text); }
+
+void Control::CaptureWarning(HRESULT scode, const wchar_t* text) { FireError(scode, text); }
 
 void Control::CaptureEnded() { UpdatePreviewTimer(); }
 

@@ -80,8 +80,19 @@ const wchar_t* const kTexts[] = {
     L"ｽﾃﾚｵ",  // kStereo
     L"圧縮方式:",  // kCompressionField
     L"非圧縮 (全ﾌﾚｰﾑ)",  // kUncompressed
+    L"入力:",  // kAudioInputField
+    L"自動 (ﾃｽﾄﾄｰﾝ / 既定の入力)",  // kAudioInputAuto
+    L"選択された音声入力「",  // kAudioInputMissing
+    L"」が見つかりません (取り外された可能性があります)。ｵｰﾃﾞｨｵ ﾀﾞｲｱﾛｸﾞで入力を選び直すか、音声録音を外してください。",  // kAudioInputMissingEnd
+    L"録音できる音声入力がありません。ｵｰﾃﾞｨｵ ﾀﾞｲｱﾛｸﾞで入力を選ぶか、音声録音を外してください。",  // kNoAudioInput
+    L"音声入力がこの形式 (",  // kAudioFormatRefused
+    L") を受け付けません。ｵｰﾃﾞｨｵ ﾀﾞｲｱﾛｸﾞで別の形式を選んでください。",  // kAudioFormatRefusedEnd
+    L"音声入力を開けません。接続と他のｱﾌﾟﾘｹｰｼｮﾝでの使用を確認してください。",  // kAudioInputCannotOpen
+    L"音声の一部が届かず、無音で補いました (",  // kSoundLost
+    L"ｷｬﾌﾟﾁｬ中に音声入力が取り外されたか、応答しなくなりました。届かなかった音声は無音で補いました (",  // kAudioInputLost
+    L" 秒)。",  // kSecondsEnd
 };
-static_assert(std::size(kTexts) == static_cast<size_t>(TextId::kUncompressed) + 1, "one text a TextId");
+static_assert(std::size(kTexts) == static_cast<size_t>(TextId::kSecondsEnd) + 1, "one text a TextId");
 
 }  // namespace
 

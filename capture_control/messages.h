@@ -83,6 +83,18 @@ enum class TextId {
   kStereo,
   kCompressionField,
   kUncompressed,
+  // Sound: the audio dialog's inputs, and what recording from them reports.
+  kAudioInputField,
+  kAudioInputAuto,
+  kAudioInputMissing,
+  kAudioInputMissingEnd,
+  kNoAudioInput,
+  kAudioFormatRefused,
+  kAudioFormatRefusedEnd,
+  kAudioInputCannotOpen,
+  kSoundLost,
+  kAudioInputLost,
+  kSecondsEnd,
 };
 
 const wchar_t* UiText(TextId id);

@@ -16,6 +16,7 @@ packages=(
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-horai-umefont fonts-wine
   ffmpeg locales
   wixl zip ccache
+  pulseaudio pulseaudio-utils sox
 )
 
 missing=()

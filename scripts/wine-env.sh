@@ -110,3 +110,40 @@ kit_ensure_server() {
   fi
   "$KIT_WINE" cmd /c exit </dev/null >>"$KIT_WINE_STATE/logs/wineserver.log" 2>&1 || true
 }
+
+# The test bed's sound: a PulseAudio server of its own, in user space (no
+# sound card needed), with a null sink "cam" whose monitor is the default
+# source. What a test plays into the sink, Wine's PulseAudio driver hands
+# the programs as the default sound input. A second null sink, "spare",
+# gives a test an input it may take away. Everything Wine starts, and
+# pactl/paplay, find the server through PULSE_SERVER.
+kit_sound_run="$KIT_WINE_STATE/pulse-run"
+if [ -S "$kit_sound_run/pulse/native" ]; then
+  export PULSE_SERVER="unix:$kit_sound_run/pulse/native"
+fi
+
+kit_ensure_sound() {
+  if ! command -v pulseaudio >/dev/null; then
+    echo "No pulseaudio: the test bed has no sound input (scripts/setup.sh installs it)" >&2
+    return 0
+  fi
+  mkdir -p -m 700 "$kit_sound_run"
+  export PULSE_SERVER="unix:$kit_sound_run/pulse/native"
+  if pactl info >/dev/null 2>&1; then return 0; fi
+  # Started with its output to files, as the wineserver: a daemon that
+  # kept CTest's pipes open would hold the fixture step for ever.
+  XDG_RUNTIME_DIR="$kit_sound_run" pulseaudio -D -n --exit-idle-time=-1 \
+    --log-target="file:$KIT_WINE_STATE/logs/pulse.log" \
+    -L module-native-protocol-unix \
+    -L "module-null-sink sink_name=cam sink_properties=device.description=Camera" \
+    -L "module-null-sink sink_name=spare sink_properties=device.description=Spare" \
+    -L module-always-sink </dev/null >>"$KIT_WINE_STATE/logs/pulse.log" 2>&1 || return 1
+  pactl set-default-sink cam && pactl set-default-source cam.monitor
+}
+
+kit_stop_sound() {
+  [ -S "$kit_sound_run/pulse/native" ] || return 0
+  # By its own pid file, never by name: other test beds run theirs.
+  XDG_RUNTIME_DIR="$kit_sound_run" pulseaudio --kill 2>/dev/null || true
+  rm -f "$kit_sound_run/pulse/native"
+}

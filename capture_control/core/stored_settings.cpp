@@ -46,6 +46,8 @@ const SettingRow kRows[] = {
             IntegerRange{8, 16}),
     Integer(SettingId::kAudioChannels, L"AudioChannels", &Settings::audio_channels, IntegerRange{1, 2}),
     Integer(SettingId::kSourcePattern, L"SourcePattern", &Settings::source_pattern, IntegerRange{0, 1}),
+    // A blank name is not taken back, which leaves the automatic choice.
+    Text(SettingId::kAudioInput, L"AudioInput", &Settings::audio_input),
 };
 
 bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }

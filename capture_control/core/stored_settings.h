@@ -12,6 +12,7 @@
 // | CaptureWidth/-Height | 16 .. 4096   | pixels                               |
 // | DeviceIndex      | 0 .. 32767       | checked against the devices later    |
 // | Audio format     | 11025/22050/44100 Hz, 8/16 bit, 1/2 channels          |
+// | AudioInput       | an input's name  | blank or missing: automatic          |
 //
 // The three rates and the time limit are whole numbers: hosts read them as
 // 16-bit integers. TimeLimit keeps 0 because hosts send it for "no limit".
@@ -42,6 +43,9 @@ struct Settings {
   int audio_bits_per_sample = 16;
   int audio_channels = 1;
   int source_pattern = 0;  // which picture the first device shows
+  // The sound input to record from, by its name; empty: automatic (the
+  // test tone with a synthetic device, the default input with a camera).
+  std::wstring audio_input;
 };
 
 struct IntegerRange {
@@ -75,6 +79,7 @@ enum class SettingId {
   kAudioBitsPerSample,
   kAudioChannels,
   kSourcePattern,
+  kAudioInput,
 };
 
 enum class SettingKind { kText, kInteger, kFlag };

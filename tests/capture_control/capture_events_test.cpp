@@ -1,10 +1,17 @@
 // Captures through the dispatch contract, with the events a host hears.
 // The files written here are read back afterwards by ffprobe and ImageMagick
 // (check_capture_files.sh).
+#include <windows.h>
+#include <mmsystem.h>
 #include <olectl.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <cwchar>
 #include <thread>
+#include <vector>
 
 #include "control_fixture.h"
 
@@ -353,6 +360,252 @@ TEST_F(CaptureTest, ClipboardCopyWorksWithoutTheControlsWindow) {
     EXPECT_NE(nullptr, ::GetClipboardData(CF_DIB));
     ::CloseClipboard();
   }
+}
+
+
+// Sound from the test bed's own sound server (scripts/wine-env.sh): what a
+// test plays to the default output goes into the null sink "cam", whose
+// monitor Wine lists as the input "Monitor of Camera"; "Monitor of Spare"
+// is an input a test may take away. check_sound_files.sh reads the files
+// back with ffmpeg.
+constexpr wchar_t kCameraMonitor[] = L"Monitor of Camera";
+constexpr wchar_t kSpareMonitor[] = L"Monitor of Spare";
+constexpr int kSoundRate = 22050;
+
+std::string Narrow(const std::wstring& text) {
+  std::string narrow(text.size() * 4 + 1, '\0');
+  const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), narrow.data(),
+                                         static_cast<int>(narrow.size()), nullptr, nullptr);
+  narrow.resize(static_cast<size_t>(std::max(size, 0)));
+  return narrow;
+}
+
+bool HasInput(const wchar_t* name) {
+  for (UINT i = 0; i < ::waveInGetNumDevs(); ++i) {
+    WAVEINCAPSW caps{};
+    if (::waveInGetDevCapsW(i, &caps, sizeof(caps)) == MMSYSERR_NOERROR && std::wcscmp(caps.szPname, name) == 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Runs a shell command on the test bed's host (Wine starts Unix programs
+// too) and waits for it: Wine cannot wait on a Unix process, so the
+// command leaves a mark in /tmp (Z: to Wine) when it is done.
+bool RunOnHost(const std::wstring& command) {
+  const std::wstring mark = L"/tmp/morvane-test-" + std::to_wstring(::GetCurrentProcessId()) + L".done";
+  const std::wstring mark_seen_here = L"Z:" + mark;
+  ::DeleteFileW(mark_seen_here.c_str());
+  std::wstring line = L"/bin/sh -c \"" + command + L"; touch " + mark + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    return false;
+  }
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
+  for (int i = 0; i < 100; ++i) {
+    if (::GetFileAttributesW(mark_seen_here.c_str()) != INVALID_FILE_ATTRIBUTES) {
+      ::DeleteFileW(mark_seen_here.c_str());
+      return true;
+    }
+    ::Sleep(50);
+  }
+  return false;
+}
+
+// 16-bit mono sound played to the default output from Play() on.
+class Player {
+ public:
+  explicit Player(std::vector<std::int16_t> samples) : samples_(std::move(samples)) {
+    WAVEFORMATEX format{WAVE_FORMAT_PCM, 1, kSoundRate, kSoundRate * 2, 2, 16, 0};
+    opened_ = ::waveOutOpen(&out_, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL) == MMSYSERR_NOERROR;
+    header_.lpData = reinterpret_cast<LPSTR>(samples_.data());
+    header_.dwBufferLength = static_cast<DWORD>(samples_.size() * 2);
+    if (opened_) opened_ = ::waveOutPrepareHeader(out_, &header_, sizeof(header_)) == MMSYSERR_NOERROR;
+  }
+  ~Player() {
+    if (!out_) return;
+    ::waveOutReset(out_);
+    ::waveOutUnprepareHeader(out_, &header_, sizeof(header_));
+    ::waveOutClose(out_);
+  }
+  bool ok() const { return opened_; }
+  void Play() { ::waveOutWrite(out_, &header_, sizeof(header_)); }
+
+ private:
+  std::vector<std::int16_t> samples_;
+  HWAVEOUT out_ = nullptr;
+  WAVEHDR header_{};
+  bool opened_ = false;
+};
+
+// A sine that steps up once a second, 400, 700, 1000, 1300 Hz, without a
+// jump in phase.
+std::vector<std::int16_t> SteppedTone(int seconds) {
+  std::vector<std::int16_t> samples;
+  double phase = 0;
+  for (int second = 0; second < seconds; ++second) {
+    const double step = (400.0 + 300.0 * second) / kSoundRate;
+    for (int i = 0; i < kSoundRate; ++i) {
+      samples.push_back(static_cast<std::int16_t>(16000 * std::sin(6.283185307179586 * phase)));
+      phase += step;
+      if (phase >= 1) phase -= 1;
+    }
+  }
+  return samples;
+}
+
+// Silence with a 10 ms click at each of `at` (seconds).
+std::vector<std::int16_t> Clicks(int seconds, std::initializer_list<double> at) {
+  std::vector<std::int16_t> samples(static_cast<size_t>(seconds * kSoundRate));
+  for (double click : at) {
+    const auto first = static_cast<size_t>(click * kSoundRate);
+    for (size_t i = first; i < first + kSoundRate / 100; ++i) samples[i] = (i / 8) % 2 ? 30000 : -30000;
+  }
+  return samples;
+}
+
+// The samples as a WAV file in /tmp, for the host's own player.
+std::wstring WriteWave(const std::vector<std::int16_t>& samples, const wchar_t* name) {
+  const std::wstring path = std::wstring(L"/tmp/") + name + std::to_wstring(::GetCurrentProcessId()) + L".wav";
+  const auto data_bytes = static_cast<std::uint32_t>(samples.size() * 2);
+  const std::uint32_t header[] = {0x46464952, 36 + data_bytes, 0x45564157, 0x20746d66, 16, 0x00010001,
+                                  kSoundRate, kSoundRate * 2, 0x00100002, 0x61746164, data_bytes};
+  HANDLE file = ::CreateFileW((L"Z:" + path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return {};
+  DWORD written = 0;
+  ::WriteFile(file, header, sizeof(header), &written, nullptr);
+  ::WriteFile(file, samples.data(), data_bytes, &written, nullptr);
+  ::CloseHandle(file);
+  return path;
+}
+
+class SoundTest : public CaptureTest {
+ protected:
+  void SetUp() override {
+    CaptureTest::SetUp();
+    ASSERT_TRUE(HasInput(kCameraMonitor)) << "the test bed has no sound server (scripts/wine-testbed.sh)";
+  }
+  // The audio dialog, as a user picks an input by name.
+  ::testing::AssertionResult ChooseInput(const wchar_t* name) {
+    int index = -1;
+    DriveDialog(L"ｵｰﾃﾞｨｵ ﾌｫｰﾏｯﾄ", IDOK, [&](HWND dialog) {
+      index = static_cast<int>(::SendDlgItemMessageW(dialog, 100, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                                     reinterpret_cast<LPARAM>(name)));
+      if (index >= 0) Select(dialog, 0, index);
+    });
+    const CallResult shown = CallMethod(control(), dispid::kShowAudioDialog);
+    if (shown.hr != S_OK || index < 0) {
+      return ::testing::AssertionFailure() << "input not offered (" << index << "), dialog 0x" << std::hex << shown.hr;
+    }
+    return ::testing::AssertionSuccess();
+  }
+};
+
+// The recorded sound is the played one, from the moment the capture
+// starts: check_sound_files.sh finds the steps a second apart and the
+// click within one frame (0.1 s) of when it was played, and sound as long
+// as picture. The long capture lasts MORVANE_SOUND_SECONDS (10 s unless
+// set; 60 s or more by hand), with clicks a second after its start and a
+// second before its end: any drift between the clocks of sound and picture
+// shows between them. Those are played by the host's own player, whose
+// output does not slip under load as Wine's can over a minute.
+TEST_F(SoundTest, TheChosenInputIsRecordedInStepWithThePicture) {
+  wchar_t value[16] = {};
+  const int long_seconds =
+      std::max(3, ::GetEnvironmentVariableW(L"MORVANE_SOUND_SECONDS", value, 16) ? _wtoi(value) : 10);
+  struct Row {
+    const char* name;
+    const wchar_t* file;
+    int seconds;
+    std::vector<std::int16_t> played;
+    bool by_host;
+  };
+  const Row rows[] = {
+      {"stepped tone", L"sound_steps.avi", 4, SteppedTone(4), false},
+      {"click at 2 s", L"sound_click.avi", 4, Clicks(4, {2.0}), false},
+      {"long, clicks 1 s in and 1 s before the end", L"sound_long.avi", long_seconds,
+       Clicks(long_seconds + 1, {1.0, long_seconds - 1.0}), true},
+  };
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kAudioRecording, Var::I2(1).v).hr);
+  ASSERT_TRUE(ChooseInput(kCameraMonitor));
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    ASSERT_TRUE(Configure(10, row.seconds, 160, 120));
+    Player player(row.by_host ? std::vector<std::int16_t>(1) : row.played);
+    ASSERT_TRUE(player.ok());
+    const std::wstring wave = row.by_host ? WriteWave(row.played, L"morvane-clicks-") : std::wstring();
+    sink_.events.clear();
+    sink_.on_event = [&](DISPID id, DISPPARAMS*) {
+      if (id != kEventCaptureStarted) return;
+      if (row.by_host) {
+        EXPECT_TRUE(RunOnHost(L"paplay --device=cam " + wave + L" & true"));
+      } else {
+        player.Play();
+      }
+    };
+    ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCaptureFileName, Var::Text(OutPath(row.file).c_str()).v).hr);
+    const CallResult capture = CallMethod(control(), dispid::kStartCapture);
+    ASSERT_EQ(S_OK, capture.hr) << std::hex << capture.scode;
+    EXPECT_EQ(nullptr, Last(kEventError)) << "sound reported lost";
+    const Event* complete = Last(kEventCaptureComplete);
+    ASSERT_NE(nullptr, complete);
+    EXPECT_EQ(10 * row.seconds, complete->arguments[0].v.lVal + complete->arguments[1].v.lVal);
+    if (!wave.empty()) ::DeleteFileW((L"Z:" + wave).c_str());
+  }
+}
+
+// Inputs that are not there: one chosen and gone refuses to start (no
+// file); one taken away during the capture leaves silence, reported, in a
+// file whose sound still lasts as long as its picture.
+TEST_F(SoundTest, AnInputGoneIsReportedAndTheFileStaysWhole) {
+  ASSERT_TRUE(Configure(10, 4, 160, 120));
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kAudioRecording, Var::I2(1).v).hr);
+  ASSERT_TRUE(ChooseInput(kSpareMonitor));
+  {
+    // Stored by name, as another control (or an earlier run) left it.
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExW(HKEY_CURRENT_USER, kTestSettingsKey, 0, KEY_SET_VALUE, &key));
+    const wchar_t gone[] = L"USB ﾏｲｸ";
+    ::RegSetValueExW(key, L"AudioInput", 0, REG_SZ, reinterpret_cast<const BYTE*>(gone), sizeof(gone));
+    ::RegCloseKey(key);
+    TestHost second;
+    ASSERT_TRUE(second.ok());
+    const std::wstring file = OutPath(L"sound_gone.avi");
+    ::DeleteFileW(file.c_str());
+    ASSERT_EQ(S_OK, PutProperty(second.control(), dispid::kAudioRecording, Var::I2(1).v).hr);
+    ASSERT_EQ(S_OK, PutProperty(second.control(), dispid::kCaptureFileName, Var::Text(file.c_str()).v).hr);
+    const CallResult refused = CallMethod(second.control(), dispid::kStartCapture);
+    EXPECT_EQ(DISP_E_EXCEPTION, refused.hr);
+    EXPECT_EQ(CTL_E_DEVICEUNAVAILABLE, refused.scode);
+    EXPECT_NE(std::wstring::npos, refused.description.find(L"「USB ﾏｲｸ」")) << Narrow(refused.description);
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(file.c_str())) << "a file was left";
+  }
+
+  // A tone into the input that goes, played by the test bed's own tools.
+  ASSERT_TRUE(RunOnHost(L"sox -n -r 22050 -c 1 -b 16 -t wav - synth 6 sine 500 vol 0.5 | paplay --device=spare & true"));
+  ::Sleep(300);
+  long frames = 0;
+  sink_.on_event = [&](DISPID id, DISPPARAMS*) {
+    if (id == kEventStreamFrame && ++frames == 15) {
+      EXPECT_TRUE(RunOnHost(L"pactl unload-module $(pactl list short modules | awk '/sink_name=spare/ {print $1}')"));
+    }
+  };
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCallbackEnabled, Var::Bool(true).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCaptureFileName, Var::Text(OutPath(L"sound_removed.avi").c_str()).v).hr);
+  const CallResult capture = CallMethod(control(), dispid::kStartCapture);
+  // Put back for the next run, whatever happened.
+  RunOnHost(L"pactl load-module module-null-sink sink_name=spare sink_properties=device.description=Spare");
+  ASSERT_EQ(S_OK, capture.hr) << std::hex << capture.scode;
+  const Event* error = Last(kEventError);
+  ASSERT_NE(nullptr, error) << "the lost sound was not reported";
+  const std::wstring text(error->arguments[1].v.bstrVal);
+  EXPECT_NE(std::wstring::npos, text.find(L"無音")) << Narrow(text);
+  std::printf("input taken away after 1.5 s of 4: %s (0x%08lx)\n", Narrow(text).c_str(),
+              static_cast<unsigned long>(error->arguments[0].v.lVal));
 }
 
 }  // namespace

@@ -61,6 +61,10 @@ class RecordingHost final : public morvane::CaptureHost {
     kept_width = format.width;
   }
   void CaptureFailed(HRESULT, const wchar_t*) override { calls.push_back("failed"); }
+  void CaptureWarning(HRESULT, const wchar_t* text) override {
+    calls.push_back("warning");
+    warning = text;
+  }
   void CaptureStopped(StopReason reason) override {
     calls.push_back("stopped");
     stopped = reason;
@@ -80,6 +84,7 @@ class RecordingHost final : public morvane::CaptureHost {
   StopReason stopped = StopReason::kError;
   long completed = -1;
   bool capturing_at_end = true;
+  std::wstring warning;
 
  private:
   CaptureState& state_;

@@ -27,7 +27,7 @@ TEST_F(ControlTest, DialogsApplyOnOkAndKeepEverythingOnCancel) {
       {"source", dispid::kShowSourceDialog, L"ﾋﾞﾃﾞｵ ｿｰｽ", IDOK,
        [](HWND d) { Select(d, 0, 1); }, dispid::kDeviceCount, 3},
       {"audio", dispid::kShowAudioDialog, L"ｵｰﾃﾞｨｵ ﾌｫｰﾏｯﾄ", IDOK,
-       [](HWND d) { Select(d, 0, 2); }, dispid::kDeviceCount, 3},
+       [](HWND d) { Select(d, 1, 2); }, dispid::kDeviceCount, 3},
       {"compression", dispid::kShowCompressionDialog, L"ﾋﾞﾃﾞｵ圧縮", IDOK, nullptr, dispid::kDeviceCount, 3},
   };
   for (const Row& row : rows) {

@@ -26,8 +26,9 @@ void CheckTaken(const SettingRow& row, const StoredValue& stored) {
   const Settings before = settings;
   const bool taken = morvane::ApplyStoredValue(settings, row, stored);
   if (row.kind == SettingKind::kText) {
-    if (taken && settings.capture_file.find_first_not_of(L" \t") == std::wstring::npos) std::abort();
-    if (!taken && settings.capture_file != before.capture_file) std::abort();
+    // Any text row (the file name, the sound input's name): never blank.
+    if (taken && (settings.*row.text).find_first_not_of(L" \t") == std::wstring::npos) std::abort();
+    if (!taken && settings.*row.text != before.*row.text) std::abort();
     return;
   }
   const std::int64_t value = ValueOf(settings, row);
