@@ -62,7 +62,8 @@ HRESULT Control::RunCapture(bool to_file) {
       device_failure = std::current_exception();
     }
   }
-  const CaptureRequest request = MakeCaptureRequest(format, to_file);
+  CaptureRequest request = MakeCaptureRequest(format, to_file);
+  if (to_file) request.compression = CaptureCompression(*device);
   CaptureFailure failure;
   {
     std::optional<CaptureSession> session;

@@ -80,8 +80,12 @@ const wchar_t* const kTexts[] = {
     L"ｽﾃﾚｵ",  // kStereo
     L"圧縮方式:",  // kCompressionField
     L"非圧縮 (全ﾌﾚｰﾑ)",  // kUncompressed
+    L"Motion JPEG (内蔵)",  // kMotionJpeg
+    L"ｶﾒﾗの圧縮のまま (Motion JPEG)",  // kAsDelivered
+    L"画質:",  // kQualityField
+    L"選択されていた圧縮方式が見つかりません (ｱﾝｲﾝｽﾄｰﾙされた可能性があります)。非圧縮でｷｬﾌﾟﾁｬします。",  // kCompressorGone
 };
-static_assert(std::size(kTexts) == static_cast<size_t>(TextId::kUncompressed) + 1, "one text a TextId");
+static_assert(std::size(kTexts) == static_cast<size_t>(TextId::kCompressorGone) + 1, "one text a TextId");
 
 }  // namespace
 

@@ -83,6 +83,10 @@ enum class TextId {
   kStereo,
   kCompressionField,
   kUncompressed,
+  kMotionJpeg,
+  kAsDelivered,
+  kQualityField,
+  kCompressorGone,
 };
 
 const wchar_t* UiText(TextId id);

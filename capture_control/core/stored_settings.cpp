@@ -46,6 +46,10 @@ const SettingRow kRows[] = {
             IntegerRange{8, 16}),
     Integer(SettingId::kAudioChannels, L"AudioChannels", &Settings::audio_channels, IntegerRange{1, 2}),
     Integer(SettingId::kSourcePattern, L"SourcePattern", &Settings::source_pattern, IntegerRange{0, 1}),
+    // A FOURCC's characters are printable, so its top byte never sets the sign.
+    Integer(SettingId::kCompression, L"Compression", &Settings::compression, IntegerRange{0, 0x7FFFFFFF}),
+    Integer(SettingId::kCompressionQuality, L"CompressionQuality", &Settings::compression_quality,
+            IntegerRange{1, 100}),
 };
 
 bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }

@@ -12,6 +12,9 @@
 // | CaptureWidth/-Height | 16 .. 4096   | pixels                               |
 // | DeviceIndex      | 0 .. 32767       | checked against the devices later    |
 // | Audio format     | 11025/22050/44100 Hz, 8/16 bit, 1/2 channels          |
+// | Compression      | 0 .. 2^31-1      | 0 none, 1 as the camera delivers it, |
+// |                  |                  | else a FOURCC ('MJPG': built in)     |
+// | CompressionQuality | 1 .. 100       | JPEG quality, 100 best               |
 //
 // The three rates and the time limit are whole numbers: hosts read them as
 // 16-bit integers. TimeLimit keeps 0 because hosts send it for "no limit".
@@ -42,7 +45,15 @@ struct Settings {
   int audio_bits_per_sample = 16;
   int audio_channels = 1;
   int source_pattern = 0;  // which picture the first device shows
+  int compression = 0;     // see kCompressionNone and the table above
+  int compression_quality = 75;
 };
+
+// What Settings::compression holds besides a codec's FOURCC.
+constexpr int kCompressionNone = 0;
+constexpr int kCompressionAsDelivered = 1;
+// 'MJPG' as a FOURCC: the built-in Motion JPEG.
+constexpr int kCompressionMotionJpeg = 'M' | 'J' << 8 | 'P' << 16 | 'G' << 24;
 
 struct IntegerRange {
   std::int32_t low;
@@ -75,6 +86,8 @@ enum class SettingId {
   kAudioBitsPerSample,
   kAudioChannels,
   kSourcePattern,
+  kCompression,
+  kCompressionQuality,
 };
 
 enum class SettingKind { kText, kInteger, kFlag };
