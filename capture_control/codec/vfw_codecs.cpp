@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <vfw.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -41,50 +42,65 @@ std::wstring FourCcText(std::uint32_t fourcc) {
   throw CaptureError(CaptureErrorKind::kDeviceFailed, L"圧縮方式 " + FourCcText(handler) + what, code);
 }
 
+// Frames through ICCompress, one after another: the compressor is asked
+// for a key frame every kKeyFrameEvery frames, is handed the frame before
+// for the others, and says itself which frames it made key frames.
 class InstalledEncoder final : public FrameEncoder {
  public:
-  InstalledEncoder(std::uint32_t handler, int quality, const FrameFormat& format) : handler_(handler) {
+  InstalledEncoder(std::uint32_t handler, int quality, const FrameFormat& format)
+      : handler_(handler), quality_(static_cast<DWORD>(quality) * (ICQUALITY_HIGH / 100)), format_(format) {
     const auto header = MakeBitmapInfoHeader(format);
     std::memcpy(&input_.bmiHeader, header.data(), sizeof(BITMAPINFOHEADER));
-    HIC hic = ::ICOpen(ICTYPE_VIDEO, handler, ICMODE_COMPRESS);
-    if (!hic) ThrowCompressor(handler, L" がありません (ｱﾝｲﾝｽﾄｰﾙされた可能性があります)。");
-    UniqueHic owned(hic);
-    if (::ICCompressQuery(hic, &input_, nullptr) != ICERR_OK) {
+    hic_.reset(::ICOpen(ICTYPE_VIDEO, handler, ICMODE_COMPRESS));
+    if (!hic_) ThrowCompressor(handler, L" がありません (ｱﾝｲﾝｽﾄｰﾙされた可能性があります)。");
+    if (ICCompressQuery(hic_.get(), &input_, nullptr) != ICERR_OK) {
       ThrowCompressor(handler, L" はこの大きさの 24 ﾋﾞｯﾄ映像を圧縮できません。");
     }
-    vars_.cbSize = sizeof(vars_);
-    vars_.dwFlags = ICMF_COMPVARS_VALID;
-    vars_.hic = owned.release();
-    vars_.fccType = ICTYPE_VIDEO;
-    vars_.fccHandler = handler;
-    vars_.lKey = kKeyFrameEvery;
-    vars_.lQ = quality * (ICQUALITY_HIGH / 100);
-    if (!::ICSeqCompressFrameStart(&vars_, &input_)) {
-      ::ICCompressorFree(&vars_);
-      ThrowCompressor(handler, L" を開始できません。");
+    const LRESULT format_size = ICCompressGetFormatSize(hic_.get(), &input_);
+    output_format_.assign(std::max<std::size_t>(sizeof(BITMAPINFOHEADER), format_size > 0 ? format_size : 0), 0);
+    if (ICCompressGetFormat(hic_.get(), &input_, Output()) != ICERR_OK) {
+      ThrowCompressor(handler, L" の出力形式を得られません。");
     }
+    const LRESULT size = ICCompressGetSize(hic_.get(), &input_, Output());
+    buffer_.assign(size > 0 ? static_cast<std::size_t>(size) : format.ImageSize() * 2, 0);
+    if (ICCompressBegin(hic_.get(), &input_, Output()) != ICERR_OK) ThrowCompressor(handler, L" を開始できません。");
+    previous_.assign(format.ImageSize(), 0);
   }
-  ~InstalledEncoder() override {
-    ::ICSeqCompressFrameEnd(&vars_);
-    // Closes the compressor and frees what the sequence allocated.
-    ::ICCompressorFree(&vars_);
-  }
+  ~InstalledEncoder() override { ICCompressEnd(hic_.get()); }
   InstalledEncoder(const InstalledEncoder&) = delete;
   InstalledEncoder& operator=(const InstalledEncoder&) = delete;
 
   void Encode(const std::uint8_t* bits, std::vector<std::uint8_t>& out, bool& key_frame) override {
-    BOOL key = FALSE;
-    LONG size = 0;
-    const void* data = ::ICSeqCompressFrame(&vars_, 0, const_cast<std::uint8_t*>(bits), &key, &size);
-    if (!data || size <= 0) ThrowCompressor(handler_, L" で圧縮できませんでした。");
-    out.assign(static_cast<const std::uint8_t*>(data), static_cast<const std::uint8_t*>(data) + size);
-    key_frame = key != FALSE;
+    const bool want_key = frame_ % kKeyFrameEvery == 0;
+    BITMAPINFOHEADER* output = &Output()->bmiHeader;
+    output->biSizeImage = static_cast<DWORD>(buffer_.size());
+    DWORD chunk_id = 0;
+    DWORD flags = 0;
+    const DWORD result = ::ICCompress(hic_.get(), want_key ? ICCOMPRESS_KEYFRAME : 0, output, buffer_.data(),
+                                      &input_.bmiHeader, const_cast<std::uint8_t*>(bits), &chunk_id, &flags,
+                                      frame_, 0, quality_, want_key ? nullptr : &input_.bmiHeader,
+                                      want_key ? nullptr : previous_.data());
+    if (result != ICERR_OK || output->biSizeImage == 0 || output->biSizeImage > buffer_.size()) {
+      ThrowCompressor(handler_, L" で圧縮できませんでした。", result);
+    }
+    out.assign(buffer_.data(), buffer_.data() + output->biSizeImage);
+    key_frame = (flags & AVIIF_KEYFRAME) != 0;
+    std::memcpy(previous_.data(), bits, format_.ImageSize());
+    ++frame_;
   }
 
  private:
+  BITMAPINFO* Output() { return reinterpret_cast<BITMAPINFO*>(output_format_.data()); }
+
   const std::uint32_t handler_;
+  const DWORD quality_;
+  const FrameFormat format_;
+  UniqueHic hic_;
   BITMAPINFO input_{};
-  COMPVARS vars_{};
+  std::vector<std::uint8_t> output_format_;  // the compressor's BITMAPINFO, as long as it says
+  std::vector<std::uint8_t> buffer_;
+  std::vector<std::uint8_t> previous_;
+  LONG frame_ = 0;
 };
 
 }  // namespace

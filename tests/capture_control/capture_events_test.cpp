@@ -271,7 +271,11 @@ TEST_F(CaptureTest, AnInstalledCompressorChosenByNameWritesItsFrames) {
   HDC screen = ::GetDC(nullptr);
   HDC memory = ::CreateCompatibleDC(screen);
   BITMAPINFO info{};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), 160, 120, 1, 24, BI_RGB};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = 160;
+  info.bmiHeader.biHeight = 120;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
   void* bits = nullptr;
   HBITMAP bitmap = ::CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   HGDIOBJ old = ::SelectObject(memory, bitmap);

@@ -332,8 +332,12 @@ TEST_P(AviCompressed, SizesKeyFramesAndCodecAgree) {
   // strh's handler and strf's biCompression name the codec.
   for (const AviChunk& ch : walk.chunks) {
     if (ch.segment != 0) continue;
-    if (ch.id == avi::FourCc("strh")) EXPECT_EQ(FourCcAt(bytes, ch.offset + 12), "MJPG");
-    if (ch.id == avi::FourCc("strf")) EXPECT_EQ(FourCcAt(bytes, ch.offset + 8 + 16), "MJPG");
+    if (ch.id == avi::FourCc("strh")) {
+      EXPECT_EQ(FourCcAt(bytes, ch.offset + 12), "MJPG");
+    }
+    if (ch.id == avi::FourCc("strf")) {
+      EXPECT_EQ(FourCcAt(bytes, ch.offset + 8 + 16), "MJPG");
+    }
   }
 }
 

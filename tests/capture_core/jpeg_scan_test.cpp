@@ -3,6 +3,7 @@
 // without Huffman tables get the standard ones.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -14,8 +15,12 @@ using Bytes = std::vector<std::uint8_t>;
 
 Bytes Segment(std::uint8_t marker, const Bytes& body) {
   const std::size_t length = body.size() + 2;
-  Bytes out{0xFF, marker, static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length)};
-  out.insert(out.end(), body.begin(), body.end());
+  Bytes out(2 + length);
+  out[0] = 0xFF;
+  out[1] = marker;
+  out[2] = static_cast<std::uint8_t>(length >> 8);
+  out[3] = static_cast<std::uint8_t>(length);
+  std::copy(body.begin(), body.end(), out.begin() + 4);
   return out;
 }
 
