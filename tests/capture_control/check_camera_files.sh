@@ -23,7 +23,8 @@ check() {  # file width height frames rate
   [[ "$r" =~ ^($rate)$ ]] || fail "$file: rate $r"
   ffmpeg -v error -i "$file" -f null - || fail "$file: decoding reported errors"
   # One grey row per frame, an eighth of the way down; the blocks' middles.
-  ffmpeg -v error -i "$file" -vf "crop=iw:1:0:ih/8" -f rawvideo -pix_fmt gray - |
+  # Grey first: a JPEG's subsampled chroma cannot be cut to one row.
+  ffmpeg -v error -i "$file" -vf "format=gray,crop=iw:1:0:ih/8" -f rawvideo -pix_fmt gray - |
     python3 -c '
 import sys
 width = int(sys.argv[1]); data = sys.stdin.buffer.read()
@@ -64,7 +65,7 @@ for kind in ("video", "audio"):
     if kind not in kinds: sys.exit("no %s stream" % kind)
     if abs(kinds[kind] - seconds) > 1 / 30 + 1e-6: sys.exit("%s lasts %.3f s, not %.3f" % (kind, kinds[kind], seconds))
 ' "$seconds" "$streams" || fail "$file: timeline"
-  ffmpeg -v error -i "$file" -vf "crop=iw:1:0:ih/8" -f rawvideo -pix_fmt gray - |
+  ffmpeg -v error -i "$file" -vf "format=gray,crop=iw:1:0:ih/8" -f rawvideo -pix_fmt gray - |
     python3 -c '
 import sys
 width = int(sys.argv[1]); data = sys.stdin.buffer.read(); numbers = []
