@@ -13,6 +13,7 @@ choose_compression() {  # index
   e2e_ctl click 211
   e2e_wait_window "$title" 20 > /dev/null || e2e_fail "圧縮 showed no dialog"
   choices=$(e2e_probe items "$title" 100 | tr -d '\r')
+  e2e_screenshot "$title" "compression_dialog_$1"
   e2e_probe select-item "$title" 100 "$1" || e2e_fail "could not pick compression $1"
   e2e_probe click "$title" 1 || e2e_fail "the dialog has no OK button"
   for _ in $(seq 1 20); do
