@@ -12,7 +12,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
+#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bare_container.h"
@@ -134,29 +136,24 @@ int Capture(const std::wstring& file, int device, int width, int height, double 
   return FAILED(hr) ? 1 : 0;
 }
 
-// The control's encoding stage and a bare loop over the same encoder, each
-// handed the same frames as fast as they take them.
-void EncodeRatio(const std::wstring& file, int width, int height) {
-  const morvane::FrameFormat format{width, height, 24};
-  constexpr int kFrames = 60;
-  constexpr int kDistinct = 8;
-  std::vector<std::vector<std::uint8_t>> frames(kDistinct, std::vector<std::uint8_t>(format.ImageSize()));
-  auto pattern = morvane::MakeColourBars();
-  for (int i = 0; i < kDistinct; ++i) pattern->Render(format, frames[i].data(), i, i * 33333);
+// One free-running pass of the bare loop: the JPEG encoder called on one
+// thread, frame after frame. Returns CPU and wall seconds.
+std::pair<double, double> BareLoop(const morvane::FrameFormat& format, const std::vector<std::vector<std::uint8_t>>& frames,
+                                   int count) {
+  const double cpu = CpuSeconds();
+  const double wall = WallSeconds();
+  morvane::JpegCodec codec;
+  std::vector<std::uint8_t> out;
+  for (int i = 0; i < count; ++i) codec.Encode(format, frames[i % frames.size()].data(), kQuality, out);
+  return {CpuSeconds() - cpu, WallSeconds() - wall};
+}
 
-  double bare_cpu = CpuSeconds();
-  double bare_wall = WallSeconds();
-  {
-    morvane::JpegCodec codec;
-    std::vector<std::uint8_t> out;
-    for (int i = 0; i < kFrames; ++i) codec.Encode(format, frames[i % kDistinct].data(), kQuality, out);
-  }
-  bare_cpu = CpuSeconds() - bare_cpu;
-  bare_wall = WallSeconds() - bare_wall;
-
-  double stage_cpu = CpuSeconds();
-  double stage_wall = WallSeconds();
-  int threads = morvane::EncodingThreads();
+// One free-running pass of the control's encoding stage into a file: a
+// refused frame waits for a slot instead of being dropped.
+std::pair<double, double> StagePass(const std::wstring& file, const morvane::FrameFormat& format,
+                                    const std::vector<std::vector<std::uint8_t>>& frames, int count) {
+  const double cpu = CpuSeconds();
+  const double wall = WallSeconds();
   {
     morvane::AviVideoFormat video{format, 33333};
     video.compression = morvane::avi::FourCc("MJPG");
@@ -165,22 +162,41 @@ void EncodeRatio(const std::wstring& file, int width, int height) {
     compression.kind = morvane::VideoCompression::Kind::kMotionJpeg;
     compression.quality = kQuality;
     auto stage = morvane::MakeVideoStage(compression, format, writer);
-    for (int i = 0; i < kFrames; ++i) {
-      // Free running: a refused frame waits for a slot instead of dropping.
-      while (!stage->Put(frames[i % kDistinct].data())) {
-        ::Sleep(1);
-      }
+    for (int i = 0; i < count; ++i) {
+      while (!stage->Put(frames[i % frames.size()].data())) ::Sleep(1);
     }
     stage->Finish();
     writer.Close();
   }
-  stage_cpu = CpuSeconds() - stage_cpu;
-  stage_wall = WallSeconds() - stage_wall;
+  const std::pair<double, double> spent{CpuSeconds() - cpu, WallSeconds() - wall};
   ::DeleteFileW(file.c_str());
-  std::printf("encode %dx%d, %d frames: bare loop CPU %.1f ms/frame (wall %.1f); control's stage on %d threads CPU "
-              "%.1f ms/frame (wall %.1f); CPU ratio %.2f (goal <= 1.2)\n",
-              width, height, kFrames, 1000 * bare_cpu / kFrames, 1000 * bare_wall / kFrames, threads,
-              1000 * stage_cpu / kFrames, 1000 * stage_wall / kFrames, stage_cpu / bare_cpu);
+  return spent;
+}
+
+// The control's encoding stage against the bare loop on the same frames,
+// in turns (bare, stage, bare, stage), the better pass of each counting:
+// the machine is shared, and a pass that another process slowed says
+// nothing about our code.
+void EncodeRatio(const std::wstring& file, int width, int height) {
+  const morvane::FrameFormat format{width, height, 24};
+  constexpr int kFrames = 90;
+  constexpr int kDistinct = 8;
+  std::vector<std::vector<std::uint8_t>> frames(kDistinct, std::vector<std::uint8_t>(format.ImageSize()));
+  auto pattern = morvane::MakeColourBars();
+  for (int i = 0; i < kDistinct; ++i) pattern->Render(format, frames[i].data(), i, i * 33333);
+  std::pair<double, double> bare{1e9, 1e9};
+  std::pair<double, double> stage{1e9, 1e9};
+  for (int pass = 0; pass < 2; ++pass) {
+    const auto b = BareLoop(format, frames, kFrames);
+    const auto s = StagePass(file, format, frames, kFrames);
+    bare = {std::min(bare.first, b.first), std::min(bare.second, b.second)};
+    stage = {std::min(stage.first, s.first), std::min(stage.second, s.second)};
+  }
+  std::printf("encode %dx%d, %d frames: bare loop CPU %.1f ms/frame (wall %.1f); control's stage on %d threads, "
+              "file included, CPU %.1f ms/frame (wall %.1f); CPU ratio %.2f (goal <= 1.2)\n",
+              width, height, kFrames, 1000 * bare.first / kFrames, 1000 * bare.second / kFrames,
+              morvane::EncodingThreads(), 1000 * stage.first / kFrames, 1000 * stage.second / kFrames,
+              stage.first / bare.first);
 }
 
 }  // namespace
