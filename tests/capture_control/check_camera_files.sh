@@ -80,8 +80,11 @@ print("frames %d..%d, none back in time" % (numbers[0], numbers[-1]))
 check "$out/camera.avi" 640 480 150 "30/1|1000000/33333"
 check "$out/camera_mjpg.avi" 640 480 30 "30/1|1000000/33333"
 check "$out/camera_mjpg_kept.avi" 640 480 30 "30/1|1000000/33333"
-codec=$(ffprobe -v error -select_streams v:0 -show_entries stream=codec_name -of csv=p=0 "$out/camera_mjpg_kept.avi")
-[ "$codec" = mjpeg ] || fail "camera_mjpg_kept.avi holds $codec, not the camera's JPEG"
+check "$out/camera_encoded.avi" 640 480 30 "30/1|1000000/33333"
+for file in camera_mjpg_kept.avi camera_encoded.avi; do
+  codec=$(ffprobe -v error -select_streams v:0 -show_entries stream=codec_name -of csv=p=0 "$out/$file")
+  [ "$codec" = mjpeg ] || fail "$file holds $codec, not Motion JPEG"
+done
 # The sample cut short is not in the file: 29 frames of 30 slots.
 cut=$(ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames -of csv=p=0 \
   "$out/camera_mjpg_cut.avi")
