@@ -25,6 +25,21 @@ enum class StopReason : SHORT {
   kClosed = 5,
 };
 
+// How the video of a capture to a file is stored.
+struct VideoCompression {
+  enum class Kind {
+    kNone,         // uncompressed 24-bit frames
+    kMotionJpeg,   // encoded here, through the system's JPEG codec
+    kAsDelivered,  // a camera's compressed samples, kept as they come
+    kInstalled,    // a video compressor installed on the machine
+  };
+  Kind kind = Kind::kNone;
+  // kInstalled: the compressor's handler FOURCC.
+  std::uint32_t handler = 0;
+  // 1 to 100; Motion JPEG's, and an installed compressor's where it has one.
+  int quality = 75;
+};
+
 // One capture as the user set it up when it began; later changes to the
 // control's properties do not reach a running capture.
 struct CaptureRequest {
@@ -35,6 +50,8 @@ struct CaptureRequest {
   double rate = 15.0;
   // 0: no limit.
   int time_limit_seconds = 0;
+  // Files only.
+  VideoCompression compression;
   // Sound to record beside the picture (files only), and where from: the
   // tone or a sound input, never kMissing (the control refuses to start).
   std::optional<AudioFormat> audio;
@@ -77,6 +94,9 @@ class CaptureHost {
   // Hands the frame to the host's stream handler, if it asked for frames;
   // true when the host's stop flag asks the capture to end.
   virtual bool StreamFrame(long width, long height, const void* info, const void* bits) = 0;
+  // Whether anything shows the capture's frames now (a stream handler, the
+  // preview): a camera's compressed samples are decoded only then.
+  virtual bool ShowsFrames() const { return true; }
   // Draws the frame where the preview is shown, if it is.
   virtual void DrawCaptureFrame(const FrameFormat& format, const std::uint8_t* bits) = 0;
   // The last frame stays the current one for the still commands.

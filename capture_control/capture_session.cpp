@@ -50,6 +50,21 @@ std::int64_t Frequency() {
   return value.QuadPart;
 }
 
+// Samples are kept as they come only from a feed that streams them now.
+bool KeepsSamples(const CaptureRequest& request, LiveFeed* feed) {
+  return request.to_file() && request.compression.kind == VideoCompression::Kind::kAsDelivered && feed &&
+         feed->Compressed();
+}
+
+// The compression the file gets: a request to keep samples that the
+// device does not send falls back to uncompressed frames.
+VideoCompression FileCompression(const CaptureRequest& request, LiveFeed* feed) {
+  if (request.compression.kind == VideoCompression::Kind::kAsDelivered && !KeepsSamples(request, feed)) {
+    return VideoCompression{};
+  }
+  return request.compression;
+}
+
 // Runs one step of the capture's end; a step that throws is noted as the
 // capture's failure (if it is the first) and the next step still runs.
 template <typename Step>
@@ -84,7 +99,8 @@ CaptureSession::CaptureSession(const CaptureRequest& request, VideoDevice& devic
       rate_(CaptureRate(request.rate, device)),
       failure_(failure),
       block_(kBitsOffset + format_.ImageSize()),
-      bits_(block_.data() + kBitsOffset) {
+      bits_(block_.data() + kBitsOffset),
+      keep_samples_(KeepsSamples(request, feed_)) {
   const auto header = MakeBitmapInfoHeader(format_);
   std::memcpy(block_.data(), header.data(), header.size());
   const std::optional<AudioFormat> audio_format = request.to_file() ? request.audio : std::nullopt;
@@ -94,7 +110,10 @@ CaptureSession::CaptureSession(const CaptureRequest& request, VideoDevice& devic
     AviVideoFormat video;
     video.frame = format_;
     video.microseconds_per_frame = static_cast<std::uint32_t>(std::llround(1000000.0 / rate_));
+    const VideoCompression compression = FileCompression(request, feed_);
+    video.compression = CompressionFourCc(compression);
     writer_.emplace(request.file, video, audio_format);
+    stage_ = MakeVideoStage(compression, format_, *writer_);
   }
   if (audio_source_) {
     audio_output_.emplace(*writer_);
@@ -149,6 +168,8 @@ bool CaptureSession::Step() {
     reason_ = state_.stop_reason;
     return false;
   }
+  // Frames the encoders finished meanwhile go into the file.
+  if (stage_) stage_->Collect();
   if (next_slot_ >= limit_) {
     reason_ = StopReason::kTimeLimit;
     return false;
@@ -202,7 +223,7 @@ void CaptureSession::SkipTo(std::int64_t slot) {
   const std::int64_t first = next_slot_;
   next_slot_ = end;
   if (!writer_) return;
-  for (std::int64_t i = first; i < end; ++i) writer_->WriteDroppedFrame();
+  for (std::int64_t i = first; i < end; ++i) stage_->PutEmpty();
   if (audio_track_) WriteAudio(end);
 }
 
@@ -224,7 +245,7 @@ CaptureSession::Slot CaptureSession::WaitForNextSlot() {
 
 CaptureSession::Slot CaptureSession::TakeLiveFrame() {
   std::int64_t us = -1;
-  const FeedStatus status = feed_->TakeFrame(bits_, us);
+  const FeedStatus status = keep_samples_ ? feed_->TakeSample(sample_, us) : feed_->TakeFrame(bits_, us);
   const std::int64_t now = Now();
   if (status == FeedStatus::kLost) {
     throw CaptureError(CaptureErrorKind::kDeviceFailed, UiText(TextId::kDeviceLostWhileCapturing), ERROR_DEVICE_NOT_CONNECTED);
@@ -242,6 +263,7 @@ CaptureSession::Slot CaptureSession::TakeLiveFrame() {
     return Slot::kNotYet;
   }
   last_frame_tick_ = now;
+  bits_current_ = !keep_samples_;
   // The frame's number follows from its time: a gap means frames the
   // device or the queue lost.
   // Without times, the frames lost on the way say how many slots passed.
@@ -259,13 +281,19 @@ CaptureSession::Slot CaptureSession::TakeLiveFrame() {
 
 void CaptureSession::WriteFrame() {
   if (!feed_) device_.Render(format_, bits_, next_slot_, SlotMicroseconds(next_slot_, rate_));
+  bool kept = true;
   if (writer_) {
     // A failed write ends the capture; the writer keeps every complete frame.
-    writer_->WriteVideoFrame(bits_, format_.ImageSize());
+    kept = keep_samples_ ? stage_->PutSample(sample_.data(), sample_.size()) : stage_->Put(bits_);
     // The sound up to this frame's end goes with it.
     if (audio_track_) WriteAudio(next_slot_ + 1);
   }
-  ++state_.captured_frames;
+  if (kept) {
+    ++state_.captured_frames;
+  } else {
+    ++state_.dropped_frames;
+    host_.FramesDropped(static_cast<long>(next_slot_));
+  }
   ++next_slot_;
 }
 
@@ -286,7 +314,15 @@ void CaptureSession::FinishAudio() {
   host_.CaptureWarning(input_lost ? CTL_E_DEVICEUNAVAILABLE : CTL_E_DEVICEIOERROR, text.c_str());
 }
 
+void CaptureSession::DecodeSample() {
+  if (bits_current_ || sample_.empty()) return;
+  // A sample the decoder refuses leaves the frame before it showing.
+  feed_->DecodeSample(sample_, format_, bits_);
+  bits_current_ = true;
+}
+
 bool CaptureSession::ShowFrame() {
+  if (keep_samples_ && host_.ShowsFrames()) DecodeSample();
   if (host_.StreamFrame(format_.width, format_.height, block_.data(), bits_)) return false;
   host_.DrawCaptureFrame(format_, bits_);
   const std::int64_t after = Now();
@@ -307,10 +343,15 @@ void CaptureSession::Finish() noexcept {
   if (feed_) RunEndStep(failure_, [&] { state.dropped_frames = std::max(state.dropped_frames, feed_->DeviceDropped()); });
   // Whatever ended the capture (a stop, a failed write, a device or an
   // event that throws, memory running out), every step below runs.
-  // The sound first: the file's last chunks are its end.
+  // Frames still being encoded are waited for and written, then the
+  // encoders stop; the sound follows them, so the file's last chunks are
+  // its end.
+  if (stage_) RunEndStep(failure_, [&] { stage_->Finish(); });
+  RunEndStep(failure_, [&] { stage_.reset(); });
   if (audio_track_) RunEndStep(failure_, [&] { FinishAudio(); });
   if (audio_source_) RunEndStep(failure_, [&] { audio_source_->Stop(); });
   if (writer_) RunEndStep(failure_, [&] { writer_->Close(); });
+  if (keep_samples_) RunEndStep(failure_, [&] { DecodeSample(); });
   host.KeepLastFrame(format_, bits_);
   state.live_bits = nullptr;
   state.capturing = false;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "capture_request.h"
+#include "codec/video_stage.h"
 #include "core/audio_source.h"
 #include "core/audio_track.h"
 #include "core/avi_writer.h"
@@ -87,8 +88,9 @@ class CaptureSession {
   // A device with a live feed: takes its next frame, numbered by its
   // timestamp, counting the frames missing before it as dropped.
   Slot TakeLiveFrame();
-  // Renders the slot's frame (a live frame is in already) and writes it
-  // with its share of sound.
+  // Renders the slot's frame (a live frame is in already) and hands it to
+  // the video stage, then writes its share of sound. A frame the stage
+  // cannot take (encoding is behind) counts as dropped.
   void WriteFrame();
   // The sound up to the end of slot `slots` - 1.
   void WriteAudio(std::int64_t slots);
@@ -98,6 +100,8 @@ class CaptureSession {
   // false when the host's stop flag asks us to end.
   bool ShowFrame();
   void Finish() noexcept;
+  // Kept samples: decodes the current one into bits_ unless it is already.
+  void DecodeSample();
 
   const CaptureRequest& request_;
   VideoDevice& device_;
@@ -112,6 +116,14 @@ class CaptureSession {
   LowMemoryBuffer block_;
   std::uint8_t* bits_;
   std::optional<AviWriter> writer_;
+  // Between the frames and writer_: their encoding, if any. Made after the
+  // writer and gone before it.
+  std::unique_ptr<VideoStage> stage_;
+  // A camera's compressed samples kept as they come: the current one, and
+  // whether bits_ shows it yet (it is decoded only when a frame is shown).
+  const bool keep_samples_;
+  std::vector<std::uint8_t> sample_;
+  bool bits_current_ = true;
   // The sound's way into the file: the request's source, kept on the
   // picture's clock by the track.
   class AudioToFile final : public AudioOutput {

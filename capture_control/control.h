@@ -283,11 +283,16 @@ class Control final : public IDispatch,
   // rest in control_capture.cpp.
   HRESULT RunCapture(bool to_file);
   CaptureRequest MakeCaptureRequest(const FrameFormat& format, bool to_file) const;
+  // The compression a capture to a file uses (control_compression.cpp): a
+  // stored codec that is no longer installed is reported and forgotten,
+  // and the capture is uncompressed.
+  VideoCompression CaptureCompression(VideoDevice& device);
   void CaptureStarting() override;
   void CaptureStarted(long width, long height) override;
   void ShowCaptureStatus(const wchar_t* text) override;
   void FramesDropped(long first_slot) override;
   bool StreamFrame(long width, long height, const void* info, const void* bits) override;
+  bool ShowsFrames() const override { return callback_enabled_ || (preview_ && window_); }
   void DrawCaptureFrame(const FrameFormat& format, const std::uint8_t* bits) override;
   void KeepLastFrame(const FrameFormat& format, const std::uint8_t* bits) noexcept override;
   void CaptureFailed(HRESULT scode, const wchar_t* text) override;

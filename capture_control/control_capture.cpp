@@ -77,6 +77,7 @@ HRESULT Control::RunCapture(bool to_file) {
   }
   CaptureRequest request = MakeCaptureRequest(format, to_file);
   request.audio_input = audio_input;
+  if (to_file) request.compression = CaptureCompression(*device);
   CaptureFailure failure;
   {
     std::optional<CaptureSession> session;

@@ -1,5 +1,6 @@
-// The device dialogs: format, source, audio and compression. Each is a
-// table of choices shown by the shared choice dialog; OK applies them.
+// The device dialogs: format, source and audio (compression has its own
+// file, control_compression.cpp). Each is a table of choices shown by the
+// shared choice dialog; OK applies them.
 #include <algorithm>
 #include <iterator>
 #include <optional>
@@ -189,15 +190,6 @@ HRESULT Control::ShowAudioDialog(const VARIANT*, VARIANT*) {
   settings_.audio_channels = chosen.channels;
   PersistSettings({SettingId::kAudioInput, SettingId::kAudioSamplesPerSecond, SettingId::kAudioBitsPerSample,
                    SettingId::kAudioChannels});
-  return S_OK;
-}
-
-HRESULT Control::ShowCompressionDialog(const VARIANT*, VARIANT*) {
-  // We write uncompressed frames only; the dialog says so rather than
-  // offering codecs the writer could not use.
-  std::vector<ChoiceField> fields{{UiText(TextId::kCompressionField), {UiText(TextId::kUncompressed)}, 0}};
-  HWND owner = window_ ? ::GetAncestor(window_, GA_ROOT) : ::GetActiveWindow();
-  RunChoiceDialog(ModuleInstance(), owner, UiText(TextId::kCompressionTitle), fields);
   return S_OK;
 }
 

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "core/frame_format.h"
 
@@ -35,7 +36,16 @@ class LiveFeed {
   // Takes the oldest waiting frame into format.ImageSize() bytes, with its
   // start time in microseconds of stream time (-1 when it carried none).
   virtual FeedStatus TakeFrame(std::uint8_t* bits, std::int64_t& microseconds) = 0;
-  // Frames lost just before the one TakeFrame took last (a device whose
+  // Whether its frames come as compressed samples (Motion JPEG) as it
+  // streams now; TakeFrame then decodes them.
+  virtual bool Compressed() const { return false; }
+  // A compressed feed: takes the oldest sample as it came (replacing
+  // sample), with its time, as TakeFrame takes a frame; no decoding.
+  virtual FeedStatus TakeSample(std::vector<std::uint8_t>&, std::int64_t&) { return FeedStatus::kNothing; }
+  // Decodes a sample it gave into a frame of format, scaled to it; false
+  // when the sample cannot be decoded.
+  virtual bool DecodeSample(const std::vector<std::uint8_t>&, const FrameFormat&, std::uint8_t*) { return false; }
+  // Frames lost just before the one TakeFrame (or TakeSample) took last (a device whose
   // frames carry no times leaves no gap in them to count by).
   virtual long LostBeforeFrame() const = 0;
   // Frames the device itself says it dropped since StartFeed, and those

@@ -91,8 +91,12 @@ const wchar_t* const kTexts[] = {
     L"音声の一部が届かず、無音で補いました (",  // kSoundLost
     L"ｷｬﾌﾟﾁｬ中に音声入力が取り外されたか、応答しなくなりました。届かなかった音声は無音で補いました (",  // kAudioInputLost
     L" 秒)。",  // kSecondsEnd
+    L"Motion JPEG (内蔵)",  // kMotionJpeg
+    L"ｶﾒﾗの圧縮のまま (Motion JPEG)",  // kAsDelivered
+    L"画質:",  // kQualityField
+    L"選択されていた圧縮方式が見つかりません (ｱﾝｲﾝｽﾄｰﾙされた可能性があります)。非圧縮でｷｬﾌﾟﾁｬします。",  // kCompressorGone
 };
-static_assert(std::size(kTexts) == static_cast<size_t>(TextId::kSecondsEnd) + 1, "one text a TextId");
+static_assert(std::size(kTexts) == static_cast<size_t>(TextId::kCompressorGone) + 1, "one text a TextId");
 
 }  // namespace
 

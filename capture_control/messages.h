@@ -95,6 +95,11 @@ enum class TextId {
   kSoundLost,
   kAudioInputLost,
   kSecondsEnd,
+  // Compression: the dialog's choices, and a compressor that has gone.
+  kMotionJpeg,
+  kAsDelivered,
+  kQualityField,
+  kCompressorGone,
 };
 
 const wchar_t* UiText(TextId id);

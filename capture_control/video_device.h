@@ -44,6 +44,9 @@ class VideoDevice {
   virtual std::vector<std::wstring> FormatLabels() const { return {}; }
   // The format dialog's choice, by its index in Sizes().
   virtual void PreferFormat(int) {}
+  // Whether its frames come compressed as it streams now (a camera's
+  // Motion JPEG), so a capture can keep them as they are.
+  virtual bool DeliversCompressed() const { return false; }
   // Shows the device's own settings pages; false when it has none (then
   // HasSourceDialog is false too).
   virtual bool ShowPropertyPages(HWND) { return false; }

@@ -65,9 +65,12 @@ void WriteStreamHeader(ChunkWriter& out, const StreamHeader& header) {
   out.Close(at);
 }
 
-void WriteVideoFormat(ChunkWriter& out, const FrameFormat& frame) {
+void WriteVideoFormat(ChunkWriter& out, const FrameFormat& frame, std::uint32_t compression) {
   const std::size_t at = out.Open(FourCc("strf"));
-  const auto info = MakeBitmapInfoHeader(frame);
+  auto info = MakeBitmapInfoHeader(frame);
+  // biCompression: the DWORD after biSize, biWidth, biHeight, biPlanes and biBitCount.
+  constexpr std::size_t kCompressionField = 16;
+  for (int i = 0; i < 4; ++i) info[kCompressionField + i] = static_cast<std::uint8_t>(compression >> (8 * i));
   out.Raw(info.data(), info.size());
   out.Close(at);
 }

@@ -89,8 +89,10 @@ struct StreamHeader {
 };
 void WriteStreamHeader(ChunkWriter& out, const StreamHeader& header);
 
-// 'strf' of a video stream: its BITMAPINFOHEADER.
-void WriteVideoFormat(ChunkWriter& out, const FrameFormat& frame);
+// 'strf' of a video stream: its BITMAPINFOHEADER, with the codec's FOURCC
+// as biCompression for a compressed stream (0: uncompressed). biSizeImage
+// stays the frame's uncompressed size, which bounds a decoder's output.
+void WriteVideoFormat(ChunkWriter& out, const FrameFormat& frame, std::uint32_t compression = 0);
 
 // 'strf' of an audio stream: a WAVEFORMATEX.
 struct WaveFormat {

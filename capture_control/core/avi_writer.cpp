@@ -13,6 +13,8 @@ namespace {
 using avi::FourCc;
 
 constexpr std::uint32_t kAviifKeyframe = 0x10;
+// In a standard index entry's size: the chunk is not a key frame.
+constexpr std::uint32_t kStdIndexDeltaFrame = 0x80000000u;
 constexpr std::size_t kStdIndexHeader = 32;  // chunk header + 24 bytes of fields
 // One audio chunk at most this large: ample for any interleave, and it keeps
 // a chunk far inside the 32-bit sizes of a segment.
@@ -90,7 +92,7 @@ void AviWriter::Start() {
     throw InvalidArgument(L"ファイルの分割サイズが正しくありません。");
   }
 
-  video_.chunk_id = FourCc("00db");
+  video_.chunk_id = video_format_.compressed() ? FourCc("00dc") : FourCc("00db");
   audio_.chunk_id = FourCc("01wb");
   // Everything the steady state needs is allocated here.
   for (StreamState* s : {&video_, &audio_}) {
@@ -129,13 +131,25 @@ void AviWriter::WriteVideoFrame(const std::uint8_t* bits, std::size_t size) {
   if (bits == nullptr || size != video_format_.frame.ImageSize()) {
     throw InvalidArgument(L"フレームの大きさがキャプチャサイズと合いません。");
   }
+  if (video_format_.compressed()) throw InvalidArgument(L"圧縮するﾌｧｲﾙに非圧縮のﾌﾚｰﾑは書けません。");
   WriteChunk(video_, bits, size, 1);
+}
+
+std::size_t AviWriter::MaxCompressedFrame() const { return 2 * video_format_.frame.ImageSize() + (1u << 20); }
+
+void AviWriter::WriteCompressedFrame(const std::uint8_t* data, std::size_t size, bool key_frame) {
+  CheckUsable();
+  if (!video_format_.compressed()) throw InvalidArgument(L"非圧縮のﾌｧｲﾙに圧縮したﾌﾚｰﾑは書けません。");
+  if (data == nullptr || size == 0 || size > MaxCompressedFrame()) {
+    throw InvalidArgument(L"圧縮したﾌﾚｰﾑの大きさが正しくありません。");
+  }
+  WriteChunk(video_, data, size, 1, key_frame);
 }
 
 void AviWriter::WriteDroppedFrame() {
   CheckUsable();
   static const std::uint8_t kNothing = 0;
-  WriteChunk(video_, &kNothing, 0, 1);
+  WriteChunk(video_, &kNothing, 0, 1, !video_format_.compressed());
 }
 
 void AviWriter::WriteAudio(const std::uint8_t* data, std::size_t size) {
@@ -160,7 +174,7 @@ void AviWriter::EnsureRoom(std::uint64_t chunk_bytes) {
 }
 
 void AviWriter::WriteChunk(StreamState& stream, const std::uint8_t* data, std::size_t size,
-                           std::uint64_t duration) {
+                           std::uint64_t duration, bool key) {
   const std::uint64_t chunk_bytes = 8 + size + (size & 1);
   try {
     EnsureRoom(chunk_bytes);
@@ -193,7 +207,7 @@ void AviWriter::WriteChunk(StreamState& stream, const std::uint8_t* data, std::s
   if (in_first_segment_) {
     std::uint8_t entry[16];
     Put32(entry, stream.chunk_id);
-    Put32(entry + 4, kAviifKeyframe);
+    Put32(entry + 4, key ? kAviifKeyframe : 0);
     Put32(entry + 8, static_cast<std::uint32_t>(at - (movi_start_ + 8)));
     Put32(entry + 12, static_cast<std::uint32_t>(size));
     idx1_.insert(idx1_.end(), entry, entry + 16);  // within the reserved capacity
@@ -204,9 +218,10 @@ void AviWriter::WriteChunk(StreamState& stream, const std::uint8_t* data, std::s
     stream.block_duration = 0;
   }
   std::uint8_t* entry = stream.block.data() + kStdIndexHeader + 8u * stream.block_entries;
-  // Offsets point at the data, past the chunk header; every chunk is a key frame.
+  // Offsets point at the data, past the chunk header; the size's top bit
+  // marks a chunk that is not a key frame.
   Put32(entry, static_cast<std::uint32_t>(at + 8 - stream.block_base));
-  Put32(entry + 4, static_cast<std::uint32_t>(size));
+  Put32(entry + 4, static_cast<std::uint32_t>(size) | (key ? 0 : kStdIndexDeltaFrame));
   ++stream.block_entries;
   stream.block_duration += duration;
   if (stream.block_entries < limits_.entries_per_block) return;
@@ -475,11 +490,11 @@ avi::StreamHeader AviWriter::VideoStreamHeader(const HeaderClaim& claim) const {
   const std::uint32_t divisor = std::gcd(us, 1000000u);
   avi::StreamHeader header;
   header.type = FourCc("vids");
-  header.handler = 0;  // uncompressed
+  header.handler = video_format_.compression;  // 0: uncompressed
   header.scale = us / divisor;
   header.rate = 1000000u / divisor;
   header.length = claim.total_frames;
-  header.suggested_buffer_size = static_cast<std::uint32_t>(frame.ImageSize());
+  header.suggested_buffer_size = std::max(static_cast<std::uint32_t>(frame.ImageSize()), video_.max_chunk);
   header.sample_size = 0;  // one frame per chunk
   header.frame_right = static_cast<std::uint16_t>(frame.width);
   header.frame_bottom = static_cast<std::uint16_t>(frame.height);
@@ -533,7 +548,7 @@ void AviWriter::BuildHeaders(const HeaderClaim& claim, std::vector<std::uint8_t>
   avi::WriteMainHeader(b, MainHeaderFor(claim));
   const std::size_t video_list = b.Open(FourCc("LIST"), FourCc("strl"));
   avi::WriteStreamHeader(b, VideoStreamHeader(claim));
-  avi::WriteVideoFormat(b, video_format_.frame);
+  avi::WriteVideoFormat(b, video_format_.frame, video_format_.compression);
   avi::WriteSuperIndex(b, SuperIndexOf(video_, claim.has_super, claim.video_super));
   b.Close(video_list);
   if (audio_format_) {

@@ -1,5 +1,6 @@
-// Writes an uncompressed capture file: one video stream of 24-bit DIB frames
-// and optionally one PCM audio stream. Files longer than riff_limit go on in
+// Writes a capture file: one video stream, of 24-bit DIB frames or of a
+// codec's compressed frames (one chunk a frame, each its own size, key
+// frames flagged in every index), and optionally one PCM audio stream. Files longer than riff_limit go on in
 // extension segments with two-level indexes, so long captures stay readable;
 // the first segment also carries the classic index for older readers.
 //
@@ -36,6 +37,11 @@ namespace morvane {
 struct AviVideoFormat {
   FrameFormat frame;
   std::uint32_t microseconds_per_frame = 66667;
+  // The codec's FOURCC (strh handler, strf biCompression); 0 for
+  // uncompressed DIB frames.
+  std::uint32_t compression = 0;
+
+  bool compressed() const { return compression != 0; }
 };
 
 using AviAudioFormat = AudioFormat;
@@ -80,8 +86,16 @@ class AviWriter {
   // Neither is std::bad_alloc (the classic index could not grow): the frame
   // is then not in the file, and the writer goes on.
   void WriteVideoFrame(const std::uint8_t* bits, std::size_t size);
-  // A frame slot without a frame: an empty '00db' chunk, which players take
-  // as "the last frame again", so the video keeps its length. Throws as
+  // One compressed frame ('00dc') of a writer opened with a compression:
+  // 1 byte up to MaxCompressedFrame(); key frames are flagged as such in
+  // 'idx1' and the standard indexes. Throws as WriteVideoFrame does.
+  void WriteCompressedFrame(const std::uint8_t* data, std::size_t size, bool key_frame);
+  // The largest compressed frame taken: far more than any codec makes of
+  // a frame, and far inside a chunk's 32-bit size.
+  std::size_t MaxCompressedFrame() const;
+  // A frame slot without a frame: an empty '00db' (or '00dc') chunk, which
+  // players take as "the last frame again", so the video keeps its length.
+  // In a compressed stream it is no key frame: it only repeats. Throws as
   // WriteVideoFrame does.
   void WriteDroppedFrame();
   // A run of PCM bytes ('01wb'), a whole number of sample frames. Only when
@@ -101,7 +115,7 @@ class AviWriter {
 
  private:
   struct StreamState {
-    std::uint32_t chunk_id = 0;            // '00db' or '01wb'
+    std::uint32_t chunk_id = 0;            // '00db', '00dc' or '01wb'
     std::uint32_t chunks = 0;              // chunks in the whole file
     std::uint32_t chunks_first_riff = 0;   // chunks in the first segment
     std::uint64_t bytes = 0;               // payload bytes in the whole file
@@ -143,7 +157,7 @@ class AviWriter {
 
   void Start();
   void WriteChunk(StreamState& stream, const std::uint8_t* data, std::size_t size,
-                  std::uint64_t duration);
+                  std::uint64_t duration, bool key = true);
   void WriteChunkBytes(const StreamState& stream, const std::uint8_t* data, std::size_t size,
                        std::uint64_t chunk_bytes);
   void ReserveIdx1Entry();

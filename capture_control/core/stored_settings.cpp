@@ -48,6 +48,10 @@ const SettingRow kRows[] = {
     Integer(SettingId::kSourcePattern, L"SourcePattern", &Settings::source_pattern, IntegerRange{0, 1}),
     // A blank name is not taken back, which leaves the automatic choice.
     Text(SettingId::kAudioInput, L"AudioInput", &Settings::audio_input),
+    // A FOURCC's characters are printable, so its top byte never sets the sign.
+    Integer(SettingId::kCompression, L"Compression", &Settings::compression, IntegerRange{0, 0x7FFFFFFF}),
+    Integer(SettingId::kCompressionQuality, L"CompressionQuality", &Settings::compression_quality,
+            IntegerRange{1, 100}),
 };
 
 bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }

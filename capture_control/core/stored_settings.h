@@ -13,6 +13,9 @@
 // | DeviceIndex      | 0 .. 32767       | checked against the devices later    |
 // | Audio format     | 11025/22050/44100 Hz, 8/16 bit, 1/2 channels          |
 // | AudioInput       | an input's name  | blank or missing: automatic          |
+// | Compression      | 0 .. 2^31-1      | 0 none, 1 as the camera delivers it, |
+// |                  |                  | else a FOURCC ('MJPG': built in)     |
+// | CompressionQuality | 1 .. 100       | JPEG quality, 100 best               |
 //
 // The three rates and the time limit are whole numbers: hosts read them as
 // 16-bit integers. TimeLimit keeps 0 because hosts send it for "no limit".
@@ -46,7 +49,15 @@ struct Settings {
   // The sound input to record from, by its name; empty: automatic (the
   // test tone with a synthetic device, the default input with a camera).
   std::wstring audio_input;
+  int compression = 0;     // see kCompressionNone and the table above
+  int compression_quality = 75;
 };
+
+// What Settings::compression holds besides a codec's FOURCC.
+constexpr int kCompressionNone = 0;
+constexpr int kCompressionAsDelivered = 1;
+// 'MJPG' as a FOURCC: the built-in Motion JPEG.
+constexpr int kCompressionMotionJpeg = 'M' | 'J' << 8 | 'P' << 16 | 'G' << 24;
 
 struct IntegerRange {
   std::int32_t low;
@@ -80,6 +91,8 @@ enum class SettingId {
   kAudioChannels,
   kSourcePattern,
   kAudioInput,
+  kCompression,
+  kCompressionQuality,
 };
 
 enum class SettingKind { kText, kInteger, kFlag };

@@ -166,6 +166,7 @@ FrameFormat DirectShowDevice::StartFeed(const FrameFormat& wanted) {
   dropped_at_start_ = graph_->DeviceDropped();
   lost_at_start_ = queue_->lost();
   lost_before_ = 0;
+  undecodable_ = 0;
   return graph_->format();
 }
 
@@ -178,10 +179,11 @@ int DirectShowDevice::WaitHandles(HANDLE (&handles)[2]) const {
   return count;
 }
 
-FeedStatus DirectShowDevice::TakeFrame(std::uint8_t* bits, std::int64_t& microseconds) {
+template <typename Take>
+FeedStatus DirectShowDevice::TakeNext(Take&& take, std::int64_t& microseconds) {
   if (!graph_) return FeedStatus::kLost;
   QueuedFrameInfo info;
-  if (queue_->Take(bits, info)) {
+  if (take(info)) {
     microseconds = info.start_time < 0 ? -1 : info.start_time / 10;
     lost_before_ = info.lost_before;
     last_frame_tick_ = ::GetTickCount();
@@ -195,8 +197,32 @@ FeedStatus DirectShowDevice::TakeFrame(std::uint8_t* bits, std::int64_t& microse
   return graph_->PollLost() ? FeedStatus::kLost : FeedStatus::kNothing;
 }
 
+FeedStatus DirectShowDevice::TakeFrame(std::uint8_t* bits, std::int64_t& microseconds) {
+  if (!graph_ || !queue_->compressed()) {
+    return TakeNext([&](QueuedFrameInfo& info) { return queue_->Take(bits, info); }, microseconds);
+  }
+  // A sample the decoder refuses is lost like one the queue refused; the
+  // next one stands in for it.
+  const FrameFormat format = graph_->format();
+  for (;;) {
+    const FeedStatus status = TakeSample(sample_, microseconds);
+    if (status != FeedStatus::kFrame || DecodeSample(sample_, format, bits)) return status;
+    ++undecodable_;
+  }
+}
+
+FeedStatus DirectShowDevice::TakeSample(std::vector<std::uint8_t>& sample, std::int64_t& microseconds) {
+  return TakeNext([&](QueuedFrameInfo& info) { return queue_->TakeSample(sample, info); }, microseconds);
+}
+
+bool DirectShowDevice::DecodeSample(const std::vector<std::uint8_t>& sample, const FrameFormat& format,
+                                    std::uint8_t* bits) {
+  if (!codec_) codec_ = std::make_unique<JpegCodec>();
+  return codec_->Decode(sample.data(), sample.size(), format, bits);
+}
+
 long DirectShowDevice::DeviceDropped() const {
-  return graph_ ? graph_->DeviceDropped() - dropped_at_start_ + queue_->lost() - lost_at_start_ : 0;
+  return graph_ ? graph_->DeviceDropped() - dropped_at_start_ + queue_->lost() - lost_at_start_ + undecodable_ : 0;
 }
 
 void DirectShowDevice::Render(const FrameFormat& format, std::uint8_t* bits, std::int64_t, std::int64_t) {
@@ -204,8 +230,17 @@ void DirectShowDevice::Render(const FrameFormat& format, std::uint8_t* bits, std
   const FrameFormat delivered = graph_->format();
   std::int64_t microseconds = 0;
   FeedStatus status;
-  // Only the newest waiting frame is shown; older ones are passed over.
-  while ((status = TakeFrame(latest_.data(), microseconds)) == FeedStatus::kFrame) has_latest_ = true;
+  // Only the newest waiting frame is shown; older ones are passed over
+  // (Motion JPEG ones without being decoded).
+  const bool compressed = queue_->compressed();
+  if (compressed) {
+    while ((status = TakeSample(sample_, microseconds)) == FeedStatus::kFrame) {
+      latest_sample_.swap(sample_);
+      has_latest_ = true;
+    }
+  } else {
+    while ((status = TakeFrame(latest_.data(), microseconds)) == FeedStatus::kFrame) has_latest_ = true;
+  }
   if (status == FeedStatus::kLost) {
     graph_.reset();
     throw CaptureError(CaptureErrorKind::kDeviceFailed, UiText(TextId::kDeviceLost), ERROR_DEVICE_NOT_CONNECTED);
@@ -215,7 +250,10 @@ void DirectShowDevice::Render(const FrameFormat& format, std::uint8_t* bits, std
     graph_.reset();
     throw CaptureError(CaptureErrorKind::kDeviceFailed, UiText(TextId::kDeviceStalled), ERROR_TIMEOUT);
   }
-  if (!has_latest_) {
+  if (compressed && has_latest_) {
+    // Decoded at the size shown, which the decoder scales to for less.
+    if (!DecodeSample(latest_sample_, format, bits)) std::memset(bits, 0, format.ImageSize());
+  } else if (!has_latest_) {
     std::memset(bits, 0, format.ImageSize());
   } else if (delivered.width == format.width && delivered.height == format.height) {
     std::memcpy(bits, latest_.data(), format.ImageSize());

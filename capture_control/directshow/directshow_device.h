@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "codec/jpeg_codec.h"
 #include "directshow/capture_graph.h"
 #include "directshow/device_list.h"
 #include "directshow/frame_queue.h"
@@ -42,6 +43,7 @@ class DirectShowDevice final : public VideoDevice, public LiveFeed {
   std::vector<std::wstring> FormatLabels() const override;
   bool ShowPropertyPages(HWND owner) override;
   void PreferFormat(int index) override;
+  bool DeliversCompressed() const override { return Compressed(); }
 
   // LiveFeed
   FrameFormat StartFeed(const FrameFormat& wanted) override;
@@ -49,6 +51,9 @@ class DirectShowDevice final : public VideoDevice, public LiveFeed {
   std::int64_t FrameMicroseconds() const override;
   int WaitHandles(HANDLE (&handles)[2]) const override;
   FeedStatus TakeFrame(std::uint8_t* bits, std::int64_t& microseconds) override;
+  bool Compressed() const override { return graph_ && queue_->compressed(); }
+  FeedStatus TakeSample(std::vector<std::uint8_t>& sample, std::int64_t& microseconds) override;
+  bool DecodeSample(const std::vector<std::uint8_t>& sample, const FrameFormat& format, std::uint8_t* bits) override;
   long LostBeforeFrame() const override { return lost_before_; }
   long DeviceDropped() const override;
 
@@ -58,6 +63,10 @@ class DirectShowDevice final : public VideoDevice, public LiveFeed {
   // when it was built now.
   bool EnsureGraph(const FrameFormat& wanted);
   [[noreturn]] void ThrowMissing() const;
+  // What TakeFrame and TakeSample share: the next sample or frame by take,
+  // else whether the device went or changed.
+  template <typename Take>
+  FeedStatus TakeNext(Take&& take, std::int64_t& microseconds);
 
   VideoInputDevice device_;
   bool missing_ = false;
@@ -75,6 +84,12 @@ class DirectShowDevice final : public VideoDevice, public LiveFeed {
   // device delivers.
   std::vector<std::uint8_t> latest_;
   bool has_latest_ = false;
+  // Motion JPEG: the newest sample, decoded only when a frame is shown,
+  // at the size it is shown; samples the decoder refused, counted as lost.
+  std::vector<std::uint8_t> sample_;
+  std::vector<std::uint8_t> latest_sample_;
+  std::unique_ptr<JpegCodec> codec_;
+  long undecodable_ = 0;
 
   mutable bool types_loaded_ = false;
   mutable std::vector<MediaType> types_;

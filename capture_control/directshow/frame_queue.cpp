@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "codec/jpeg_scan.h"
+
 namespace morvane {
 
 class FrameQueue::Lock {
@@ -37,10 +39,40 @@ void FrameQueue::Configure(const SourceFrame& source, int slots) {
   infos_.swap(infos);
   padded_.swap(padded);
   slots_ = static_cast<size_t>(slots);
+  compressed_ = false;
+  slot_size_ = format.ImageSize();
   first_ = count_ = 0;
   refused_ = overrun_ = lost_pending_ = 0;
   broken_ = false;
   ::ResetEvent(ready_.get());
+}
+
+void FrameQueue::ConfigureCompressed(int width, int height, int slots) {
+  FrameFormat format;
+  format.width = width;
+  format.height = height;
+  std::vector<std::uint8_t> storage(format.ImageSize() * static_cast<size_t>(slots));
+  std::vector<QueuedFrameInfo> infos(static_cast<size_t>(slots));
+  std::vector<std::size_t> lengths(static_cast<size_t>(slots));
+  Lock lock(lock_);
+  source_ = SourceFrame{PixelLayout::kRgb24, width, height, false};
+  format_ = format;
+  storage_.swap(storage);
+  infos_.swap(infos);
+  lengths_.swap(lengths);
+  std::vector<std::uint8_t>().swap(padded_);
+  slots_ = static_cast<size_t>(slots);
+  compressed_ = true;
+  slot_size_ = format.ImageSize();
+  first_ = count_ = 0;
+  refused_ = overrun_ = lost_pending_ = 0;
+  broken_ = false;
+  ::ResetEvent(ready_.get());
+}
+
+bool FrameQueue::compressed() const {
+  Lock lock(lock_);
+  return compressed_;
 }
 
 FrameFormat FrameQueue::format() const {
@@ -75,17 +107,40 @@ void FrameQueue::DropOldest() {
   }
 }
 
+size_t FrameQueue::NextSlot() {
+  if (count_ == slots_) DropOldest();
+  return (first_ + count_) % slots_;
+}
+
 bool FrameQueue::Push(const std::uint8_t* data, std::size_t size, std::int64_t start_time) {
   Lock lock(lock_);
   if (slots_ == 0 || broken_) return false;
+  if (compressed_) {
+    // Only a whole picture of the connected size is kept; the scan reads
+    // the markers alone, so the streaming thread stays quick.
+    const std::optional<JpegInfo> info = ScanJpeg(data, size);
+    if (!info || size > slot_size_ || info->width != format_.width || info->height != format_.height) {
+      ++refused_;
+      ++lost_pending_;
+      return false;
+    }
+    const size_t slot = NextSlot();
+    std::memcpy(storage_.data() + slot * slot_size_, data, size);
+    lengths_[slot] = size;
+    infos_[slot].start_time = start_time;
+    infos_[slot].lost_before = lost_pending_;
+    lost_pending_ = 0;
+    ++count_;
+    ::SetEvent(ready_.get());
+    return true;
+  }
   const std::uint8_t* readable = Readable(data, size);
   if (readable == nullptr) {
     ++refused_;
     ++lost_pending_;
     return false;
   }
-  if (count_ == slots_) DropOldest();
-  const size_t slot = (first_ + count_) % slots_;
+  const size_t slot = NextSlot();
   if (!ConvertFrame(source_, readable, SourceImageSize(source_), format_,
                     storage_.data() + slot * format_.ImageSize())) {
     ++refused_;
@@ -102,6 +157,10 @@ bool FrameQueue::Push(const std::uint8_t* data, std::size_t size, std::int64_t s
 
 bool FrameQueue::ChangeSource(const SourceFrame& source) {
   Lock lock(lock_);
+  if (compressed_) {
+    broken_ = true;  // the ring holds samples, not converted frames
+    return false;
+  }
   if (source.width != format_.width || source.height != format_.height || !CanConvert(source, format_)) {
     broken_ = true;
     return false;
@@ -115,9 +174,20 @@ bool FrameQueue::broken() const {
   return broken_;
 }
 
+bool FrameQueue::TakeSample(std::vector<std::uint8_t>& sample, QueuedFrameInfo& info) {
+  Lock lock(lock_);
+  if (count_ == 0 || !compressed_) return false;
+  const std::uint8_t* data = storage_.data() + first_ * slot_size_;
+  sample.assign(data, data + lengths_[first_]);
+  info = infos_[first_];
+  first_ = (first_ + 1) % slots_;
+  if (--count_ == 0) ::ResetEvent(ready_.get());
+  return true;
+}
+
 bool FrameQueue::Take(std::uint8_t* bits, QueuedFrameInfo& info) {
   Lock lock(lock_);
-  if (count_ == 0) return false;
+  if (count_ == 0 || compressed_) return false;
   std::memcpy(bits, storage_.data() + first_ * format_.ImageSize(), format_.ImageSize());
   info = infos_[first_];
   first_ = (first_ + 1) % slots_;

@@ -3,7 +3,9 @@
 // allocated once per connection; the control takes them out in order. When
 // the control falls behind and the ring is full, the oldest frame gives way
 // to the new one, so what is shown or captured is never older than the ring
-// is long. Every frame lost here (given way, or a sample we could not read)
+// is long. A Motion JPEG source's samples are kept as they came instead,
+// each checked whole first: a truncated or malformed one is refused (and
+// counted) here, so it is never written or decoded. Every frame lost here (given way, or a sample we could not read)
 // is counted, and the next frame taken says how many went before it: a
 // device that sets no sample times leaves no gap to count them by.
 #pragma once
@@ -34,6 +36,11 @@ class FrameQueue {
   // Before streaming starts: the layout samples arrive in, and room for
   // `slots` converted frames. Empties the queue. Throws std::bad_alloc.
   void Configure(const SourceFrame& source, int slots);
+  // The same for Motion JPEG samples of a picture of this size; a sample
+  // larger than an uncompressed 24-bit frame of it is refused.
+  void ConfigureCompressed(int width, int height, int slots);
+  // Whether the samples are kept compressed (take them with TakeSample).
+  bool compressed() const;
   FrameFormat format() const;
   // Manual-reset event, set while a frame waits.
   HANDLE ready() const { return ready_.get(); }
@@ -51,6 +58,9 @@ class FrameQueue {
   // Control's thread: copies the oldest frame into format().ImageSize()
   // bytes at bits and frees its slot; false when none waits.
   bool Take(std::uint8_t* bits, QueuedFrameInfo& info);
+  // Control's thread, compressed samples: the oldest, as it came, into
+  // sample (replaced; its capacity is reused); false when none waits.
+  bool TakeSample(std::vector<std::uint8_t>& sample, QueuedFrameInfo& info);
   void Clear();
 
   long refused() const;
@@ -68,6 +78,10 @@ class FrameQueue {
   std::vector<QueuedFrameInfo> infos_;
   // One source frame with padded rows, for samples that came without.
   std::vector<std::uint8_t> padded_;
+  // Compressed samples: the bytes each slot holds, and the room for one.
+  bool compressed_ = false;
+  std::vector<std::size_t> lengths_;
+  std::size_t slot_size_ = 0;
   size_t slots_ = 0;
   size_t first_ = 0;
   size_t count_ = 0;
@@ -80,6 +94,9 @@ class FrameQueue {
   // (padded_ for unpadded RGB24), nullptr when they do not fit.
   const std::uint8_t* Readable(const std::uint8_t* data, std::size_t size);
   void DropOldest();
+  // With the lock held: a free slot (giving way to the oldest frame when
+  // none is), its index.
+  size_t NextSlot();
 };
 
 }  // namespace morvane

@@ -146,6 +146,16 @@ REFERENCE_TIME VideoFrameTime(const AM_MEDIA_TYPE& type) {
   return info->AvgTimePerFrame;
 }
 
+bool DescribeMotionJpegType(const AM_MEDIA_TYPE& type, int& width, int& height) {
+  if (!IsEqualGUID(type.majortype, MEDIATYPE_Video) || !IsEqualGUID(type.subtype, MEDIASUBTYPE_MJPG)) return false;
+  int w = 0;
+  int h = 0;
+  if (!VideoTypeSize(type, w, h) || !IsValidFrameSize(w, h)) return false;
+  width = w;
+  height = h;
+  return true;
+}
+
 bool VideoTypeSize(const AM_MEDIA_TYPE& type, int& width, int& height) {
   const VIDEOINFOHEADER* info = VideoInfo(type);
   if (!info || info->bmiHeader.biHeight == LONG_MIN) return false;

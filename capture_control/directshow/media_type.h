@@ -57,6 +57,9 @@ constexpr REFERENCE_TIME kLongestFrameTime = 100000000;
 // The frame time the type states, 0 when it does not say or says something
 // outside that range.
 REFERENCE_TIME VideoFrameTime(const AM_MEDIA_TYPE& type);
+// A Motion JPEG video type's picture size, inside the sizes we capture;
+// false for anything else. The sink keeps such samples as they come.
+bool DescribeMotionJpegType(const AM_MEDIA_TYPE& type, int& width, int& height);
 // The picture size of any VIDEOINFOHEADER type (compressed ones too).
 bool VideoTypeSize(const AM_MEDIA_TYPE& type, int& width, int& height);
 

@@ -47,20 +47,37 @@ STDMETHODIMP SinkPin::ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* ty
   if (QueryAccept(type) != S_OK) return VFW_E_TYPE_NOT_ACCEPTED;
   return Guarded(E_OUTOFMEMORY, [&] {
     SourceFrame source;
-    DescribeVideoType(*type, source);
+    int width = 0;
+    int height = 0;
+    const bool compressed = DescribeMotionJpegType(*type, width, height);
     // The ring is made here, once per connection, so that streaming never
     // allocates.
-    queue_->Configure(source, kQueueSlots);
+    if (compressed) {
+      source = SourceFrame{PixelLayout::kRgb24, width, height, false};
+      queue_->ConfigureCompressed(width, height, kQueueSlots);
+    } else {
+      DescribeVideoType(*type, source);
+      queue_->Configure(source, kQueueSlots);
+    }
     SetConnection(connector, *type);
     source_ = source;
+    compressed_ = compressed;
     return S_OK;
   });
 }
 
 STDMETHODIMP SinkPin::QueryAccept(const AM_MEDIA_TYPE* type) {
   if (!type) return E_POINTER;
+  int width = 0;
+  int height = 0;
+  if (DescribeMotionJpegType(*type, width, height)) {
+    // Samples kept as they come: once connected, only more of the same.
+    if (!connected_) return S_OK;
+    return compressed_ && width == source_.width && height == source_.height ? S_OK : S_FALSE;
+  }
   SourceFrame source;
   if (!DescribeVideoType(*type, source)) return S_FALSE;
+  if (connected_ && compressed_) return S_FALSE;
   // Once connected, the ring holds frames of the connected size: another
   // layout or orientation at that size is followed, another size is not.
   if (connected_ && (source.width != source_.width || source.height != source_.height)) return S_FALSE;
@@ -102,8 +119,15 @@ STDMETHODIMP SinkPin::Receive(IMediaSample* sample) {
   AM_MEDIA_TYPE* changed = nullptr;
   if (sample->GetMediaType(&changed) == S_OK && changed) {
     TaskMediaType owned(changed);
+    int width = 0;
+    int height = 0;
+    const bool same_jpeg = compressed_ && DescribeMotionJpegType(*owned, width, height) && width == source_.width &&
+                           height == source_.height;
     SourceFrame source;
-    if (!DescribeVideoType(*owned, source) || !queue_->ChangeSource(source)) return VFW_E_TYPE_NOT_ACCEPTED;
+    if (!same_jpeg && (compressed_ || !DescribeVideoType(*owned, source) || !queue_->ChangeSource(source))) {
+      if (compressed_) queue_->ChangeSource(source);  // marks the queue broken: the capture says why
+      return VFW_E_TYPE_NOT_ACCEPTED;
+    }
   }
   BYTE* data = nullptr;
   if (FAILED(sample->GetPointer(&data))) return S_OK;

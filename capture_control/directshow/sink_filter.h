@@ -1,5 +1,6 @@
 // The end of our capture graph: a renderer filter with one input pin that
 // takes the uncompressed layouts we convert (RGB24, RGB32, YUY2, UYVY) and
+// Motion JPEG, which it keeps as it comes (no decoder in the graph), and
 // hands every sample to a FrameQueue. It blocks nothing and allocates
 // nothing per sample; the upstream pin's allocator owns the buffers.
 #pragma once
@@ -37,14 +38,16 @@ class SinkPin final : public AlsoImplements<PinBase, IMemInputPin> {
   STDMETHODIMP ReceiveMultiple(IMediaSample** samples, long count, long* processed) override;
   STDMETHODIMP ReceiveCanBlock() override;
 
-  // The layout agreed on at connection.
+  // The layout agreed on at connection (for Motion JPEG, its size).
   const SourceFrame& source() const { return source_; }
+  bool compressed() const { return compressed_; }
 
  private:
   void* OtherInterface(REFIID iid) override;
 
   std::shared_ptr<FrameQueue> queue_;
   SourceFrame source_;
+  bool compressed_ = false;
   // Set on the graph's thread, read on the streaming thread.
   std::atomic<bool> flushing_{false};
 };

@@ -4,7 +4,10 @@
 // (check_camera_files.sh): every frame number in order.
 #include <olectl.h>
 
+#include <cstring>
 #include <cwchar>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -191,11 +194,34 @@ TEST_F(CameraTest, StreamFrameDeliversTheCamerasFramesInOrder) {
 }
 
 // A camera that lists MJPG first, with MJPG chosen in the format dialog:
-// no decoder takes it here (nor does the camera paint JPEG), so the capture
-// runs on the same size uncompressed, every frame in order (read back by
-// check_camera_files.sh).
-TEST_F(CameraTest, MjpgChosenWithoutADecoderCapturesTheSameSizeUncompressed) {
-  ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FORMATS", L"mjpg,yuy2,rgb24");
+// our sink takes its JPEG itself. Uncompressed, the capture holds the
+// decoded frames; with Motion JPEG chosen in the compression dialog, the
+// camera's samples as they came; a sample cut short is dropped, never
+// written. check_camera_files.sh reads every frame number back.
+struct MjpgCase {
+  const char* name;
+  const wchar_t* formats;  // MORVANE_TEST_CAMERA_FORMATS
+  const wchar_t* file;
+  int compression;  // the compression dialog's choice: 0 none, 1 Motion JPEG
+  const wchar_t* fault;
+  LONG captured, dropped;
+  const char* handler;  // strh's
+};
+const MjpgCase kMjpgCases[] = {
+    {"decoded", L"mjpg,yuy2,rgb24", L"camera_mjpg.avi", 0, nullptr, 30, 0, ""},
+    {"kept", L"mjpg,yuy2,rgb24", L"camera_mjpg_kept.avi", 1, nullptr, 30, 0, "MJPG"},
+    {"one cut short", L"mjpg,yuy2,rgb24", L"camera_mjpg_cut.avi", 1, L"cut:10", 29, 1, "MJPG"},
+    // An uncompressed camera's frames encoded here, on the encoding threads.
+    {"encoded from yuy2", L"yuy2", L"camera_encoded.avi", 1, nullptr, 30, 0, "MJPG"},
+};
+
+class CameraMjpg : public CameraTest, public ::testing::WithParamInterface<MjpgCase> {};
+
+TEST_P(CameraMjpg, JpegFromTheCameraIsDecodedOrKept) {
+  const MjpgCase& c = GetParam();
+  ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FORMATS", c.formats);
+  const bool jpeg_camera = std::wcsncmp(c.formats, L"mjpg", 4) == 0;
+  if (c.fault) ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FAULT", c.fault);
   SelectCamera(1, 320, 240);
   std::wstring label;
   DriveDialog(L"ﾋﾞﾃﾞｵ ﾌｫｰﾏｯﾄ", IDOK, [&label](HWND dialog) {
@@ -205,13 +231,46 @@ TEST_F(CameraTest, MjpgChosenWithoutADecoderCapturesTheSameSizeUncompressed) {
     label = text;
   });
   ASSERT_EQ(S_OK, CallMethod(control(), dispid::kShowFormatDialog).hr);
-  EXPECT_NE(std::wstring::npos, label.find(L"640 x 480  MJPG")) << "first format offered";
-  EXPECT_EQ(640, GetProperty(control(), dispid::kCaptureWidth).value.v.iVal);
-  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCaptureFileName, Var::Text(OutPath(L"camera_mjpg.avi").c_str()).v).hr);
+  EXPECT_NE(std::wstring::npos, label.find(jpeg_camera ? L"640 x 480  MJPG" : L"640 x 480  YUY2"));
+  // A camera streams Motion JPEG once shown: the dialog offers to keep it.
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kPreview, Var::Bool(true).v).hr);
+  TestHost::Pump(500);
+  std::vector<std::wstring> offered;
+  DriveDialog(L"ﾋﾞﾃﾞｵ圧縮", IDOK, [&](HWND dialog) {
+    HWND list = ::GetDlgItem(dialog, 100);
+    const int count = static_cast<int>(::SendMessageW(list, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+      wchar_t text[128] = {};
+      ::SendMessageW(list, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+      offered.push_back(text);
+    }
+    Select(dialog, 0, c.compression);
+  });
+  ASSERT_EQ(S_OK, CallMethod(control(), dispid::kShowCompressionDialog).hr);
+  ASSERT_GE(offered.size(), 2u);
+  EXPECT_EQ(jpeg_camera, offered.size() > 2 && offered[2] == L"ｶﾒﾗの圧縮のまま (Motion JPEG)");
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kPreview, Var::Bool(false).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCaptureFileName, Var::Text(OutPath(c.file).c_str()).v).hr);
   CallResult capture = CallMethod(control(), dispid::kStartCapture);
   ASSERT_EQ(S_OK, capture.hr) << std::string(capture.description.begin(), capture.description.end());
-  ExpectCaptured(640, 480, 30, 0);
+  ExpectCaptured(640, 480, c.captured, c.dropped);
+  std::ifstream in(std::filesystem::path(OutPath(c.file)), std::ios::binary);
+  char head[256] = {};
+  in.read(head, sizeof head);
+  const std::string text(head, sizeof head);
+  const std::size_t strh = text.find("strh");
+  ASSERT_NE(std::string::npos, strh);
+  EXPECT_EQ(std::string(c.handler) + std::string(4 - std::strlen(c.handler), '\0'), text.substr(strh + 12, 4));
+  // The still after the capture is the camera's last frame, decoded.
+  EXPECT_GE(FrameNumberShown(640, 480), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Captures, CameraMjpg, ::testing::ValuesIn(kMjpgCases),
+                         [](const ::testing::TestParamInfo<MjpgCase>& info) {
+                           std::string name = info.param.name;
+                           for (char& ch : name) ch = ch == ' ' ? '_' : ch;
+                           return name;
+                         });
 
 // The source dialog of a camera is the frame the system builds around the
 // camera's own property pages; closing it returns to the host. A camera

@@ -10,6 +10,9 @@
 #include <cstdint>
 #include <cstring>
 #include <cwchar>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <thread>
 #include <vector>
 
@@ -153,6 +156,143 @@ TEST_F(CaptureTest, CallsMadeFromInsideACaptureAreRefusedOrServed) {
   EXPECT_EQ(S_OK, nested[5].hr);
   EXPECT_EQ(2, Last(kEventCaptureComplete)->arguments[0].v.lVal);
   EXPECT_EQ(160, GetProperty(control(), dispid::kCaptureWidth).value.v.iVal);
+}
+
+// Motion JPEG chosen in the compression dialog: the file is MJPG, its
+// frames the ones reported (check_capture_files.sh reads them back against
+// the count left beside the file), and a stored codec that is no longer
+// installed is reported and the capture falls back to uncompressed frames.
+TEST_F(CaptureTest, CompressionChosenInTheDialogIsWhatTheFileHolds) {
+  ASSERT_TRUE(Configure(10, 1, 320, 240));
+  const std::wstring file = OutPath(L"capture_mjpg.avi");
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCaptureFileName, Var::Text(file.c_str()).v).hr);
+  struct Row {
+    const char* name;
+    int choice;               // in the dialog; -1: a codec that has gone, set in the store
+    bool reported;
+  };
+  const Row rows[] = {{"motion jpeg", 1, false}, {"codec gone", -1, true}, {"uncompressed", 0, false}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    if (row.choice >= 0) {
+      DriveDialog(L"ﾋﾞﾃﾞｵ圧縮", IDOK, [&](HWND d) { Select(d, 0, row.choice); });
+      ASSERT_EQ(S_OK, CallMethod(control(), dispid::kShowCompressionDialog).hr);
+    } else {
+      // What a control of an earlier session stored: a compressor since removed.
+      HKEY key = nullptr;
+      ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExW(HKEY_CURRENT_USER, kTestSettingsKey, 0, nullptr, 0, KEY_SET_VALUE,
+                                                 nullptr, &key, nullptr));
+      const DWORD gone = 'z' | 'z' << 8 | 'z' << 16 | 'z' << 24;
+      ::RegSetValueExW(key, L"Compression", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&gone), sizeof(gone));
+      ::RegCloseKey(key);
+      host_.reset();
+      host_ = std::make_unique<TestHost>(ShowHost(), Creator());
+      ASSERT_EQ(S_OK, host_->Advise(&sink_));
+      ASSERT_TRUE(Configure(10, 1, 320, 240));
+      ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCaptureFileName, Var::Text(file.c_str()).v).hr);
+    }
+    sink_.events.clear();
+    const CallResult capture = CallMethod(control(), dispid::kStartCapture);
+    ASSERT_EQ(S_OK, capture.hr) << std::hex << capture.scode;
+    EXPECT_EQ(row.reported, Last(kEventError) != nullptr);
+    const Event* complete = Last(kEventCaptureComplete);
+    ASSERT_NE(nullptr, complete);
+    std::ifstream in(std::filesystem::path(file), std::ios::binary);
+    char head[256] = {};
+    in.read(head, sizeof head);
+    const std::string text(head, sizeof head);
+    const std::size_t strh = text.find("strh");
+    ASSERT_NE(std::string::npos, strh);
+    // strh's handler: the codec, or nothing for uncompressed frames.
+    EXPECT_EQ(row.choice == 1 ? std::string("MJPG") : std::string(4, '\0'), text.substr(strh + 12, 4));
+    if (row.choice == 1) {
+      std::ofstream count(std::filesystem::path(OutPath(L"capture_mjpg.count")));
+      count << complete->arguments[0].v.lVal << "\n";
+      ::CopyFileW(file.c_str(), OutPath(L"kept_mjpg.avi").c_str(), FALSE);
+    }
+  }
+}
+
+// The test prefix's own compressor (tests/test_codec, 'MVTC': key frames
+// as they are, the others XORed with the frame before) chosen by name in
+// the dialog: its frames and key flags are in the file, and undoing the
+// XOR chain gives back the frame the control kept as its still.
+TEST_F(CaptureTest, AnInstalledCompressorChosenByNameWritesItsFrames) {
+  ASSERT_TRUE(Configure(10, 1, 160, 120));
+  const std::wstring file = OutPath(L"kept_mvtc.avi");
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCaptureFileName, Var::Text(file.c_str()).v).hr);
+  std::vector<std::wstring> offered;
+  DriveDialog(L"ﾋﾞﾃﾞｵ圧縮", IDOK, [&](HWND dialog) {
+    HWND list = ::GetDlgItem(dialog, 100);
+    const int count = static_cast<int>(::SendMessageW(list, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+      wchar_t text[128] = {};
+      ::SendMessageW(list, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+      offered.push_back(text);
+      if (std::wstring(text) == L"Morvane test codec (MVTC)") Select(dialog, 0, i);
+    }
+  });
+  ASSERT_EQ(S_OK, CallMethod(control(), dispid::kShowCompressionDialog).hr);
+  ASSERT_NE(offered.end(), std::find(offered.begin(), offered.end(), L"Morvane test codec (MVTC)"))
+      << "the test codec is not listed";
+  const CallResult capture = CallMethod(control(), dispid::kStartCapture);
+  ASSERT_EQ(S_OK, capture.hr) << std::string(capture.description.begin(), capture.description.end());
+  const LONG captured = Last(kEventCaptureComplete)->arguments[0].v.lVal;
+  std::ofstream(std::filesystem::path(OutPath(L"kept_mvtc.count"))) << captured << "\n";
+
+  std::ifstream in(std::filesystem::path(file), std::ios::binary);
+  const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+  const std::string text(bytes.begin(), bytes.end());
+  const std::size_t strh = text.find("strh");
+  ASSERT_NE(std::string::npos, strh);
+  EXPECT_EQ("MVTC", text.substr(strh + 12, 4));
+  const std::size_t image = 160 * 3 * 120;
+  std::vector<std::uint8_t> frame(image);
+  long frames = 0;
+  bool first_is_key = false;
+  // Through idx1, whose offsets count from the movi list's type field.
+  const std::size_t movi = text.find("movi");
+  const std::size_t idx1 = text.rfind("idx1");
+  ASSERT_TRUE(movi != std::string::npos && idx1 != std::string::npos);
+  std::uint32_t entries = 0;
+  std::memcpy(&entries, bytes.data() + idx1 + 4, 4);
+  for (std::size_t e = 0; e < entries / 16; ++e) {
+    const std::uint8_t* entry = bytes.data() + idx1 + 8 + 16 * e;
+    std::uint32_t flags = 0, offset = 0, size = 0;
+    std::memcpy(&flags, entry + 4, 4);
+    std::memcpy(&offset, entry + 8, 4);
+    std::memcpy(&size, entry + 12, 4);
+    if (std::memcmp(entry, "00dc", 4) != 0 || size == 0) continue;
+    ASSERT_EQ(image, size);
+    ASSERT_LE(movi + offset + 8 + size, bytes.size());
+    // Key frames stand alone; the others undo the XOR with the frame before.
+    const std::uint8_t* data = bytes.data() + movi + offset + 8;
+    for (std::size_t i = 0; i < image; ++i) frame[i] = (flags & 0x10) ? data[i] : frame[i] ^ data[i];
+    if (frames == 0) first_is_key = (flags & 0x10) != 0;
+    ++frames;
+  }
+  EXPECT_TRUE(first_is_key);
+  EXPECT_EQ(captured, frames);
+  // The last frame decoded is the still the control kept.
+  HDC screen = ::GetDC(nullptr);
+  HDC memory = ::CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = 160;
+  info.bmiHeader.biHeight = 120;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  void* bits = nullptr;
+  HBITMAP bitmap = ::CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = ::SelectObject(memory, bitmap);
+  ASSERT_EQ(S_OK, CallMethod(control(), dispid::kCopyFrameToDC,
+                             {Var::I4(static_cast<LONG>(reinterpret_cast<INT_PTR>(memory))).v}).hr);
+  ::GdiFlush();
+  EXPECT_EQ(0, std::memcmp(frame.data(), bits, image)) << "the decoded last frame is not the still";
+  ::SelectObject(memory, old);
+  ::DeleteObject(bitmap);
+  ::DeleteDC(memory);
+  ::ReleaseDC(nullptr, screen);
 }
 
 TEST_F(CaptureTest, UnwritableCaptureFileIsAnErrorBeforeAnyEvent) {

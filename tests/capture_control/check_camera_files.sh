@@ -23,7 +23,8 @@ check() {  # file width height frames rate
   [[ "$r" =~ ^($rate)$ ]] || fail "$file: rate $r"
   ffmpeg -v error -i "$file" -f null - || fail "$file: decoding reported errors"
   # One grey row per frame, an eighth of the way down; the blocks' middles.
-  ffmpeg -v error -i "$file" -vf "crop=iw:1:0:ih/8" -f rawvideo -pix_fmt gray - |
+  # Grey first: a JPEG's subsampled chroma cannot be cut to one row.
+  ffmpeg -v error -i "$file" -vf "format=gray,crop=iw:1:0:ih/8" -f rawvideo -pix_fmt gray - |
     python3 -c '
 import sys
 width = int(sys.argv[1]); data = sys.stdin.buffer.read()
@@ -64,7 +65,7 @@ for kind in ("video", "audio"):
     if kind not in kinds: sys.exit("no %s stream" % kind)
     if abs(kinds[kind] - seconds) > 1 / 30 + 1e-6: sys.exit("%s lasts %.3f s, not %.3f" % (kind, kinds[kind], seconds))
 ' "$seconds" "$streams" || fail "$file: timeline"
-  ffmpeg -v error -i "$file" -vf "crop=iw:1:0:ih/8" -f rawvideo -pix_fmt gray - |
+  ffmpeg -v error -i "$file" -vf "format=gray,crop=iw:1:0:ih/8" -f rawvideo -pix_fmt gray - |
     python3 -c '
 import sys
 width = int(sys.argv[1]); data = sys.stdin.buffer.read(); numbers = []
@@ -78,6 +79,17 @@ print("frames %d..%d, none back in time" % (numbers[0], numbers[-1]))
 
 check "$out/camera.avi" 640 480 150 "30/1|1000000/33333"
 check "$out/camera_mjpg.avi" 640 480 30 "30/1|1000000/33333"
+check "$out/camera_mjpg_kept.avi" 640 480 30 "30/1|1000000/33333"
+check "$out/camera_encoded.avi" 640 480 30 "30/1|1000000/33333"
+for file in camera_mjpg_kept.avi camera_encoded.avi; do
+  codec=$(ffprobe -v error -select_streams v:0 -show_entries stream=codec_name -of csv=p=0 "$out/$file")
+  [ "$codec" = mjpeg ] || fail "$file holds $codec, not Motion JPEG"
+done
+# The sample cut short is not in the file: 29 frames of 30 slots.
+cut=$(ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames -of csv=p=0 \
+  "$out/camera_mjpg_cut.avi")
+[ "$cut" = 29 ] || fail "camera_mjpg_cut.avi: $cut frames"
+ffmpeg -v error -i "$out/camera_mjpg_cut.avi" -f null - || fail "camera_mjpg_cut.avi: decoding reported errors"
 check "$out/camera_stall.avi" 320 240 20 "30/1|1000000/33333"
 check "$out/camera_vanish.avi" 320 240 25 "30/1|1000000/33333"
 check "$out/camera_fail_start.avi" 320 240 0 ""

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Reads what morvane_control_tests wrote with ffprobe and ImageMagick: a one
-# second capture at 10 fps, 320x240, with a PCM tone track, its copy, and a
-# still frame.
+# second capture at 10 fps, 320x240, with a PCM tone track, its copy, a
+# still frame, and a Motion JPEG capture.
 set -uo pipefail
 out=$1
 status=0
@@ -31,6 +31,29 @@ check_avi() {  # file
 check_avi "$out/capture.avi"
 check_avi "$out/saved.avi"
 cmp -s "$out/capture.avi" "$out/saved.avi" || fail "the saved copy differs"
+
+# Motion JPEG chosen in the compression dialog: every frame the control
+# reported is a JPEG that ffmpeg decodes.
+mjpg=$out/kept_mjpg.avi
+if [ -s "$mjpg" ]; then
+  probe=$(ffprobe -v error -count_frames -select_streams v:0 \
+    -show_entries stream=codec_name,width,height,nb_read_frames -of csv=p=0 "$mjpg") || fail "ffprobe cannot read $mjpg"
+  echo "$mjpg: $probe"
+  reported=$(tr -d '\r\n' <"$out/capture_mjpg.count")
+  [ "$probe" = "mjpeg,320,240,$reported" ] || fail "$mjpg: '$probe', the control reported $reported frames"
+  decoded=$(ffmpeg -v error -i "$mjpg" -f framemd5 - | grep -vc '^#')
+  [ "$decoded" = "$reported" ] || fail "$mjpg: ffmpeg decoded $decoded frames"
+else
+  fail "$mjpg missing"
+fi
+
+# The test prefix's own compressor: a codec no reader knows, so its
+# packets are counted, not decoded.
+mvtc=$out/kept_mvtc.avi
+packets=$(ffprobe -v error -count_packets -select_streams v:0 -show_entries stream=codec_tag_string,nb_read_packets \
+  -of csv=p=0 "$mvtc") || fail "ffprobe cannot read $mvtc"
+echo "$mvtc: $packets"
+[ "$packets" = "MVTC,$(tr -d '\r\n' <"$out/kept_mvtc.count")" ] || fail "$mvtc: '$packets'"
 
 bmp=$(identify -format '%m %w %h %[channels]\n' "$out/frame.bmp" 2>&1) || fail "identify: $bmp"
 echo "frame.bmp: $bmp"

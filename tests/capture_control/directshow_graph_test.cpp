@@ -104,9 +104,9 @@ const LayoutCase kLayoutCases[] = {
     // Wine's own capture filter: no row padding, no sample times.
     {"rgb24 rows unpadded", L"rgb24", 322, 240, 322, 240, -1, L"322x240", L"unpadded"},
     {"no sample times", L"yuy2", 320, 240, 320, 240, -1, nullptr, L"no_times", false},
-    // Compressed types at the size, more than are tried, do not keep the
-    // uncompressed one at another size from being tried.
-    {"four mjpg at the size, yuy2 only smaller", L"mjpg", 640, 480, 320, 240, -1,
+    // Motion JPEG at the size is taken by our sink itself, ahead of an
+    // uncompressed type at another size.
+    {"four mjpg at the size, yuy2 only smaller", L"mjpg", 640, 480, 640, 480, -1,
      L"640x480/mjpg,640x480/mjpg,640x480/mjpg,640x480/mjpg,640x480/mjpg,320x240/yuy2"},
     // The size is set on the pin the graph connects, not on the first pin
     // that takes one: the capture pin would otherwise run at its default.
@@ -158,7 +158,7 @@ struct RefusalCase {
 };
 const RefusalCase kRefusalCases[] = {
     {"fails to start", L"MORVANE_TEST_CAMERA_FAULT", L"fail_start"},
-    {"only mjpg, no decoder", L"MORVANE_TEST_CAMERA_FORMATS", L"mjpg"},
+    {"cannot be opened", L"MORVANE_TEST_CAMERA_FAULT", L"fail_open"},
 };
 
 TEST_F(DirectShowTest, ACameraThatCannotStartSaysWhy) {

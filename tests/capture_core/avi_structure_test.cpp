@@ -8,6 +8,7 @@
 #include "avi_chunks.h"
 #include "avi_walk.h"
 #include "avi_writer.h"
+#include "capture_error.h"
 #include "pattern.h"
 #include "test_support.h"
 
@@ -258,3 +259,89 @@ TEST(AviStructure, RateIsReducedAndHeaderSizeIsStable) {
 }
 
 }  // namespace
+
+// Compressed frames: '00dc' chunks of the sizes the codec made, in order,
+// key frames flagged in idx1 and in the standard indexes alike, the codec
+// named in strh and strf, and the dropped slots as empty repeats.
+struct CompressedCase {
+  const char* name;
+  int frames;
+  int key_every;     // 1: every frame a key frame (Motion JPEG)
+  int dropped_every; // 0: none dropped
+  std::uint64_t riff_limit;
+  morvane::AviIndexLimits limits;
+};
+
+const CompressedCase kCompressedCases[] = {
+    {"all_key_one_segment", 30, 1, 0, morvane::kDefaultRiffLimit, {}},
+    {"key_every_fourth_with_drops", 40, 4, 7, morvane::kDefaultRiffLimit, {}},
+    {"segments_small_blocks", 120, 5, 9, 64 * 1024, {6, 64}},
+};
+
+class AviCompressed : public ::testing::TestWithParam<CompressedCase> {};
+
+TEST_P(AviCompressed, SizesKeyFramesAndCodecAgree) {
+  const CompressedCase& c = GetParam();
+  std::vector<std::uint8_t> bytes;
+  morvane::AviVideoFormat video{{160, 120, 24}, 33333};
+  video.compression = avi::FourCc("MJPG");
+  std::vector<std::uint32_t> sizes;
+  std::vector<bool> keys;
+  {
+    morvane::AviWriter writer(std::make_unique<coretest::MemorySink>(&bytes), video, std::nullopt, c.riff_limit,
+                              c.limits);
+    std::vector<std::uint8_t> data(9000);
+    for (int i = 0; i < c.frames; ++i) {
+      if (c.dropped_every && i % c.dropped_every == c.dropped_every - 1) {
+        writer.WriteDroppedFrame();
+        sizes.push_back(0);
+        keys.push_back(false);
+        continue;
+      }
+      const std::size_t size = 1 + static_cast<std::size_t>(i * 2311) % 8999;
+      std::fill(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(size), static_cast<std::uint8_t>(i));
+      writer.WriteCompressedFrame(data.data(), size, i % c.key_every == 0);
+      sizes.push_back(static_cast<std::uint32_t>(size));
+      keys.push_back(i % c.key_every == 0);
+    }
+    // Uncompressed frames do not go into a compressed stream, nor frames
+    // past what a codec can make of one.
+    EXPECT_THROW(writer.WriteVideoFrame(data.data(), video.frame.ImageSize()), morvane::CaptureError);
+    EXPECT_THROW(writer.WriteCompressedFrame(data.data(), writer.MaxCompressedFrame() + 1, true),
+                 morvane::CaptureError);
+    writer.Close();
+  }
+  const coretest::AviWalk walk = coretest::WalkAvi(bytes);
+  ASSERT_TRUE(walk.ok()) << walk.error;
+  ASSERT_TRUE(walk.has_idx1 && walk.has_indx);
+  EXPECT_EQ(walk.video_chunks, static_cast<std::uint32_t>(c.frames));
+  EXPECT_EQ(walk.video_length, static_cast<std::uint32_t>(c.frames));
+  if (c.riff_limit < morvane::kDefaultRiffLimit) {
+    EXPECT_GT(walk.segments, 2) << "the case should need segments";
+  }
+  std::vector<std::uint32_t> found;
+  for (const AviChunk& ch : walk.chunks) {
+    EXPECT_NE(FourCcText(ch.id), "00db");
+    if (ch.id == avi::FourCc("00dc")) found.push_back(ch.size);
+  }
+  EXPECT_EQ(found, sizes);
+  EXPECT_EQ(walk.video_key_frames, keys);
+  const std::vector<bool> first_keys(keys.begin(),
+                                     keys.begin() + static_cast<std::ptrdiff_t>(walk.idx1_video_key_frames.size()));
+  EXPECT_EQ(walk.idx1_video_key_frames, first_keys);
+  // strh's handler and strf's biCompression name the codec.
+  for (const AviChunk& ch : walk.chunks) {
+    if (ch.segment != 0) continue;
+    if (ch.id == avi::FourCc("strh")) {
+      EXPECT_EQ(FourCcAt(bytes, ch.offset + 12), "MJPG");
+    }
+    if (ch.id == avi::FourCc("strf")) {
+      EXPECT_EQ(FourCcAt(bytes, ch.offset + 8 + 16), "MJPG");
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Codecs, AviCompressed, ::testing::ValuesIn(kCompressedCases),
+                         [](const ::testing::TestParamInfo<CompressedCase>& info) {
+                           return std::string(info.param.name);
+                         });

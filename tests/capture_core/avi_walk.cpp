@@ -22,10 +22,12 @@ constexpr std::uint32_t kJunk = FourCc("JUNK");
 constexpr std::uint32_t kIdx1 = FourCc("idx1");
 constexpr std::uint32_t kIndx = FourCc("indx");
 constexpr std::uint32_t kVideoData = FourCc("00db");
+constexpr std::uint32_t kCompressedVideoData = FourCc("00dc");
 constexpr std::uint32_t kAudioData = FourCc("01wb");
 constexpr std::uint32_t kVideoIndex = FourCc("ix00");
 constexpr std::uint32_t kAudioIndex = FourCc("ix01");
 constexpr std::uint32_t kAvifHasIndex = 0x10;
+constexpr std::uint32_t kAviifKeyframe = 0x10;
 constexpr std::uint32_t kSizeMask = 0x7FFFFFFFu;  // standard index: the top bit marks a non-key frame
 constexpr int kMaxDepth = 4;                      // RIFF > LIST hdrl > LIST strl > chunk
 constexpr std::size_t kAvihSize = 56;
@@ -159,7 +161,7 @@ class Walker {
     const AviChunk& c = Chunk(index);
     const std::string name = FourCcText(c.id);
     if (c.in_movi) {
-      const int stream = c.id == kVideoData ? 0 : c.id == kAudioData ? 1 : -1;
+      const int stream = c.id == kVideoData || c.id == kCompressedVideoData ? 0 : c.id == kAudioData ? 1 : -1;
       if (stream >= 0) {
         layout_.data[stream].push_back(index);
         if (c.segment == 0) layout_.first_movi_data.push_back(index);
@@ -295,6 +297,7 @@ class Walker {
         return Fail("idx1 entry disagrees with its chunk", at);
       }
       walk_.targets.push_back(TargetOf(expected));
+      if (U32(at) != kAudioData) walk_.idx1_video_key_frames.push_back((U32(at + 4) & kAviifKeyframe) != 0);
     }
     walk_.has_idx1 = true;
     return true;
@@ -322,7 +325,8 @@ class Walker {
   bool CheckSuperIndex(int stream, std::vector<bool>& block_used) {
     const AviChunk& indx = Chunk(layout_.indx[stream]);
     const std::uint64_t d = DataOf(layout_.indx[stream]);
-    const std::uint32_t data_id = stream == 0 ? kVideoData : kAudioData;
+    const std::uint32_t data_id = stream == 0 ? (U32(d + 8) == kCompressedVideoData ? kCompressedVideoData : kVideoData)
+                                              : kAudioData;
     if (indx.size < kIndexFields || U16(d) != 4 || U8(d + 3) != 0 || U32(d + 8) != data_id) {
       return Fail("malformed super index", indx.offset);
     }
@@ -378,7 +382,8 @@ class Walker {
       }
       if ((U32(entry + 4) & kSizeMask) != target.size) return Fail("index entry size disagrees with its chunk", entry);
       walk_.targets.push_back(TargetOf(chunks[next]));
-      duration += data_id == kVideoData ? 1 : target.size / walk_.audio_block_align;
+      if (data_id != kAudioData) walk_.video_key_frames.push_back((U32(entry + 4) & ~kSizeMask) == 0);
+      duration += data_id != kAudioData ? 1 : target.size / walk_.audio_block_align;
       ++next;
     }
     return true;

@@ -10,7 +10,7 @@
 // index that is present points at every data chunk of its range exactly
 // once, in order, with the right id and size; and nothing after the last
 // segment (a torn chunk) is left over. It knows the layout our writer uses
-// (video stream 0, optional PCM stream 1, idx1 offsets from the 'movi'
+// (video stream 0 of '00db' or '00dc' chunks, optional PCM stream 1, idx1 offsets from the 'movi'
 // type field) and refuses anything else rather than guess.
 #pragma once
 
@@ -60,6 +60,10 @@ struct AviWalk {
   std::uint32_t audio_length = 0;  // strh of the audio stream, in sample frames
   std::uint32_t dmlh_frames = 0;
   std::uint32_t bi_size_image = 0;  // strf of the video stream
+  // Per video chunk in file order, whether it is flagged a key frame: by
+  // the standard indexes, and by idx1 (first segment only).
+  std::vector<bool> video_key_frames;
+  std::vector<bool> idx1_video_key_frames;
   // Which indexes the file has (each checked complete when present).
   bool has_idx1 = false;
   bool has_indx = false;

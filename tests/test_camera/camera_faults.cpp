@@ -21,7 +21,7 @@ const FaultName kFaultNames[] = {
     {L"drop:", Fault::kDrop, true},            {L"half", Fault::kHalfRate, false},
     {L"no_times", Fault::kNoTimes, false},     {L"flip:", Fault::kFlip, true},
     {L"relayout:", Fault::kRelayout, true},    {L"shrink:", Fault::kShrink, true},
-    {L"unpadded", Fault::kUnpadded, false},
+    {L"unpadded", Fault::kUnpadded, false},    {L"cut:", Fault::kCut, true},
 };
 
 struct LayoutName {

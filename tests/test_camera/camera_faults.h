@@ -16,6 +16,8 @@
 //                 (each of the three changes the type on sample N)
 //     unpadded    sizes RGB24 samples without row padding, as Wine's own
 //                 capture filter does
+//     cut:N       sends Motion JPEG frame N cut off halfway, as a USB
+//                 transfer that lost its end
 //   MORVANE_TEST_CAMERA_FORMATS = the layouts offered at each size, in
 //     order, separated by commas: mjpg, yuy2, rgb24 (default: yuy2,rgb24).
 //     A list with anything else in it counts as the default.
@@ -36,7 +38,7 @@
 namespace testcamera {
 
 enum class Fault {
-  kNone, kFailOpen, kFailStart, kStall, kVanish, kDrop, kHalfRate, kNoTimes, kFlip, kRelayout, kShrink, kUnpadded
+  kNone, kFailOpen, kFailStart, kStall, kVanish, kDrop, kHalfRate, kNoTimes, kFlip, kRelayout, kShrink, kUnpadded, kCut
 };
 
 struct FaultPlan {

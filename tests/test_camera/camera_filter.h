@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "camera_faults.h"
+#include "camera_jpeg.h"
 #include "directshow/filter_base.h"
 #include "directshow/media_type.h"
 #include "handles.h"
@@ -116,6 +117,8 @@ class CameraPin final
   morvane::UniqueFile stop_event_;
   morvane::UniqueFile thread_;
   FaultPlan plan_;
+  // Connected with Motion JPEG: its frames, made on the streaming thread.
+  std::unique_ptr<JpegFrames> jpeg_;
   IMediaEventSink* events_ = nullptr;  // the graph's; not held (the graph holds us)
   volatile LONG dropped_ = 0;
   volatile LONG delivered_ = 0;

@@ -146,10 +146,6 @@ STDMETHODIMP CameraPin::Connect(IPin* receiver, const AM_MEDIA_TYPE* type) {
 }
 
 HRESULT CameraPin::TryConnect(IPin* receiver, const AM_MEDIA_TYPE& type) {
-  // We list MJPG but paint no JPEG: connected with it, a decoder would wait
-  // for pictures forever. The Wine we test on has no MJPG decoder either,
-  // so refusing here is what a graph without one shows, wherever it runs.
-  if (IsEqualGUID(type.subtype, MEDIASUBTYPE_MJPG)) return VFW_E_TYPE_NOT_ACCEPTED;
   HRESULT hr = receiver->ReceiveConnection(this, &type);
   if (FAILED(hr)) return hr;
   SetConnection(receiver, type);
@@ -332,7 +328,19 @@ bool CameraPin::WaitForFrame(std::int64_t n, std::int64_t start_ticks, std::int6
 
 void CameraPin::Stream() {
   morvane::SourceFrame source;
-  if (!morvane::DescribeVideoType(connected_type_.get(), source)) return;
+  int width = 0;
+  int height = 0;
+  jpeg_.reset();
+  if (morvane::DescribeMotionJpegType(connected_type_.get(), width, height)) {
+    try {
+      jpeg_ = std::make_unique<JpegFrames>(width, height);
+    } catch (...) {
+      return;  // no encoder: a camera that sends nothing
+    }
+    source = {morvane::PixelLayout::kRgb24, width, height, false};
+  } else if (!morvane::DescribeVideoType(connected_type_.get(), source)) {
+    return;
+  }
   LARGE_INTEGER frequency;
   ::QueryPerformanceFrequency(&frequency);
   const std::int64_t start = Ticks();
@@ -370,12 +378,17 @@ void CameraPin::Stream() {
 
 void CameraPin::Deliver(IMediaSample* sample, const morvane::SourceFrame& source, std::int64_t n) {
   BYTE* bits = nullptr;
-  const long size = SampleSize(source, plan_);
+  long size = SampleSize(source, plan_);
   if (FAILED(sample->GetPointer(&bits)) || sample->GetSize() < static_cast<long>(morvane::SourceImageSize(source))) {
     return;
   }
-  PaintFrame(source, n, bits);
-  if (size < static_cast<long>(morvane::SourceImageSize(source))) {
+  if (jpeg_) {
+    size = jpeg_->Write(n, bits, sample->GetSize());
+    if (plan_.fault == Fault::kCut && n == plan_.after_frames) size /= 2;
+  } else {
+    PaintFrame(source, n, bits);
+  }
+  if (!jpeg_ && size < static_cast<long>(morvane::SourceImageSize(source))) {
     // Rows packed without their padding.
     const size_t stride = morvane::SourceStride(source);
     const size_t row = static_cast<size_t>(source.width) * 3;

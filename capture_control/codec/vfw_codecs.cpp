@@ -1,0 +1,138 @@
+#include "codec/vfw_codecs.h"
+
+#include <windows.h>
+#include <vfw.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+#include "basics/handles.h"
+#include "core/bmp_writer.h"
+#include "core/capture_error.h"
+
+namespace morvane {
+namespace {
+
+using UniqueHic = basics::UniqueAny<HIC, decltype(&::ICClose), ::ICClose>;
+
+// Frames between the key frames we ask for; a compressor may add more.
+constexpr LONG kKeyFrameEvery = 15;
+
+std::uint32_t Lower(std::uint32_t fourcc) {
+  std::uint32_t lower = 0;
+  for (int i = 0; i < 4; ++i) {
+    unsigned c = (fourcc >> (8 * i)) & 0xFF;
+    if (c >= 'A' && c <= 'Z') c += 'a' - 'A';
+    lower |= c << (8 * i);
+  }
+  return lower;
+}
+
+std::wstring FourCcText(std::uint32_t fourcc) {
+  std::wstring text;
+  for (int i = 0; i < 4; ++i) {
+    const wchar_t c = static_cast<wchar_t>((fourcc >> (8 * i)) & 0xFF);
+    text += c >= 0x20 && c < 0x7F ? c : L'?';
+  }
+  return text;
+}
+
+[[noreturn]] void ThrowCompressor(std::uint32_t handler, const wchar_t* what, std::uint32_t code = 0) {
+  throw CaptureError(CaptureErrorKind::kDeviceFailed, L"圧縮方式 " + FourCcText(handler) + what, code);
+}
+
+// Frames through ICCompress, one after another: the compressor is asked
+// for a key frame every kKeyFrameEvery frames, is handed the frame before
+// for the others, and says itself which frames it made key frames.
+class InstalledEncoder final : public FrameEncoder {
+ public:
+  InstalledEncoder(std::uint32_t handler, int quality, const FrameFormat& format)
+      : handler_(handler), quality_(static_cast<DWORD>(quality) * (ICQUALITY_HIGH / 100)), format_(format) {
+    const auto header = MakeBitmapInfoHeader(format);
+    std::memcpy(&input_.bmiHeader, header.data(), sizeof(BITMAPINFOHEADER));
+    hic_.reset(::ICOpen(ICTYPE_VIDEO, handler, ICMODE_COMPRESS));
+    if (!hic_) ThrowCompressor(handler, L" がありません (ｱﾝｲﾝｽﾄｰﾙされた可能性があります)。");
+    if (ICCompressQuery(hic_.get(), &input_, nullptr) != ICERR_OK) {
+      ThrowCompressor(handler, L" はこの大きさの 24 ﾋﾞｯﾄ映像を圧縮できません。");
+    }
+    const LRESULT format_size = ICCompressGetFormatSize(hic_.get(), &input_);
+    output_format_.assign(std::max<std::size_t>(sizeof(BITMAPINFOHEADER), format_size > 0 ? format_size : 0), 0);
+    if (ICCompressGetFormat(hic_.get(), &input_, Output()) != ICERR_OK) {
+      ThrowCompressor(handler, L" の出力形式を得られません。");
+    }
+    const LRESULT size = ICCompressGetSize(hic_.get(), &input_, Output());
+    buffer_.assign(size > 0 ? static_cast<std::size_t>(size) : format.ImageSize() * 2, 0);
+    if (ICCompressBegin(hic_.get(), &input_, Output()) != ICERR_OK) ThrowCompressor(handler, L" を開始できません。");
+    previous_.assign(format.ImageSize(), 0);
+  }
+  ~InstalledEncoder() override { ICCompressEnd(hic_.get()); }
+  InstalledEncoder(const InstalledEncoder&) = delete;
+  InstalledEncoder& operator=(const InstalledEncoder&) = delete;
+
+  void Encode(const std::uint8_t* bits, std::vector<std::uint8_t>& out, bool& key_frame) override {
+    const bool want_key = frame_ % kKeyFrameEvery == 0;
+    BITMAPINFOHEADER* output = &Output()->bmiHeader;
+    output->biSizeImage = static_cast<DWORD>(buffer_.size());
+    DWORD chunk_id = 0;
+    DWORD flags = 0;
+    const DWORD result = ::ICCompress(hic_.get(), want_key ? ICCOMPRESS_KEYFRAME : 0, output, buffer_.data(),
+                                      &input_.bmiHeader, const_cast<std::uint8_t*>(bits), &chunk_id, &flags,
+                                      frame_, 0, quality_, want_key ? nullptr : &input_.bmiHeader,
+                                      want_key ? nullptr : previous_.data());
+    if (result != ICERR_OK || output->biSizeImage == 0 || output->biSizeImage > buffer_.size()) {
+      ThrowCompressor(handler_, L" で圧縮できませんでした。", result);
+    }
+    out.assign(buffer_.data(), buffer_.data() + output->biSizeImage);
+    key_frame = (flags & AVIIF_KEYFRAME) != 0;
+    std::memcpy(previous_.data(), bits, format_.ImageSize());
+    ++frame_;
+  }
+
+ private:
+  BITMAPINFO* Output() { return reinterpret_cast<BITMAPINFO*>(output_format_.data()); }
+
+  const std::uint32_t handler_;
+  const DWORD quality_;
+  const FrameFormat format_;
+  UniqueHic hic_;
+  BITMAPINFO input_{};
+  std::vector<std::uint8_t> output_format_;  // the compressor's BITMAPINFO, as long as it says
+  std::vector<std::uint8_t> buffer_;
+  std::vector<std::uint8_t> previous_;
+  LONG frame_ = 0;
+};
+
+}  // namespace
+
+std::vector<InstalledCompressor> InstalledCompressors() {
+  std::vector<InstalledCompressor> found;
+  ICINFO info{};
+  info.dwSize = sizeof(info);
+  for (DWORD i = 0; ::ICInfo(ICTYPE_VIDEO, i, &info); ++i) {
+    UniqueHic hic(::ICOpen(ICTYPE_VIDEO, info.fccHandler, ICMODE_QUERY));
+    if (!hic) continue;
+    ICINFO about{};
+    about.dwSize = sizeof(about);
+    if (::ICGetInfo(hic.get(), &about, sizeof(about)) == 0) continue;
+    std::wstring name = about.szDescription[0] ? about.szDescription : about.szName;
+    if (name.empty()) name = FourCcText(info.fccHandler);
+    found.push_back({info.fccHandler, name});
+    info = ICINFO{};
+    info.dwSize = sizeof(info);
+  }
+  return found;
+}
+
+bool IsCompressorInstalled(std::uint32_t handler) {
+  for (const InstalledCompressor& compressor : InstalledCompressors()) {
+    if (Lower(compressor.handler) == Lower(handler)) return true;
+  }
+  return false;
+}
+
+MakeFrameEncoder MakeInstalledEncoder(std::uint32_t handler, int quality, const FrameFormat& format) {
+  return [handler, quality, format] { return std::make_unique<InstalledEncoder>(handler, quality, format); };
+}
+
+}  // namespace morvane
