@@ -28,7 +28,7 @@ NativeClass ClassOf(const sample::LayoutRow& row) {
   using K = sample::WidgetKind;
   switch (row.kind) {
     case K::Panel: return {kPanelClass, WS_CLIPCHILDREN, WS_EX_CLIENTEDGE | WS_EX_CONTROLPARENT};
-    case K::Label: return {L"STATIC", SS_NOPREFIX | ((row.flags & sample::kCentred) ? SS_CENTER : SS_LEFT), 0};
+    case K::Label: return {L"STATIC", static_cast<DWORD>(SS_NOPREFIX | ((row.flags & sample::kCentred) ? SS_CENTER : SS_LEFT)), 0};
     case K::TextField: return {L"EDIT", ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
     case K::CheckBox: return {L"BUTTON", BS_3STATE | WS_TABSTOP, 0};
     case K::Button: return {L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0};
