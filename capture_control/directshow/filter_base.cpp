@@ -2,20 +2,22 @@
 
 #include <cstring>
 #include <cwchar>
-#include <new>
 
+#include "basics/com_object.h"
 #include "directshow/enumerators.h"
+#include "guard.h"
 
 namespace morvane {
 
 STDMETHODIMP OnePinFilter::QueryInterface(REFIID iid, void** object) {
-  if (!object) return E_POINTER;
-  const bool filter = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IPersist) ||
-                      IsEqualIID(iid, IID_IMediaFilter) || IsEqualIID(iid, IID_IBaseFilter);
-  *object = filter ? static_cast<IBaseFilter*>(this) : OtherInterface(iid);
-  if (!*object) return E_NOINTERFACE;
-  AddRef();
-  return S_OK;
+  static const basics::InterfaceRow<OnePinFilter> kInterfaces[] = {
+      basics::Row<OnePinFilter, IUnknown, IBaseFilter>(IID_IUnknown),
+      basics::Row<OnePinFilter, IPersist, IBaseFilter>(IID_IPersist),
+      basics::Row<OnePinFilter, IMediaFilter, IBaseFilter>(IID_IMediaFilter),
+      basics::Row<OnePinFilter, IBaseFilter>(IID_IBaseFilter),
+  };
+  void* found = basics::FindInterface(this, kInterfaces, iid);
+  return basics::HandOut(found != nullptr ? found : OtherInterface(iid), object);
 }
 
 STDMETHODIMP_(ULONG) OnePinFilter::AddRef() { return static_cast<ULONG>(::InterlockedIncrement(&references_)); }
@@ -45,11 +47,7 @@ STDMETHODIMP OnePinFilter::GetSyncSource(IReferenceClock** clock) {
 }
 
 STDMETHODIMP OnePinFilter::EnumPins(IEnumPins** pins) {
-  try {
-    return MakePinEnumerator({Microsoft::WRL::ComPtr<IPin>(Pin())}, pins);
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  }
+  return ComGuard([&] { return MakePinEnumerator({Microsoft::WRL::ComPtr<IPin>(Pin())}, pins); });
 }
 
 STDMETHODIMP OnePinFilter::FindPin(LPCWSTR id, IPin** pin) {
@@ -71,24 +69,22 @@ STDMETHODIMP OnePinFilter::QueryFilterInfo(FILTER_INFO* info) {
 }
 
 STDMETHODIMP OnePinFilter::JoinFilterGraph(IFilterGraph* graph, LPCWSTR name) {
-  try {
+  return ComGuard([&] {
     name_ = name ? name : L"";
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  }
-  graph_ = graph;
-  return S_OK;
+    graph_ = graph;
+    return S_OK;
+  });
 }
 
 STDMETHODIMP OnePinFilter::QueryVendorInfo(LPWSTR*) { return E_NOTIMPL; }
 
 STDMETHODIMP PinBase::QueryInterface(REFIID iid, void** object) {
-  if (!object) return E_POINTER;
-  *object = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IPin) ? static_cast<IPin*>(this)
-                                                                       : OtherInterface(iid);
-  if (!*object) return E_NOINTERFACE;
-  AddRef();
-  return S_OK;
+  static const basics::InterfaceRow<PinBase> kInterfaces[] = {
+      basics::Row<PinBase, IUnknown, IPin>(IID_IUnknown),
+      basics::Row<PinBase, IPin>(IID_IPin),
+  };
+  void* found = basics::FindInterface(this, kInterfaces, iid);
+  return basics::HandOut(found != nullptr ? found : OtherInterface(iid), object);
 }
 
 // The pin lives inside its filter and counts with it.
