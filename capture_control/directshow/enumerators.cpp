@@ -1,7 +1,9 @@
 #include "directshow/enumerators.h"
 
-#include <new>
 #include <utility>
+
+#include "basics/com_object.h"
+#include "guard.h"
 
 namespace morvane {
 namespace {
@@ -11,26 +13,14 @@ using Microsoft::WRL::ComPtr;
 // One enumerator body for both interfaces; Item hands out one element the
 // way its interface's Next must (an AddRef'd pin, a task-memory type).
 template <typename Interface, typename Element, typename Out, const IID& kIid>
-class ListEnumerator final : public Interface {
+class ListEnumerator final : public basics::ComObject<ListEnumerator<Interface, Element, Out, kIid>, Interface> {
  public:
-  ListEnumerator(std::vector<Element> items, size_t position) : items_(std::move(items)), position_(position) {}
+  static constexpr basics::InterfaceRow<ListEnumerator> kInterfaces[] = {
+      basics::Row<ListEnumerator, IUnknown, Interface>(IID_IUnknown),
+      basics::Row<ListEnumerator, Interface>(kIid),
+  };
 
-  STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-    if (!object) return E_POINTER;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, kIid)) {
-      *object = static_cast<Interface*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&references_)); }
-  STDMETHODIMP_(ULONG) Release() override {
-    const LONG left = ::InterlockedDecrement(&references_);
-    if (left == 0) delete this;
-    return static_cast<ULONG>(left);
-  }
+  ListEnumerator(std::vector<Element> items, size_t position) : items_(std::move(items)), position_(position) {}
 
   STDMETHODIMP Next(ULONG count, Out** out, ULONG* fetched) override {
     if (!out || (count > 1 && !fetched)) return E_POINTER;
@@ -60,15 +50,14 @@ class ListEnumerator final : public Interface {
   STDMETHODIMP Clone(Interface** out) override {
     if (!out) return E_POINTER;
     *out = nullptr;
-    try {
+    return ComGuard([&] {
       *out = new ListEnumerator(items_, position_);
       return S_OK;
-    } catch (...) {
-      return E_OUTOFMEMORY;
-    }
+    });
   }
 
  private:
+  friend class basics::ComObject<ListEnumerator, Interface>;
   ~ListEnumerator() = default;
   static IPin* Item(const ComPtr<IPin>& pin) {
     pin->AddRef();
@@ -76,7 +65,6 @@ class ListEnumerator final : public Interface {
   }
   static AM_MEDIA_TYPE* Item(const MediaType& type) { return type.TaskCopy(); }
 
-  LONG references_ = 1;
   std::vector<Element> items_;
   size_t position_;
 };
@@ -88,12 +76,10 @@ template <typename List, typename Interface, typename Element>
 HRESULT MakeList(std::vector<Element> items, Interface** out) {
   if (!out) return E_POINTER;
   *out = nullptr;
-  try {
+  return ComGuard([&] {
     *out = new List(std::move(items), 0);
     return S_OK;
-  } catch (...) {
-    return E_OUTOFMEMORY;
-  }
+  });
 }
 
 }  // namespace
