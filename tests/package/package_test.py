@@ -13,8 +13,9 @@ usage: package_test.py CASE SOURCE_DIR TREE_DIR DIST_DIR WORK_DIR
              CONTROL64_DIR, given after WORK_DIR) in a 64-bit prefix: the
              32-bit programs and control, the 64-bit control in x64\, each
              control's keys in its own registry view equal to what its own
-             regsvr32 writes (the 32-bit one where 32-bit Wine runs); the
-             uninstall removes both
+             regsvr32 writes (the 32-bit one where 32-bit Wine runs);
+             settings put through one script host read through the other;
+             the uninstall removes both
   script64   the 64-bit control (from the folder given after WORK_DIR),
              registered by the 64-bit regsvr32 and driven by the 64-bit
              script host: devices listed, a timed capture, a still, then
@@ -422,8 +423,51 @@ def view_changes(bed, key, ocx, tag, regsvr32='regsvr32'):
             changes(normalised(unregistered, folder), normalised(by_regsvr32, folder)))
 
 
+def script_hosts():
+    """The folders of the script hosts this machine runs: the 64-bit one,
+    and the 32-bit one where 32-bit programs run."""
+    hosts = [r'C:\windows\system32']
+    if os.environ.get('KIT_RUNS_WIN32') == '1':
+        hosts.append(r'C:\windows\syswow64')
+    return hosts
+
+
+def settings_seen(bed, host_dir, *args):
+    script = os.path.join(os.path.dirname(os.path.abspath(__file__)), 'settings_host.vbs')
+    result = bed.run(host_dir + r'\cscript.exe', '//nologo', winpath(script), *args, check=False)
+    facts = dict(line.strip().split('=', 1) for line in result.stdout.splitlines() if '=' in line)
+    if result.returncode != 0 or 'file' not in facts:
+        fail('the settings script did not finish (%d):\n%s%s' % (result.returncode, result.stdout, result.stderr))
+    return facts
+
+
+def expect_shared_settings(bed):
+    """What a host of one bitness sets, a host of the other reads: both
+    controls keep their settings in one place with one meaning. Where only
+    64-bit programs run, a second 64-bit host reads them back instead."""
+    hosts = script_hosts()
+    for writer in hosts:
+        for reader in hosts if len(hosts) == 1 else [h for h in hosts if h != writer]:
+            wanted = {'rate': '7', 'limit': '3', 'file': r'C:\shared-%d.avi' % len(writer)}
+            settings_seen(bed, writer, 'put', wanted['rate'], wanted['limit'], wanted['file'])
+            seen = settings_seen(bed, reader, 'get')
+            if any(seen.get(k) != v for k, v in wanted.items()):
+                fail('settings put through %s read through %s as %s, expected %s' % (writer, reader, seen, wanted))
+            print('settings put through %s (%s) read through %s (%s)' % (
+                writer, seen.get('host'), reader, seen.get('host')))
+    # Settings belong to the user and outlive an uninstall; the test's go.
+    bed.run('reg', 'delete', r'HKCU\Software\Morvane', '/f', check=False)
+
+
 def case_install_x64(bed, dist, version, bin_dir, bin32_dir, control64_dir):
     msi = os.path.join(dist, 'MorvaneKit-%s-x64.msi' % version)
+    # A script host registers its own libraries when it first runs: that
+    # happens before the snapshot, so that the uninstall is judged on ours.
+    warm_up = os.path.join(bed.state, 'warm_up.vbs')
+    with open(warm_up, 'w') as f:
+        f.write('WScript.Echo "ready"\n')
+    for host in script_hosts():
+        bed.run(host + r'\cscript.exe', '//nologo', winpath(warm_up))
     before = bed.export_all('before')
     program_files = [os.path.join(bed.drive_c, d) for d in ('Program Files', 'Program Files (x86)')]
     files_before = [tree_files(d) for d in program_files]
@@ -437,6 +481,8 @@ def case_install_x64(bed, dist, version, bin_dir, bin32_dir, control64_dir):
         if not os.path.isfile(installed) or not filecmp.cmp(source, installed, shallow=False):
             fail('%s is not installed as packaged (the folder holds %s)' % (name, tree_files(folder)))
     expect_one_entry(bed, version)
+    # As installed, before regsvr32 below takes the registration apart.
+    expect_shared_settings(bed)
 
     ocx32 = r'C:\Program Files (x86)\%s\Morvane.ocx' % PRODUCT
     ocx64 = r'C:\Program Files (x86)\%s\x64\Morvane.ocx' % PRODUCT
