@@ -15,5 +15,10 @@ out=$(mktemp "$KIT_WINE_STATE/logs/run.XXXXXX")
 rc=$?
 cat "$out.out"
 cat "$out.err" >&2
+# A program that dies before it writes anything (a fault in its start-up,
+# the wineserver going away) would otherwise fail a test with no word at all.
+if [ $rc -ne 0 ] && [ ! -s "$out.out" ] && [ ! -s "$out.err" ]; then
+  printf 'wine-run.sh: %s ended with exit code %d and wrote nothing\n' "$1" $rc >&2
+fi
 rm -f "$out" "$out.out" "$out.err"
 exit $rc
