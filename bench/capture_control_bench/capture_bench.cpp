@@ -11,43 +11,34 @@
 #include <string>
 
 #include "allocation_hooks.h"
-#include "bare_container.h"
 #include "control.h"
-#include "dispatch_ids.h"
-#include "morvane_guids.h"
+#include "control_bench.h"
 
 namespace {
+
+using bench::Flag;
+using bench::Number;
+using bench::Put;
+using bench::PutText;
 
 // Every allocation of this program, the control's code included (it is
 // linked in), is counted by the tests' operator new.
 long Allocations() { return static_cast<long>(coretest::AllocationCount()); }
 
-class Sink final : public morvane_test::StackSink {
+class Sink final : public bench::CaptureSink {
  public:
   long frames = 0;
   long allocations_at_warm = -1;
   long allocations_at_last = 0;
-  long captured = -1;
-  long dropped = -1;
 
-  STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) override {
-    if (id == morvane::kEventStreamFrame) {
-      ++frames;
-      if (frames == 30) allocations_at_warm = Allocations();
-      allocations_at_last = Allocations();
-    } else if (id == morvane::kEventCaptureComplete) {
-      captured = params->rgvarg[1].lVal;
-      dropped = params->rgvarg[0].lVal;
-    }
-    return S_OK;
+ protected:
+  void OnEvent(DISPID id) override {
+    if (id != morvane::kEventStreamFrame) return;
+    ++frames;
+    if (frames == 30) allocations_at_warm = Allocations();
+    allocations_at_last = Allocations();
   }
 };
-
-HRESULT Put(IDispatch* control, DISPID id, VARIANT value) {
-  DISPID named = DISPID_PROPERTYPUT;
-  DISPPARAMS params{&value, &named, 1, 1};
-  return control->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr, nullptr);
-}
 
 HRESULT Call(IDispatch* control, DISPID id) {
   DISPPARAMS params{nullptr, nullptr, 0, 0};
@@ -63,28 +54,11 @@ HRESULT Call(IDispatch* control, DISPID id) {
   return hr;
 }
 
-VARIANT Number(double value) {
-  VARIANT variant;
-  variant.vt = VT_R8;
-  variant.dblVal = value;
-  return variant;
-}
-
-VARIANT Flag(bool value) {
-  VARIANT variant;
-  variant.vt = VT_BOOL;
-  variant.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
-  return variant;
-}
-
 int Run(IDispatch* control, DISPID method, const char* label) {
   Sink sink;
-  Microsoft::WRL::ComPtr<IConnectionPointContainer> container;
   Microsoft::WRL::ComPtr<IConnectionPoint> point;
   DWORD cookie = 0;
-  if (FAILED(control->QueryInterface(IID_PPV_ARGS(&container))) ||
-      FAILED(container->FindConnectionPoint(DIID__DMorvaneEvents, &point)) ||
-      FAILED(point->Advise(&sink, &cookie))) {
+  if (!bench::Advise(control, &sink, point, cookie)) {
     std::printf("cannot connect to the events\n");
     return 1;
   }
@@ -129,11 +103,7 @@ int wmain(int argc, wchar_t** argv) {
       std::printf("control not created\n");
       return 1;
     }
-    VARIANT name;
-    name.vt = VT_BSTR;
-    name.bstrVal = ::SysAllocString(file.c_str());
-    Put(control.Get(), morvane::dispid::kCaptureFileName, name);
-    ::SysFreeString(name.bstrVal);
+    PutText(control.Get(), morvane::dispid::kCaptureFileName, file.c_str());
     Put(control.Get(), morvane::dispid::kCaptureWidth, Number(640));
     Put(control.Get(), morvane::dispid::kCaptureHeight, Number(480));
     Put(control.Get(), morvane::dispid::kCaptureRate, Number(30));

@@ -17,17 +17,20 @@
 #include <utility>
 #include <vector>
 
-#include "bare_container.h"
 #include "codec/encode_pool.h"
 #include "codec/jpeg_codec.h"
 #include "codec/video_stage.h"
 #include "control.h"
+#include "control_bench.h"
 #include "core/avi_chunks.h"
 #include "core/pattern.h"
-#include "dispatch_ids.h"
-#include "morvane_guids.h"
 
 namespace {
+
+using bench::Flag;
+using bench::Number;
+using bench::Put;
+using bench::PutText;
 
 constexpr wchar_t kBenchUser[] = L"Software\\Morvane\\BenchUser";
 constexpr int kQuality = 75;
@@ -46,32 +49,6 @@ double WallSeconds() {
   ::QueryPerformanceCounter(&now);
   ::QueryPerformanceFrequency(&frequency);
   return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-class Sink final : public morvane_test::StackSink {
- public:
-  long captured = -1;
-  long dropped = -1;
-  STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) override {
-    if (id == morvane::kEventCaptureComplete) {
-      captured = params->rgvarg[1].lVal;
-      dropped = params->rgvarg[0].lVal;
-    }
-    return S_OK;
-  }
-};
-
-HRESULT Put(IDispatch* control, DISPID id, VARIANT value) {
-  DISPID named = DISPID_PROPERTYPUT;
-  DISPPARAMS params{&value, &named, 1, 1};
-  return control->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr, nullptr);
-}
-
-VARIANT Number(double value) {
-  VARIANT variant;
-  variant.vt = VT_R8;
-  variant.dblVal = value;
-  return variant;
 }
 
 // The compression the next control starts with, as the dialog stores it.
@@ -94,27 +71,18 @@ int Capture(const std::wstring& file, int device, int width, int height, double 
     std::printf("control not created\n");
     return 1;
   }
-  VARIANT name;
-  name.vt = VT_BSTR;
-  name.bstrVal = ::SysAllocString(file.c_str());
-  Put(control.Get(), morvane::dispid::kCaptureFileName, name);
-  ::SysFreeString(name.bstrVal);
+  PutText(control.Get(), morvane::dispid::kCaptureFileName, file.c_str());
   if (device > 0) Put(control.Get(), morvane::dispid::kDeviceIndex, Number(device));
   Put(control.Get(), morvane::dispid::kCaptureWidth, Number(width));
   Put(control.Get(), morvane::dispid::kCaptureHeight, Number(height));
   Put(control.Get(), morvane::dispid::kCaptureRate, Number(30));
   Put(control.Get(), morvane::dispid::kTimeLimit, Number(seconds));
-  VARIANT on;
-  on.vt = VT_BOOL;
-  on.boolVal = VARIANT_TRUE;
-  Put(control.Get(), morvane::dispid::kTimeLimitEnabled, on);
+  Put(control.Get(), morvane::dispid::kTimeLimitEnabled, Flag(true));
 
-  Sink sink;
-  Microsoft::WRL::ComPtr<IConnectionPointContainer> container;
+  bench::CaptureSink sink;
   Microsoft::WRL::ComPtr<IConnectionPoint> point;
   DWORD cookie = 0;
-  if (FAILED(control.As(&container)) || FAILED(container->FindConnectionPoint(DIID__DMorvaneEvents, &point)) ||
-      FAILED(point->Advise(&sink, &cookie))) {
+  if (!bench::Advise(control.Get(), &sink, point, cookie)) {
     return 1;
   }
   const double cpu_start = CpuSeconds();

@@ -17,15 +17,19 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpara
 
 }  // namespace
 
-HWND CreateBareWindow() {
+bool RegisterBareClass(const wchar_t* name, WNDPROC procedure) {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = &WindowProc;
+  wc.lpfnWndProc = procedure;
   wc.hInstance = GetModuleHandleW(nullptr);
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = kClassName;
-  if (RegisterClassExW(&wc) == 0) return nullptr;
+  wc.lpszClassName = name;
+  return RegisterClassExW(&wc) != 0;
+}
+
+HWND CreateBareWindow() {
+  if (!RegisterBareClass(kClassName, &WindowProc)) return nullptr;
   const sample::WindowLayout& layout = sample::kMainWindowLayout;
   const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
   RECT frame{forms::TwipsToPixelX(layout.client_x), forms::TwipsToPixelY(layout.client_y), 0, 0};
@@ -33,7 +37,7 @@ HWND CreateBareWindow() {
   frame.bottom = frame.top + forms::TwipsToPixelY(layout.client_height);
   AdjustWindowRectEx(&frame, style, FALSE, 0);
   return CreateWindowExW(0, kClassName, layout.caption, style, frame.left, frame.top, frame.right - frame.left,
-                         frame.bottom - frame.top, nullptr, nullptr, wc.hInstance, nullptr);
+                         frame.bottom - frame.top, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
 }
 
 int ShowAndRun(HWND window, int show_command) {

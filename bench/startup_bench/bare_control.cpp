@@ -1,7 +1,9 @@
 #include "bare_control.h"
 
+#include "bare_common.h"
 #include "bare_container.h"
 #include "basics/com_object.h"
+#include "forms/startup_timeline.h"
 
 namespace bench {
 
@@ -22,5 +24,21 @@ BareControl::~BareControl() {
   control_->Close(OLECLOSE_NOSAVE);
   control_->SetClientSite(nullptr);
 }
+
+HostingFloor::HostingFloor() {
+  forms::MarkStartup("entry");
+  if (FAILED(ole_.emplace().result())) return;
+  forms::MarkStartup("OLE initialized");
+  window_ = CreateBareWindow();
+  if (window_ != nullptr) forms::MarkStartup("frame window created");
+}
+
+bool HostingFloor::ActivateControl(const RECT& rect) {
+  if (!control_.Activate(window_, rect)) return false;
+  forms::MarkStartup("control created and activated");
+  return true;
+}
+
+int HostingFloor::ShowAndRun(int show_command) { return bench::ShowAndRun(window_, show_command); }
 
 }  // namespace bench

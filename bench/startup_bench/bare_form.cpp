@@ -8,7 +8,6 @@
 #include "bare_common.h"
 #include "bare_control.h"
 #include "forms/form_font.h"
-#include "forms/ole_session.h"
 #include "forms/screen_units.h"
 #include "forms/startup_timeline.h"
 #include "main_window/layout.h"
@@ -17,36 +16,30 @@ namespace {
 
 constexpr wchar_t kPanelClass[] = L"BareFormPanel";
 
+// The window class and styles the sample gives each kind of widget; the
+// control is no native window and has no row.
 struct NativeClass {
+  sample::WidgetKind kind;
   const wchar_t* name;
   DWORD style;
   DWORD ex_style;
 };
+constexpr NativeClass kNativeClasses[] = {
+    {sample::WidgetKind::Panel, kPanelClass, WS_CLIPCHILDREN, WS_EX_CLIENTEDGE | WS_EX_CONTROLPARENT},
+    {sample::WidgetKind::Label, L"STATIC", SS_NOPREFIX | SS_LEFT, 0},
+    {sample::WidgetKind::TextField, L"EDIT", ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE},
+    {sample::WidgetKind::CheckBox, L"BUTTON", BS_3STATE | WS_TABSTOP, 0},
+    {sample::WidgetKind::Button, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0},
+    {sample::WidgetKind::ComboBox, L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0},
+};
 
-// The window class and styles the sample gives each kind of widget.
 NativeClass ClassOf(const sample::LayoutRow& row) {
-  using K = sample::WidgetKind;
-  switch (row.kind) {
-    case K::Panel: return {kPanelClass, WS_CLIPCHILDREN, WS_EX_CLIENTEDGE | WS_EX_CONTROLPARENT};
-    case K::Label: return {L"STATIC", static_cast<DWORD>(SS_NOPREFIX | ((row.flags & sample::kCentred) ? SS_CENTER : SS_LEFT)), 0};
-    case K::TextField: return {L"EDIT", ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
-    case K::CheckBox: return {L"BUTTON", BS_3STATE | WS_TABSTOP, 0};
-    case K::Button: return {L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0};
-    case K::ComboBox: return {L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0};
-    case K::Control: break;
+  for (NativeClass native : kNativeClasses) {
+    if (native.kind != row.kind) continue;
+    if (row.kind == sample::WidgetKind::Label && (row.flags & sample::kCentred)) native.style |= SS_CENTER;
+    return native;
   }
-  return {nullptr, 0, 0};
-}
-
-bool RegisterPanelClass() {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = &DefWindowProcW;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = kPanelClass;
-  return RegisterClassExW(&wc) != 0;
+  return {row.kind, nullptr, 0, 0};
 }
 
 RECT PixelRect(const sample::LayoutRow& row) {
@@ -57,6 +50,7 @@ RECT PixelRect(const sample::LayoutRow& row) {
 // Panels come first in the table, so every container exists before what it
 // holds.
 bool CreateWidgets(HWND window, HFONT text_font, HFONT button_font, HFONT title_font) {
+  if (!bench::RegisterBareClass(kPanelClass, &DefWindowProcW)) return false;
   for (int i = 0; i < sample::kLayoutCount; ++i) {
     const sample::LayoutRow& row = sample::kLayout[i];
     const NativeClass native = ClassOf(row);
@@ -81,22 +75,15 @@ bool CreateWidgets(HWND window, HFONT text_font, HFONT button_font, HFONT title_
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show_command) {
-  forms::MarkStartup("entry");
-  forms::OleSession ole;
-  if (FAILED(ole.result())) return 1;
-  forms::MarkStartup("OLE initialized");
-  HWND window = bench::CreateBareWindow();
-  if (window == nullptr || !RegisterPanelClass()) return 1;
-  forms::MarkStartup("frame window created");
+  bench::HostingFloor floor;
+  if (floor.window() == nullptr) return 1;
   const forms::UniqueFont text_font = forms::CreateFormFont(forms::kDefaultFontStyle);
   const forms::UniqueFont button_font = forms::CreateFormFont(forms::kButtonFontStyle);
   const forms::UniqueFont title_font = forms::CreateFormFont(forms::kTitleFontStyle);
   forms::MarkStartup("fonts created");
   const sample::LayoutRow* control_row = sample::FindLayoutRow(sample::kMorvane1Id);
-  bench::BareControl control;
-  if (control_row == nullptr || !control.Activate(window, PixelRect(*control_row))) return 1;
-  forms::MarkStartup("control created and activated");
-  if (!CreateWidgets(window, text_font.get(), button_font.get(), title_font.get())) return 1;
+  if (control_row == nullptr || !floor.ActivateControl(PixelRect(*control_row))) return 1;
+  if (!CreateWidgets(floor.window(), text_font.get(), button_font.get(), title_font.get())) return 1;
   forms::MarkStartup("widgets created");
-  return bench::ShowAndRun(window, show_command);
+  return floor.ShowAndRun(show_command);
 }

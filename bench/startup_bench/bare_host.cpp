@@ -4,21 +4,10 @@
 // fonts, no calls through the control's dispatch interface.
 #include <windows.h>
 
-#include "bare_common.h"
 #include "bare_control.h"
-#include "forms/ole_session.h"
-#include "forms/startup_timeline.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show_command) {
-  forms::MarkStartup("entry");
-  forms::OleSession ole;
-  if (FAILED(ole.result())) return 1;
-  forms::MarkStartup("OLE initialized");
-  HWND window = bench::CreateBareWindow();
-  if (window == nullptr) return 1;
-  forms::MarkStartup("frame window created");
-  bench::BareControl control;
-  if (!control.Activate(window, RECT{8, 8, 8 + 320, 8 + 240})) return 1;
-  forms::MarkStartup("control created and activated");
-  return bench::ShowAndRun(window, show_command);
+  bench::HostingFloor floor;
+  if (floor.window() == nullptr || !floor.ActivateControl(RECT{8, 8, 8 + 320, 8 + 240})) return 1;
+  return floor.ShowAndRun(show_command);
 }
