@@ -7,6 +7,7 @@
 #include "audio/audio_inputs.h"
 #include "core/capture_error.h"
 #include "messages.h"
+#include "basics/scopes.h"
 
 namespace morvane {
 namespace {
@@ -30,16 +31,7 @@ std::int64_t Counter() {
   return value.QuadPart;
 }
 
-class ExclusiveLock {
- public:
-  explicit ExclusiveLock(SRWLOCK& lock) : lock_(lock) { ::AcquireSRWLockExclusive(&lock_); }
-  ~ExclusiveLock() { ::ReleaseSRWLockExclusive(&lock_); }
-  ExclusiveLock(const ExclusiveLock&) = delete;
-  ExclusiveLock& operator=(const ExclusiveLock&) = delete;
-
- private:
-  SRWLOCK& lock_;
-};
+using basics::ExclusiveLock;
 
 [[noreturn]] void ThrowOpenFailure(MMRESULT result, const AudioFormat& format) {
   if (result == WAVERR_BADFORMAT) {

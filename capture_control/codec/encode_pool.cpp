@@ -7,21 +7,13 @@
 #include <new>
 
 #include "core/capture_error.h"
+#include "basics/scopes.h"
 
 namespace morvane {
 
-class EncodePool::Lock {
- public:
-  explicit Lock(SRWLOCK& lock) : lock_(lock) { ::AcquireSRWLockExclusive(&lock_); }
-  ~Lock() { ::ReleaseSRWLockExclusive(&lock_); }
-  Lock(const Lock&) = delete;
-  Lock& operator=(const Lock&) = delete;
-
- private:
-  SRWLOCK& lock_;
-};
-
 namespace {
+
+using Lock = basics::ExclusiveLock;
 
 // COM for one worker thread, in the free-threaded apartment: the codecs
 // are made and used on this thread only.

@@ -63,7 +63,6 @@ class EncodePool {
     bool key_frame = true;
     std::exception_ptr failure;
   };
-  class Lock;
 
   static DWORD WINAPI WorkerMain(void* pool);
   void Work() noexcept;

@@ -3,19 +3,15 @@
 #include <cstring>
 
 #include "codec/jpeg_scan.h"
+#include "basics/scopes.h"
 
 namespace morvane {
 
-class FrameQueue::Lock {
- public:
-  explicit Lock(CRITICAL_SECTION& section) : section_(section) { ::EnterCriticalSection(&section_); }
-  ~Lock() { ::LeaveCriticalSection(&section_); }
-  Lock(const Lock&) = delete;
-  Lock& operator=(const Lock&) = delete;
+namespace {
 
- private:
-  CRITICAL_SECTION& section_;
-};
+using Lock = basics::CriticalSectionLock;
+
+}  // namespace
 
 FrameQueue::FrameQueue() : ready_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
   ::InitializeCriticalSection(&lock_);
@@ -23,23 +19,33 @@ FrameQueue::FrameQueue() : ready_(::CreateEventW(nullptr, TRUE, FALSE, nullptr))
 
 FrameQueue::~FrameQueue() { ::DeleteCriticalSection(&lock_); }
 
-void FrameQueue::Configure(const SourceFrame& source, int slots) {
+void FrameQueue::Configure(const SourceFrame& source, int slots) { Start(source, slots, false); }
+
+void FrameQueue::ConfigureCompressed(int width, int height, int slots) {
+  Start(SourceFrame{PixelLayout::kRgb24, width, height, false}, slots, true);
+}
+
+void FrameQueue::Start(const SourceFrame& source, int slots, bool compressed) {
   FrameFormat format;
   format.width = source.width;
   format.height = source.height;
   std::vector<std::uint8_t> storage(format.ImageSize() * static_cast<size_t>(slots));
   std::vector<QueuedFrameInfo> infos(static_cast<size_t>(slots));
-  // Room for an RGB24 frame of the size, whatever layout it starts in: a
+  // Compressed samples need their lengths kept. Converted ones need room
+  // for an RGB24 frame of the size, whatever layout they start in: a
   // change of layout mid-stream may bring RGB24 later.
-  std::vector<std::uint8_t> padded(SourceImageSize({PixelLayout::kRgb24, source.width, source.height, false}));
+  std::vector<std::size_t> lengths(compressed ? static_cast<size_t>(slots) : 0);
+  std::vector<std::uint8_t> padded(
+      compressed ? 0 : SourceImageSize({PixelLayout::kRgb24, source.width, source.height, false}));
   Lock lock(lock_);
   source_ = source;
   format_ = format;
   storage_.swap(storage);
   infos_.swap(infos);
+  lengths_.swap(lengths);
   padded_.swap(padded);
   slots_ = static_cast<size_t>(slots);
-  compressed_ = false;
+  compressed_ = compressed;
   slot_size_ = format.ImageSize();
   first_ = count_ = 0;
   refused_ = overrun_ = lost_pending_ = 0;
@@ -47,38 +53,9 @@ void FrameQueue::Configure(const SourceFrame& source, int slots) {
   ::ResetEvent(ready_.get());
 }
 
-void FrameQueue::ConfigureCompressed(int width, int height, int slots) {
-  FrameFormat format;
-  format.width = width;
-  format.height = height;
-  std::vector<std::uint8_t> storage(format.ImageSize() * static_cast<size_t>(slots));
-  std::vector<QueuedFrameInfo> infos(static_cast<size_t>(slots));
-  std::vector<std::size_t> lengths(static_cast<size_t>(slots));
-  Lock lock(lock_);
-  source_ = SourceFrame{PixelLayout::kRgb24, width, height, false};
-  format_ = format;
-  storage_.swap(storage);
-  infos_.swap(infos);
-  lengths_.swap(lengths);
-  std::vector<std::uint8_t>().swap(padded_);
-  slots_ = static_cast<size_t>(slots);
-  compressed_ = true;
-  slot_size_ = format.ImageSize();
-  first_ = count_ = 0;
-  refused_ = overrun_ = lost_pending_ = 0;
-  broken_ = false;
-  ::ResetEvent(ready_.get());
-}
+bool FrameQueue::compressed() const { return Read(compressed_); }
 
-bool FrameQueue::compressed() const {
-  Lock lock(lock_);
-  return compressed_;
-}
-
-FrameFormat FrameQueue::format() const {
-  Lock lock(lock_);
-  return format_;
-}
+FrameFormat FrameQueue::format() const { return Read(format_); }
 
 const std::uint8_t* FrameQueue::Readable(const std::uint8_t* data, std::size_t size) {
   const size_t padded_size = SourceImageSize(source_);
@@ -120,33 +97,30 @@ bool FrameQueue::Push(const std::uint8_t* data, std::size_t size, std::int64_t s
     // the markers alone, so the streaming thread stays quick.
     const std::optional<JpegInfo> info = ScanJpeg(data, size);
     if (!info || size > slot_size_ || info->width != format_.width || info->height != format_.height) {
-      ++refused_;
-      ++lost_pending_;
-      return false;
+      return Refuse();
     }
     const size_t slot = NextSlot();
     std::memcpy(storage_.data() + slot * slot_size_, data, size);
     lengths_[slot] = size;
-    infos_[slot].start_time = start_time;
-    infos_[slot].lost_before = lost_pending_;
-    lost_pending_ = 0;
-    ++count_;
-    ::SetEvent(ready_.get());
-    return true;
+    return Fill(slot, start_time);
   }
   const std::uint8_t* readable = Readable(data, size);
-  if (readable == nullptr) {
-    ++refused_;
-    ++lost_pending_;
-    return false;
-  }
+  if (readable == nullptr) return Refuse();
   const size_t slot = NextSlot();
   if (!ConvertFrame(source_, readable, SourceImageSize(source_), format_,
                     storage_.data() + slot * format_.ImageSize())) {
-    ++refused_;
-    ++lost_pending_;
-    return false;
+    return Refuse();
   }
+  return Fill(slot, start_time);
+}
+
+bool FrameQueue::Refuse() {
+  ++refused_;
+  ++lost_pending_;
+  return false;
+}
+
+bool FrameQueue::Fill(size_t slot, std::int64_t start_time) {
   infos_[slot].start_time = start_time;
   infos_[slot].lost_before = lost_pending_;
   lost_pending_ = 0;
@@ -169,10 +143,7 @@ bool FrameQueue::ChangeSource(const SourceFrame& source) {
   return true;
 }
 
-bool FrameQueue::broken() const {
-  Lock lock(lock_);
-  return broken_;
-}
+bool FrameQueue::broken() const { return Read(broken_); }
 
 bool FrameQueue::TakeSample(std::vector<std::uint8_t>& sample, QueuedFrameInfo& info) {
   Lock lock(lock_);
@@ -202,15 +173,9 @@ void FrameQueue::Clear() {
   ::ResetEvent(ready_.get());
 }
 
-long FrameQueue::refused() const {
-  Lock lock(lock_);
-  return refused_;
-}
+long FrameQueue::refused() const { return Read(refused_); }
 
-long FrameQueue::overrun() const {
-  Lock lock(lock_);
-  return overrun_;
-}
+long FrameQueue::overrun() const { return Read(overrun_); }
 
 long FrameQueue::lost() const {
   Lock lock(lock_);

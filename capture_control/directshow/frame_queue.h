@@ -69,7 +69,6 @@ class FrameQueue {
   long lost() const;
 
  private:
-  class Lock;
   mutable CRITICAL_SECTION lock_;
   UniqueFile ready_;
   SourceFrame source_;
@@ -90,6 +89,15 @@ class FrameQueue {
   long lost_pending_ = 0;  // lost since the newest frame in the ring
   bool broken_ = false;
 
+  // A member's value, read under the lock.
+  template <typename T>
+  T Read(const T& member) const {
+    basics::CriticalSectionLock lock(lock_);
+    return member;
+  }
+  // Both Configures: everything is allocated before the lock is taken, so
+  // a failure leaves the queue as it was.
+  void Start(const SourceFrame& source, int slots, bool compressed);
   // With the lock held: the sample's bytes as the converter reads them
   // (padded_ for unpadded RGB24), nullptr when they do not fit.
   const std::uint8_t* Readable(const std::uint8_t* data, std::size_t size);
@@ -97,6 +105,10 @@ class FrameQueue {
   // With the lock held: a free slot (giving way to the oldest frame when
   // none is), its index.
   size_t NextSlot();
+  // With the lock held, Push's two ends: a sample counted as refused
+  // (false), or the slot just written handed out in turn (true).
+  bool Refuse();
+  bool Fill(size_t slot, std::int64_t start_time);
 };
 
 }  // namespace morvane

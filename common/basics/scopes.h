@@ -1,6 +1,6 @@
 // The Win32 pairs that must close in the scope that opened them: a window's
 // DC, a window's painting, an object selected into a DC, the clipboard, a
-// locked memory block.
+// locked memory block, a lock held.
 #pragma once
 
 #include <windows.h>
@@ -85,5 +85,27 @@ class GlobalLockScope {
   HGLOBAL memory_;
   void* data_;
 };
+
+// A lock held for one scope: taken by one function, let go by its pair.
+// Their type is spelt decltype(&::Fn), as in handles.h, so that __stdcall
+// survives on i686.
+template <typename Lock, typename Call, Call take, Call let_go>
+class HeldLock {
+ public:
+  explicit HeldLock(Lock& lock) : lock_(lock) { take(&lock_); }
+  ~HeldLock() { let_go(&lock_); }
+  HeldLock(const HeldLock&) = delete;
+  HeldLock& operator=(const HeldLock&) = delete;
+
+ private:
+  Lock& lock_;
+};
+
+// A slim reader/writer lock held exclusively.
+using ExclusiveLock =
+    HeldLock<SRWLOCK, decltype(&::AcquireSRWLockExclusive), ::AcquireSRWLockExclusive, ::ReleaseSRWLockExclusive>;
+// A critical section entered.
+using CriticalSectionLock =
+    HeldLock<CRITICAL_SECTION, decltype(&::EnterCriticalSection), ::EnterCriticalSection, ::LeaveCriticalSection>;
 
 }  // namespace basics
