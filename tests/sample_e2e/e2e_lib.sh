@@ -211,3 +211,44 @@ e2e_expect_no_box() {
   if text=$(e2e_wait_box "$1"); then e2e_fail "unexpected message box: $text"; fi
   return 0
 }
+
+# Presses OK (id 1) of the dialog titled $1 and waits up to ten seconds for
+# it to go; $2 names it in the failure.
+e2e_close_dialog() {
+  e2e_probe click "$1" 1 > /dev/null || e2e_fail "$2 has no OK button"
+  for _ in $(seq 1 40); do
+    e2e_probe window-state "$1" > /dev/null 2>&1 || return 0
+    sleep 0.25
+  done
+  e2e_fail "$2 did not close"
+}
+
+# A file capture set up in the main window: the file (a Windows path) and
+# a time limit of $2 seconds, switched on.
+e2e_set_file_capture() {
+  e2e_ctl set-text 302 "$1"
+  # The file name goes to the control when the field loses the focus.
+  e2e_ctl focus 302
+  e2e_ctl focus 303
+  e2e_ctl set-text 305 "$2"
+  e2e_probe ensure-check "$E2E_MAIN" 104 1 || e2e_fail "could not switch the time limit on"
+}
+
+# Starts the capture (ｷｬﾌﾟﾁｬ), answers the callback question with $1 (6 Yes,
+# 7 No) and waits for the completion report, left in $report.
+e2e_run_capture() {
+  e2e_ctl click 201
+  e2e_answer_box "ｺｰﾙﾊﾞｯｸしますか？" "$1"
+  report=$(e2e_wait_box 60) || e2e_fail "no completion report"
+  echo "report: $report"
+}
+
+# The frames the completion report in $report counts: $captured, $dropped.
+e2e_report_counts() {
+  if [[ "$report" =~ ^ｷｬﾌﾟﾁｬしたﾌﾚｰﾑ\(([0-9]+)\)\ ﾄﾞﾛｯﾌﾟしたﾌﾚｰﾑ\(([0-9]+)\)$ ]]; then
+    captured=${BASH_REMATCH[1]}
+    dropped=${BASH_REMATCH[2]}
+  else
+    e2e_fail "the report is not the completion report: $report"
+  fi
+}

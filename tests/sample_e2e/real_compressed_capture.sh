@@ -15,12 +15,7 @@ choose_compression() {  # index
   choices=$(e2e_probe items "$title" 100 | tr -d '\r')
   e2e_screenshot "$title" "compression_dialog_$1"
   e2e_probe select-item "$title" 100 "$1" || e2e_fail "could not pick compression $1"
-  e2e_probe click "$title" 1 || e2e_fail "the dialog has no OK button"
-  for _ in $(seq 1 20); do
-    e2e_probe client-rect "$title" > /dev/null 2>&1 || return 0
-    sleep 0.25
-  done
-  e2e_fail "the compression dialog did not close"
+  e2e_close_dialog "$title" "the compression dialog"
 }
 
 e2e_launch
@@ -29,20 +24,9 @@ echo "choices offered:"; echo "$choices"
 [ "$(echo "$choices" | sed -n 1p)" = "非圧縮 (全ﾌﾚｰﾑ)" ] || e2e_fail "first choice: $(echo "$choices" | sed -n 1p)"
 [ "$(echo "$choices" | sed -n 2p)" = "Motion JPEG (内蔵)" ] || e2e_fail "second choice: $(echo "$choices" | sed -n 2p)"
 
-e2e_ctl set-text 302 "$win_out\\compressed.avi"
-e2e_ctl focus 302
-e2e_ctl focus 303
-e2e_ctl set-text 305 "2"
-e2e_probe ensure-check "$E2E_MAIN" 104 1 || e2e_fail "could not switch the time limit on"
-e2e_ctl click 201
-e2e_answer_box "ｺｰﾙﾊﾞｯｸしますか？" 7
-report=$(e2e_wait_box 60) || e2e_fail "no completion report"
-echo "report: $report"
-if [[ "$report" =~ ^ｷｬﾌﾟﾁｬしたﾌﾚｰﾑ\(([0-9]+)\)\ ﾄﾞﾛｯﾌﾟしたﾌﾚｰﾑ\(([0-9]+)\)$ ]]; then
-  captured=${BASH_REMATCH[1]}
-else
-  e2e_fail "the report is not the completion report: $report"
-fi
+e2e_set_file_capture "$win_out\\compressed.avi" 2
+e2e_run_capture 7
+e2e_report_counts
 e2e_probe answer-box sample 1
 sleep 1
 # The control keeps its settings: uncompressed and no time limit for whoever comes next.

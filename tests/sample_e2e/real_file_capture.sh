@@ -9,25 +9,11 @@ e2e_begin real_file_capture "$1" "$2" "$3"
 win_out="Z:$(echo "$E2E_OUT" | tr '/' '\\')"
 
 e2e_launch
-e2e_ctl set-text 302 "$win_out\\capture.avi"
-# The file name goes to the control when the field loses the focus.
-e2e_ctl focus 302
-e2e_ctl focus 303
-e2e_ctl set-text 305 "2"
-e2e_probe ensure-check "$E2E_MAIN" 104 1 || e2e_fail "could not switch the time limit on"
-e2e_ctl click 201
-e2e_answer_box "ｺｰﾙﾊﾞｯｸしますか？" 6
-
-report=$(e2e_wait_box 60) || e2e_fail "no completion report"
-echo "report: $report"
+e2e_set_file_capture "$win_out\\capture.avi" 2
+e2e_run_capture 6
 # The whole screen, so that the report is seen over the main window.
 import -window root "$E2E_OUT/completion_report.png" || true
-if [[ "$report" =~ ^ｷｬﾌﾟﾁｬしたﾌﾚｰﾑ\(([0-9]+)\)\ ﾄﾞﾛｯﾌﾟしたﾌﾚｰﾑ\(([0-9]+)\)$ ]]; then
-  captured=${BASH_REMATCH[1]}
-  dropped=${BASH_REMATCH[2]}
-else
-  e2e_fail "the report is not the completion report: $report"
-fi
+e2e_report_counts
 e2e_probe answer-box sample 1
 sleep 1
 

@@ -35,29 +35,17 @@ choose_input() {  # name-or-empty
   fi
   e2e_probe select-item "$dialog" 100 "$index" || e2e_fail "could not pick input $index"
   [ -n "$1" ] && e2e_screenshot "$dialog" audio_dialog
-  e2e_probe click "$dialog" 1 > /dev/null
-  for _ in $(seq 1 40); do
-    e2e_probe window-state "$dialog" > /dev/null 2>&1 || return 0
-    sleep 0.25
-  done
-  e2e_fail "the audio dialog did not close"
+  e2e_close_dialog "$dialog" "the audio dialog"
 }
 
 e2e_launch
-e2e_ctl set-text 302 "$win_out\\sound.avi"
-e2e_ctl focus 302
-e2e_ctl focus 303
-e2e_ctl set-text 305 "3"
-e2e_probe ensure-check "$E2E_MAIN" 104 1 || e2e_fail "could not switch the time limit on"
+e2e_set_file_capture "$win_out\\sound.avi" 3
 e2e_probe ensure-check "$E2E_MAIN" 103 1 || e2e_fail "could not switch 音声録音 on"
 choose_input "Monitor of Camera"
 
 paplay --device=cam "$E2E_OUT/steps.wav" &
 player=$!
-e2e_ctl click 201
-e2e_answer_box "ｺｰﾙﾊﾞｯｸしますか？" 7
-report=$(e2e_wait_box 60) || e2e_fail "no completion report"
-echo "report: $report"
+e2e_run_capture 7
 e2e_probe answer-box sample 1
 sleep 1
 kill "$player" 2>/dev/null || true
