@@ -78,29 +78,15 @@ class CameraTest : public ControlTest {
   // The frame number CopyFrameToDC draws now; picture: whether it is more
   // than black.
   long FrameNumberShown(int width, int height, bool* picture = nullptr) {
-    HDC screen = ::GetDC(nullptr);
-    HDC memory = ::CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    void* bits = nullptr;
-    HBITMAP bitmap = ::CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = ::SelectObject(memory, bitmap);
-    CallResult copy =
-        CallMethod(control(), dispid::kCopyFrameToDC, {Var::I4(static_cast<LONG>(reinterpret_cast<LONG_PTR>(memory))).v});
+    DibCanvas canvas(width, height, 24);
+    CallResult copy = CallMethod(control(), dispid::kCopyFrameToDC, {Var::I4(canvas.dc_argument()).v});
     ::GdiFlush();
     morvane::FrameFormat format;
     format.width = width;
     format.height = height;
-    const long number = copy.value.v.boolVal ? testcamera::ReadFrameNumber(format, static_cast<std::uint8_t*>(bits)) : -2;
-    if (picture) *picture = copy.value.v.boolVal && testcamera::HoldsPicture(format, static_cast<std::uint8_t*>(bits));
-    ::SelectObject(memory, old);
-    ::DeleteObject(bitmap);
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
+    auto* bits = static_cast<std::uint8_t*>(canvas.bits());
+    const long number = copy.value.v.boolVal ? testcamera::ReadFrameNumber(format, bits) : -2;
+    if (picture) *picture = copy.value.v.boolVal && testcamera::HoldsPicture(format, bits);
     return number;
   }
   EventSink sink_;
@@ -237,13 +223,7 @@ TEST_P(CameraMjpg, JpegFromTheCameraIsDecodedOrKept) {
   TestHost::Pump(500);
   std::vector<std::wstring> offered;
   DriveDialog(L"ﾋﾞﾃﾞｵ圧縮", IDOK, [&](HWND dialog) {
-    HWND list = ::GetDlgItem(dialog, 100);
-    const int count = static_cast<int>(::SendMessageW(list, CB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-      wchar_t text[128] = {};
-      ::SendMessageW(list, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
-      offered.push_back(text);
-    }
+    offered = Choices(dialog, 0);
     Select(dialog, 0, c.compression);
   });
   ASSERT_EQ(S_OK, CallMethod(control(), dispid::kShowCompressionDialog).hr);

@@ -179,12 +179,7 @@ TEST_F(CaptureTest, CompressionChosenInTheDialogIsWhatTheFileHolds) {
       ASSERT_EQ(S_OK, CallMethod(control(), dispid::kShowCompressionDialog).hr);
     } else {
       // What a control of an earlier session stored: a compressor since removed.
-      HKEY key = nullptr;
-      ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExW(HKEY_CURRENT_USER, kTestSettingsKey, 0, nullptr, 0, KEY_SET_VALUE,
-                                                 nullptr, &key, nullptr));
-      const DWORD gone = 'z' | 'z' << 8 | 'z' << 16 | 'z' << 24;
-      ::RegSetValueExW(key, L"Compression", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&gone), sizeof(gone));
-      ::RegCloseKey(key);
+      ASSERT_TRUE(StoreNumber(L"Compression", 'z' | 'z' << 8 | 'z' << 16 | 'z' << 24));
       host_.reset();
       host_ = std::make_unique<TestHost>(ShowHost(), Creator());
       ASSERT_EQ(S_OK, host_->Advise(&sink_));
@@ -223,14 +218,9 @@ TEST_F(CaptureTest, AnInstalledCompressorChosenByNameWritesItsFrames) {
   ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCaptureFileName, Var::Text(file.c_str()).v).hr);
   std::vector<std::wstring> offered;
   DriveDialog(L"ﾋﾞﾃﾞｵ圧縮", IDOK, [&](HWND dialog) {
-    HWND list = ::GetDlgItem(dialog, 100);
-    const int count = static_cast<int>(::SendMessageW(list, CB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-      wchar_t text[128] = {};
-      ::SendMessageW(list, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
-      offered.push_back(text);
-      if (std::wstring(text) == L"Morvane test codec (MVTC)") Select(dialog, 0, i);
-    }
+    offered = Choices(dialog, 0);
+    const auto mvtc = std::find(offered.begin(), offered.end(), L"Morvane test codec (MVTC)");
+    if (mvtc != offered.end()) Select(dialog, 0, static_cast<int>(mvtc - offered.begin()));
   });
   ASSERT_EQ(S_OK, CallMethod(control(), dispid::kShowCompressionDialog).hr);
   ASSERT_NE(offered.end(), std::find(offered.begin(), offered.end(), L"Morvane test codec (MVTC)"))
@@ -274,25 +264,10 @@ TEST_F(CaptureTest, AnInstalledCompressorChosenByNameWritesItsFrames) {
   EXPECT_TRUE(first_is_key);
   EXPECT_EQ(captured, frames);
   // The last frame decoded is the still the control kept.
-  HDC screen = ::GetDC(nullptr);
-  HDC memory = ::CreateCompatibleDC(screen);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = 160;
-  info.bmiHeader.biHeight = 120;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  void* bits = nullptr;
-  HBITMAP bitmap = ::CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = ::SelectObject(memory, bitmap);
-  ASSERT_EQ(S_OK, CallMethod(control(), dispid::kCopyFrameToDC,
-                             {Var::I4(static_cast<LONG>(reinterpret_cast<INT_PTR>(memory))).v}).hr);
+  DibCanvas canvas(160, 120, 24);
+  ASSERT_EQ(S_OK, CallMethod(control(), dispid::kCopyFrameToDC, {Var::I4(canvas.dc_argument()).v}).hr);
   ::GdiFlush();
-  EXPECT_EQ(0, std::memcmp(frame.data(), bits, image)) << "the decoded last frame is not the still";
-  ::SelectObject(memory, old);
-  ::DeleteObject(bitmap);
-  ::DeleteDC(memory);
-  ::ReleaseDC(nullptr, screen);
+  EXPECT_EQ(0, std::memcmp(frame.data(), canvas.bits(), image)) << "the decoded last frame is not the still";
 }
 
 TEST_F(CaptureTest, UnwritableCaptureFileIsAnErrorBeforeAnyEvent) {
@@ -707,11 +682,7 @@ TEST_F(SoundTest, AnInputGoneIsReportedAndTheFileStaysWhole) {
   ASSERT_TRUE(ChooseInput(kSpareMonitor));
   {
     // Stored by name, as another control (or an earlier run) left it.
-    HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExW(HKEY_CURRENT_USER, kTestSettingsKey, 0, KEY_SET_VALUE, &key));
-    const wchar_t gone[] = L"USB ﾏｲｸ";
-    ::RegSetValueExW(key, L"AudioInput", 0, REG_SZ, reinterpret_cast<const BYTE*>(gone), sizeof(gone));
-    ::RegCloseKey(key);
+    ASSERT_TRUE(StoreText(L"AudioInput", L"USB ﾏｲｸ"));
     TestHost second;
     ASSERT_TRUE(second.ok());
     const std::wstring file = OutPath(L"sound_gone.avi");

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cwchar>
 #include <memory>
 
 #include "test_support.h"
@@ -15,6 +16,26 @@ namespace morvane_test {
 constexpr wchar_t kTestUserRoot[] = L"Software\\Morvane\\TestUser";
 // Where the control keeps its settings, below the current user.
 constexpr wchar_t kTestSettingsKey[] = L"Software\\Morvane\\Capture";
+
+// Puts a value where the control keeps its settings, as another control (or
+// an earlier run) would have left it; the caller asserts the result.
+inline ::testing::AssertionResult StoreValue(const wchar_t* name, DWORD type, const void* data, DWORD size) {
+  HKEY key = nullptr;
+  const LONG created = ::RegCreateKeyExW(HKEY_CURRENT_USER, kTestSettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                                         &key, nullptr);
+  if (created != ERROR_SUCCESS) return ::testing::AssertionFailure() << "settings key not created: " << created;
+  ::RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size);
+  ::RegCloseKey(key);
+  return ::testing::AssertionSuccess();
+}
+
+inline ::testing::AssertionResult StoreText(const wchar_t* name, const wchar_t* text) {
+  return StoreValue(name, REG_SZ, text, static_cast<DWORD>((std::wcslen(text) + 1) * sizeof(wchar_t)));
+}
+
+inline ::testing::AssertionResult StoreNumber(const wchar_t* name, DWORD number) {
+  return StoreValue(name, REG_DWORD, &number, sizeof(number));
+}
 
 class ControlTest : public ::testing::Test {
  protected:

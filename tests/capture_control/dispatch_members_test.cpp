@@ -340,22 +340,12 @@ TEST_F(ControlTest, CopyFrameToDcAnswersFalseForWhatIsNoDc) {
 }
 
 TEST_F(ControlTest, CopyFrameToDcDrawsTheFrameAtItsNaturalSize) {
-  HDC screen = ::GetDC(nullptr);
-  HDC memory = ::CreateCompatibleDC(screen);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = 400;
-  info.bmiHeader.biHeight = 300;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HBITMAP bitmap = ::CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  ASSERT_NE(nullptr, bitmap);
-  HGDIOBJ previous = ::SelectObject(memory, bitmap);
+  DibCanvas canvas(400, 300, 32);
+  ASSERT_NE(nullptr, canvas.bitmap());
+  void* bits = canvas.bits();
   std::fill_n(static_cast<DWORD*>(bits), 400 * 300, 0x00123456u);
 
-  CallResult copy =
-      CallMethod(control(), dispid::kCopyFrameToDC, {Var::I4(static_cast<LONG>(reinterpret_cast<LONG_PTR>(memory))).v});
+  CallResult copy = CallMethod(control(), dispid::kCopyFrameToDC, {Var::I4(canvas.dc_argument()).v});
   EXPECT_EQ(S_OK, copy.hr);
   EXPECT_EQ(VARIANT_TRUE, copy.value.v.boolVal);
   ::GdiFlush();
@@ -369,11 +359,6 @@ TEST_F(ControlTest, CopyFrameToDcDrawsTheFrameAtItsNaturalSize) {
   EXPECT_GT(changed, 1000);
   EXPECT_EQ(0x123456u, at(350, 10));
   EXPECT_EQ(0x123456u, at(10, 270));
-
-  ::SelectObject(memory, previous);
-  ::DeleteObject(bitmap);
-  ::DeleteDC(memory);
-  ::ReleaseDC(nullptr, screen);
 }
 
 }  // namespace

@@ -18,11 +18,7 @@ TEST_F(ControlTest, SettingsPersistForTheNextControl) {
   ASSERT_EQ(S_OK, PutProperty(control(), dispid::kStopOnLeftClick, Var::I2(0).v).hr);
   ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCaptureFileName, Var::Text(L"C:\\TEMP\\KEEP.AVI").v).hr);
   // A damaged value is ignored, the others still come back.
-  HKEY key = nullptr;
-  ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExW(HKEY_CURRENT_USER, kTestSettingsKey, 0, KEY_SET_VALUE, &key));
-  const wchar_t junk[] = L"many";
-  ::RegSetValueExW(key, L"PreviewRate", 0, REG_SZ, reinterpret_cast<const BYTE*>(junk), sizeof(junk));
-  ::RegCloseKey(key);
+  ASSERT_TRUE(StoreText(L"PreviewRate", L"many"));
 
   TestHost second;
   ASSERT_TRUE(second.ok());
@@ -40,26 +36,6 @@ TEST_F(ControlTest, SettingsPersistForTheNextControl) {
     EXPECT_EQ(row.expected, number.v.dblVal) << row.id;
   }
   EXPECT_STREQ(L"C:\\TEMP\\KEEP.AVI", GetProperty(second.control(), dispid::kCaptureFileName).value.v.bstrVal);
-}
-
-// Puts a value where the control keeps its settings; the caller asserts the
-// result.
-::testing::AssertionResult StoreValue(const wchar_t* name, DWORD type, const void* data, DWORD size) {
-  HKEY key = nullptr;
-  const LONG created = ::RegCreateKeyExW(HKEY_CURRENT_USER, kTestSettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                                         &key, nullptr);
-  if (created != ERROR_SUCCESS) return ::testing::AssertionFailure() << "settings key not created: " << created;
-  ::RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size);
-  ::RegCloseKey(key);
-  return ::testing::AssertionSuccess();
-}
-
-::testing::AssertionResult StoreText(const wchar_t* name, const wchar_t* text) {
-  return StoreValue(name, REG_SZ, text, static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t)));
-}
-
-::testing::AssertionResult StoreNumber(const wchar_t* name, DWORD number) {
-  return StoreValue(name, REG_DWORD, &number, sizeof(number));
 }
 
 double ReadNumber(IDispatch* control, DISPID id) {

@@ -270,4 +270,35 @@ void Select(HWND dialog, int field, int choice) {
   ::SendDlgItemMessageW(dialog, 100 + field, CB_SETCURSEL, static_cast<WPARAM>(choice), 0);
 }
 
+DibCanvas::DibCanvas(int width, int height, WORD bit_count)
+    : screen_(::GetDC(nullptr)), memory_(::CreateCompatibleDC(screen_)) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = bit_count;
+  bitmap_ = ::CreateDIBSection(memory_, &info, DIB_RGB_COLORS, &bits_, nullptr, 0);
+  previous_ = ::SelectObject(memory_, bitmap_);
+}
+
+DibCanvas::~DibCanvas() {
+  ::SelectObject(memory_, previous_);
+  ::DeleteObject(bitmap_);
+  ::DeleteDC(memory_);
+  ::ReleaseDC(nullptr, screen_);
+}
+
+std::vector<std::wstring> Choices(HWND dialog, int field) {
+  HWND list = ::GetDlgItem(dialog, 100 + field);
+  const int count = static_cast<int>(::SendMessageW(list, CB_GETCOUNT, 0, 0));
+  std::vector<std::wstring> choices;
+  for (int i = 0; i < count; ++i) {
+    wchar_t text[128] = {};
+    ::SendMessageW(list, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+    choices.push_back(text);
+  }
+  return choices;
+}
+
 }  // namespace morvane_test

@@ -154,5 +154,28 @@ HWND FindVisibleDialog(const wchar_t* title_part);
 void DriveDialog(const wchar_t* title, int button, std::function<void(HWND)> act);
 // Picks a choice in a field of a choice dialog (the field's combo box is 100 + field).
 void Select(HWND dialog, int field, int choice);
+// A DIB section of the given size and depth selected into a memory DC, the
+// way a host hands CopyFrameToDC somewhere to draw; all let go at the end.
+class DibCanvas {
+ public:
+  DibCanvas(int width, int height, WORD bit_count);
+  ~DibCanvas();
+  DibCanvas(const DibCanvas&) = delete;
+  DibCanvas& operator=(const DibCanvas&) = delete;
+  HBITMAP bitmap() const { return bitmap_; }
+  void* bits() const { return bits_; }
+  // The DC as CopyFrameToDC's Long argument.
+  LONG dc_argument() const { return static_cast<LONG>(reinterpret_cast<INT_PTR>(memory_)); }
+
+ private:
+  HDC screen_;
+  HDC memory_;
+  void* bits_ = nullptr;
+  HBITMAP bitmap_;
+  HGDIOBJ previous_;
+};
+
+// The choices a field of a choice dialog offers, in order.
+std::vector<std::wstring> Choices(HWND dialog, int field);
 
 }  // namespace morvane_test
