@@ -20,15 +20,6 @@ struct CompressionChoice {
   std::wstring text;
 };
 
-std::wstring FourCcText(std::uint32_t fourcc) {
-  std::wstring text;
-  for (int i = 0; i < 4; ++i) {
-    const wchar_t c = static_cast<wchar_t>((fourcc >> (8 * i)) & 0xFF);
-    text += c >= 0x20 && c < 0x7F ? c : L'?';
-  }
-  return text;
-}
-
 std::vector<CompressionChoice> CompressionChoices(bool compressed_camera) {
   std::vector<CompressionChoice> choices{{kCompressionNone, UiText(TextId::kUncompressed)},
                                          {kCompressionMotionJpeg, UiText(TextId::kMotionJpeg)}};

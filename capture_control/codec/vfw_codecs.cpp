@@ -12,6 +12,16 @@
 #include "core/capture_error.h"
 
 namespace morvane {
+
+std::wstring FourCcText(std::uint32_t fourcc) {
+  std::wstring text;
+  for (int i = 0; i < 4; ++i) {
+    const wchar_t c = static_cast<wchar_t>((fourcc >> (8 * i)) & 0xFF);
+    text += c >= 0x20 && c < 0x7F ? c : L'?';
+  }
+  return text;
+}
+
 namespace {
 
 using UniqueHic = basics::UniqueAny<HIC, decltype(&::ICClose), ::ICClose>;
@@ -27,15 +37,6 @@ std::uint32_t Lower(std::uint32_t fourcc) {
     lower |= c << (8 * i);
   }
   return lower;
-}
-
-std::wstring FourCcText(std::uint32_t fourcc) {
-  std::wstring text;
-  for (int i = 0; i < 4; ++i) {
-    const wchar_t c = static_cast<wchar_t>((fourcc >> (8 * i)) & 0xFF);
-    text += c >= 0x20 && c < 0x7F ? c : L'?';
-  }
-  return text;
 }
 
 [[noreturn]] void ThrowCompressor(std::uint32_t handler, const wchar_t* what, std::uint32_t code = 0) {

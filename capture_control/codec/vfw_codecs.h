@@ -17,6 +17,10 @@ struct InstalledCompressor {
   std::wstring name;          // as it describes itself
 };
 
+// A handler's FOURCC as the user reads it: its four characters, '?' for
+// any that does not print.
+std::wstring FourCcText(std::uint32_t fourcc);
+
 // In the order the system lists them; one that does not open is left out.
 std::vector<InstalledCompressor> InstalledCompressors();
 // Whether a compressor of this handler is installed now (FOURCCs compare

@@ -52,6 +52,19 @@ double MeanError(const FrameFormat& format, const std::vector<std::uint8_t>& a, 
   return sum / (static_cast<double>(format.width) * 3 * format.height);
 }
 
+// The codec with COM for its thread, and colour bars encoded by it.
+class JpegCodec : public ::testing::Test {
+ protected:
+  std::vector<std::uint8_t> EncodedBars(const FrameFormat& format, std::int64_t n, int quality) {
+    std::vector<std::uint8_t> jpeg;
+    codec.Encode(format, Bars(format, n).data(), quality, jpeg);
+    return jpeg;
+  }
+
+  ComScope com_;
+  morvane::JpegCodec codec;
+};
+
 std::filesystem::path TempAvi(const wchar_t* name) {
   wchar_t folder[MAX_PATH] = {};
   ::GetTempPathW(MAX_PATH, folder);
@@ -63,9 +76,7 @@ std::vector<std::uint8_t> ReadAll(const std::filesystem::path& path) {
   return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
-TEST(JpegCodec, FramesComeBackCloseToWhatWentInAtEverySize) {
-  ComScope com;
-  morvane::JpegCodec codec;
+TEST_F(JpegCodec, FramesComeBackCloseToWhatWentInAtEverySize) {
   struct Row {
     int width, height, quality;
     double max_error;
@@ -91,13 +102,9 @@ TEST(JpegCodec, FramesComeBackCloseToWhatWentInAtEverySize) {
   }
 }
 
-TEST(JpegCodec, DecodesToASmallerPreviewAndWithoutHuffmanTables) {
-  ComScope com;
-  morvane::JpegCodec codec;
+TEST_F(JpegCodec, DecodesToASmallerPreviewAndWithoutHuffmanTables) {
   const FrameFormat format{320, 240, 24};
-  const std::vector<std::uint8_t> frame = Bars(format, 3);
-  std::vector<std::uint8_t> jpeg;
-  codec.Encode(format, frame.data(), 90, jpeg);
+  const std::vector<std::uint8_t> jpeg = EncodedBars(format, 3, 90);
 
   const FrameFormat half{160, 120, 24};
   std::vector<std::uint8_t> small(half.ImageSize());
@@ -124,13 +131,9 @@ TEST(JpegCodec, DecodesToASmallerPreviewAndWithoutHuffmanTables) {
   EXPECT_EQ(whole, patched);
 }
 
-TEST(JpegCodec, DamagedSamplesAreRefusedWithoutACrash) {
-  ComScope com;
-  morvane::JpegCodec codec;
+TEST_F(JpegCodec, DamagedSamplesAreRefusedWithoutACrash) {
   const FrameFormat format{320, 240, 24};
-  const std::vector<std::uint8_t> frame = Bars(format, 1);
-  std::vector<std::uint8_t> jpeg;
-  codec.Encode(format, frame.data(), 75, jpeg);
+  const std::vector<std::uint8_t> jpeg = EncodedBars(format, 1, 75);
   struct Row {
     const char* name;
     std::vector<std::uint8_t> data;
