@@ -12,7 +12,6 @@ namespace forms {
 class Label final : public Widget {
  public:
   Label(EventRunner& runner, const std::wstring& caption, bool centred, const WidgetPlacement& placement);
-  std::wstring Caption() const;
 };
 
 }  // namespace forms

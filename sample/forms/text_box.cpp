@@ -29,14 +29,6 @@ void TextBox::SetFont(HFONT font) {
   SendMessageW(hwnd_, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(kLeftMargin, kRightMargin));
 }
 
-std::wstring TextBox::Text() const {
-  int length = GetWindowTextLengthW(hwnd_);
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  int copied = GetWindowTextW(hwnd_, text.data(), length + 1);
-  text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
-  return text;
-}
-
 void TextBox::SetText(const std::wstring& text) {
   if (text == Text()) return;
   // The edit control reports its own EN_CHANGE for this write; the handler

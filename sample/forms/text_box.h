@@ -11,7 +11,6 @@ class TextBox final : public Widget {
  public:
   TextBox(EventRunner& runner, const std::wstring& text, bool read_only, const WidgetPlacement& placement);
 
-  std::wstring Text() const;
   void SetText(const std::wstring& text);
   void OnChange(Handler handler) { change_ = std::move(handler); }
   void OnLostFocus(Handler handler) { lost_focus_ = std::move(handler); }

@@ -14,6 +14,14 @@ COLORREF ToColorRef(OleColor color) {
 
 Widget::~Widget() = default;
 
+std::wstring Widget::Text() const {
+  const int length = GetWindowTextLengthW(hwnd_);
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  const int copied = GetWindowTextW(hwnd_, text.data(), length + 1);
+  text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+  return text;
+}
+
 int Widget::id() const { return GetDlgCtrlID(hwnd_); }
 
 void Widget::CreateControl(const wchar_t* window_class, const std::wstring& text, DWORD style, DWORD ex_style,

@@ -54,6 +54,8 @@ class Widget {
 
   HWND hwnd() const { return hwnd_; }
   int id() const;
+  // The window's text: a field's contents, a label's or a button's caption.
+  std::wstring Text() const;
 
   bool Enabled() const { return IsWindowEnabled(hwnd_) != FALSE; }
   void SetEnabled(bool enabled) { EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
