@@ -282,7 +282,11 @@ class Control final : public IDispatch,
   // calls back through CaptureHost: the events in control_events.cpp, the
   // rest in control_capture.cpp.
   HRESULT RunCapture(bool to_file);
-  CaptureRequest MakeCaptureRequest(const FrameFormat& format, bool to_file) const;
+  // Everything the capture runs on, in one place: the size the device
+  // delivers, the file, rate, limit, sound and its input, compression and
+  // stop clicks.
+  CaptureRequest MakeCaptureRequest(VideoDevice& device, const FrameFormat& format, bool to_file,
+                                    const AudioInputChoice& audio_input);
   // The compression a capture to a file uses (control_compression.cpp): a
   // stored codec that is no longer installed is reported and forgotten,
   // and the capture is uncompressed.

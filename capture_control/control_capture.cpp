@@ -16,7 +16,8 @@ HRESULT Control::StartCapture(const VARIANT*, VARIANT*) { return RunCapture(true
 
 HRESULT Control::StartStreamCapture(const VARIANT*, VARIANT*) { return RunCapture(false); }
 
-CaptureRequest Control::MakeCaptureRequest(const FrameFormat& format, bool to_file) const {
+CaptureRequest Control::MakeCaptureRequest(VideoDevice& device, const FrameFormat& format, bool to_file,
+                                           const AudioInputChoice& audio_input) {
   CaptureRequest request;
   request.format = format;
   if (to_file) request.file = settings_.capture_file;
@@ -28,7 +29,9 @@ CaptureRequest Control::MakeCaptureRequest(const FrameFormat& format, bool to_fi
     audio.bits_per_sample = static_cast<std::uint16_t>(settings_.audio_bits_per_sample);
     audio.channels = static_cast<std::uint16_t>(settings_.audio_channels);
     request.audio = audio;
+    request.audio_input = audio_input;
   }
+  if (to_file) request.compression = CaptureCompression(device);
   request.stop_on_left_click = settings_.stop_on_left_click;
   request.stop_on_right_click = settings_.stop_on_right_click;
   return request;
@@ -75,9 +78,7 @@ HRESULT Control::RunCapture(bool to_file) {
       device_failure = std::current_exception();
     }
   }
-  CaptureRequest request = MakeCaptureRequest(format, to_file);
-  request.audio_input = audio_input;
-  if (to_file) request.compression = CaptureCompression(*device);
+  const CaptureRequest request = MakeCaptureRequest(*device, format, to_file, audio_input);
   CaptureFailure failure;
   {
     std::optional<CaptureSession> session;
