@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/audio_input.h"
 #include "core/audio_tone.h"
@@ -38,6 +39,8 @@ struct VideoCompression {
   std::uint32_t handler = 0;
   // 1 to 100; Motion JPEG's, and an installed compressor's where it has one.
   int quality = 75;
+  // kInstalled: what its settings dialog left (empty: its defaults).
+  std::vector<std::uint8_t> state;
 };
 
 // One capture as the user set it up when it began; later changes to the

@@ -112,6 +112,7 @@ CaptureSession::CaptureSession(const CaptureRequest& request, VideoDevice& devic
     video.microseconds_per_frame = static_cast<std::uint32_t>(std::llround(1000000.0 / rate_));
     const VideoCompression compression = FileCompression(request, feed_);
     video.compression = CompressionFourCc(compression);
+    video.codec_format = CompressionVideoFormat(compression, format_);
     writer_.emplace(request.file, video, audio_format);
     stage_ = MakeVideoStage(compression, format_, *writer_);
   }

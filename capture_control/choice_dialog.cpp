@@ -11,6 +11,13 @@ constexpr WORD kStaticClass = 0x0082;
 constexpr WORD kComboBoxClass = 0x0085;
 constexpr short kRowHeight = 20;
 constexpr short kWidth = 220;
+constexpr short kActionWidth = 78;
+
+// What the dialog procedure works on.
+struct DialogState {
+  std::vector<ChoiceField>& fields;
+  const std::vector<ChoiceAction>& actions;
+};
 
 class TemplateWriter {
  public:
@@ -46,14 +53,48 @@ class TemplateWriter {
   std::vector<WORD> words_;
 };
 
-void OnInitDialog(HWND dialog, std::vector<ChoiceField>& fields) {
+std::vector<int> CurrentChoices(HWND dialog, const std::vector<ChoiceField>& fields) {
+  std::vector<int> selected;
   for (size_t i = 0; i < fields.size(); ++i) {
+    const LRESULT at = ::SendDlgItemMessageW(dialog, kFirstChoiceId + static_cast<int>(i), CB_GETCURSEL, 0, 0);
+    selected.push_back(at >= 0 && at < static_cast<LRESULT>(fields[i].choices.size()) ? static_cast<int>(at)
+                                                                                      : fields[i].selected);
+  }
+  return selected;
+}
+
+void EnableActions(HWND dialog, const DialogState& state) {
+  const std::vector<int> selected = CurrentChoices(dialog, state.fields);
+  for (size_t i = 0; i < state.actions.size(); ++i) {
+    const bool available = !state.actions[i].available || state.actions[i].available(selected);
+    ::EnableWindow(::GetDlgItem(dialog, kFirstActionId + static_cast<int>(i)), available);
+  }
+}
+
+void OnInitDialog(HWND dialog, const DialogState& state) {
+  for (size_t i = 0; i < state.fields.size(); ++i) {
     HWND combo = ::GetDlgItem(dialog, kFirstChoiceId + static_cast<int>(i));
-    for (const std::wstring& choice : fields[i].choices) {
+    for (const std::wstring& choice : state.fields[i].choices) {
       ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice.c_str()));
     }
-    ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(fields[i].selected), 0);
+    ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(state.fields[i].selected), 0);
   }
+  EnableActions(dialog, state);
+}
+
+void OnAction(HWND dialog, const DialogState& state, size_t action) {
+  Guard<bool>(
+      false,
+      [&] {
+        state.actions[action].run(dialog, CurrentChoices(dialog, state.fields));
+        return true;
+      },
+      [dialog](const Failure& failure) {
+        // The dialog stays: the user may choose something else.
+        LogFailure(L"dialog action", failure);
+        ::MessageBoxW(dialog, failure.text.c_str(), nullptr, MB_OK | MB_ICONWARNING);
+        return false;
+      });
 }
 
 void OnOk(HWND dialog, std::vector<ChoiceField>& fields) {
@@ -69,16 +110,25 @@ void OnOk(HWND dialog, std::vector<ChoiceField>& fields) {
 INT_PTR Route(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_INITDIALOG) {
     ::SetWindowLongPtrW(dialog, DWLP_USER, lparam);
-    OnInitDialog(dialog, *reinterpret_cast<std::vector<ChoiceField>*>(lparam));
+    OnInitDialog(dialog, *reinterpret_cast<DialogState*>(lparam));
     return TRUE;
   }
-  auto* fields = reinterpret_cast<std::vector<ChoiceField>*>(::GetWindowLongPtrW(dialog, DWLP_USER));
-  if (!fields) return FALSE;
+  auto* state = reinterpret_cast<DialogState*>(::GetWindowLongPtrW(dialog, DWLP_USER));
+  if (!state) return FALSE;
   switch (message) {
-    case WM_COMMAND:
-      switch (LOWORD(wparam)) {
+    case WM_COMMAND: {
+      const int id = LOWORD(wparam);
+      if (HIWORD(wparam) == CBN_SELCHANGE) {
+        EnableActions(dialog, *state);
+        return TRUE;
+      }
+      if (id >= kFirstActionId && id < kFirstActionId + static_cast<int>(state->actions.size())) {
+        OnAction(dialog, *state, static_cast<size_t>(id - kFirstActionId));
+        return TRUE;
+      }
+      switch (id) {
         case IDOK:
-          OnOk(dialog, *fields);
+          OnOk(dialog, state->fields);
           return TRUE;
         case IDCANCEL:
           ::EndDialog(dialog, IDCANCEL);
@@ -86,6 +136,7 @@ INT_PTR Route(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
         default:
           return FALSE;
       }
+    }
     default:
       return FALSE;
   }
@@ -104,13 +155,15 @@ INT_PTR CALLBACK DialogProcedure(HWND dialog, UINT message, WPARAM wparam, LPARA
 
 }  // namespace
 
-std::vector<WORD> BuildChoiceTemplate(const std::wstring& title, const std::vector<ChoiceField>& fields) {
-  const short buttons_y = static_cast<short>(10 + kRowHeight * static_cast<short>(fields.size()));
+std::vector<WORD> BuildChoiceTemplate(const std::wstring& title, const std::vector<ChoiceField>& fields,
+                                      const std::vector<ChoiceAction>& actions) {
+  const short actions_y = static_cast<short>(10 + kRowHeight * static_cast<short>(fields.size()));
+  const short buttons_y = static_cast<short>(actions_y + (actions.empty() ? 0 : kRowHeight));
   const short height = static_cast<short>(buttons_y + 22);
   TemplateWriter writer;
   writer.Dword(DS_MODALFRAME | DS_SETFONT | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU);
   writer.Dword(0);
-  writer.Word(static_cast<WORD>(fields.size() * 2 + 2));
+  writer.Word(static_cast<WORD>(fields.size() * 2 + actions.size() + 2));
   writer.Word(0);
   writer.Word(0);
   writer.Word(static_cast<WORD>(kWidth));
@@ -126,16 +179,22 @@ std::vector<WORD> BuildChoiceTemplate(const std::wstring& title, const std::vect
     writer.Item(CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 90, y, kWidth - 97, 120,
                 static_cast<WORD>(kFirstChoiceId + i), kComboBoxClass, L"");
   }
+  for (size_t i = 0; i < actions.size(); ++i) {
+    writer.Item(BS_PUSHBUTTON | WS_TABSTOP, static_cast<short>(7 + (kActionWidth + 5) * static_cast<short>(i)),
+                actions_y, kActionWidth, 14, static_cast<WORD>(kFirstActionId + i), kButtonClass, actions[i].label);
+  }
   writer.Item(BS_DEFPUSHBUTTON | WS_TABSTOP, kWidth - 120, buttons_y, 55, 14, IDOK, kButtonClass, L"OK");
   writer.Item(BS_PUSHBUTTON | WS_TABSTOP, kWidth - 62, buttons_y, 55, 14, IDCANCEL, kButtonClass, UiText(TextId::kCancel));
   return writer.Take();
 }
 
-bool RunChoiceDialog(HINSTANCE instance, HWND owner, const std::wstring& title, std::vector<ChoiceField>& fields) {
-  std::vector<WORD> dialog_template = BuildChoiceTemplate(title, fields);
+bool RunChoiceDialog(HINSTANCE instance, HWND owner, const std::wstring& title, std::vector<ChoiceField>& fields,
+                     const std::vector<ChoiceAction>& actions) {
+  std::vector<WORD> dialog_template = BuildChoiceTemplate(title, fields, actions);
   std::vector<ChoiceField> working = fields;
+  DialogState state{working, actions};
   INT_PTR result = ::DialogBoxIndirectParamW(instance, reinterpret_cast<LPCDLGTEMPLATEW>(dialog_template.data()),
-                                             owner, &DialogProcedure, reinterpret_cast<LPARAM>(&working));
+                                             owner, &DialogProcedure, reinterpret_cast<LPARAM>(&state));
   if (result != IDOK) return false;
   fields = std::move(working);
   return true;

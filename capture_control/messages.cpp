@@ -95,8 +95,11 @@ const wchar_t* const kTexts[] = {
     L"ｶﾒﾗの圧縮のまま (Motion JPEG)",  // kAsDelivered
     L"画質:",  // kQualityField
     L"選択されていた圧縮方式が見つかりません (ｱﾝｲﾝｽﾄｰﾙされた可能性があります)。非圧縮でｷｬﾌﾟﾁｬします。",  // kCompressorGone
+    L"設定(&C)...",  // kConfigureButton
+    L"ﾊﾞｰｼﾞｮﾝ情報(&A)...",  // kAboutButton
+    L"圧縮方式が保存された設定を受け付けません (更新された可能性があります)。既定の設定で圧縮します。",  // kCompressorStateRefused
 };
-static_assert(std::size(kTexts) == static_cast<size_t>(TextId::kCompressorGone) + 1, "one text a TextId");
+static_assert(std::size(kTexts) == static_cast<size_t>(TextId::kCompressorStateRefused) + 1, "one text a TextId");
 
 }  // namespace
 

@@ -100,6 +100,9 @@ enum class TextId {
   kAsDelivered,
   kQualityField,
   kCompressorGone,
+  kConfigureButton,
+  kAboutButton,
+  kCompressorStateRefused,
 };
 
 const wchar_t* UiText(TextId id);

@@ -9,7 +9,8 @@
 namespace morvane {
 namespace {
 
-// Numbers and flags are stored as REG_DWORD, which no locale can change.
+// Numbers and flags are stored as REG_DWORD, which no locale can change;
+// a compressor's own settings as REG_BINARY, as it hands them out.
 // Text that earlier versions wrote is still read (core/stored_settings.cpp).
 StoredValue ReadValue(HKEY key, const wchar_t* name) {
   StoredValue value;
@@ -23,6 +24,14 @@ StoredValue ReadValue(HKEY key, const wchar_t* name) {
         type == REG_DWORD && size == sizeof(number)) {
       value.type = StoredValue::Type::kNumber;
       value.number = number;
+    }
+  } else if (type == REG_BINARY && bytes <= kMaxCompressorState + 4) {
+    std::vector<std::uint8_t> buffer(bytes);
+    DWORD size = bytes;
+    if (::RegQueryValueExW(key, name, nullptr, &type, buffer.data(), &size) == ERROR_SUCCESS && type == REG_BINARY &&
+        size == bytes) {
+      value.type = StoredValue::Type::kBytes;
+      value.bytes = std::move(buffer);
     }
   } else if (type == REG_SZ) {
     std::vector<wchar_t> buffer(bytes / sizeof(wchar_t) + 1, L'\0');
@@ -38,6 +47,16 @@ StoredValue ReadValue(HKEY key, const wchar_t* name) {
 }
 
 bool WriteValue(HKEY key, const SettingRow& row, const Settings& settings) {
+  if (row.kind == SettingKind::kBytes) {
+    // Nothing kept is no value at all: the defaults need none.
+    const std::vector<std::uint8_t>& bytes = settings.*row.bytes;
+    if (bytes.empty()) {
+      const LSTATUS status = ::RegDeleteValueW(key, row.name);
+      return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+    }
+    return ::RegSetValueExW(key, row.name, 0, REG_BINARY, bytes.data(), static_cast<DWORD>(bytes.size())) ==
+           ERROR_SUCCESS;
+  }
   if (row.kind == SettingKind::kText) {
     const std::wstring& text = settings.*row.text;
     return ::RegSetValueExW(key, row.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),

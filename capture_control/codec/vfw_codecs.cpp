@@ -10,6 +10,7 @@
 #include "basics/handles.h"
 #include "core/bmp_writer.h"
 #include "core/capture_error.h"
+#include "core/stored_settings.h"
 
 namespace morvane {
 
@@ -29,18 +30,46 @@ using UniqueHic = basics::UniqueAny<HIC, decltype(&::ICClose), ::ICClose>;
 // Frames between the key frames we ask for; a compressor may add more.
 constexpr LONG kKeyFrameEvery = 15;
 
-std::uint32_t Lower(std::uint32_t fourcc) {
-  std::uint32_t lower = 0;
-  for (int i = 0; i < 4; ++i) {
-    unsigned c = (fourcc >> (8 * i)) & 0xFF;
-    if (c >= 'A' && c <= 'Z') c += 'a' - 'A';
-    lower |= c << (8 * i);
-  }
-  return lower;
-}
-
 [[noreturn]] void ThrowCompressor(std::uint32_t handler, const wchar_t* what, std::uint32_t code = 0) {
   throw CaptureError(CaptureErrorKind::kDeviceFailed, L"圧縮方式 " + FourCcText(handler) + what, code);
+}
+
+// Codecs answer ICSetState with the bytes they used or with ICERR_OK; only
+// an error code is a refusal.
+bool TakesState(HIC hic, const CompressorState& state) {
+  return state.empty() || ICSetState(hic, const_cast<std::uint8_t*>(state.data()), state.size()) >= 0;
+}
+
+UniqueHic OpenCompressor(std::uint32_t handler, const CompressorState& state) {
+  UniqueHic hic(::ICOpen(ICTYPE_VIDEO, handler, ICMODE_COMPRESS));
+  if (!hic) ThrowCompressor(handler, L" がありません (ｱﾝｲﾝｽﾄｰﾙされた可能性があります)。");
+  if (!TakesState(hic.get(), state)) ThrowCompressor(handler, L" は保存された設定を受け付けません。");
+  return hic;
+}
+
+// What a codec says of its own output format beyond this is not a format.
+constexpr LRESULT kMaxOutputFormat = 64 * 1024;
+
+// The compressor's output format for input (its whole BITMAPINFO, as long
+// as it says), after checking it takes input at all.
+std::vector<std::uint8_t> OutputFormat(HIC hic, std::uint32_t handler, BITMAPINFO& input) {
+  if (ICCompressQuery(hic, &input, nullptr) != ICERR_OK) {
+    ThrowCompressor(handler, L" はこの大きさの 24 ﾋﾞｯﾄ映像を圧縮できません。");
+  }
+  const LRESULT size = ICCompressGetFormatSize(hic, &input);
+  if (size > kMaxOutputFormat) ThrowCompressor(handler, L" の出力形式を得られません。");
+  std::vector<std::uint8_t> output(std::max<std::size_t>(sizeof(BITMAPINFOHEADER), size > 0 ? size : 0), 0);
+  if (ICCompressGetFormat(hic, &input, reinterpret_cast<BITMAPINFO*>(output.data())) != ICERR_OK) {
+    ThrowCompressor(handler, L" の出力形式を得られません。");
+  }
+  return output;
+}
+
+BITMAPINFO InputFormat(const FrameFormat& format) {
+  BITMAPINFO input{};
+  const auto header = MakeBitmapInfoHeader(format);
+  std::memcpy(&input.bmiHeader, header.data(), sizeof(BITMAPINFOHEADER));
+  return input;
 }
 
 // Frames through ICCompress, one after another: the compressor is asked
@@ -48,20 +77,13 @@ std::uint32_t Lower(std::uint32_t fourcc) {
 // for the others, and says itself which frames it made key frames.
 class InstalledEncoder final : public FrameEncoder {
  public:
-  InstalledEncoder(std::uint32_t handler, int quality, const FrameFormat& format)
-      : handler_(handler), quality_(static_cast<DWORD>(quality) * (ICQUALITY_HIGH / 100)), format_(format) {
-    const auto header = MakeBitmapInfoHeader(format);
-    std::memcpy(&input_.bmiHeader, header.data(), sizeof(BITMAPINFOHEADER));
-    hic_.reset(::ICOpen(ICTYPE_VIDEO, handler, ICMODE_COMPRESS));
-    if (!hic_) ThrowCompressor(handler, L" がありません (ｱﾝｲﾝｽﾄｰﾙされた可能性があります)。");
-    if (ICCompressQuery(hic_.get(), &input_, nullptr) != ICERR_OK) {
-      ThrowCompressor(handler, L" はこの大きさの 24 ﾋﾞｯﾄ映像を圧縮できません。");
-    }
-    const LRESULT format_size = ICCompressGetFormatSize(hic_.get(), &input_);
-    output_format_.assign(std::max<std::size_t>(sizeof(BITMAPINFOHEADER), format_size > 0 ? format_size : 0), 0);
-    if (ICCompressGetFormat(hic_.get(), &input_, Output()) != ICERR_OK) {
-      ThrowCompressor(handler, L" の出力形式を得られません。");
-    }
+  InstalledEncoder(std::uint32_t handler, int quality, const CompressorState& state, const FrameFormat& format)
+      : handler_(handler),
+        quality_(static_cast<DWORD>(quality) * (ICQUALITY_HIGH / 100)),
+        format_(format),
+        hic_(OpenCompressor(handler, state)),
+        input_(InputFormat(format)),
+        output_format_(OutputFormat(hic_.get(), handler, input_)) {
     const LRESULT size = ICCompressGetSize(hic_.get(), &input_, Output());
     buffer_.assign(size > 0 ? static_cast<std::size_t>(size) : format.ImageSize() * 2, 0);
     if (ICCompressBegin(hic_.get(), &input_, Output()) != ICERR_OK) ThrowCompressor(handler, L" を開始できません。");
@@ -97,7 +119,7 @@ class InstalledEncoder final : public FrameEncoder {
   const DWORD quality_;
   const FrameFormat format_;
   UniqueHic hic_;
-  BITMAPINFO input_{};
+  BITMAPINFO input_;
   std::vector<std::uint8_t> output_format_;  // the compressor's BITMAPINFO, as long as it says
   std::vector<std::uint8_t> buffer_;
   std::vector<std::uint8_t> previous_;
@@ -118,22 +140,49 @@ std::vector<InstalledCompressor> InstalledCompressors() {
     if (::ICGetInfo(hic.get(), &about, sizeof(about)) == 0) continue;
     std::wstring name = about.szDescription[0] ? about.szDescription : about.szName;
     if (name.empty()) name = FourCcText(info.fccHandler);
-    found.push_back({info.fccHandler, name});
+    found.push_back({info.fccHandler, name, ICQueryConfigure(hic.get()), ICQueryAbout(hic.get())});
     info = ICINFO{};
     info.dwSize = sizeof(info);
   }
   return found;
 }
 
-bool IsCompressorInstalled(std::uint32_t handler) {
-  for (const InstalledCompressor& compressor : InstalledCompressors()) {
-    if (Lower(compressor.handler) == Lower(handler)) return true;
-  }
-  return false;
+CompressorCheck CheckCompressor(std::uint32_t handler, const CompressorState& state) {
+  UniqueHic hic(::ICOpen(ICTYPE_VIDEO, handler, ICMODE_COMPRESS));
+  if (!hic) return CompressorCheck::kGone;
+  return TakesState(hic.get(), state) ? CompressorCheck::kReady : CompressorCheck::kStateRefused;
 }
 
-MakeFrameEncoder MakeInstalledEncoder(std::uint32_t handler, int quality, const FrameFormat& format) {
-  return [handler, quality, format] { return std::make_unique<InstalledEncoder>(handler, quality, format); };
+bool ConfigureCompressor(std::uint32_t handler, HWND owner, CompressorState& state) {
+  UniqueHic hic = OpenCompressor(handler, state);
+  if (ICConfigure(hic.get(), owner) != ICERR_OK) return false;
+  const LRESULT size = ICGetState(hic.get(), nullptr, 0);
+  CompressorState changed;
+  if (size > 0) {
+    if (static_cast<std::size_t>(size) > kMaxCompressorState) ThrowCompressor(handler, L" の設定は大きすぎて保存できません。");
+    changed.assign(static_cast<std::size_t>(size), 0);
+    if (ICGetState(hic.get(), changed.data(), changed.size()) < 0) ThrowCompressor(handler, L" の設定を読み取れません。");
+  }
+  state.swap(changed);
+  return true;
+}
+
+void ShowCompressorAbout(std::uint32_t handler, HWND owner) {
+  ICAbout(OpenCompressor(handler, {}).get(), owner);
+}
+
+std::vector<std::uint8_t> CompressorOutputFormat(std::uint32_t handler, const CompressorState& state,
+                                                 const FrameFormat& format) {
+  UniqueHic hic = OpenCompressor(handler, state);
+  BITMAPINFO input = InputFormat(format);
+  return OutputFormat(hic.get(), handler, input);
+}
+
+MakeFrameEncoder MakeInstalledEncoder(std::uint32_t handler, int quality, const CompressorState& state,
+                                      const FrameFormat& format) {
+  return [handler, quality, state, format] {
+    return std::make_unique<InstalledEncoder>(handler, quality, state, format);
+  };
 }
 
 }  // namespace morvane

@@ -129,6 +129,11 @@ std::uint32_t CompressionFourCc(const VideoCompression& compression) {
   return 0;
 }
 
+std::vector<std::uint8_t> CompressionVideoFormat(const VideoCompression& compression, const FrameFormat& format) {
+  if (compression.kind != VideoCompression::Kind::kInstalled) return {};
+  return CompressorOutputFormat(compression.handler, compression.state, format);
+}
+
 std::unique_ptr<VideoStage> MakeEncodingStage(const FrameFormat& format, AviWriter& writer, int threads,
                                               MakeFrameEncoder make) {
   return std::make_unique<EncodingStage>(format, writer, threads, std::move(make));
@@ -149,7 +154,8 @@ std::unique_ptr<VideoStage> MakeVideoStage(const VideoCompression& compression, 
     case VideoCompression::Kind::kInstalled:
       // A compressor's frames may depend on the ones before: one thread
       // hands it every frame in order.
-      return MakeEncodingStage(format, writer, 1, MakeInstalledEncoder(compression.handler, compression.quality, format));
+      return MakeEncodingStage(format, writer, 1,
+                               MakeInstalledEncoder(compression.handler, compression.quality, compression.state, format));
   }
   return std::make_unique<UncompressedStage>(format, writer);
 }

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "capture_request.h"
 #include "codec/frame_encoder.h"
@@ -39,6 +40,11 @@ class VideoStage {
 // The FOURCC a file made with this compression names its video with (0:
 // uncompressed frames). kAsDelivered keeps Motion JPEG samples.
 std::uint32_t CompressionFourCc(const VideoCompression& compression);
+
+// What the file's video format says beyond that FOURCC: an installed
+// compressor's own output format; empty for the others. Throws CaptureError
+// when the compressor cannot be opened.
+std::vector<std::uint8_t> CompressionVideoFormat(const VideoCompression& compression, const FrameFormat& format);
 
 // The stage for the request's compression, writing to writer (opened with
 // CompressionFourCc). Throws CaptureError when the codec cannot be opened.

@@ -75,6 +75,12 @@ void WriteVideoFormat(ChunkWriter& out, const FrameFormat& frame, std::uint32_t 
   out.Close(at);
 }
 
+void WriteCodecVideoFormat(ChunkWriter& out, const std::vector<std::uint8_t>& format) {
+  const std::size_t at = out.Open(FourCc("strf"));
+  out.Raw(format.data(), format.size());
+  out.Close(at);
+}
+
 void WriteAudioFormat(ChunkWriter& out, const WaveFormat& format) {
   const std::size_t at = out.Open(FourCc("strf"));
   out.U16(format.format_tag);

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "bmp_writer.h"
 #include "frame_format.h"
 
 namespace morvane::avi {
@@ -93,6 +94,11 @@ void WriteStreamHeader(ChunkWriter& out, const StreamHeader& header);
 // as biCompression for a compressed stream (0: uncompressed). biSizeImage
 // stays the frame's uncompressed size, which bounds a decoder's output.
 void WriteVideoFormat(ChunkWriter& out, const FrameFormat& frame, std::uint32_t compression = 0);
+// 'strf' of a video stream as a compressor gave it: a BITMAPINFOHEADER
+// (kBitmapInfoHeaderSize up to kMaxVideoFormat bytes) with any data of its
+// own after it.
+constexpr std::size_t kMaxVideoFormat = 64 * 1024;
+void WriteCodecVideoFormat(ChunkWriter& out, const std::vector<std::uint8_t>& format);
 
 // 'strf' of an audio stream: a WAVEFORMATEX.
 struct WaveFormat {

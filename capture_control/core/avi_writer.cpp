@@ -86,6 +86,12 @@ void AviWriter::Start() {
   if (audio_format_ && !IsValidAudioFormat(*audio_format_)) {
     throw CaptureError(CaptureErrorKind::kInvalidFormat, L"音声の形式が正しくありません。");
   }
+  // A decoder reads the header's first fields whatever follows them.
+  if (!video_format_.codec_format.empty() &&
+      (!video_format_.compressed() || video_format_.codec_format.size() < kBitmapInfoHeaderSize ||
+       video_format_.codec_format.size() > avi::kMaxVideoFormat)) {
+    throw CaptureError(CaptureErrorKind::kInvalidFormat, L"圧縮方式の出力形式が正しくありません。");
+  }
   if (riff_limit_ < kMinRiffLimit || riff_limit_ > kMaxRiffLimit || limits_.entries_per_block == 0 ||
       limits_.entries_per_block > (1u << 20) || limits_.blocks_per_stream == 0 ||
       limits_.blocks_per_stream > (1u << 16)) {
@@ -538,7 +544,7 @@ void AviWriter::BuildHeaders(const HeaderClaim& claim, std::vector<std::uint8_t>
   // Built into the same storage each time: its capacity is set by the first
   // build, so later ones do not allocate.
   out.clear();
-  out.reserve(2048 + 32u * limits_.blocks_per_stream);
+  out.reserve(2048 + 32u * limits_.blocks_per_stream + video_format_.codec_format.size());
   avi::ChunkWriter b(out);
   b.U32(FourCc("RIFF"));
   b.U32(static_cast<std::uint32_t>(claim.riff_size));
@@ -548,7 +554,11 @@ void AviWriter::BuildHeaders(const HeaderClaim& claim, std::vector<std::uint8_t>
   avi::WriteMainHeader(b, MainHeaderFor(claim));
   const std::size_t video_list = b.Open(FourCc("LIST"), FourCc("strl"));
   avi::WriteStreamHeader(b, VideoStreamHeader(claim));
-  avi::WriteVideoFormat(b, video_format_.frame, video_format_.compression);
+  if (video_format_.codec_format.empty()) {
+    avi::WriteVideoFormat(b, video_format_.frame, video_format_.compression);
+  } else {
+    avi::WriteCodecVideoFormat(b, video_format_.codec_format);
+  }
   avi::WriteSuperIndex(b, SuperIndexOf(video_, claim.has_super, claim.video_super));
   b.Close(video_list);
   if (audio_format_) {

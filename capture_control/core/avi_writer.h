@@ -40,6 +40,10 @@ struct AviVideoFormat {
   // The codec's FOURCC (strh handler, strf biCompression); 0 for
   // uncompressed DIB frames.
   std::uint32_t compression = 0;
+  // A compressor's own output format (its BITMAPINFOHEADER and the data of
+  // its own after it), written as strf as it is; empty: strf is made from
+  // frame and compression.
+  std::vector<std::uint8_t> codec_format{};
 
   bool compressed() const { return compression != 0; }
 };

@@ -18,13 +18,17 @@ constexpr std::size_t kMaxFileNameLength = 32767;
 constexpr std::int64_t kBeyondEveryRange = std::int64_t{1} << 40;
 
 constexpr SettingRow Text(SettingId id, const wchar_t* name, std::wstring Settings::*member) {
-  return {id, name, SettingKind::kText, nullptr, nullptr, member, {0, 0}};
+  return {id, name, SettingKind::kText, nullptr, nullptr, member, nullptr, {0, 0}};
 }
 constexpr SettingRow Integer(SettingId id, const wchar_t* name, int Settings::*member, IntegerRange range) {
-  return {id, name, SettingKind::kInteger, member, nullptr, nullptr, range};
+  return {id, name, SettingKind::kInteger, member, nullptr, nullptr, nullptr, range};
 }
 constexpr SettingRow Flag(SettingId id, const wchar_t* name, bool Settings::*member) {
-  return {id, name, SettingKind::kFlag, nullptr, member, nullptr, kFlagRange};
+  return {id, name, SettingKind::kFlag, nullptr, member, nullptr, nullptr, kFlagRange};
+}
+constexpr SettingRow Bytes(SettingId id, const wchar_t* name, std::vector<std::uint8_t> Settings::*member,
+                           IntegerRange range) {
+  return {id, name, SettingKind::kBytes, nullptr, nullptr, nullptr, member, range};
 }
 
 const SettingRow kRows[] = {
@@ -52,7 +56,15 @@ const SettingRow kRows[] = {
     Integer(SettingId::kCompression, L"Compression", &Settings::compression, IntegerRange{0, 0x7FFFFFFF}),
     Integer(SettingId::kCompressionQuality, L"CompressionQuality", &Settings::compression_quality,
             IntegerRange{1, 100}),
+    // A FOURCC and at least one byte of the compressor's own.
+    Bytes(SettingId::kCompressorState, L"CompressorState", &Settings::compressor_state,
+          IntegerRange{5, 4 + static_cast<std::int32_t>(kMaxCompressorState)}),
 };
+
+std::uint32_t StoredFourCc(const std::vector<std::uint8_t>& bytes) {
+  return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+         static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+}
 
 bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 
@@ -118,6 +130,13 @@ std::optional<std::int32_t> RoundToRange(double value, IntegerRange range) {
 }
 
 bool ApplyStoredValue(Settings& settings, const SettingRow& row, const StoredValue& value) {
+  if (row.kind == SettingKind::kBytes) {
+    if (value.type != StoredValue::Type::kBytes || !row.range.Contains(static_cast<std::int64_t>(value.bytes.size()))) {
+      return false;
+    }
+    settings.*row.bytes = value.bytes;
+    return true;
+  }
   if (row.kind == SettingKind::kText) {
     if (value.type != StoredValue::Type::kText || CheckFileName(value.text) != FileNameProblem::kNone) return false;
     settings.*row.text = value.text;
@@ -136,6 +155,19 @@ bool ApplyStoredValue(Settings& settings, const SettingRow& row, const StoredVal
     settings.*row.integer = *number;
   }
   return true;
+}
+
+std::vector<std::uint8_t> CompressorStateFor(const Settings& settings, std::uint32_t handler) {
+  const std::vector<std::uint8_t>& stored = settings.compressor_state;
+  if (stored.size() <= 4 || StoredFourCc(stored) != handler) return {};
+  return std::vector<std::uint8_t>(stored.begin() + 4, stored.end());
+}
+
+void KeepCompressorState(Settings& settings, std::uint32_t handler, const std::vector<std::uint8_t>& state) {
+  settings.compressor_state.clear();
+  if (state.empty() || state.size() > kMaxCompressorState) return;
+  for (int i = 0; i < 4; ++i) settings.compressor_state.push_back(static_cast<std::uint8_t>(handler >> (8 * i)));
+  settings.compressor_state.insert(settings.compressor_state.end(), state.begin(), state.end());
 }
 
 FileNameProblem CheckFileName(std::wstring_view name) {

@@ -16,6 +16,8 @@
 // | Compression      | 0 .. 2^31-1      | 0 none, 1 as the camera delivers it, |
 // |                  |                  | else a FOURCC ('MJPG': built in)     |
 // | CompressionQuality | 1 .. 100       | JPEG quality, 100 best               |
+// | CompressorState  | up to 64 KiB     | an installed compressor's own        |
+// |                  |                  | settings, after its FOURCC           |
 //
 // The three rates and the time limit are whole numbers: hosts read them as
 // 16-bit integers. TimeLimit keeps 0 because hosts send it for "no limit".
@@ -26,6 +28,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace morvane {
 
@@ -51,6 +54,10 @@ struct Settings {
   std::wstring audio_input;
   int compression = 0;     // see kCompressionNone and the table above
   int compression_quality = 75;
+  // What an installed compressor's own settings dialog left, as the
+  // compressor keeps it, behind the FOURCC of the compressor it belongs to
+  // (empty: its defaults). See CompressorStateFor.
+  std::vector<std::uint8_t> compressor_state;
 };
 
 // What Settings::compression holds besides a codec's FOURCC.
@@ -58,6 +65,16 @@ constexpr int kCompressionNone = 0;
 constexpr int kCompressionAsDelivered = 1;
 // 'MJPG' as a FOURCC: the built-in Motion JPEG.
 constexpr int kCompressionMotionJpeg = 'M' | 'J' << 8 | 'P' << 16 | 'G' << 24;
+
+// A compressor's state larger than this is not one a settings dialog made.
+constexpr std::size_t kMaxCompressorState = 64 * 1024;
+
+// The stored state of the compressor `handler`: empty when what is stored
+// belongs to another compressor (or to none), so one codec is never handed
+// another's settings.
+std::vector<std::uint8_t> CompressorStateFor(const Settings& settings, std::uint32_t handler);
+// Keeps state as the settings of the compressor `handler`.
+void KeepCompressorState(Settings& settings, std::uint32_t handler, const std::vector<std::uint8_t>& state);
 
 struct IntegerRange {
   std::int32_t low;
@@ -93,9 +110,10 @@ enum class SettingId {
   kAudioInput,
   kCompression,
   kCompressionQuality,
+  kCompressorState,
 };
 
-enum class SettingKind { kText, kInteger, kFlag };
+enum class SettingKind { kText, kInteger, kFlag, kBytes };
 
 // Exactly one member pointer is set, the one kind names.
 struct SettingRow {
@@ -105,7 +123,8 @@ struct SettingRow {
   int Settings::*integer;
   bool Settings::*flag;
   std::wstring Settings::*text;
-  IntegerRange range;  // flags: 0 .. 1
+  std::vector<std::uint8_t> Settings::*bytes;
+  IntegerRange range;  // flags: 0 .. 1; bytes: their count
 };
 
 const SettingRow* SettingRows();
@@ -114,9 +133,10 @@ const SettingRow& RowOf(SettingId id);
 
 // A value as the store hands it back.
 struct StoredValue {
-  enum class Type { kNumber, kText, kOther } type = Type::kOther;
+  enum class Type { kNumber, kText, kBytes, kOther } type = Type::kOther;
   std::uint32_t number = 0;  // kNumber: a 32-bit value, read as signed
   std::wstring text;         // kText
+  std::vector<std::uint8_t> bytes;  // kBytes
 };
 
 // Takes a stored value into settings when it is valid for its row; returns

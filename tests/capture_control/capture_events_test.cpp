@@ -13,7 +13,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "control_fixture.h"
@@ -208,42 +210,38 @@ TEST_F(CaptureTest, CompressionChosenInTheDialogIsWhatTheFileHolds) {
   }
 }
 
-// The test prefix's own compressor (tests/test_codec, 'MVTC': key frames
-// as they are, the others XORed with the frame before) chosen by name in
-// the dialog: its frames and key flags are in the file, and undoing the
-// XOR chain gives back the frame the control kept as its still.
-TEST_F(CaptureTest, AnInstalledCompressorChosenByNameWritesItsFrames) {
-  ASSERT_TRUE(Configure(10, 1, 160, 120));
-  const std::wstring file = OutPath(L"kept_mvtc.avi");
-  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCaptureFileName, Var::Text(file.c_str()).v).hr);
-  std::vector<std::wstring> offered;
-  DriveDialog(L"ﾋﾞﾃﾞｵ圧縮", IDOK, [&](HWND dialog) {
-    offered = Choices(dialog, 0);
-    const auto mvtc = std::find(offered.begin(), offered.end(), L"Morvane test codec (MVTC)");
-    if (mvtc != offered.end()) Select(dialog, 0, static_cast<int>(mvtc - offered.begin()));
-  });
-  ASSERT_EQ(S_OK, CallMethod(control(), dispid::kShowCompressionDialog).hr);
-  ASSERT_NE(offered.end(), std::find(offered.begin(), offered.end(), L"Morvane test codec (MVTC)"))
-      << "the test codec is not listed";
-  const CallResult capture = CallMethod(control(), dispid::kStartCapture);
-  ASSERT_EQ(S_OK, capture.hr) << std::string(capture.description.begin(), capture.description.end());
-  const LONG captured = Last(kEventCaptureComplete)->arguments[0].v.lVal;
-  std::ofstream(std::filesystem::path(OutPath(L"kept_mvtc.count"))) << captured << "\n";
+// What a file of the test prefix's own compressor (tests/test_codec,
+// 'MVTC') holds: key frames as they are, the others XORed with the frame
+// before, every byte XORed with the mask its settings dialog chose, which
+// follows the header of its format in strf.
+struct MvtcFile {
+  std::string handler;
+  std::uint32_t format_size = 0;
+  int mask = -1;
+  long frames = 0;
+  bool first_is_key = false;
+  std::vector<std::uint8_t> last;  // the last frame, undone
+};
 
+MvtcFile ReadMvtc(const std::wstring& file, std::size_t image) {
   std::ifstream in(std::filesystem::path(file), std::ios::binary);
   const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
   const std::string text(bytes.begin(), bytes.end());
+  MvtcFile read;
   const std::size_t strh = text.find("strh");
-  ASSERT_NE(std::string::npos, strh);
-  EXPECT_EQ("MVTC", text.substr(strh + 12, 4));
-  const std::size_t image = 160 * 3 * 120;
-  std::vector<std::uint8_t> frame(image);
-  long frames = 0;
-  bool first_is_key = false;
-  // Through idx1, whose offsets count from the movi list's type field.
+  const std::size_t strf = text.find("strf");
   const std::size_t movi = text.find("movi");
+  // idx1's offsets count from the movi list's type field.
   const std::size_t idx1 = text.rfind("idx1");
-  ASSERT_TRUE(movi != std::string::npos && idx1 != std::string::npos);
+  if (strh == std::string::npos || strf == std::string::npos || movi == std::string::npos ||
+      idx1 == std::string::npos) {
+    return read;
+  }
+  read.handler = text.substr(strh + 12, 4);
+  std::memcpy(&read.format_size, bytes.data() + strf + 4, 4);
+  if (read.format_size > 40) read.mask = bytes[strf + 8 + 40];
+  const std::uint8_t mask = static_cast<std::uint8_t>(read.mask < 0 ? 0 : read.mask);
+  read.last.assign(image, 0);
   std::uint32_t entries = 0;
   std::memcpy(&entries, bytes.data() + idx1 + 4, 4);
   for (std::size_t e = 0; e < entries / 16; ++e) {
@@ -253,21 +251,95 @@ TEST_F(CaptureTest, AnInstalledCompressorChosenByNameWritesItsFrames) {
     std::memcpy(&offset, entry + 8, 4);
     std::memcpy(&size, entry + 12, 4);
     if (std::memcmp(entry, "00dc", 4) != 0 || size == 0) continue;
-    ASSERT_EQ(image, size);
-    ASSERT_LE(movi + offset + 8 + size, bytes.size());
-    // Key frames stand alone; the others undo the XOR with the frame before.
+    if (size != image || movi + offset + 8 + size > bytes.size()) return read;
     const std::uint8_t* data = bytes.data() + movi + offset + 8;
-    for (std::size_t i = 0; i < image; ++i) frame[i] = (flags & 0x10) ? data[i] : frame[i] ^ data[i];
-    if (frames == 0) first_is_key = (flags & 0x10) != 0;
-    ++frames;
+    for (std::size_t i = 0; i < image; ++i) {
+      const std::uint8_t unmasked = static_cast<std::uint8_t>(data[i] ^ mask);
+      read.last[i] = (flags & 0x10) ? unmasked : static_cast<std::uint8_t>(read.last[i] ^ unmasked);
+    }
+    if (read.frames == 0) read.first_is_key = (flags & 0x10) != 0;
+    ++read.frames;
   }
-  EXPECT_TRUE(first_is_key);
-  EXPECT_EQ(captured, frames);
-  // The last frame decoded is the still the control kept.
-  DibCanvas canvas(160, 120, 24);
-  ASSERT_EQ(S_OK, CallMethod(control(), dispid::kCopyFrameToDC, {Var::I4(canvas.dc_argument()).v}).hr);
-  ::GdiFlush();
-  EXPECT_EQ(0, std::memcmp(frame.data(), canvas.bits(), image)) << "the decoded last frame is not the still";
+  return read;
+}
+
+// The test compressor chosen by name in the dialog and set up through its
+// own settings dialog: its buttons are there for it and not for Motion
+// JPEG, its frames and key flags and its own format are in the file,
+// undoing them gives back the frame the control kept as its still, and its
+// settings reach it again in a later run of the control; settings it no
+// longer takes are reported and its defaults used.
+TEST_F(CaptureTest, AnInstalledCompressorChosenByNameWritesItsFrames) {
+  constexpr int kConfigure = 200;
+  constexpr int kAbout = 201;
+  constexpr std::size_t kImage = 160 * 3 * 120;
+  const std::wstring file = OutPath(L"kept_mvtc.avi");
+  std::vector<std::wstring> offered;
+  std::vector<std::pair<bool, bool>> buttons;  // configure, about: for Motion JPEG, then for MVTC
+  bool about_shown = false;
+  bool settings_shown = false;
+  DriveDialog(L"ﾋﾞﾃﾞｵ圧縮", IDOK, [&](HWND dialog) {
+    offered = Choices(dialog, 0);
+    const auto mvtc = std::find(offered.begin(), offered.end(), L"Morvane test codec (MVTC)");
+    if (mvtc == offered.end()) return;
+    for (int choice : {1, static_cast<int>(mvtc - offered.begin())}) {
+      Select(dialog, 0, choice);
+      buttons.emplace_back(::IsWindowEnabled(::GetDlgItem(dialog, kConfigure)) != 0,
+                           ::IsWindowEnabled(::GetDlgItem(dialog, kAbout)) != 0);
+    }
+    about_shown = PressAndAnswer(dialog, kAbout, L"About MVTC", IDOK);
+    settings_shown = PressAndAnswer(dialog, kConfigure, L"MVTC settings", IDYES);
+  });
+  ASSERT_EQ(S_OK, CallMethod(control(), dispid::kShowCompressionDialog).hr);
+  ASSERT_NE(offered.end(), std::find(offered.begin(), offered.end(), L"Morvane test codec (MVTC)"))
+      << "the test codec is not listed";
+  EXPECT_EQ((std::vector<std::pair<bool, bool>>{{false, false}, {true, true}}), buttons);
+  EXPECT_TRUE(about_shown);
+  EXPECT_TRUE(settings_shown);
+
+  struct Run {
+    const char* name;
+    bool new_control;  // which has only the stored settings
+    const char* stored_state;  // put in the store first: the FOURCC and a mask
+    int mask;
+    bool reported;
+  };
+  const Run runs[] = {
+      {"as set in the dialog", false, nullptr, 0x5A, false},
+      {"a new control", true, nullptr, 0x5A, false},
+      {"settings the codec refuses", true, "MVTC\x11\0\0\0", 0, true},
+  };
+  for (const Run& run : runs) {
+    SCOPED_TRACE(run.name);
+    if (run.stored_state) {
+      ASSERT_TRUE(StoreValue(L"CompressorState", REG_BINARY, run.stored_state, 8));
+    }
+    if (run.new_control) {
+      host_.reset();
+      host_ = std::make_unique<TestHost>(ShowHost(), Creator());
+      ASSERT_EQ(S_OK, host_->Advise(&sink_));
+    }
+    sink_.events.clear();
+    ASSERT_TRUE(Configure(10, 1, 160, 120));
+    ASSERT_EQ(S_OK, PutProperty(control(), dispid::kCaptureFileName, Var::Text(file.c_str()).v).hr);
+    const CallResult capture = CallMethod(control(), dispid::kStartCapture);
+    ASSERT_EQ(S_OK, capture.hr) << std::string(capture.description.begin(), capture.description.end());
+    const LONG captured = Last(kEventCaptureComplete)->arguments[0].v.lVal;
+    std::ofstream(std::filesystem::path(OutPath(L"kept_mvtc.count"))) << captured << "\n";
+
+    const MvtcFile read = ReadMvtc(file, kImage);
+    EXPECT_EQ("MVTC", read.handler);
+    EXPECT_EQ(44u, read.format_size);
+    EXPECT_EQ(run.mask, read.mask) << "the codec's settings were not used";
+    EXPECT_EQ(run.reported, Last(kEventError) != nullptr);
+    EXPECT_TRUE(read.first_is_key);
+    EXPECT_EQ(captured, read.frames);
+    // The last frame decoded is the still the control kept.
+    DibCanvas canvas(160, 120, 24);
+    ASSERT_EQ(S_OK, CallMethod(control(), dispid::kCopyFrameToDC, {Var::I4(canvas.dc_argument()).v}).hr);
+    ::GdiFlush();
+    EXPECT_EQ(0, std::memcmp(read.last.data(), canvas.bits(), kImage)) << "the decoded last frame is not the still";
+  }
 }
 
 TEST_F(CaptureTest, UnwritableCaptureFileIsAnErrorBeforeAnyEvent) {

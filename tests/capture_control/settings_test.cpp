@@ -22,6 +22,11 @@ TEST(ChoiceDialogTest, TemplateHoldsALabelAndListPerFieldAndTwoButtons) {
   EXPECT_TRUE(header->style & DS_SETFONT);
   // The title follows the menu and class words.
   EXPECT_EQ(std::wstring(L"ﾀｲﾄﾙ"), std::wstring(reinterpret_cast<const wchar_t*>(&words[11])));
+  // Action buttons add a row between the fields and OK / Cancel.
+  const std::vector<WORD> with_actions = BuildChoiceTemplate(L"ﾀｲﾄﾙ", fields, {{L"x", {}, {}}, {L"y", {}, {}}});
+  const auto* taller = reinterpret_cast<const DLGTEMPLATE*>(with_actions.data());
+  EXPECT_EQ(8, taller->cdit);
+  EXPECT_GT(taller->cy, header->cy);
 }
 
 TEST(SettingsTest, Ranges) {

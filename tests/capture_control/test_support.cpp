@@ -267,7 +267,23 @@ void DriveDialog(const wchar_t* title, int button, std::function<void(HWND)> act
 }
 
 void Select(HWND dialog, int field, int choice) {
-  ::SendDlgItemMessageW(dialog, 100 + field, CB_SETCURSEL, static_cast<WPARAM>(choice), 0);
+  HWND list = ::GetDlgItem(dialog, 100 + field);
+  ::SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(choice), 0);
+  ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(100 + field, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+}
+
+bool PressAndAnswer(HWND dialog, int button, const wchar_t* nested_title, int answer) {
+  // Posted: the nested dialog runs its own loop inside the dialog's thread.
+  ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+  HWND nested = nullptr;
+  for (int i = 0; i < 200 && !nested; ++i) {
+    nested = FindVisibleDialog(nested_title);
+    if (!nested) ::Sleep(25);
+  }
+  if (!nested) return false;
+  ::PostMessageW(nested, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
+  for (int i = 0; i < 200 && ::IsWindow(nested); ++i) ::Sleep(25);
+  return true;
 }
 
 DibCanvas::DibCanvas(int width, int height, WORD bit_count)

@@ -152,8 +152,13 @@ HWND FindVisibleDialog(const wchar_t* title_part);
 // Finds a dialog by its title (or a part of it) on another thread, lets it
 // act, then presses a button, as a user would.
 void DriveDialog(const wchar_t* title, int button, std::function<void(HWND)> act);
-// Picks a choice in a field of a choice dialog (the field's combo box is 100 + field).
+// Picks a choice in a field of a choice dialog (the field's combo box is
+// 100 + field) and tells the dialog, as a user's pick does.
 void Select(HWND dialog, int field, int choice);
+// Presses a button of dialog that opens another dialog titled nested_title,
+// answers that with the button `answer` and waits until it has gone; false
+// when it never came.
+bool PressAndAnswer(HWND dialog, int button, const wchar_t* nested_title, int answer);
 // A DIB section of the given size and depth selected into a memory DC, the
 // way a host hands CopyFrameToDC somewhere to draw; all let go at the end.
 class DibCanvas {

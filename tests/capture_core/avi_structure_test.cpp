@@ -270,12 +270,14 @@ struct CompressedCase {
   int dropped_every; // 0: none dropped
   std::uint64_t riff_limit;
   morvane::AviIndexLimits limits;
+  std::size_t codec_extra;  // bytes of the codec's own after its header; 0: strf made by the writer
 };
 
 const CompressedCase kCompressedCases[] = {
-    {"all_key_one_segment", 30, 1, 0, morvane::kDefaultRiffLimit, {}},
-    {"key_every_fourth_with_drops", 40, 4, 7, morvane::kDefaultRiffLimit, {}},
-    {"segments_small_blocks", 120, 5, 9, 64 * 1024, {6, 64}},
+    {"all_key_one_segment", 30, 1, 0, morvane::kDefaultRiffLimit, {}, 0},
+    {"key_every_fourth_with_drops", 40, 4, 7, morvane::kDefaultRiffLimit, {}, 0},
+    // An odd length, rewritten as each segment closes.
+    {"segments_small_blocks_codec_format", 120, 5, 9, 64 * 1024, {6, 64}, 5},
 };
 
 class AviCompressed : public ::testing::TestWithParam<CompressedCase> {};
@@ -285,6 +287,13 @@ TEST_P(AviCompressed, SizesKeyFramesAndCodecAgree) {
   std::vector<std::uint8_t> bytes;
   morvane::AviVideoFormat video{{160, 120, 24}, 33333};
   video.compression = avi::FourCc("MJPG");
+  if (c.codec_extra) {
+    const auto header = morvane::MakeBitmapInfoHeader(video.frame);
+    video.codec_format.assign(header.begin(), header.end());
+    video.codec_format[0] = static_cast<std::uint8_t>(morvane::kBitmapInfoHeaderSize + c.codec_extra);
+    for (int i = 0; i < 4; ++i) video.codec_format[16 + i] = static_cast<std::uint8_t>("MJPG"[i]);
+    for (std::size_t i = 0; i < c.codec_extra; ++i) video.codec_format.push_back(static_cast<std::uint8_t>(0xA0 + i));
+  }
   std::vector<std::uint32_t> sizes;
   std::vector<bool> keys;
   {
@@ -337,7 +346,27 @@ TEST_P(AviCompressed, SizesKeyFramesAndCodecAgree) {
     }
     if (ch.id == avi::FourCc("strf")) {
       EXPECT_EQ(FourCcAt(bytes, ch.offset + 8 + 16), "MJPG");
+      // A codec's own format goes in as it gave it, its data included.
+      if (!video.codec_format.empty()) {
+        ASSERT_EQ(ch.size, video.codec_format.size());
+        EXPECT_TRUE(std::equal(video.codec_format.begin(), video.codec_format.end(), bytes.begin() + ch.offset + 8));
+      }
     }
+  }
+}
+
+// A codec's format that no reader could take is refused before the file
+// is made: shorter than a header, too long, or for uncompressed frames.
+TEST(AviCompressed, ACodecFormatNoReaderTakesIsRefused) {
+  const std::size_t sizes[] = {morvane::kBitmapInfoHeaderSize - 1, avi::kMaxVideoFormat + 1, morvane::kBitmapInfoHeaderSize};
+  for (std::size_t size : sizes) {
+    morvane::AviVideoFormat video{{160, 120, 24}, 33333};
+    video.codec_format.assign(size, 0);
+    video.compression = size == morvane::kBitmapInfoHeaderSize ? 0 : avi::FourCc("MJPG");
+    std::vector<std::uint8_t> bytes;
+    EXPECT_THROW(morvane::AviWriter(std::make_unique<coretest::MemorySink>(&bytes), video, std::nullopt), morvane::CaptureError)
+        << size;
+    EXPECT_TRUE(bytes.empty()) << size;
   }
 }
 

@@ -25,6 +25,11 @@ void CheckTaken(const SettingRow& row, const StoredValue& stored) {
   Settings settings;
   const Settings before = settings;
   const bool taken = morvane::ApplyStoredValue(settings, row, stored);
+  if (row.kind == SettingKind::kBytes) {
+    const std::size_t kept = (settings.*row.bytes).size();
+    if (taken ? !row.range.Contains(static_cast<std::int64_t>(kept)) : kept != 0) std::abort();
+    return;
+  }
   if (row.kind == SettingKind::kText) {
     // Any text row (the file name, the sound input's name): never blank.
     if (taken && (settings.*row.text).find_first_not_of(L" \t") == std::wstring::npos) std::abort();
@@ -53,7 +58,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::uint8_t* rest = data + 2;
   const std::size_t rest_size = size - 2;
   StoredValue stored;
-  switch (data[1] % 3) {
+  switch (data[1] % 4) {
+    case 3:  // REG_BINARY
+      stored.type = StoredValue::Type::kBytes;
+      stored.bytes.assign(rest, rest + rest_size);
+      break;
     case 0:  // REG_DWORD
       stored.type = StoredValue::Type::kNumber;
       std::memcpy(&stored.number, rest, rest_size < 4 ? rest_size : 4);

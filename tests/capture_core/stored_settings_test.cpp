@@ -8,6 +8,7 @@
 #include <limits>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "stored_settings.h"
 
@@ -112,6 +113,13 @@ TEST(StoredSettingsTest, StoredTextIsReadTheSameInEveryLocale) {
   }
 }
 
+StoredValue Bytes(std::size_t count) {
+  StoredValue stored;
+  stored.type = StoredValue::Type::kBytes;
+  stored.bytes.assign(count, 0x4D);
+  return stored;
+}
+
 TEST(StoredSettingsTest, OnlyValuesInsideTheirRangeAreTaken) {
   struct Row {
     SettingId id;
@@ -135,6 +143,11 @@ TEST(StoredSettingsTest, OnlyValuesInsideTheirRangeAreTaken) {
       {SettingId::kCaptureFileName, Text(L"   "), false},
       {SettingId::kCaptureFileName, Number(1), false},
       {SettingId::kDeviceIndex, StoredValue{}, false},
+      {SettingId::kCompressorState, Bytes(4), false},  // a FOURCC without a state
+      {SettingId::kCompressorState, Bytes(5), true},
+      {SettingId::kCompressorState, Bytes(4 + morvane::kMaxCompressorState + 1), false},
+      {SettingId::kCompressorState, Number(1), false},
+      {SettingId::kCompressionQuality, Bytes(5), false},
   };
   for (const Row& row : rows) {
     const morvane::SettingRow& setting = morvane::RowOf(row.id);
@@ -147,7 +160,33 @@ TEST(StoredSettingsTest, OnlyValuesInsideTheirRangeAreTaken) {
       EXPECT_EQ(before.capture_width, settings.capture_width);
       EXPECT_EQ(before.capture_file, settings.capture_file);
       EXPECT_EQ(before.audio_recording, settings.audio_recording);
+      EXPECT_EQ(before.compressor_state, settings.compressor_state);
     }
+  }
+}
+
+// A compressor's settings go back only to that compressor, whatever else
+// is stored, and what no dialog could make is not kept.
+TEST(StoredSettingsTest, ACompressorsStateGoesBackOnlyToItsOwnCompressor) {
+  constexpr std::uint32_t kMvtc = 'M' | 'V' << 8 | 'T' << 16 | 'C' << 24;
+  struct Row {
+    const char* name;
+    std::vector<std::uint8_t> state;
+    std::uint32_t asked;
+    std::vector<std::uint8_t> given;
+  };
+  const std::vector<std::uint8_t> two{0x5A, 0x01};
+  const Row rows[] = {
+      {"its own", two, kMvtc, two},
+      {"another compressor", two, kMvtc + 1, {}},
+      {"nothing kept", {}, kMvtc, {}},
+      {"too large to keep", std::vector<std::uint8_t>(morvane::kMaxCompressorState + 1, 1), kMvtc, {}},
+  };
+  for (const Row& row : rows) {
+    Settings settings;
+    settings.compressor_state = {1, 2, 3, 4, 5};  // whatever was there before
+    morvane::KeepCompressorState(settings, kMvtc, row.state);
+    EXPECT_EQ(row.given, morvane::CompressorStateFor(settings, row.asked)) << row.name;
   }
 }
 

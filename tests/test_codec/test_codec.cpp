@@ -3,6 +3,9 @@
 // test prefix only (Drivers32, vidc.MVTC). It takes 24-bit DIB frames; a
 // key frame is the frame as it is, any other the frame XORed with the one
 // before, so a reader that knows this gets every frame back exactly.
+// Its settings dialog (a message box: Yes masks, No does not) chooses a
+// mask XORed into every byte it writes; the mask is its whole state and
+// follows the header of its output format, so a file says how to read it.
 #include <windows.h>
 #include <vfw.h>
 
@@ -14,10 +17,60 @@ namespace {
 
 constexpr DWORD kFourCc = mmioFOURCC('M', 'V', 'T', 'C');
 
-// One opened compressor: the frame before, for delta frames.
+constexpr BYTE kMask = 0x5A;
+constexpr wchar_t kSettingsTitle[] = L"MVTC settings";
+constexpr wchar_t kAboutTitle[] = L"About MVTC";
+
+// What ICGetState hands out and ICSetState takes back.
+struct State {
+  DWORD mask = 0;
+};
+
+// One opened compressor: its state and the frame before, for delta frames.
 struct Instance {
+  State state;
   std::vector<BYTE> previous;
 };
+
+LRESULT GetState(const Instance& instance, void* data, LPARAM size) {
+  if (!data) return sizeof(State);
+  if (size < static_cast<LPARAM>(sizeof(State))) return ICERR_BADSIZE;
+  std::memcpy(data, &instance.state, sizeof(State));
+  return sizeof(State);
+}
+
+LRESULT SetState(Instance& instance, const void* data, LPARAM size) {
+  if (!data) {
+    instance.state = State{};
+    return 0;
+  }
+  State state;
+  if (size != static_cast<LPARAM>(sizeof(State))) return ICERR_BADSIZE;
+  std::memcpy(&state, data, sizeof(State));
+  if (state.mask != 0 && state.mask != kMask) return ICERR_BADPARAM;  // not one this codec wrote
+  instance.state = state;
+  return sizeof(State);
+}
+
+LRESULT Configure(Instance& instance, LPARAM owner) {
+  if (owner == -1) return ICERR_OK;  // asked whether it has a dialog
+  switch (::MessageBoxW(reinterpret_cast<HWND>(owner), L"Mask the frames?", kSettingsTitle, MB_YESNOCANCEL)) {
+    case IDYES:
+      instance.state.mask = kMask;
+      return ICERR_OK;
+    case IDNO:
+      instance.state.mask = 0;
+      return ICERR_OK;
+    default:
+      return ICERR_ABORT;
+  }
+}
+
+LRESULT About(LPARAM owner) {
+  if (owner == -1) return ICERR_OK;
+  ::MessageBoxW(reinterpret_cast<HWND>(owner), L"Morvane test codec", kAboutTitle, MB_OK);
+  return ICERR_OK;
+}
 
 bool TakesInput(const BITMAPINFOHEADER* in) {
   return in && in->biCompression == BI_RGB && in->biBitCount == 24 && in->biWidth > 0 && in->biHeight != 0 &&
@@ -35,7 +88,7 @@ LRESULT GetInfo(ICINFO* info, LPARAM size) {
   info->dwSize = sizeof(ICINFO);
   info->fccType = ICTYPE_VIDEO;
   info->fccHandler = kFourCc;
-  info->dwFlags = VIDCF_TEMPORAL;
+  info->dwFlags = VIDCF_TEMPORAL;  // no VIDCF_QUALITY: quality does not apply
   info->dwVersion = 1;
   info->dwVersionICM = ICVERSION;
   lstrcpyW(info->szName, L"MVTC");
@@ -43,12 +96,14 @@ LRESULT GetInfo(ICINFO* info, LPARAM size) {
   return sizeof(ICINFO);
 }
 
-LRESULT GetFormat(const BITMAPINFO* in, BITMAPINFO* out) {
+LRESULT GetFormat(const Instance& instance, const BITMAPINFO* in, BITMAPINFO* out) {
   if (!TakesInput(in ? &in->bmiHeader : nullptr)) return ICERR_BADFORMAT;
-  if (!out) return sizeof(BITMAPINFOHEADER);
+  if (!out) return sizeof(BITMAPINFOHEADER) + sizeof(State);
   out->bmiHeader = in->bmiHeader;
+  out->bmiHeader.biSize = sizeof(BITMAPINFOHEADER) + sizeof(State);
   out->bmiHeader.biCompression = kFourCc;
   out->bmiHeader.biSizeImage = ImageSize(in->bmiHeader);
+  std::memcpy(reinterpret_cast<BYTE*>(out) + sizeof(BITMAPINFOHEADER), &instance.state, sizeof(State));
   return ICERR_OK;
 }
 
@@ -58,10 +113,11 @@ LRESULT Compress(Instance& instance, ICCOMPRESS* c) {
   const auto* in = static_cast<const BYTE*>(c->lpInput);
   auto* out = static_cast<BYTE*>(c->lpOutput);
   const bool key = (c->dwFlags & ICCOMPRESS_KEYFRAME) != 0 || instance.previous.size() != size;
+  const BYTE mask = static_cast<BYTE>(instance.state.mask);
   if (key) {
-    std::memcpy(out, in, size);
+    for (DWORD i = 0; i < size; ++i) out[i] = static_cast<BYTE>(in[i] ^ mask);
   } else {
-    for (DWORD i = 0; i < size; ++i) out[i] = static_cast<BYTE>(in[i] ^ instance.previous[i]);
+    for (DWORD i = 0; i < size; ++i) out[i] = static_cast<BYTE>(in[i] ^ instance.previous[i] ^ mask);
   }
   try {
     instance.previous.assign(in, in + size);
@@ -100,13 +156,22 @@ extern "C" LRESULT WINAPI DriverProc(DWORD_PTR id, HDRVR, UINT message, LPARAM f
       return 1;
     case DRV_QUERYCONFIGURE:
       return 0;
+    case ICM_CONFIGURE:
+      return instance ? Configure(*instance, first) : ICERR_BADHANDLE;
+    case ICM_ABOUT:
+      return About(first);
+    case ICM_GETSTATE:
+      return instance ? GetState(*instance, reinterpret_cast<void*>(first), second) : ICERR_BADHANDLE;
+    case ICM_SETSTATE:
+      return instance ? SetState(*instance, reinterpret_cast<const void*>(first), second) : ICERR_BADHANDLE;
     case ICM_GETINFO:
       return GetInfo(reinterpret_cast<ICINFO*>(first), second);
     case ICM_COMPRESS_QUERY:
       return TakesInput(first ? &reinterpret_cast<BITMAPINFO*>(first)->bmiHeader : nullptr) ? ICERR_OK
                                                                                              : ICERR_BADFORMAT;
     case ICM_COMPRESS_GET_FORMAT:
-      return GetFormat(reinterpret_cast<BITMAPINFO*>(first), reinterpret_cast<BITMAPINFO*>(second));
+      return instance ? GetFormat(*instance, reinterpret_cast<BITMAPINFO*>(first), reinterpret_cast<BITMAPINFO*>(second))
+                      : ICERR_BADHANDLE;
     case ICM_COMPRESS_GET_SIZE: {
       const auto* in = reinterpret_cast<BITMAPINFO*>(first);
       return TakesInput(in ? &in->bmiHeader : nullptr) ? static_cast<LRESULT>(ImageSize(in->bmiHeader)) : 0;
