@@ -79,8 +79,10 @@ HRESULT UnregisterServer() {
   HRESULT result = RemoveTypeLibrary();
   for (const wchar_t* tree : OwnedRegistryTrees()) {
     std::wstring name = ExpandRegistryText(tree, clsid, libid, std::wstring());
-    LONG status = ::RegDeleteTreeW(HKEY_CLASSES_ROOT, name.c_str());
-    if (status == ERROR_SUCCESS) status = ::RegDeleteKeyW(HKEY_CLASSES_ROOT, name.c_str());
+    // The tree goes with its key. Deleting the name once more would not
+    // find it gone where 32-bit programs see the registry through a view:
+    // it would reach the 64-bit control's key of the same name instead.
+    const LONG status = ::RegDeleteTreeW(HKEY_CLASSES_ROOT, name.c_str());
     if (status != ERROR_SUCCESS && !IsMissing(status) && SUCCEEDED(result)) result = HRESULT_FROM_WIN32(status);
   }
   return result;
