@@ -261,7 +261,14 @@ class Control final : public IDispatch,
   void UpdatePreviewTimer();
   // Status line and PreviewChanged after Preview or Overlay changed.
   void AnnouncePreviewState();
-  void RenderPreviewFrame();
+  // Renders the device's next frame into the still buffer: at `shown`
+  // where the device makes a frame that size for less (a camera's Motion
+  // JPEG in a window smaller than the capture size), else at the capture
+  // size.
+  void RenderPreviewFrame(const FrameFormat& shown);
+  // The size the window shows frames at: the capture size, or less in
+  // each direction where the window is smaller.
+  FrameFormat ShownFormat() const;
   void DrawFrame(HDC dc, const RECT& target, const FrameFormat& format, const std::uint8_t* bits,
                  bool overlay_mark) const;
   // The frame stills are made from: the capture's live buffer while one

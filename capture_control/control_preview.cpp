@@ -47,20 +47,40 @@ void Control::AnnouncePreviewState() {
   FirePreviewChanged();
 }
 
-void Control::RenderPreviewFrame() {
+FrameFormat Control::ShownFormat() const {
+  FrameFormat format = CaptureFormat();
+  RECT client{};
+  if (!window_ || !::GetClientRect(window_, &client) || client.right <= 0 || client.bottom <= 0) return format;
+  format.width = std::min<int>(format.width, client.right);
+  format.height = std::min<int>(format.height, client.bottom);
+  return format;
+}
+
+void Control::RenderPreviewFrame(const FrameFormat& shown) {
   VideoDevice* device = CurrentDevice();
   if (!device) return;
-  FrameFormat format = CaptureFormat();
-  if (still_bits_.size() != format.ImageSize() || still_format_.width != format.width ||
-      still_format_.height != format.height) {
-    still_bits_.assign(format.ImageSize(), 0);
-    still_format_ = format;
-  }
+  const FrameFormat wanted = CaptureFormat();
+  auto size_still = [this](const FrameFormat& format) {
+    if (still_bits_.size() != format.ImageSize() || still_format_.width != format.width ||
+        still_format_.height != format.height) {
+      still_bits_.assign(format.ImageSize(), 0);
+      still_format_ = format;
+    }
+  };
   ++preview_frame_;
   still_captured_ = false;
-  device->Render(still_format_, still_bits_.data(), preview_frame_,
-                 SlotMicroseconds(preview_frame_, settings_.preview_rate));
-  if (LiveFeed* feed = device->Live()) TellPreviewSize(feed->StreamingFormat(), still_format_);
+  const bool smaller = shown.width != wanted.width || shown.height != wanted.height;
+  bool rendered = false;
+  if (smaller && device->DeliversCompressed()) {
+    size_still(shown);
+    rendered = device->RenderShown(wanted, shown, still_bits_.data());
+  }
+  if (!rendered) {
+    size_still(wanted);
+    device->Render(still_format_, still_bits_.data(), preview_frame_,
+                   SlotMicroseconds(preview_frame_, settings_.preview_rate));
+  }
+  if (LiveFeed* feed = device->Live()) TellPreviewSize(feed->StreamingFormat(), wanted);
 }
 
 void Control::TellPreviewSize(const FrameFormat& streaming, const FrameFormat& shown) {
@@ -153,7 +173,7 @@ bool Control::CurrentFrame(FrameFormat& format, const std::uint8_t*& bits, bool 
       still_format_ = wanted;
     }
   } else if (!sized) {
-    RenderPreviewFrame();
+    RenderPreviewFrame(wanted);
   }
   if (still_bits_.empty()) return false;
   format = still_format_;
@@ -163,7 +183,7 @@ bool Control::CurrentFrame(FrameFormat& format, const std::uint8_t*& bits, bool 
 
 void Control::OnTimer() {
   if (capture_.capturing || (!preview_ && !overlay_)) return;
-  RenderPreviewFrame();
+  RenderPreviewFrame(ShownFormat());
   if (still_bits_.empty()) return;
   WindowDc dc(window_);
   RECT client{};
@@ -178,7 +198,14 @@ void Control::OnPaint() {
   const bool showing = preview_ || overlay_ || capture_.capturing;
   FrameFormat format;
   const std::uint8_t* bits = nullptr;
-  if (showing && CurrentFrame(format, bits)) {
+  // The last preview frame is shown again as it was made, whatever its
+  // size: the still commands render one at the capture size when asked.
+  const bool preview_frame = !capture_.capturing && !still_bits_.empty();
+  if (preview_frame) {
+    format = still_format_;
+    bits = still_bits_.data();
+  }
+  if (showing && (preview_frame || CurrentFrame(format, bits))) {
     DrawFrame(paint.dc(), client, format, bits, overlay_ && !capture_.capturing);
   } else {
     ::FillRect(paint.dc(), &client, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));

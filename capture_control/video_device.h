@@ -34,6 +34,15 @@ class VideoDevice {
   virtual void Render(const FrameFormat& format, std::uint8_t* bits, std::int64_t frame_number,
                       std::int64_t microseconds) = 0;
 
+  // A preview's frame in a window smaller than the stream: the picture of
+  // a stream of `streamed`, made straight at the size `shown` by a device
+  // that gets it for less than the whole frame (a camera's Motion JPEG,
+  // decoded to the size asked). False, bits untouched, for the others:
+  // they Render at the stream's size.
+  virtual bool RenderShown(const FrameFormat& /*streamed*/, const FrameFormat& /*shown*/, std::uint8_t* /*bits*/) {
+    return false;
+  }
+
   // A device that delivers at its own pace (a camera); nullptr for one that
   // renders whenever asked.
   virtual LiveFeed* Live() { return nullptr; }

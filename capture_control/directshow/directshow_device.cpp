@@ -225,15 +225,13 @@ long DirectShowDevice::DeviceDropped() const {
   return graph_ ? graph_->DeviceDropped() - dropped_at_start_ + queue_->lost() - lost_at_start_ + undecodable_ : 0;
 }
 
-void DirectShowDevice::Render(const FrameFormat& format, std::uint8_t* bits, std::int64_t, std::int64_t) {
-  EnsureGraph(format);
-  const FrameFormat delivered = graph_->format();
+void DirectShowDevice::TakeNewest(const FrameFormat& wanted) {
+  EnsureGraph(wanted);
   std::int64_t microseconds = 0;
   FeedStatus status;
   // Only the newest waiting frame is shown; older ones are passed over
   // (Motion JPEG ones without being decoded).
-  const bool compressed = queue_->compressed();
-  if (compressed) {
+  if (queue_->compressed()) {
     while ((status = TakeSample(sample_, microseconds)) == FeedStatus::kFrame) {
       latest_sample_.swap(sample_);
       has_latest_ = true;
@@ -250,8 +248,12 @@ void DirectShowDevice::Render(const FrameFormat& format, std::uint8_t* bits, std
     graph_.reset();
     throw CaptureError(CaptureErrorKind::kDeviceFailed, UiText(TextId::kDeviceStalled), ERROR_TIMEOUT);
   }
-  if (compressed && has_latest_) {
-    // Decoded at the size shown, which the decoder scales to for less.
+}
+
+void DirectShowDevice::Render(const FrameFormat& format, std::uint8_t* bits, std::int64_t, std::int64_t) {
+  TakeNewest(format);
+  const FrameFormat delivered = graph_->format();
+  if (queue_->compressed() && has_latest_) {
     if (!DecodeSample(latest_sample_, format, bits)) std::memset(bits, 0, format.ImageSize());
   } else if (!has_latest_) {
     std::memset(bits, 0, format.ImageSize());
@@ -260,6 +262,16 @@ void DirectShowDevice::Render(const FrameFormat& format, std::uint8_t* bits, std
   } else {
     ScaleFrame(delivered, latest_.data(), format, bits);
   }
+}
+
+bool DirectShowDevice::RenderShown(const FrameFormat& streamed, const FrameFormat& shown, std::uint8_t* bits) {
+  // Uncompressed frames are as cheap to scale after as before: only a
+  // sample still to be decoded is made smaller for less. A Render that
+  // follows finds the newest frame kept.
+  TakeNewest(streamed);
+  if (!queue_->compressed()) return false;
+  if (!has_latest_ || !DecodeSample(latest_sample_, shown, bits)) std::memset(bits, 0, shown.ImageSize());
+  return true;
 }
 
 void DirectShowDevice::Rest() { graph_.reset(); }

@@ -38,6 +38,7 @@ class DirectShowDevice final : public VideoDevice, public LiveFeed {
   int SelectedSource() const override { return 0; }
   void Render(const FrameFormat& format, std::uint8_t* bits, std::int64_t frame_number,
               std::int64_t microseconds) override;
+  bool RenderShown(const FrameFormat& streamed, const FrameFormat& shown, std::uint8_t* bits) override;
   LiveFeed* Live() override { return this; }
   void Rest() override;
   std::vector<std::wstring> FormatLabels() const override;
@@ -63,6 +64,10 @@ class DirectShowDevice final : public VideoDevice, public LiveFeed {
   // when it was built now.
   bool EnsureGraph(const FrameFormat& wanted);
   [[noreturn]] void ThrowMissing() const;
+  // What Render and RenderShown share: the graph for `wanted` running and
+  // its newest frame (or sample) kept, the older ones passed over. Throws
+  // CaptureError when the device went or stalled.
+  void TakeNewest(const FrameFormat& wanted);
   // What TakeFrame and TakeSample share: the next sample or frame by take,
   // else whether the device went or changed.
   template <typename Take>

@@ -8,6 +8,7 @@
 #include <cwchar>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -243,6 +244,54 @@ TEST_P(CameraMjpg, JpegFromTheCameraIsDecodedOrKept) {
   EXPECT_EQ(std::string(c.handler) + std::string(4 - std::strlen(c.handler), '\0'), text.substr(strh + 12, 4));
   // The still after the capture is the camera's last frame, decoded.
   EXPECT_GE(FrameNumberShown(640, 480), 0);
+}
+
+// A Motion JPEG camera shown in a window smaller than its frames (the
+// host's 320 x 240): the window's picture runs on, and a still taken
+// meanwhile is the whole frame, not the one made for the window.
+TEST_F(CameraTest, AMotionJpegPreviewInASmallWindowStillGivesWholeFrames) {
+  ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FORMATS", L"mjpg,yuy2,rgb24");
+  SelectCamera(1, 640, 480);
+  DriveDialog(L"ﾋﾞﾃﾞｵ ﾌｫｰﾏｯﾄ", IDOK, [](HWND dialog) { Select(dialog, 0, 0); });
+  ASSERT_EQ(S_OK, CallMethod(control(), dispid::kShowFormatDialog).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kPreviewRate, Var::R8(30).v).hr);
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kPreview, Var::Bool(true).v).hr);
+  // What the window shows, read off the screen.
+  auto shown_number = [this] {
+    RECT client{};
+    ::GetClientRect(host_->control_window(), &client);
+    DibCanvas canvas(client.right, client.bottom, 24);
+    HDC window_dc = ::GetDC(host_->control_window());
+    ::BitBlt(reinterpret_cast<HDC>(static_cast<INT_PTR>(canvas.dc_argument())), 0, 0, client.right, client.bottom,
+             window_dc, 0, 0, SRCCOPY);
+    ::ReleaseDC(host_->control_window(), window_dc);
+    ::GdiFlush();
+    const morvane::FrameFormat format{static_cast<int>(client.right), static_cast<int>(client.bottom), 24};
+    return testcamera::ReadFrameNumber(format, static_cast<std::uint8_t*>(canvas.bits()));
+  };
+  TestHost::Pump(1500);
+  const long first = shown_number();
+  TestHost::Pump(1000);
+  const long later = shown_number();
+  EXPECT_GE(first, 0) << "no camera frame in the window";
+  EXPECT_GT(later, first) << "the window's picture stood still";
+
+  const std::wstring file = OutPath(L"mjpg_preview_still.bmp");
+  ASSERT_EQ(S_OK, CallMethod(control(), dispid::kSaveBitmap, {Var::Text(file.c_str()).v}).hr);
+  std::ifstream in(std::filesystem::path(file), std::ios::binary);
+  const std::vector<std::uint8_t> bmp((std::istreambuf_iterator<char>(in)), {});
+  ASSERT_GE(bmp.size(), 54u);
+  std::int32_t width = 0, height = 0;
+  std::uint32_t bits_at = 0;
+  std::memcpy(&bits_at, bmp.data() + 10, 4);
+  std::memcpy(&width, bmp.data() + 18, 4);
+  std::memcpy(&height, bmp.data() + 22, 4);
+  EXPECT_EQ(640, width);
+  EXPECT_EQ(480, height);
+  const morvane::FrameFormat whole{640, 480, 24};
+  ASSERT_EQ(bits_at + whole.ImageSize(), bmp.size());
+  EXPECT_GE(testcamera::ReadFrameNumber(whole, bmp.data() + bits_at), later) << "the still is not the camera's frame";
+  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kPreview, Var::Bool(false).v).hr);
 }
 
 INSTANTIATE_TEST_SUITE_P(Captures, CameraMjpg, ::testing::ValuesIn(kMjpgCases),
