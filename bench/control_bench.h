@@ -7,6 +7,8 @@
 #include <windows.h>
 #include <wrl/client.h>
 
+#include <vector>
+
 #include "bare_container.h"
 #include "dispatch_ids.h"
 #include "morvane_guids.h"
@@ -48,11 +50,17 @@ class CaptureSink : public morvane_test::StackSink {
  public:
   long captured = -1;
   long dropped = -1;
+  // The slots of the first frames dropped, to tell a slow start from a
+  // capture that falls behind.
+  std::vector<long> first_dropped;
 
   STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) override {
     if (id == morvane::kEventCaptureComplete) {
       captured = params->rgvarg[1].lVal;
       dropped = params->rgvarg[0].lVal;
+    } else if (id == morvane::kEventFrameDropped) {
+      if (first_dropped.size() < 5) first_dropped.push_back(params->rgvarg[0].lVal);
+      OnEvent(id);
     } else {
       OnEvent(id);
     }

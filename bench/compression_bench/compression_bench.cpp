@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "basics/com_object.h"
 #include "codec/encode_pool.h"
 #include "codec/jpeg_codec.h"
 #include "codec/video_stage.h"
@@ -64,11 +65,50 @@ void StoreCompression(DWORD compression) {
   ::RegCloseKey(key);
 }
 
-int Capture(const std::wstring& file, int device, int width, int height, double seconds, const char* label) {
+// A shown window the control is in place in, previewing, as a host shows
+// it during a capture; it goes before the control's last reference.
+class PreviewHost {
+ public:
+  bool Show(IDispatch* control) {
+    WNDCLASSW window_class{};
+    window_class.lpfnWndProc = ::DefWindowProcW;
+    window_class.hInstance = ::GetModuleHandleW(nullptr);
+    window_class.lpszClassName = L"MorvaneCompressionBench";
+    ::RegisterClassW(&window_class);
+    window_ = ::CreateWindowExW(0, window_class.lpszClassName, L"compression bench", WS_POPUP | WS_VISIBLE, 0, 0,
+                                340, 260, nullptr, nullptr, window_class.hInstance, nullptr);
+    RECT rect{0, 0, 320, 240};
+    if (!window_ || FAILED(control->QueryInterface(IID_PPV_ARGS(&object_)))) return false;
+    site_ = basics::Adopt(new morvane_test::InPlaceSite(window_, rect));
+    return SUCCEEDED(object_->SetClientSite(site_.Get())) &&
+           SUCCEEDED(object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site_.Get(), 0, window_, &rect)) &&
+           SUCCEEDED(Put(control, morvane::dispid::kPreview, Flag(true)));
+  }
+  ~PreviewHost() {
+    if (object_) {
+      object_->Close(OLECLOSE_NOSAVE);
+      object_->SetClientSite(nullptr);
+    }
+    if (window_) ::DestroyWindow(window_);
+  }
+
+ private:
+  HWND window_ = nullptr;
+  Microsoft::WRL::ComPtr<IOleObject> object_;
+  Microsoft::WRL::ComPtr<IOleClientSite> site_;
+};
+
+int Capture(const std::wstring& file, int device, int width, int height, double seconds, const char* label,
+            bool preview = false) {
   StoreCompression(morvane::kCompressionMotionJpeg);
   Microsoft::WRL::ComPtr<IDispatch> control;
   if (FAILED(morvane::Control::Create(IID_PPV_ARGS(&control)))) {
     std::printf("control not created\n");
+    return 1;
+  }
+  PreviewHost host;
+  if (preview && !host.Show(control.Get())) {
+    std::printf("control not shown in place\n");
     return 1;
   }
   PutText(control.Get(), morvane::dispid::kCaptureFileName, file.c_str());
@@ -100,6 +140,11 @@ int Capture(const std::wstring& file, int device, int width, int height, double 
               label, sink.captured, sink.dropped, slots > 0 ? 100.0 * sink.dropped / slots : 0.0,
               sink.captured > 0 ? 1000.0 * cpu / sink.captured : 0.0, bytes / 1e6, raw / 1e6,
               bytes > 0 ? raw / bytes : 0.0, FAILED(hr) ? "  FAILED" : "");
+  if (!sink.first_dropped.empty()) {
+    std::printf("  first dropped at slot");
+    for (long slot : sink.first_dropped) std::printf(" %ld", slot);
+    std::printf("\n");
+  }
   ::DeleteFileW(file.c_str());
   return FAILED(hr) ? 1 : 0;
 }
@@ -181,6 +226,7 @@ int wmain(int argc, wchar_t** argv) {
   if (camera) {
     // The first camera follows the three synthetic devices.
     status |= Capture(file, 3, 1920, 1080, seconds, "camera 1920x1080 MJPG kept");
+    status |= Capture(file, 3, 1920, 1080, seconds, "the same, previewed in 320x240", true);
   } else {
     status |= Capture(file, 0, 1280, 720, seconds, "synthetic 1280x720 encoded MJPG");
     status |= Capture(file, 0, 1920, 1080, seconds, "synthetic 1920x1080 encoded MJPG");
