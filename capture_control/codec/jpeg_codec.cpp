@@ -129,8 +129,8 @@ bool JpegCodec::DecodeWhole(const std::uint8_t* data, std::size_t size, const Fr
   }
   ComPtr<IWICBitmapSource> source = converter;
   if (width != static_cast<UINT>(format.width) || height != static_cast<UINT>(format.height)) {
-    // A preview smaller than the picture: the decoder's own scaling is
-    // cheaper than decoding whole and scaling after.
+    // A preview smaller than the picture: scaled on its way out of the
+    // decoder, so no whole frame is kept, converted or drawn again.
     ComPtr<IWICBitmapScaler> scaler;
     if (FAILED(factory_->CreateBitmapScaler(&scaler)) ||
         FAILED(scaler->Initialize(converter.Get(), static_cast<UINT>(format.width), static_cast<UINT>(format.height),
