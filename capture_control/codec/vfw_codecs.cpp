@@ -154,7 +154,10 @@ CompressorCheck CheckCompressor(std::uint32_t handler, const CompressorState& st
 }
 
 bool ConfigureCompressor(std::uint32_t handler, HWND owner, CompressorState& state) {
-  UniqueHic hic = OpenCompressor(handler, state);
+  // Settings it no longer takes (kept by an earlier version) are what the
+  // user is about to set anew: its dialog opens on its defaults instead.
+  const bool takes_state = CheckCompressor(handler, state) != CompressorCheck::kStateRefused;
+  UniqueHic hic = OpenCompressor(handler, takes_state ? state : CompressorState{});
   if (ICConfigure(hic.get(), owner) != ICERR_OK) return false;
   const LRESULT size = ICGetState(hic.get(), nullptr, 0);
   CompressorState changed;

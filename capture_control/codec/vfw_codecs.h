@@ -36,7 +36,8 @@ std::vector<InstalledCompressor> InstalledCompressors();
 enum class CompressorCheck { kReady, kGone, kStateRefused };
 CompressorCheck CheckCompressor(std::uint32_t handler, const CompressorState& state);
 
-// Runs the compressor's settings dialog over owner, starting from state.
+// Runs the compressor's settings dialog over owner, starting from state
+// (from its defaults when it refuses state).
 // True, with state replaced by what the user left, when the user confirmed;
 // false, state untouched, when cancelled. Throws CaptureError when the
 // compressor is gone.

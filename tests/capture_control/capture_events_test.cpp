@@ -303,11 +303,14 @@ TEST_F(CaptureTest, AnInstalledCompressorChosenByNameWritesItsFrames) {
     const char* stored_state;  // put in the store first: the FOURCC and a mask
     int mask;
     bool reported;
+    bool configure = false;  // its settings dialog answered Yes first
   };
   const Run runs[] = {
       {"as set in the dialog", false, nullptr, 0x5A, false},
       {"a new control", true, nullptr, 0x5A, false},
       {"settings the codec refuses", true, "MVTC\x11\0\0\0", 0, true},
+      // Its dialog opens on its defaults rather than refusing to open.
+      {"set anew over settings it refuses", true, "MVTC\x11\0\0\0", 0x5A, false, true},
   };
   for (const Run& run : runs) {
     SCOPED_TRACE(run.name);
@@ -318,6 +321,13 @@ TEST_F(CaptureTest, AnInstalledCompressorChosenByNameWritesItsFrames) {
       host_.reset();
       host_ = std::make_unique<TestHost>(ShowHost(), Creator());
       ASSERT_EQ(S_OK, host_->Advise(&sink_));
+    }
+    if (run.configure) {
+      bool shown = false;
+      DriveDialog(L"ﾋﾞﾃﾞｵ圧縮", IDOK,
+                  [&shown](HWND dialog) { shown = PressAndAnswer(dialog, kConfigure, L"MVTC settings", IDYES); });
+      ASSERT_EQ(S_OK, CallMethod(control(), dispid::kShowCompressionDialog).hr);
+      EXPECT_TRUE(shown) << "the codec's settings dialog did not open";
     }
     sink_.events.clear();
     ASSERT_TRUE(Configure(10, 1, 160, 120));
