@@ -29,7 +29,10 @@ constexpr std::int64_t kStallMs = 2000;
 // The longest sleep between looks at the host's input while waiting for a
 // live frame.
 constexpr DWORD kLiveWaitMs = 100;
-
+// The longest wait for a sound input's first sound, and how often it is
+// looked at meanwhile.
+constexpr DWORD kSoundStartMs = 3000;
+constexpr DWORD kSoundPollMs = 10;
 
 // A live device's own frame rate when it states one; the host's rate else.
 double CaptureRate(double host_rate, VideoDevice& device) {
@@ -146,7 +149,24 @@ void CaptureSession::Run(std::exception_ptr device_failure) noexcept {
   }
 }
 
+void CaptureSession::WaitForSound() {
+  const DWORD start = ::GetTickCount();
+  while (!audio_source_->Delivering() && !state_.stop_requested) {
+    // An input that sends nothing even now is recorded as silence, and
+    // reported lost, rather than refused: it may still wake up.
+    const DWORD elapsed = ::GetTickCount() - start;
+    if (elapsed >= kSoundStartMs) return;
+    ::MsgWaitForMultipleObjectsEx(0, nullptr, std::min(kSoundPollMs, kSoundStartMs - elapsed), QS_ALLINPUT,
+                                  MWMO_INPUTAVAILABLE);
+    if (!PumpInput()) state_.RequestStop(StopReason::kClosed);
+  }
+}
+
 void CaptureSession::Start() {
+  // Until the input delivers, the window thread hands out messages as
+  // between frames; a stop asked for meanwhile ends the capture before its
+  // first frame. The capture's first moment follows.
+  if (audio_source_) WaitForSound();
   host_.CaptureStarted(format_.width, format_.height);
   FormatCaptureStatus(status_, std::size(status_), !request_.to_file(), 0, 0);
   host_.ShowCaptureStatus(status_);

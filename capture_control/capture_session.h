@@ -78,6 +78,9 @@ class CaptureSession {
   // Hands out the thread's waiting messages, noting Esc and mouse stops;
   // false when WM_QUIT came.
   bool PumpInput();
+  // Until the sound input delivers (a few seconds at most), handing out
+  // messages.
+  void WaitForSound();
   // Sleeps until the next slot begins, or counts the slots that passed
   // while we were busy as dropped.
   Slot WaitForNextSlot();

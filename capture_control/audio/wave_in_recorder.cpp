@@ -22,8 +22,6 @@ constexpr std::uint32_t kQueueSeconds = 4;
 // An input that fills no block for this long has stopped delivering.
 constexpr DWORD kSilentInputMs = 2000;
 constexpr DWORD kThreadWaitMs = 250;
-// The longest wait for an opened input's first block.
-constexpr DWORD kFirstBlockMs = 3000;
 
 std::int64_t Counter() {
   LARGE_INTEGER value;
@@ -82,9 +80,6 @@ WaveInRecorder::WaveInRecorder(UINT device, const AudioFormat& format)
     if (::waveInStart(wave_) != MMSYSERR_NOERROR) {
       throw CaptureError(CaptureErrorKind::kDeviceFailed, UiText(TextId::kAudioInputCannotOpen), ERROR_DEVICE_NOT_CONNECTED);
     }
-    // An input that sends nothing even now is recorded as silence, and
-    // reported lost, rather than refused: it may still wake up.
-    ::WaitForSingleObject(first_block_.get(), kFirstBlockMs);
   } catch (...) {
     Close();
     throw;

@@ -1,8 +1,9 @@
 // A recording from one of the machine's sound inputs (wave-in), as the
 // capture session's sound source. An input can take its time to deliver
 // after it is opened (over a second and a half with Wine's PulseAudio
-// driver), so the recorder starts it at once and waits for its first block;
-// Start then skips what was recorded before the capture's first moment. The input fills a ring of blocks that a
+// driver), so the recorder starts it at once and says when its first block
+// came (Delivering); Start then skips what was recorded before the
+// capture's first moment. The input fills a ring of blocks that a
 // thread of ours hands back to the driver as soon as each is full, copying
 // it into a queue of a few seconds; so a window thread busy for a moment
 // (a host's event handler, a slow disk) loses nothing. A queue that does
@@ -26,7 +27,7 @@ namespace morvane {
 class WaveInRecorder final : public AudioSource {
  public:
   // Opens the input (an input's number or WAVE_MAPPER) in format and starts
-  // it, waiting a few seconds at most for its first block. Throws
+  // it, without waiting for its first block. Throws
   // CaptureError with a message for the user when the input cannot be
   // opened or refuses the format.
   WaveInRecorder(UINT device, const AudioFormat& format);
@@ -38,6 +39,7 @@ class WaveInRecorder final : public AudioSource {
   void Start() override;
   std::size_t Read(std::uint8_t* out, std::size_t max) override;
   std::size_t Ready() const override;
+  bool Delivering() const override { return ::WaitForSingleObject(first_block_.get(), 0) == WAIT_OBJECT_0; }
   void Stop() override;
   std::int64_t LostSamples() const override;
   bool InputLost() const override { return input_lost_.load(); }

@@ -23,6 +23,10 @@ class AudioSource {
   virtual std::size_t Read(std::uint8_t* out, std::size_t max) = 0;
   // Sample frames recorded and not yet taken by Read.
   virtual std::size_t Ready() const = 0;
+  // Whether it delivers sound by now. An input just opened may take its
+  // time (over a second and a half with Wine's PulseAudio driver): the
+  // capture waits for it before its first moment.
+  virtual bool Delivering() const { return true; }
   // Ends the input; what it recorded up to now stays readable.
   virtual void Stop() = 0;
   // Sample frames the source itself lost (and hands out as silence).
