@@ -157,6 +157,13 @@ void WaveInRecorder::RunThread() {
   const HANDLE events[2] = {block_done_.get(), quit_.get()};
   for (;;) {
     const DWORD woke = ::WaitForMultipleObjects(2, events, FALSE, kThreadWaitMs);
+    if (woke == WAIT_FAILED) {
+      // An event gone from under us (a handle closed elsewhere) would fail
+      // every wait after it: the thread ends, and the input counts as lost,
+      // rather than spin until the capture's end waits for it for ever.
+      input_lost_ = true;
+      return;
+    }
     const bool quit = woke == WAIT_OBJECT_0 + 1;
     Harvest(!quit && !ending_);
     if (quit) return;

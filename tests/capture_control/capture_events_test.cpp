@@ -601,8 +601,13 @@ bool RunOnHost(const std::wstring& command) {
   if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
     return false;
   }
-  ::CloseHandle(process.hThread);
-  ::CloseHandle(process.hProcess);
+  // Wine hands back no process for a Unix program, and what it leaves in
+  // hThread then is not ours to close: closing it once took the control's
+  // own sound event, whose number it happened to be.
+  if (process.hProcess) {
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+  }
   for (int i = 0; i < 100; ++i) {
     if (::GetFileAttributesW(mark_seen_here.c_str()) != INVALID_FILE_ATTRIBUTES) {
       ::DeleteFileW(mark_seen_here.c_str());
@@ -755,7 +760,9 @@ TEST_F(SoundTest, TheChosenInputIsRecordedInStepWithThePicture) {
     bool by_host;
   };
   const Row rows[] = {
-      {"stepped tone", L"sound_steps.avi", 4, SteppedTone(4), false},
+      // Every quarter second of it is judged: played by the host, as
+      // Wine's output has slipped under load.
+      {"stepped tone", L"sound_steps.avi", 4, SteppedTone(4), true},
       {"click at 2 s", L"sound_click.avi", 4, Clicks(4, {2.0}), false},
       {"long, clicks 1 s in and 1 s before the end", L"sound_long.avi", long_seconds,
        Clicks(long_seconds + 1, {1.0, long_seconds - 1.0}), true},
