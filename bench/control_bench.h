@@ -58,10 +58,8 @@ class CaptureSink : public morvane_test::StackSink {
     if (id == morvane::kEventCaptureComplete) {
       captured = params->rgvarg[1].lVal;
       dropped = params->rgvarg[0].lVal;
-    } else if (id == morvane::kEventFrameDropped) {
-      if (first_dropped.size() < 5) first_dropped.push_back(params->rgvarg[0].lVal);
-      OnEvent(id);
     } else {
+      if (id == morvane::kEventFrameDropped && first_dropped.size() < 5) first_dropped.push_back(params->rgvarg[0].lVal);
       OnEvent(id);
     }
     return S_OK;

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "basics/handles.h"
+#include "core/avi_chunks.h"
 #include "core/bmp_writer.h"
 #include "core/capture_error.h"
 #include "core/stored_settings.h"
@@ -40,15 +41,17 @@ bool TakesState(HIC hic, const CompressorState& state) {
   return state.empty() || ICSetState(hic, const_cast<std::uint8_t*>(state.data()), state.size()) >= 0;
 }
 
-UniqueHic OpenCompressor(std::uint32_t handler, const CompressorState& state) {
+UniqueHic OpenCompressor(std::uint32_t handler) {
   UniqueHic hic(::ICOpen(ICTYPE_VIDEO, handler, ICMODE_COMPRESS));
   if (!hic) ThrowCompressor(handler, L" がありません (ｱﾝｲﾝｽﾄｰﾙされた可能性があります)。");
-  if (!TakesState(hic.get(), state)) ThrowCompressor(handler, L" は保存された設定を受け付けません。");
   return hic;
 }
 
-// What a codec says of its own output format beyond this is not a format.
-constexpr LRESULT kMaxOutputFormat = 64 * 1024;
+UniqueHic OpenCompressor(std::uint32_t handler, const CompressorState& state) {
+  UniqueHic hic = OpenCompressor(handler);
+  if (!TakesState(hic.get(), state)) ThrowCompressor(handler, L" は保存された設定を受け付けません。");
+  return hic;
+}
 
 // The compressor's output format for input (its whole BITMAPINFO, as long
 // as it says), after checking it takes input at all.
@@ -57,7 +60,8 @@ std::vector<std::uint8_t> OutputFormat(HIC hic, std::uint32_t handler, BITMAPINF
     ThrowCompressor(handler, L" はこの大きさの 24 ﾋﾞｯﾄ映像を圧縮できません。");
   }
   const LRESULT size = ICCompressGetFormatSize(hic, &input);
-  if (size > kMaxOutputFormat) ThrowCompressor(handler, L" の出力形式を得られません。");
+  // What a codec says of its own output format beyond what a file takes is not a format.
+  if (size > static_cast<LRESULT>(avi::kMaxVideoFormat)) ThrowCompressor(handler, L" の出力形式を得られません。");
   std::vector<std::uint8_t> output(std::max<std::size_t>(sizeof(BITMAPINFOHEADER), size > 0 ? size : 0), 0);
   if (ICCompressGetFormat(hic, &input, reinterpret_cast<BITMAPINFO*>(output.data())) != ICERR_OK) {
     ThrowCompressor(handler, L" の出力形式を得られません。");
@@ -154,10 +158,11 @@ CompressorCheck CheckCompressor(std::uint32_t handler, const CompressorState& st
 }
 
 bool ConfigureCompressor(std::uint32_t handler, HWND owner, CompressorState& state) {
+  UniqueHic hic = OpenCompressor(handler);
   // Settings it no longer takes (kept by an earlier version) are what the
-  // user is about to set anew: its dialog opens on its defaults instead.
-  const bool takes_state = CheckCompressor(handler, state) != CompressorCheck::kStateRefused;
-  UniqueHic hic = OpenCompressor(handler, takes_state ? state : CompressorState{});
+  // user is about to set anew: its dialog opens on its defaults instead,
+  // in an instance the refused settings never reached.
+  if (!TakesState(hic.get(), state)) hic = OpenCompressor(handler);
   if (ICConfigure(hic.get(), owner) != ICERR_OK) return false;
   const LRESULT size = ICGetState(hic.get(), nullptr, 0);
   CompressorState changed;
@@ -171,7 +176,7 @@ bool ConfigureCompressor(std::uint32_t handler, HWND owner, CompressorState& sta
 }
 
 void ShowCompressorAbout(std::uint32_t handler, HWND owner) {
-  ICAbout(OpenCompressor(handler, {}).get(), owner);
+  ICAbout(OpenCompressor(handler).get(), owner);
 }
 
 std::vector<std::uint8_t> CompressorOutputFormat(std::uint32_t handler, const CompressorState& state,

@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "bmp_writer.h"
 #include "frame_format.h"
 
 namespace morvane::avi {

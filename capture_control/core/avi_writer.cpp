@@ -5,6 +5,7 @@
 #include <numeric>
 
 #include "avi_chunks.h"
+#include "bmp_writer.h"
 #include "capture_error.h"
 
 namespace morvane {

@@ -8,6 +8,7 @@
 #include "avi_chunks.h"
 #include "avi_walk.h"
 #include "avi_writer.h"
+#include "bmp_writer.h"
 #include "capture_error.h"
 #include "pattern.h"
 #include "test_support.h"
