@@ -18,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "avi_walk.h"
 #include "control_fixture.h"
 
 namespace morvane_test {
@@ -226,38 +227,31 @@ struct MvtcFile {
 MvtcFile ReadMvtc(const std::wstring& file, std::size_t image) {
   std::ifstream in(std::filesystem::path(file), std::ios::binary);
   const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
-  const std::string text(bytes.begin(), bytes.end());
   MvtcFile read;
-  const std::size_t strh = text.find("strh");
-  const std::size_t strf = text.find("strf");
-  const std::size_t movi = text.find("movi");
-  // idx1's offsets count from the movi list's type field.
-  const std::size_t idx1 = text.rfind("idx1");
-  if (strh == std::string::npos || strf == std::string::npos || movi == std::string::npos ||
-      idx1 == std::string::npos) {
-    return read;
-  }
-  read.handler = text.substr(strh + 12, 4);
-  std::memcpy(&read.format_size, bytes.data() + strf + 4, 4);
-  if (read.format_size > 40) read.mask = bytes[strf + 8 + 40];
-  const std::uint8_t mask = static_cast<std::uint8_t>(read.mask < 0 ? 0 : read.mask);
+  const coretest::AviWalk walk = coretest::WalkAvi(bytes);
+  if (!walk.ok()) return read;
   read.last.assign(image, 0);
-  std::uint32_t entries = 0;
-  std::memcpy(&entries, bytes.data() + idx1 + 4, 4);
-  for (std::size_t e = 0; e < entries / 16; ++e) {
-    const std::uint8_t* entry = bytes.data() + idx1 + 8 + 16 * e;
-    std::uint32_t flags = 0, offset = 0, size = 0;
-    std::memcpy(&flags, entry + 4, 4);
-    std::memcpy(&offset, entry + 8, 4);
-    std::memcpy(&size, entry + 12, 4);
-    if (std::memcmp(entry, "00dc", 4) != 0 || size == 0) continue;
-    if (size != image || movi + offset + 8 + size > bytes.size()) return read;
-    const std::uint8_t* data = bytes.data() + movi + offset + 8;
+  std::size_t video = 0;
+  for (const coretest::AviChunk& chunk : walk.chunks) {
+    const std::string id = coretest::FourCcText(chunk.id);
+    const std::uint8_t* data = bytes.data() + chunk.offset + 8;
+    // The video stream's headers come first: its handler, and its format
+    // with the mask after the 40-byte header.
+    if (id == "strh" && read.handler.empty()) read.handler.assign(reinterpret_cast<const char*>(data) + 4, 4);
+    if (id == "strf" && read.format_size == 0) {
+      read.format_size = chunk.size;
+      if (chunk.size > 40) read.mask = data[40];
+    }
+    if (!chunk.in_movi || id != "00dc") continue;
+    const bool key = walk.video_key_frames[video++];
+    if (chunk.size == 0) continue;
+    if (chunk.size != image) return read;
+    const std::uint8_t mask = static_cast<std::uint8_t>(read.mask < 0 ? 0 : read.mask);
     for (std::size_t i = 0; i < image; ++i) {
       const std::uint8_t unmasked = static_cast<std::uint8_t>(data[i] ^ mask);
-      read.last[i] = (flags & 0x10) ? unmasked : static_cast<std::uint8_t>(read.last[i] ^ unmasked);
+      read.last[i] = key ? unmasked : static_cast<std::uint8_t>(read.last[i] ^ unmasked);
     }
-    if (read.frames == 0) read.first_is_key = (flags & 0x10) != 0;
+    if (read.frames == 0) read.first_is_key = key;
     ++read.frames;
   }
   return read;

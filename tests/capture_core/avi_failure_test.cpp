@@ -11,6 +11,7 @@
 #include "avi_chunks.h"
 #include "avi_walk.h"
 #include "avi_writer.h"
+#include "bmp_writer.h"
 #include "capture_error.h"
 #include "test_support.h"
 
@@ -152,6 +153,7 @@ TEST(AviFailure, DeviceWithNoSpaceReportsDiskFull) {
 #endif
 
 TEST(AviFailure, BadFormatsAndBuffersAreRefused) {
+  constexpr std::uint32_t kMjpg = 'M' | 'J' << 8 | 'P' << 16 | 'G' << 24;
   struct Row {
     const char* name;
     morvane::AviVideoFormat video;
@@ -167,6 +169,13 @@ TEST(AviFailure, BadFormatsAndBuffersAreRefused) {
       {"audio_3_channels", kVideo, morvane::AviAudioFormat{11025, 8, 3}, morvane::kDefaultRiffLimit},
       {"tiny_limit", kVideo, std::nullopt, 1024},
       {"huge_limit", kVideo, std::nullopt, 1ull << 33},
+      // A codec's own format that no reader could take.
+      {"codec_format_short", {{64, 48, 24}, 33333, kMjpg, std::vector<std::uint8_t>(morvane::kBitmapInfoHeaderSize - 1)},
+       std::nullopt, morvane::kDefaultRiffLimit},
+      {"codec_format_huge", {{64, 48, 24}, 33333, kMjpg, std::vector<std::uint8_t>(morvane::avi::kMaxVideoFormat + 1)},
+       std::nullopt, morvane::kDefaultRiffLimit},
+      {"codec_format_uncompressed", {{64, 48, 24}, 33333, 0, std::vector<std::uint8_t>(morvane::kBitmapInfoHeaderSize)},
+       std::nullopt, morvane::kDefaultRiffLimit},
   };
   coretest::TempDir dir("avi-bad-format");
   for (const Row& row : rows) {
