@@ -105,17 +105,55 @@ TEST_F(CameraTest, TheCameraIsListedAfterTheUnchangedSyntheticDevices) {
   EXPECT_EQ(CameraIndex(), CameraIndex());
 }
 
+// The window's picture runs on with the camera's frames, read off the
+// screen, and a still taken meanwhile is the whole frame: also for Motion
+// JPEG in a window (the host's 320 x 240) smaller than its frames, which
+// the preview decodes at the window's size.
 TEST_F(CameraTest, ThePreviewMovesWithTheCamerasFrames) {
-  SelectCamera(1, 320, 240);
-  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kPreviewRate, Var::R8(30).v).hr);
-  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kPreview, Var::Bool(true).v).hr);
-  TestHost::Pump(1500);
-  const long first = FrameNumberShown(320, 240);
-  TestHost::Pump(1000);
-  const long later = FrameNumberShown(320, 240);
-  EXPECT_GE(first, 0) << "no camera frame in the preview";
-  EXPECT_GT(later, first) << "the preview stood still";
-  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kPreview, Var::Bool(false).v).hr);
+  struct Row {
+    const wchar_t* formats;  // MORVANE_TEST_CAMERA_FORMATS; nullptr: the camera's own
+    int width, height;
+  };
+  const Row rows[] = {{nullptr, 320, 240}, {L"mjpg,yuy2,rgb24", 640, 480}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.width);
+    ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FORMATS", row.formats);
+    SelectCamera(1, row.width, row.height);
+    if (row.formats) {
+      DriveDialog(L"ﾋﾞﾃﾞｵ ﾌｫｰﾏｯﾄ", IDOK, [](HWND dialog) { Select(dialog, 0, 0); });
+      ASSERT_EQ(S_OK, CallMethod(control(), dispid::kShowFormatDialog).hr);
+    }
+    ASSERT_EQ(S_OK, PutProperty(control(), dispid::kPreviewRate, Var::R8(30).v).hr);
+    ASSERT_EQ(S_OK, PutProperty(control(), dispid::kPreview, Var::Bool(true).v).hr);
+    auto shown_number = [this] {
+      RECT client{};
+      ::GetClientRect(host_->control_window(), &client);
+      DibCanvas canvas(client.right, client.bottom, 24);
+      HDC window_dc = ::GetDC(host_->control_window());
+      ::BitBlt(reinterpret_cast<HDC>(static_cast<INT_PTR>(canvas.dc_argument())), 0, 0, client.right, client.bottom,
+               window_dc, 0, 0, SRCCOPY);
+      ::ReleaseDC(host_->control_window(), window_dc);
+      ::GdiFlush();
+      const morvane::FrameFormat format{static_cast<int>(client.right), static_cast<int>(client.bottom), 24};
+      return testcamera::ReadFrameNumber(format, static_cast<std::uint8_t*>(canvas.bits()));
+    };
+    TestHost::Pump(1500);
+    const long first = shown_number();
+    TestHost::Pump(1000);
+    const long later = shown_number();
+    EXPECT_GE(first, 0) << "no camera frame in the window";
+    EXPECT_GT(later, first) << "the window's picture stood still";
+
+    const std::wstring file = OutPath(L"preview_still.bmp");
+    ASSERT_EQ(S_OK, CallMethod(control(), dispid::kSaveBitmap, {Var::Text(file.c_str()).v}).hr);
+    std::ifstream in(std::filesystem::path(file), std::ios::binary);
+    const std::vector<std::uint8_t> bmp((std::istreambuf_iterator<char>(in)), {});
+    // Its 14-byte file header, 40-byte info header and the frame.
+    const morvane::FrameFormat whole{row.width, row.height, 24};
+    ASSERT_EQ(54 + whole.ImageSize(), bmp.size()) << "the still is not the whole frame";
+    EXPECT_GE(testcamera::ReadFrameNumber(whole, bmp.data() + 54), later) << "the still is not the camera's frame";
+    ASSERT_EQ(S_OK, PutProperty(control(), dispid::kPreview, Var::Bool(false).v).hr);
+  }
 }
 
 // A size the camera lacks: the preview shows the nearest it has, scaled,
@@ -244,47 +282,6 @@ TEST_P(CameraMjpg, JpegFromTheCameraIsDecodedOrKept) {
   EXPECT_EQ(std::string(c.handler) + std::string(4 - std::strlen(c.handler), '\0'), text.substr(strh + 12, 4));
   // The still after the capture is the camera's last frame, decoded.
   EXPECT_GE(FrameNumberShown(640, 480), 0);
-}
-
-// A Motion JPEG camera shown in a window smaller than its frames (the
-// host's 320 x 240): the window's picture runs on, and a still taken
-// meanwhile is the whole frame, not the one made for the window.
-TEST_F(CameraTest, AMotionJpegPreviewInASmallWindowStillGivesWholeFrames) {
-  ::SetEnvironmentVariableW(L"MORVANE_TEST_CAMERA_FORMATS", L"mjpg,yuy2,rgb24");
-  SelectCamera(1, 640, 480);
-  DriveDialog(L"ﾋﾞﾃﾞｵ ﾌｫｰﾏｯﾄ", IDOK, [](HWND dialog) { Select(dialog, 0, 0); });
-  ASSERT_EQ(S_OK, CallMethod(control(), dispid::kShowFormatDialog).hr);
-  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kPreviewRate, Var::R8(30).v).hr);
-  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kPreview, Var::Bool(true).v).hr);
-  // What the window shows, read off the screen.
-  auto shown_number = [this] {
-    RECT client{};
-    ::GetClientRect(host_->control_window(), &client);
-    DibCanvas canvas(client.right, client.bottom, 24);
-    HDC window_dc = ::GetDC(host_->control_window());
-    ::BitBlt(reinterpret_cast<HDC>(static_cast<INT_PTR>(canvas.dc_argument())), 0, 0, client.right, client.bottom,
-             window_dc, 0, 0, SRCCOPY);
-    ::ReleaseDC(host_->control_window(), window_dc);
-    ::GdiFlush();
-    const morvane::FrameFormat format{static_cast<int>(client.right), static_cast<int>(client.bottom), 24};
-    return testcamera::ReadFrameNumber(format, static_cast<std::uint8_t*>(canvas.bits()));
-  };
-  TestHost::Pump(1500);
-  const long first = shown_number();
-  TestHost::Pump(1000);
-  const long later = shown_number();
-  EXPECT_GE(first, 0) << "no camera frame in the window";
-  EXPECT_GT(later, first) << "the window's picture stood still";
-
-  const std::wstring file = OutPath(L"mjpg_preview_still.bmp");
-  ASSERT_EQ(S_OK, CallMethod(control(), dispid::kSaveBitmap, {Var::Text(file.c_str()).v}).hr);
-  std::ifstream in(std::filesystem::path(file), std::ios::binary);
-  const std::vector<std::uint8_t> bmp((std::istreambuf_iterator<char>(in)), {});
-  // A 640 x 480 file: its 14-byte file header, 40-byte info header and the frame.
-  const morvane::FrameFormat whole{640, 480, 24};
-  ASSERT_EQ(54 + whole.ImageSize(), bmp.size()) << "the still is not the whole frame";
-  EXPECT_GE(testcamera::ReadFrameNumber(whole, bmp.data() + 54), later) << "the still is not the camera's frame";
-  ASSERT_EQ(S_OK, PutProperty(control(), dispid::kPreview, Var::Bool(false).v).hr);
 }
 
 INSTANTIATE_TEST_SUITE_P(Captures, CameraMjpg, ::testing::ValuesIn(kMjpgCases),
