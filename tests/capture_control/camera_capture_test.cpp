@@ -130,8 +130,7 @@ TEST_F(CameraTest, ThePreviewMovesWithTheCamerasFrames) {
       ::GetClientRect(host_->control_window(), &client);
       DibCanvas canvas(client.right, client.bottom, 24);
       HDC window_dc = ::GetDC(host_->control_window());
-      ::BitBlt(reinterpret_cast<HDC>(static_cast<INT_PTR>(canvas.dc_argument())), 0, 0, client.right, client.bottom,
-               window_dc, 0, 0, SRCCOPY);
+      ::BitBlt(canvas.dc(), 0, 0, client.right, client.bottom, window_dc, 0, 0, SRCCOPY);
       ::ReleaseDC(host_->control_window(), window_dc);
       ::GdiFlush();
       const morvane::FrameFormat format{static_cast<int>(client.right), static_cast<int>(client.bottom), 24};

@@ -169,6 +169,7 @@ class DibCanvas {
   DibCanvas& operator=(const DibCanvas&) = delete;
   HBITMAP bitmap() const { return bitmap_; }
   void* bits() const { return bits_; }
+  HDC dc() const { return memory_; }
   // The DC as CopyFrameToDC's Long argument.
   LONG dc_argument() const { return static_cast<LONG>(reinterpret_cast<INT_PTR>(memory_)); }
 
